@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
+#include <stddef.h>
 #include <string.h>
 
 #include "launcher/Launcher.h"
@@ -13,7 +14,7 @@ static_assert(BoxYesNoQuestionTaskModal == (MB_YESNO | MB_ICONQUESTION | MB_TASK
 static_assert(AnswerYes == IDYES, "message box answer");
 static_assert(ShowNormal == SW_SHOWNORMAL && ShowMaximized == SW_SHOWMAXIMIZED, "show command");
 #ifndef _WIN64
-static_assert(OPENFILENAME_SIZE_VERSION_400A == 76, "the dialog record keeps its 76-byte layout");
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,"the dialog record keeps its 76-byte layout");
 #endif
 
 namespace {

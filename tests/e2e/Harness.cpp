@@ -1,0 +1,412 @@
+#include "tests/e2e/Harness.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#ifndef TIPSTART_EXE
+#error "TIPSTART_EXE must name the Tipstart.exe under test"
+#endif
+#ifndef STAND_IN_EXE
+#error "STAND_IN_EXE must name the stand-in tool"
+#endif
+
+namespace {
+
+const char* const ToolKeys[] = {"Software\\Quistral\\OBX\\2.0", "Software\\Quistral\\OBX\\3.0",
+                                "Software\\Quistral\\OBX\\3.5", "Software\\Quistral\\OBX\\4.0"};
+
+// Build paths come as Unix paths when cross-built; Wine shows them on Z:.
+std::string HostPath(const char* path)
+{
+    std::string converted = path[0] == '/' ? std::string("Z:") + path : std::string(path);
+    std::replace(converted.begin(), converted.end(), '/', '\\');
+    return converted;
+}
+
+std::string ProbePath()
+{
+    return FixtureRoot() + "\\launches.txt";
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::string contents;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return contents;
+    }
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        contents.append(buffer, got);
+    }
+    CloseHandle(file);
+    return contents;
+}
+
+std::vector<SeenLaunch> ParseLaunches(const std::string& contents)
+{
+    std::vector<SeenLaunch> launches;
+    size_t start = 0;
+    while (start < contents.size()) {
+        size_t end = contents.find('\n', start);
+        if (end == std::string::npos) {
+            break;  // a line still being written
+        }
+        std::string line = contents.substr(start, end - start);
+        start = end + 1;
+        size_t a = line.find('\t');
+        size_t b = line.find('\t', a + 1);
+        size_t c = line.find('\t', b + 1);
+        SeenLaunch launch;
+        launch.program = line.substr(0, a);
+        launch.show = atoi(line.substr(a + 1, b - a - 1).c_str());
+        launch.folder = line.substr(b + 1, c - b - 1);
+        launch.commandLine = line.substr(c + 1);
+        launches.push_back(launch);
+    }
+    return launches;
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text) {
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+std::string ModuleNameOf(HANDLE file)
+{
+    char path[MAX_PATH * 2] = {};
+    if (!file || !GetFinalPathNameByHandleA(file, path, sizeof path, 0)) {
+        return "";
+    }
+    std::string full = path;
+    size_t slash = full.find_last_of("\\/");
+    return Lower(slash == std::string::npos ? full : full.substr(slash + 1));
+}
+
+struct DialogScan {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM context)
+{
+    DialogScan* scan = reinterpret_cast<DialogScan*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (owner == scan->processId && IsWindowVisible(window) && strcmp(className, "#32770") == 0) {
+        scan->found.push_back(window);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CollectButton(HWND child, LPARAM context)
+{
+    char className[64] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (_stricmp(className, "Button") == 0 && IsWindowVisible(child)) {
+        reinterpret_cast<std::vector<int>*>(context)->push_back(GetDlgCtrlID(child));
+    }
+    return TRUE;
+}
+
+bool IsFileChooser(HWND dialog)
+{
+    // The open-file dialog's file name box (cmb13 or edt1).
+    return GetDlgItem(dialog, 0x47C) || GetDlgItem(dialog, 0x480);
+}
+
+SeenBox ReadBox(HWND box)
+{
+    SeenBox seen;
+    seen.caption = WindowText(box);
+    seen.text = WindowText(GetDlgItem(box, 0xFFFF));
+    EnumChildWindows(box, CollectButton, reinterpret_cast<LPARAM>(&seen.buttons));
+    return seen;
+}
+
+void Press(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+struct Debuggee {
+    PROCESS_INFORMATION process = {};
+    BYTE* imageBase = nullptr;
+    SIZE_T imageSize = 0;
+    bool sawLoaderBreakpoint = false;
+};
+
+SIZE_T ImageSizeOf(HANDLE process, BYTE* base)
+{
+    IMAGE_DOS_HEADER dos = {};
+    IMAGE_NT_HEADERS nt = {};
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process, base, &dos, sizeof dos, &got) ||
+        !ReadProcessMemory(process, base + dos.e_lfanew, &nt, sizeof nt, &got)) {
+        return 0;
+    }
+    return nt.OptionalHeader.SizeOfImage;
+}
+
+bool IsFatal(DWORD code)
+{
+    return code == EXCEPTION_STACK_OVERFLOW || code == 0xC0000374 /* heap corruption */ ||
+           code == 0xC0000409 /* stack buffer overrun */;
+}
+
+// Returns the continue status for one exception event, noting faults.
+DWORD OnException(Debuggee& debuggee, const EXCEPTION_DEBUG_INFO& info, RunResult& result)
+{
+    const EXCEPTION_RECORD& record = info.ExceptionRecord;
+    if (record.ExceptionCode == EXCEPTION_BREAKPOINT && !debuggee.sawLoaderBreakpoint) {
+        debuggee.sawLoaderBreakpoint = true;
+        return DBG_CONTINUE;
+    }
+    BYTE* at = static_cast<BYTE*>(record.ExceptionAddress);
+    bool inProgram = at >= debuggee.imageBase && at < debuggee.imageBase + debuggee.imageSize;
+    if (!info.dwFirstChance || IsFatal(record.ExceptionCode) || (inProgram && record.ExceptionCode != 0x406D1388)) {
+        char description[128];
+        snprintf(description, sizeof description, "exception 0x%08lX at %p (%s chance%s)",
+                 static_cast<unsigned long>(record.ExceptionCode), record.ExceptionAddress,
+                 info.dwFirstChance ? "first" : "second", inProgram ? ", in Tipstart.exe" : "");
+        result.faults.push_back(description);
+    }
+    return DBG_EXCEPTION_NOT_HANDLED;
+}
+
+void AnswerDialogs(const Debuggee& debuggee, const Script& script, size_t* nextAnswer,
+                   std::vector<HWND>* handled, RunResult& result)
+{
+    DialogScan scan = {debuggee.process.dwProcessId, {}};
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&scan));
+    for (HWND dialog : scan.found) {
+        if (std::find(handled->begin(), handled->end(), dialog) != handled->end()) {
+            continue;
+        }
+        handled->push_back(dialog);
+        if (IsFileChooser(dialog)) {
+            ++result.choosers;
+            if (script.chooser) {
+                script.chooser(dialog);
+            } else {
+                Press(dialog, IDCANCEL);
+            }
+            continue;
+        }
+        result.boxes.push_back(ReadBox(dialog));
+        int answer = *nextAnswer < script.answers.size() ? script.answers[(*nextAnswer)++] : IDOK;
+        Press(dialog, answer);
+    }
+}
+
+}  // namespace
+
+std::string FixtureRoot()
+{
+    return "C:\\tsfix";
+}
+
+std::string ExtFolder()
+{
+    return FixtureRoot() + "\\Ext\\";
+}
+
+std::string StandInPath()
+{
+    return HostPath(STAND_IN_EXE);
+}
+
+void WriteFile(const std::string& path, const std::string& contents)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error("cannot write " + path);
+    }
+    DWORD written = 0;
+    ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void CopyFileOrFail(const std::string& from, const std::string& to)
+{
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        throw std::runtime_error("cannot copy " + from + " to " + to);
+    }
+}
+
+std::string ShortPath(const std::string& path)
+{
+    char buffer[MAX_PATH * 4] = {};
+    GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    return buffer;
+}
+
+void PrepareFixture()
+{
+    for (const char* folder : {"", "\\Ext", "\\Ext\\docs", "\\Ext\\my docs", "\\Obx30", "\\Obx35", "\\Obx4",
+                               "\\Obx5", "\\O2", "\\Obx 4"}) {
+        CreateDirectoryA((FixtureRoot() + folder).c_str(), nullptr);
+    }
+    CopyFileOrFail(HostPath(TIPSTART_EXE), ExtFolder() + "Tipstart.exe");
+    WriteFile(ExtFolder() + "docs\\one.txt", "one\r\n");
+    WriteFile(ExtFolder() + "docs\\five.tsdoc", "five\r\n");
+    WriteFile(ExtFolder() + "my docs\\one.txt", "spaced\r\n");
+    for (const char* tool : {"\\Obx30\\obx.exe", "\\Obx35\\obx.exe", "\\Obx4\\obx.exe", "\\Obx5\\obx5.exe",
+                             "\\O2\\ob.exe", "\\Obx 4\\obx.exe"}) {
+        CopyFileOrFail(StandInPath(), FixtureRoot() + tool);
+    }
+    // Version 5 opens documents through their association; wine reads it
+    // from HKEY_CLASSES_ROOT itself.
+    RegSetText(HKEY_CLASSES_ROOT, ".tsdoc", "", "TipstartTest.Document");
+    RegSetText(HKEY_CLASSES_ROOT, "TipstartTest.Document\\shell\\open\\command", "",
+               "\"" + FixtureRoot() + "\\Obx5\\obx5.exe\" \"%1\"");
+    SetEnvironmentVariableA("TIPSTART_PROBE", ProbePath().c_str());
+    DeleteFileA(ProbePath().c_str());
+}
+
+std::string LinkCommandLine(const std::string& afterProgram)
+{
+    return "\"" + ExtFolder() + "Tipstart.exe\" " + afterProgram;
+}
+
+RunResult RunTipstart(const std::string& commandLine, const Script& script)
+{
+    RunResult result;
+    std::string program = ExtFolder() + "Tipstart.exe";
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    Debuggee debuggee;
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                        FixtureRoot().c_str(), &startup, &debuggee.process)) {
+        result.faults.push_back("CreateProcessA failed: " + std::to_string(GetLastError()));
+        return result;
+    }
+    size_t nextAnswer = 0;
+    std::vector<HWND> handled;
+    ULONGLONG deadline = GetTickCount64() + 30000;
+    bool running = true;
+    while (running) {
+        DEBUG_EVENT event = {};
+        if (!WaitForDebugEvent(&event, 20)) {
+            if (GetTickCount64() > deadline) {
+                result.faults.push_back("still running after 30 s");
+                TerminateProcess(debuggee.process.hProcess, 99);
+                deadline = ~0ULL;
+            }
+            AnswerDialogs(debuggee, script, &nextAnswer, &handled, result);
+            continue;
+        }
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            debuggee.imageBase = static_cast<BYTE*>(event.u.CreateProcessInfo.lpBaseOfImage);
+            debuggee.imageSize = ImageSizeOf(debuggee.process.hProcess, debuggee.imageBase);
+            if (event.u.CreateProcessInfo.hFile) {
+                CloseHandle(event.u.CreateProcessInfo.hFile);
+            }
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            result.loadedModules.push_back(ModuleNameOf(event.u.LoadDll.hFile));
+            if (event.u.LoadDll.hFile) {
+                CloseHandle(event.u.LoadDll.hFile);
+            }
+            break;
+        case EXCEPTION_DEBUG_EVENT:
+            status = OnException(debuggee, event.u.Exception, result);
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            result.exitCode = event.u.ExitProcess.dwExitCode;
+            running = false;
+            break;
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    CloseHandle(debuggee.process.hThread);
+    CloseHandle(debuggee.process.hProcess);
+    return result;
+}
+
+std::vector<SeenLaunch> TakeLaunches(size_t expected)
+{
+    ULONGLONG deadline = GetTickCount64() + 10000;
+    while (ParseLaunches(ReadWholeFile(ProbePath())).size() < expected && GetTickCount64() < deadline) {
+        Sleep(50);
+    }
+    Sleep(expected == 0 ? 800 : 300);
+    std::vector<SeenLaunch> launches = ParseLaunches(ReadWholeFile(ProbePath()));
+    DeleteFileA(ProbePath().c_str());
+    return launches;
+}
+
+void RegSetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes)
+{
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr) !=
+        ERROR_SUCCESS) {
+        throw std::runtime_error("cannot create key " + key);
+    }
+    RegSetValueExA(opened, name.empty() ? nullptr : name.c_str(), 0, type,
+                   reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
+    RegCloseKey(opened);
+}
+
+void RegSetText(HKEY root, const std::string& key, const std::string& name, const std::string& text)
+{
+    RegSetRaw(root, key, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
+}
+
+void RegDeleteValueIfAny(HKEY root, const std::string& key, const std::string& name)
+{
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+        RegDeleteValueA(opened, name.c_str());
+        RegCloseKey(opened);
+    }
+}
+
+bool RegRead(HKEY root, const std::string& key, const std::string& name, DWORD* type, std::string* bytes)
+{
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(opened, name.c_str(), nullptr, type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        bytes->assign(size, '\0');
+        status = RegQueryValueExA(opened, name.c_str(), nullptr, type, reinterpret_cast<BYTE*>(&(*bytes)[0]), &size);
+        bytes->resize(size);
+    }
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS;
+}
+
+void ClearToolLocations()
+{
+    for (const char* key : ToolKeys) {
+        RegDeleteValueIfAny(HKEY_CURRENT_USER, key, "Path");
+    }
+    RegDeleteValueIfAny(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vantrell\\OBX\\5.0", "Folder");
+}
+
+std::string WindowText(HWND window)
+{
+    char text[4096] = {};
+    if (window) {
+        GetWindowTextA(window, text, sizeof text);
+    }
+    return text;
+}

@@ -1,0 +1,64 @@
+// Drives the real Tipstart.exe: starts it as a debuggee with an exact command
+// line (so faults are seen even where Wine would exit quietly), reads and
+// answers its dialogs, and collects what the stand-in tool recorded.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    std::vector<int> buttons;  // visible button ids, in child order
+};
+
+struct SeenLaunch {
+    std::string program;  // the stand-in's own path
+    int show;             // STARTUPINFO wShowWindow, -1 when not given
+    std::string folder;   // working folder
+    std::string commandLine;
+};
+
+struct Script {
+    std::vector<int> answers;  // one per message box, in order; IDOK once used up
+    // Called once when the file chooser appears; it must close the dialog.
+    std::function<void(HWND)> chooser;
+};
+
+struct RunResult {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::vector<std::string> faults;  // crashes, timeouts
+    std::vector<SeenBox> boxes;
+    int choosers = 0;
+    std::vector<std::string> loadedModules;  // lower-case file names
+};
+
+// The fixture: C:\tsfix with Ext\Tipstart.exe, documents and stand-in tools.
+std::string FixtureRoot();
+std::string ExtFolder();     // with trailing "\"
+std::string StandInPath();   // the built stand-in tool
+void PrepareFixture();
+void WriteFile(const std::string& path, const std::string& contents);
+void CopyFileOrFail(const std::string& from, const std::string& to);
+std::string ShortPath(const std::string& path);
+
+RunResult RunTipstart(const std::string& commandLine, const Script& script = Script());
+// The quoted program path, a space, and the text after it.
+std::string LinkCommandLine(const std::string& afterProgram);
+
+// Launches recorded by the stand-in since the last call; waits up to 10 s for
+// expected of them, then a moment more for any surplus.
+std::vector<SeenLaunch> TakeLaunches(size_t expected);
+
+// Registry access for the cases.
+void RegSetText(HKEY root, const std::string& key, const std::string& name, const std::string& text);
+void RegSetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes);
+void RegDeleteValueIfAny(HKEY root, const std::string& key, const std::string& name);
+bool RegRead(HKEY root, const std::string& key, const std::string& name, DWORD* type, std::string* bytes);
+void ClearToolLocations();
+
+// Dialog helpers.
+std::string WindowText(HWND window);
