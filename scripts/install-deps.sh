@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian packages the builds and tests need. As root it runs
+# apt-get; otherwise it prints the exact command and stops.
+set -eu
+
+packages="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
+binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xauth \
+clang libclang-rt-14-dev"
+
+missing=""
+for package in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages. Install them with:" >&2
+    echo "  sudo apt-get update && sudo apt-get install -y$missing" >&2
+    exit 1
+fi
+echo "Installing:$missing"
+apt-get update -q
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
