@@ -133,17 +133,122 @@ SeenBox ReadBox(HWND box)
     return seen;
 }
 
+}  // namespace
+
 void Press(HWND dialog, int id)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
+
+namespace {
 
 struct Debuggee {
     PROCESS_INFORMATION process = {};
     BYTE* imageBase = nullptr;
     SIZE_T imageSize = 0;
     bool sawLoaderBreakpoint = false;
+    // A breakpoint on SetWindowPos in the debuggee, re-armed after each hit.
+    std::string trapModule;
+    SIZE_T trapOffset = 0;
+    BYTE* trapAddress = nullptr;
+    BYTE trapOriginal = 0;
+    bool trapRearm = false;
 };
+
+// Where SetWindowPos lives, as module name and offset: the same in the
+// debuggee once that module is loaded there.
+bool LocateSetWindowPos(std::string* module, SIZE_T* offset)
+{
+    void* function = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetWindowPos"));
+    HMODULE owner = nullptr;
+    if (!function || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                         static_cast<LPCSTR>(function), &owner)) {
+        return false;
+    }
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(owner, path, MAX_PATH);
+    std::string name = Lower(path);
+    *module = name.substr(name.find_last_of("\\/") + 1);
+    *offset = static_cast<BYTE*>(function) - reinterpret_cast<BYTE*>(owner);
+    return true;
+}
+
+void WriteByte(HANDLE process, BYTE* at, BYTE value)
+{
+    SIZE_T done = 0;
+    WriteProcessMemory(process, at, &value, 1, &done);
+    FlushInstructionCache(process, at, 1);
+}
+
+void ArmTrap(Debuggee& debuggee, const std::string& module, BYTE* base)
+{
+    if (debuggee.trapAddress || module != debuggee.trapModule) {
+        return;
+    }
+    debuggee.trapAddress = base + debuggee.trapOffset;
+    SIZE_T done = 0;
+    ReadProcessMemory(debuggee.process.hProcess, debuggee.trapAddress, &debuggee.trapOriginal, 1, &done);
+    WriteByte(debuggee.process.hProcess, debuggee.trapAddress, 0xCC);
+}
+
+void NoteCentringCall(const CONTEXT& context, HANDLE process, CentringCall* call)
+{
+#ifdef _WIN64
+    // SetWindowPos(hwnd, after, x, y, cx, cy, flags): flags is the 7th
+    // argument, above the return address and the 32-byte home area.
+    UINT64 flags = 0;
+    SIZE_T done = 0;
+    ReadProcessMemory(process, reinterpret_cast<BYTE*>(context.Rsp) + 0x38, &flags, sizeof flags, &done);
+    if (call->seen || static_cast<UINT>(flags) != (SWP_NOSIZE | SWP_NOACTIVATE)) {
+        return;
+    }
+    call->seen = true;
+    call->window = reinterpret_cast<HWND>(context.Rcx);
+    call->x = static_cast<int>(context.R8);
+    call->y = static_cast<int>(context.R9);
+    GetWindowRect(call->window, &call->windowAtCall);
+    GetWindowRect(GetDesktopWindow(), &call->desktop);
+#else
+    (void)context;
+    (void)process;
+    (void)call;
+#endif
+}
+
+// Our own breakpoint and the single step that re-arms it: note the call,
+// let the original instruction run once, then put the breakpoint back.
+bool OnTrap(Debuggee& debuggee, const DEBUG_EVENT& event, RunResult& result)
+{
+    const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+    bool hit = record.ExceptionCode == EXCEPTION_BREAKPOINT && debuggee.trapAddress &&
+               static_cast<BYTE*>(record.ExceptionAddress) == debuggee.trapAddress;
+    bool step = record.ExceptionCode == EXCEPTION_SINGLE_STEP && debuggee.trapRearm;
+    if (!hit && !step) {
+        return false;
+    }
+    HANDLE thread = OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId);
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_FULL;
+    GetThreadContext(thread, &context);
+    if (hit) {
+        NoteCentringCall(context, debuggee.process.hProcess, &result.centring);
+        WriteByte(debuggee.process.hProcess, debuggee.trapAddress, debuggee.trapOriginal);
+#ifdef _WIN64
+        context.Rip -= 1;
+#else
+        context.Eip -= 1;
+#endif
+        context.EFlags |= 0x100;  // trap after one instruction
+        debuggee.trapRearm = true;
+    } else {
+        WriteByte(debuggee.process.hProcess, debuggee.trapAddress, 0xCC);
+        debuggee.trapRearm = false;
+    }
+    SetThreadContext(thread, &context);
+    CloseHandle(thread);
+    return true;
+}
 
 SIZE_T ImageSizeOf(HANDLE process, BYTE* base)
 {
@@ -183,12 +288,23 @@ DWORD OnException(Debuggee& debuggee, const EXCEPTION_DEBUG_INFO& info, RunResul
     return DBG_EXCEPTION_NOT_HANDLED;
 }
 
+struct ChooserState {
+    HWND dialog = nullptr;
+    bool done = false;
+};
+
 void AnswerDialogs(const Debuggee& debuggee, const Script& script, size_t* nextAnswer,
-                   std::vector<HWND>* handled, RunResult& result)
+                   std::vector<HWND>* handled, ChooserState* chooser, RunResult& result)
 {
     DialogScan scan = {debuggee.process.dwProcessId, {}};
     EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&scan));
     for (HWND dialog : scan.found) {
+        if (dialog == chooser->dialog) {
+            if (!chooser->done) {
+                chooser->done = script.chooser(dialog, debuggee.process.hProcess);
+            }
+            continue;
+        }
         if (std::find(handled->begin(), handled->end(), dialog) != handled->end()) {
             continue;
         }
@@ -196,7 +312,9 @@ void AnswerDialogs(const Debuggee& debuggee, const Script& script, size_t* nextA
         if (IsFileChooser(dialog)) {
             ++result.choosers;
             if (script.chooser) {
-                script.chooser(dialog);
+                *chooser = ChooserState();
+                chooser->dialog = dialog;
+                chooser->done = script.chooser(dialog, debuggee.process.hProcess);
             } else {
                 Press(dialog, IDCANCEL);
             }
@@ -294,6 +412,8 @@ RunResult RunTipstart(const std::string& commandLine, const Script& script)
     }
     size_t nextAnswer = 0;
     std::vector<HWND> handled;
+    ChooserState chooser;
+    LocateSetWindowPos(&debuggee.trapModule, &debuggee.trapOffset);
     ULONGLONG deadline = GetTickCount64() + 30000;
     bool running = true;
     while (running) {
@@ -304,7 +424,7 @@ RunResult RunTipstart(const std::string& commandLine, const Script& script)
                 TerminateProcess(debuggee.process.hProcess, 99);
                 deadline = ~0ULL;
             }
-            AnswerDialogs(debuggee, script, &nextAnswer, &handled, result);
+            AnswerDialogs(debuggee, script, &nextAnswer, &handled, &chooser, result);
             continue;
         }
         DWORD status = DBG_CONTINUE;
@@ -318,12 +438,13 @@ RunResult RunTipstart(const std::string& commandLine, const Script& script)
             break;
         case LOAD_DLL_DEBUG_EVENT:
             result.loadedModules.push_back(ModuleNameOf(event.u.LoadDll.hFile));
+            ArmTrap(debuggee, result.loadedModules.back(), static_cast<BYTE*>(event.u.LoadDll.lpBaseOfDll));
             if (event.u.LoadDll.hFile) {
                 CloseHandle(event.u.LoadDll.hFile);
             }
             break;
         case EXCEPTION_DEBUG_EVENT:
-            status = OnException(debuggee, event.u.Exception, result);
+            status = OnTrap(debuggee, event, result) ? DBG_CONTINUE : OnException(debuggee, event.u.Exception, result);
             break;
         case EXIT_PROCESS_DEBUG_EVENT:
             result.exitCode = event.u.ExitProcess.dwExitCode;

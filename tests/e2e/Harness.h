@@ -4,8 +4,13 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,8 +29,22 @@ struct SeenLaunch {
 
 struct Script {
     std::vector<int> answers;  // one per message box, in order; IDOK once used up
-    // Called once when the file chooser appears; it must close the dialog.
-    std::function<void(HWND)> chooser;
+    // Called at every poll while the file chooser is up, until it returns
+    // true; it must then have closed the dialog. Without it: Cancel.
+    // The debuggee can be stopped at a debug event during the call, so the
+    // callback must not block on the dialog (post, or send with a timeout).
+    std::function<bool(HWND dialog, HANDLE process)> chooser;
+};
+
+// The program's one SetWindowPos call that moves without sizing or activating
+// (the centring at the chooser's first activation), caught at its entry.
+struct CentringCall {
+    bool seen = false;
+    HWND window = nullptr;
+    int x = 0;
+    int y = 0;
+    RECT windowAtCall = {};  // the window's rect when the call was made
+    RECT desktop = {};
 };
 
 struct RunResult {
@@ -34,6 +53,7 @@ struct RunResult {
     std::vector<SeenBox> boxes;
     int choosers = 0;
     std::vector<std::string> loadedModules;  // lower-case file names
+    CentringCall centring;
 };
 
 // The fixture: C:\tsfix with Ext\Tipstart.exe, documents and stand-in tools.
@@ -62,3 +82,5 @@ void ClearToolLocations();
 
 // Dialog helpers.
 std::string WindowText(HWND window);
+// Clicks a dialog's button without waiting for the dialog.
+void Press(HWND dialog, int id);

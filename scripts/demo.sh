@@ -1,0 +1,48 @@
+#!/bin/sh
+# Shows the main job for real: in a throwaway Wine prefix, registers a
+# stand-in OBX 3.5 tool, starts Tipstart.exe the way a help-file link does,
+# and prints what the tool received. Uses the 64-bit build, the one that runs
+# on this machine; the shipped 32-bit exe is built from the same sources.
+set -eu
+if [ "${1:-}" != "--inner" ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$@"
+fi
+cd "$(dirname "$0")/.."
+. scripts/wine-prefix.sh
+wine_prefix_start
+
+drive="$WINEPREFIX/drive_c"
+mkdir -p "$drive/Help/docs" "$drive/OBX/3.5"
+cp build/win64/Tipstart.exe "$drive/Help/Tipstart.exe"
+cp build/win64/tests/e2e/tipstart_stand_in.exe "$drive/OBX/3.5/obx.exe"
+printf 'A sample document of the help file.\r\n' > "$drive/Help/docs/one.txt"
+"$WINE" reg add 'HKCU\Software\Quistral\OBX\3.5' /v Path /t REG_SZ /d 'C:\OBX\3.5' /f >/dev/null 2>&1
+
+printf '%s\n' 'Registered: HKCU\Software\Quistral\OBX\3.5  Path = C:\OBX\3.5'
+printf '%s\n' 'Link runs:  C:\Help\Tipstart.exe ^3docs\one.txt'
+export TIPSTART_PROBE='C:\launch.txt'
+status=0
+"$WINE" 'C:\Help\Tipstart.exe' '^3docs\one.txt' || status=$?
+echo "Tipstart.exe exit status: $status"
+
+waited=0
+while [ ! -s "$drive/launch.txt" ] && [ "$waited" -lt 100 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+done
+if [ ! -s "$drive/launch.txt" ]; then
+    echo "The tool was not started." >&2
+    exit 1
+fi
+tr -d '\r' < "$drive/launch.txt" | while IFS="$(printf '\t')" read -r program show folder commandLine; do
+    case "$show" in
+        3) state="maximised (SW_SHOWMAXIMIZED)" ;;
+        1) state="normal (SW_SHOWNORMAL)" ;;
+        *) state="show command $show" ;;
+    esac
+    echo "The tool received:"
+    printf '  %s\n' "program:        $program"
+    printf '  %s\n' "command line:   $commandLine"
+    printf '  %s\n' "working folder: $folder"
+    printf '  %s\n' "window state:   $state"
+done
