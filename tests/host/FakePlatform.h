@@ -34,6 +34,13 @@ struct FakeDialog {
     size_t fileTitleCapacity;
 };
 
+struct FakeWrite {
+    RegistryRoot root;
+    std::string keyPath;
+    std::string valueName;
+    std::string text;
+};
+
 typedef std::pair<RegistryRoot, std::string> FakeKey;
 typedef std::map<std::string, std::string> FakeValues;  // raw bytes of each value
 
@@ -52,6 +59,7 @@ struct FakePlatformState {
     std::vector<FakeLaunch> launches;
     std::vector<FakeDialog> dialogs;
     int registryWrites = 0;
+    std::vector<FakeWrite> writes;
 };
 
 FakePlatformState& Fake();

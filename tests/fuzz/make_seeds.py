@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""Writes the fuzzers' seed corpus, drawn from the edge cases the program is
+known to meet. Run it from the repository root after changing it:
+
+    python3 tests/fuzz/make_seeds.py
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SEP = b"\x1e"
+PROGRAM = b'"C:\\Ext\\Tipstart.exe" '
+YES, NO = b"\x06", b"\x07"
+
+
+def run_seed(line, v2=b"", v30=b"", v35=b"", v4=b"", v5=b"", short=b"", system=b"", answers=b"", pick=b""):
+    return SEP.join([line, v2, v30, v35, v4, v5, short, system, answers, pick])
+
+
+def sz(text):
+    return text + b"\0"
+
+
+RUN = {
+    "typical_v3": run_seed(PROGRAM + b"^3docs\\one.txt", v35=sz(b"C:\\Obx35"), short=b"C:\\Ext\\docs\\one.txt"),
+    "v3_fallback": run_seed(PROGRAM + b"^3docs\\one.txt", v35=sz(b"C:"), v30=sz(b"C:\\Obx30")),
+    "v4_doubled_separator": run_seed(PROGRAM + b"^4docs\\one.txt", v4=sz(b"C:\\Obx4\\")),
+    "v4_three_spaces": run_seed(PROGRAM + b"^4a", v4=sz(b"   ")),
+    "v5_present": run_seed(PROGRAM + b"^5docs\\five.doc", v5=sz(b"C:\\Obx5")),
+    "v2_stored": run_seed(PROGRAM + b"^2docs\\one.txt", v2=sz(b"C:\\O2\\")),
+    "v2_ask_no": run_seed(PROGRAM + b"^2docs\\one.txt", answers=NO),
+    "v2_ask_yes_pick": run_seed(PROGRAM + b"^2docs\\one.txt", system=b"C:\\WINDOWS\\system32", answers=YES,
+                                pick=b"C:\\Tools\\O2\\ob.exe"),
+    "v2_ask_yes_cancel": run_seed(PROGRAM + b"^2docs\\one.txt", system=b"C:\\WINDOWS\\system32", answers=YES),
+    "v2_short_pick": run_seed(PROGRAM + b"^2x", answers=YES, pick=b"ob.exe"),
+    "reset": run_seed(PROGRAM + b"^2Reset_  ", v2=sz(b"C:\\O2\\")),
+    "reset_lower": run_seed(PROGRAM + b"^2reset_", v2=sz(b"C:\\O2\\")),
+    "unserved": run_seed(PROGRAM + b"^7docs\\one.txt"),
+    "empty_argument": run_seed(PROGRAM + b"^"),
+    "no_marker": run_seed(PROGRAM + b"3docs\\one.txt"),
+    "marker_first": run_seed(b"^3docs\\one.txt"),
+    "marker_second": run_seed(b"x^3docs\\one.txt"),
+    "quotes_and_spaces": run_seed(b'"C:\\My Ext\\Tipstart.exe"  ^ 3 "my docs\\one.txt"', v35=sz(b"C:\\O")),
+    "other_name": run_seed(b'"C:\\Ext\\TIPSTART.EXE" ^3a.txt', v35=sz(b"C:\\O")),
+    "marker_in_folder": run_seed(b'"C:\\A^5b\\Tipstart.exe" ^3x', v5=sz(b"C:\\5")),
+    "no_separator": run_seed(b"Tipstart.exe ^3one.txt", v35=sz(b"C:\\O")),
+    "high_bytes": run_seed(PROGRAM + b"^3d\x80\xff\xe9\\one.txt", v35=sz(b"C:\\\xe9")),
+    "long_line": run_seed(PROGRAM + b"^3" + b"d" * 32000, v35=sz(b"C:\\O")),
+    "long_target": run_seed(b'"C:\\Ext\\tipstart.exe" ^3' + b"d" * 1500, v35=sz(b"C:\\O")),
+    "value_2048": run_seed(PROGRAM + b"^4a", v4=sz(b"C" * 2048)),
+    "value_2047": run_seed(PROGRAM + b"^4a", v4=sz(b"C" * 2047)),
+    "value_4096": run_seed(PROGRAM + b"^3a", v35=sz(b"C" * 4096), v30=sz(b"C:\\O")),
+    "value_binary": run_seed(PROGRAM + b"^4a", v4=b"\xcc" * 2048),
+    "value_dword": run_seed(PROGRAM + b"^4a", v4=struct.pack("<I", 0x00636261)),
+    "value_one_character": run_seed(PROGRAM + b"^4a", v4=sz(b"C")),
+    "v5_absent": run_seed(PROGRAM + b"^5docs\\five.doc"),
+    "v3_absent": run_seed(PROGRAM + b"^3docs\\one.txt", v35=sz(b"C:"), v30=sz(b"C")),
+    "version_letter": run_seed(PROGRAM + b"^xdocs"),
+    "version_high_byte": run_seed(PROGRAM + b"^\xb3docs"),
+    "v2_long_pick": run_seed(PROGRAM + b"^2x", answers=YES, pick=b"C:\\" + b"p" * 3000 + b"\\ob.exe"),
+}
+
+TEXT = {
+    "find_abc": b"\x03\x00\x00\x00" + b"\xff\xff\xff\xff" + b"\x00" * 40 + b"\x01c" + b"abc",
+    "remove_aabb": b"\x00" * 48 + b"\x02ab" + b"aabb",
+    "trim_formfeed": b"\x00" * 48 + b"\x01 " + b"  a\x0c",
+    "high_bytes": b"\x00" * 48 + b"\x01\x80" + b"\x7f\x80\xff",
+}
+
+
+def write(folder, seeds):
+    os.makedirs(folder, exist_ok=True)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+
+
+write(os.path.join(HERE, "corpus", "run"), RUN)
+write(os.path.join(HERE, "corpus", "text"), TEXT)
