@@ -4,13 +4,9 @@
 # are run alternately in one Wine prefix and the medians compared.
 #   bench/startup.sh [RUNS]   (default 31; needs the win64 build)
 set -eu
-if [ "${1:-}" != "--inner" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$@"
-fi
-shift
 runs=${1:-31}
+. "$(dirname "$0")/../scripts/wine-prefix.sh"
 cd "$(dirname "$0")/.."
-. scripts/wine-prefix.sh
 wine_prefix_start
 
 drive="$WINEPREFIX/drive_c"

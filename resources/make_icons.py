@@ -51,30 +51,33 @@ def folder(x, y, size):
     return CLEAR
 
 
-def question(x, y, size):
-    """A white question mark on a blue disc: the version-2 question."""
+def disc(x, y, size, rim, fill, sign):
+    """A disc with a one-pixel rim; sign(u, v) on a 32x32 grid marks the
+    white symbol inside it."""
     c = (size - 1) / 2.0
     r = math.hypot(x - c, y - c)
     if r > size / 2.0 - 0.5:
         return CLEAR
     if r > size / 2.0 - 1.5:
-        return NAVY
-    u, v = x * 32.0 / size, y * 32.0 / size
+        return rim
+    return WHITE if sign(x * 32.0 / size, y * 32.0 / size) else fill
+
+
+def question_mark(u, v):
     hook = 6.5 <= math.hypot(u - 15.5, v - 11.5) <= 10 and (v <= 11.5 or u >= 15.5)
     stem = 14 <= u <= 17.5 and 15 <= v <= 20
     dot = 14 <= u <= 17.5 and 23 <= v <= 26
-    return WHITE if hook or stem or dot else BLUE
+    return hook or stem or dot
+
+
+def question(x, y, size):
+    """A white question mark on a blue disc: the version-2 question."""
+    return disc(x, y, size, NAVY, BLUE, question_mark)
 
 
 def stop(x, y, size):
     """A white bar on a red disc: a request that is not served."""
-    c = (size - 1) / 2.0
-    r = math.hypot(x - c, y - c)
-    if r > size / 2.0 - 0.5:
-        return CLEAR
-    if r > size / 2.0 - 1.5:
-        return DARK_RED
-    return WHITE if 7 <= x <= 24 and 13 <= y <= 18 else RED
+    return disc(x, y, size, DARK_RED, RED, lambda u, v: 7 <= u <= 24 and 13 <= v <= 18)
 
 
 def program(x, y):

@@ -4,11 +4,8 @@
 # and prints what the tool received. Uses the 64-bit build, the one that runs
 # on this machine; the shipped 32-bit exe is built from the same sources.
 set -eu
-if [ "${1:-}" != "--inner" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inner "$@"
-fi
+. "$(dirname "$0")/wine-prefix.sh"
 cd "$(dirname "$0")/.."
-. scripts/wine-prefix.sh
 wine_prefix_start
 
 drive="$WINEPREFIX/drive_c"

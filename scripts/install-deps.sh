@@ -4,8 +4,8 @@
 set -eu
 
 packages="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
-binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xauth \
-clang libclang-rt-14-dev"
+binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xauth python3 \
+clang libclang-rt-14-dev llvm"
 
 missing=""
 for package in $packages; do

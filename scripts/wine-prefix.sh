@@ -1,6 +1,12 @@
-# Sourced by the scripts that run Windows programs: makes a fresh 64-bit Wine
-# prefix in a temp folder, and on exit stops only that prefix's wineserver and
-# removes the folder. Needs a display (run under xvfb-run).
+# Sourced by the scripts that run Windows programs: first re-runs the calling
+# script on a virtual display (xvfb-run) unless it already runs on one of
+# ours; wine_prefix_start then makes a fresh 64-bit Wine prefix in a temp
+# folder, and on exit only that prefix's wineserver is stopped and the folder
+# removed.
+if [ "${TIPSTART_VIRTUAL_DISPLAY:-}" != "$$" ]; then
+    # Marked with the child's own process id, so a nested script re-runs too.
+    exec xvfb-run -a -s "-screen 0 1024x768x24" sh -c 'TIPSTART_VIRTUAL_DISPLAY=$$ exec "$0" "$@"' "$0" "$@"
+fi
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
