@@ -126,6 +126,7 @@ TEST_F(ToolLaunch, Version5OpensTheDocumentThroughItsAssociation)
     EXPECT_EQ(_stricmp(launches[0].program.c_str(), Tool("Obx5\\obx5.exe").c_str()), 0);
     EXPECT_NE(launches[0].commandLine.find("five.tsdoc"), std::string::npos) << launches[0].commandLine;
     EXPECT_EQ(launches[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(_stricmp(launches[0].folder.c_str(), Doc("docs").c_str()), 0) << launches[0].folder;
 }
 
 TEST_F(ToolLaunch, Version5UnderTheCurrentUserDoesNotCount)
