@@ -9,13 +9,8 @@ runs=${1:-31}
 cd "$(dirname "$0")/.."
 wine_prefix_start
 
-drive="$WINEPREFIX/drive_c"
-mkdir -p "$drive/bench/Ext/docs" "$drive/bench/Obx35"
-cp build/win64/Tipstart.exe "$drive/bench/Ext/Tipstart.exe"
-cp build/win64/bench/tipstart_minimal_launch.exe "$drive/bench/minimal.exe"
-cp build/win64/tests/e2e/tipstart_stand_in.exe "$drive/bench/Obx35/obx.exe"
-printf 'one\r\n' > "$drive/bench/Ext/docs/one.txt"
-"$WINE" reg add 'HKCU\Software\Quistral\OBX\3.5' /v Path /t REG_SZ /d 'C:\bench\Obx35' /f >/dev/null 2>&1
+stage_version3_launch bench/Ext bench/Obx35
+cp build/win64/bench/tipstart_minimal_launch.exe "$WINEPREFIX/drive_c/bench/minimal.exe"
 unset TIPSTART_PROBE
 
 "$WINE" build/win64/bench/tipstart_start_timer.exe "$runs" \

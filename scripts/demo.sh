@@ -8,12 +8,8 @@ set -eu
 cd "$(dirname "$0")/.."
 wine_prefix_start
 
+stage_version3_launch Help OBX/3.5
 drive="$WINEPREFIX/drive_c"
-mkdir -p "$drive/Help/docs" "$drive/OBX/3.5"
-cp build/win64/Tipstart.exe "$drive/Help/Tipstart.exe"
-cp build/win64/tests/e2e/tipstart_stand_in.exe "$drive/OBX/3.5/obx.exe"
-printf 'A sample document of the help file.\r\n' > "$drive/Help/docs/one.txt"
-"$WINE" reg add 'HKCU\Software\Quistral\OBX\3.5' /v Path /t REG_SZ /d 'C:\OBX\3.5' /f >/dev/null 2>&1
 
 printf '%s\n' 'Registered: HKCU\Software\Quistral\OBX\3.5  Path = C:\OBX\3.5'
 printf '%s\n' 'Link runs:  C:\Help\Tipstart.exe ^3docs\one.txt'
