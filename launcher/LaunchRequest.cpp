@@ -3,6 +3,9 @@
 #include "launcher/Launcher.h"
 #include "text/Text.h"
 
+const char* const RefusalText = "This Utility can be accessed only from the Help File of ZEZODA Extension.";
+const char* const RefusalCaption = "ZEZODA Helper Tool";
+
 namespace {
 
 const char* const ArgumentMarker = "^";

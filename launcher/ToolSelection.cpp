@@ -8,8 +8,6 @@ const ToolLocation Version35Location = {RegistryCurrentUser, "Software\\Quistral
 const ToolLocation Version30Location = {RegistryCurrentUser, "Software\\Quistral\\OBX\\3.0", "Path"};
 const ToolLocation Version2Location = {RegistryCurrentUser, "Software\\Quistral\\OBX\\2.0", "Path"};
 
-const char* const RefusalText = "This Utility can be accessed only from the Help File of ZEZODA Extension.";
-const char* const RefusalCaption = "ZEZODA Helper Tool";
 const char* const UnservedVersionText = "No OBX Version Specified!";
 const char* const UnservedVersionCaption = "Rerirodeze";
 
