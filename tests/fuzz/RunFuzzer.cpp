@@ -69,6 +69,11 @@ void Arrange(const std::vector<std::string>& fields)
     Fake().dialogPick = fields[9].c_str();
 }
 
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 bool Fits(const std::string& text)
 {
     return text.size() <= 2047;
@@ -91,7 +96,14 @@ void CheckRun(LaunchKind kind)
     }
     for (const FakeLaunch& launch : seen.launches) {
         Check(Fits(launch.file) && Fits(launch.parameters) && Fits(launch.folder), "shell texts fit a WorkText");
-        Check(!launch.file.empty(), "a launch names something");
+        // A tool is one of the two executables; version 5 hands the shell the
+        // target as built, which is empty for a bare "Tipstart.exe ^5".
+        if (launch.show == ShowMaximized) {
+            Check(EndsWith(launch.file, "\\obx.exe") || EndsWith(launch.file, "\\ob.exe"), "a tool is obx.exe or ob.exe");
+            Check(launch.hasParameters, "a tool gets the short target");
+        } else {
+            Check(launch.show == ShowNormal && !launch.hasParameters, "a document opens alone, in a normal window");
+        }
     }
     for (const FakeBox& box : seen.boxes) {
         Check(Fits(box.text) && Fits(box.caption), "box texts fit a WorkText");

@@ -55,6 +55,7 @@ RUN = {
     "value_one_character": run_seed(PROGRAM + b"^4a", v4=sz(b"C")),
     "v5_absent": run_seed(PROGRAM + b"^5docs\\five.doc"),
     "v3_absent": run_seed(PROGRAM + b"^3docs\\one.txt", v35=sz(b"C:"), v30=sz(b"C")),
+    "v5_empty_target": run_seed(b'"Tipstart.exeA^5', v5=sz(b"C:\\")),
     "version_letter": run_seed(PROGRAM + b"^xdocs"),
     "version_high_byte": run_seed(PROGRAM + b"^\xb3docs"),
     "v2_long_pick": run_seed(PROGRAM + b"^2x", answers=YES, pick=b"C:\\" + b"p" * 3000 + b"\\ob.exe"),

@@ -117,6 +117,19 @@ TEST_F(ToolSelectionTest, Version5OpensTheDocumentItselfInANormalWindow)
     EXPECT_EQ(Fake().launches[0].show, ShowNormal);
 }
 
+// Found by the run fuzzer: started by its bare name with nothing after the
+// version, the target is empty, and version 5 hands the shell just that.
+TEST_F(ToolSelectionTest, Version5OpensTheTargetEvenWhenItIsEmpty)
+{
+    FakeSetValue(RegistryLocalMachine, V5, "Folder", Sz("C:\\"));
+    Run("5", "\"Tipstart.exeA");
+    ASSERT_EQ(Fake().launches.size(), 1u);
+    EXPECT_EQ(Fake().launches[0].file, "");
+    EXPECT_EQ(Fake().launches[0].folder, "\\");
+    EXPECT_FALSE(Fake().launches[0].hasParameters);
+    EXPECT_EQ(Fake().launches[0].show, ShowNormal);
+}
+
 TEST_F(ToolSelectionTest, Version5IsLookedUpUnderTheLocalMachineOnly)
 {
     FakeSetValue(RegistryCurrentUser, V5, "Folder", Sz("C:\\Obx5"));
