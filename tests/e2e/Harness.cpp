@@ -14,8 +14,6 @@
 
 namespace {
 
-const char* const ToolKeys[] = {"Software\\Quistral\\OBX\\2.0", "Software\\Quistral\\OBX\\3.0",
-                                "Software\\Quistral\\OBX\\3.5", "Software\\Quistral\\OBX\\4.0"};
 
 // Build paths come as Unix paths when cross-built; Wine shows them on Z:.
 std::string HostPath(const char* path)
@@ -517,10 +515,10 @@ bool RegRead(HKEY root, const std::string& key, const std::string& name, DWORD* 
 
 void ClearToolLocations()
 {
-    for (const char* key : ToolKeys) {
+    for (const std::string& key : {V2, V30, V35, V4}) {
         RegDeleteValueIfAny(HKEY_CURRENT_USER, key, "Path");
     }
-    RegDeleteValueIfAny(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vantrell\\OBX\\5.0", "Folder");
+    RegDeleteValueIfAny(HKEY_LOCAL_MACHINE, V5, "Folder");
 }
 
 std::string WindowText(HWND window)

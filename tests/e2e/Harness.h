@@ -14,6 +14,13 @@
 #include <string>
 #include <vector>
 
+// The registry places the program reads, and the version-2 record it writes.
+inline const std::string V2 = "Software\\Quistral\\OBX\\2.0";
+inline const std::string V30 = "Software\\Quistral\\OBX\\3.0";
+inline const std::string V35 = "Software\\Quistral\\OBX\\3.5";
+inline const std::string V4 = "Software\\Quistral\\OBX\\4.0";
+inline const std::string V5 = "SOFTWARE\\Vantrell\\OBX\\5.0";
+
 struct SeenBox {
     std::string caption;
     std::string text;

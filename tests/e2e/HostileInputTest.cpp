@@ -8,16 +8,13 @@ namespace {
 
 struct Location {
     HKEY root;
-    const char* key;
+    std::string key;
     const char* name;
 };
 
 const Location Locations[] = {
-    {HKEY_CURRENT_USER, "Software\\Quistral\\OBX\\2.0", "Path"},
-    {HKEY_CURRENT_USER, "Software\\Quistral\\OBX\\3.0", "Path"},
-    {HKEY_CURRENT_USER, "Software\\Quistral\\OBX\\3.5", "Path"},
-    {HKEY_CURRENT_USER, "Software\\Quistral\\OBX\\4.0", "Path"},
-    {HKEY_LOCAL_MACHINE, "SOFTWARE\\Vantrell\\OBX\\5.0", "Folder"},
+    {HKEY_CURRENT_USER, V2, "Path"},  {HKEY_CURRENT_USER, V30, "Path"}, {HKEY_CURRENT_USER, V35, "Path"},
+    {HKEY_CURRENT_USER, V4, "Path"}, {HKEY_LOCAL_MACHINE, V5, "Folder"},
 };
 
 std::map<std::string, std::string> Snapshot()

@@ -59,7 +59,7 @@ TEST(RequestIntake, ValidRequestShowsNoBox)
 
 TEST(RequestIntake, TargetBeyondTwoThousandFortySevenCharactersEndsQuietly)
 {
-    RegSetText(HKEY_CURRENT_USER, "Software\\Quistral\\OBX\\3.5", "Path", FixtureRoot() + "\\Obx35");
+    RegSetText(HKEY_CURRENT_USER, V35, "Path", FixtureRoot() + "\\Obx35");
     // Under another file name the own folder is the whole line, so the
     // target doubles the line's length.
     RunResult result = RunTipstart("\"" + ExtFolder() + "tipstart.exe\" ^3" + std::string(1500, 'd'));

@@ -4,12 +4,6 @@
 
 namespace {
 
-const std::string V2 = "Software\\Quistral\\OBX\\2.0";
-const std::string V30 = "Software\\Quistral\\OBX\\3.0";
-const std::string V35 = "Software\\Quistral\\OBX\\3.5";
-const std::string V4 = "Software\\Quistral\\OBX\\4.0";
-const std::string V5 = "SOFTWARE\\Vantrell\\OBX\\5.0";
-
 class ToolLaunch : public ::testing::Test {
 protected:
     void SetUp() override

@@ -4,7 +4,6 @@
 
 namespace {
 
-const std::string V2 = "Software\\Quistral\\OBX\\2.0";
 const char* const Question = "Path to Oberix 2 executable was not found. Do you wish to specify one now ?";
 const char* const QuestionCaption = "Path to Oberix 2 was Not Found!";
 
@@ -203,7 +202,7 @@ TEST_F(Version2FirstUse, AfterAResetTheNextRequestAsksAgain)
 
 TEST_F(Version2FirstUse, CommonDialogsLoadOnlyWhenTheChooserIsShown)
 {
-    RegSetText(HKEY_CURRENT_USER, "Software\\Quistral\\OBX\\3.5", "Path", FixtureRoot() + "\\Obx35");
+    RegSetText(HKEY_CURRENT_USER, V35, "Path", FixtureRoot() + "\\Obx35");
     RunResult plain = RunTipstart(LinkCommandLine("^3docs\\one.txt"));
     EXPECT_EQ(TakeLaunches(1).size(), 1u);
     const std::vector<std::string>& modules = plain.loadedModules;

@@ -96,7 +96,6 @@ bool PlatformRegistryRead(RegistryRoot root, const char* keyPath, const char* va
 
 void PlatformRegistryWriteText(RegistryRoot root, const char* keyPath, const char* valueName, const char* text)
 {
-    ++state.registryWrites;
     state.writes.push_back({root, keyPath, valueName, text});
     state.registry[FakeKey(root, keyPath)][valueName] = std::string(text, strlen(text) + 1);
 }

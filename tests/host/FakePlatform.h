@@ -58,7 +58,6 @@ struct FakePlatformState {
     std::vector<FakeBox> boxes;
     std::vector<FakeLaunch> launches;
     std::vector<FakeDialog> dialogs;
-    int registryWrites = 0;
     std::vector<FakeWrite> writes;
 };
 

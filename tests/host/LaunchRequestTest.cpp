@@ -56,7 +56,7 @@ TEST_F(LaunchRequestTest, RefusalBoxIsTheOnlyOutcomeOfARefusedLine)
     EXPECT_EQ(Fake().boxes[0].style, 0x10u);
     EXPECT_EQ(Fake().boxes[0].owner, reinterpret_cast<WindowHandle>(0x1234));
     EXPECT_TRUE(Fake().launches.empty());
-    EXPECT_EQ(Fake().registryWrites, 0);
+    EXPECT_TRUE(Fake().writes.empty());
 }
 
 TEST_F(LaunchRequestTest, ResetKeywordIsExactAfterTrimming)

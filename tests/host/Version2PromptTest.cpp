@@ -36,7 +36,7 @@ TEST_F(Version2PromptTest, AsksFirstAndShowsTheChooserOnlyAfterYes)
     EXPECT_EQ(Fake().boxes[0].style, 0x2024u);
     EXPECT_TRUE(Fake().dialogs.empty());
     EXPECT_TRUE(Fake().launches.empty());
-    EXPECT_EQ(Fake().registryWrites, 0);
+    EXPECT_TRUE(Fake().writes.empty());
 }
 
 TEST_F(Version2PromptTest, AShortRecordCountsAsAbsent)
