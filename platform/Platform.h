@@ -22,6 +22,10 @@ enum { AnswerYes = 6 };
 
 enum ShowCommand { ShowNormal = 1, ShowMaximized = 3 };
 
+// Limits the search for DLLs loaded later to the system folder, where the
+// system offers that; a help folder unpacked into Downloads may hold anything.
+void PlatformRestrictLibrarySearch();
+
 // The whole command line as the process received it, quotes as typed.
 const char* PlatformCommandLine();
 
@@ -41,7 +45,8 @@ void PlatformShellOpen(const char* file, const char* parameters, const char* fol
 
 // Reads a value of any type into buffer (at most capacity bytes) and gives its
 // size in bytes. False, with buffer contents unspecified, when the key or value
-// is missing or the value does not fit.
+// is missing or the value does not fit. Under the local machine a value missing
+// from the program's own registry view is read from the other one.
 bool PlatformRegistryRead(RegistryRoot root, const char* keyPath, const char* valueName, char* buffer,
                           size_t capacity, size_t* size);
 

@@ -1,11 +1,10 @@
-// The platform operations over Win32, and the process entry.
+// The platform operations over Win32.
 #include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
 #include <stddef.h>
 #include <string.h>
 
-#include "launcher/Launcher.h"
 #include "platform/FileChooser.h"
 #include "platform/Platform.h"
 
@@ -67,7 +66,39 @@ OpenFileNameFunction LoadOpenFileDialog()
         reinterpret_cast<void*>(GetProcAddress(module, "GetOpenFileNameA")));
 }
 
+// The registry view a 32-bit program does not see by default on 64-bit
+// Windows, and the other way round.
+const REGSAM OtherRegistryView =
+#ifdef _WIN64
+    KEY_WOW64_32KEY;
+#else
+    KEY_WOW64_64KEY;
+#endif
+
+LONG ReadValue(HKEY root, REGSAM view, const char* keyPath, const char* valueName, char* buffer, DWORD* bytes)
+{
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExA(root, keyPath, 0, KEY_QUERY_VALUE | view, &key);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), bytes);
+    RegCloseKey(key);
+    return status;
+}
+
 }  // namespace
+
+void PlatformRestrictLibrarySearch()
+{
+    // Looked up, not imported: Windows 7 without KB2533623 lacks it.
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
+    SetDefaultDllDirectoriesFunction setSearchFolders = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setSearchFolders) {
+        setSearchFolders(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+}
 
 const char* PlatformCommandLine()
 {
@@ -108,13 +139,15 @@ void PlatformShellOpen(const char* file, const char* parameters, const char* fol
 bool PlatformRegistryRead(RegistryRoot root, const char* keyPath, const char* valueName, char* buffer,
                           size_t capacity, size_t* size)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(RootKey(root), keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        return false;
-    }
     DWORD bytes = static_cast<DWORD>(capacity);
-    LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &bytes);
-    RegCloseKey(key);
+    LONG status = ReadValue(RootKey(root), 0, keyPath, valueName, buffer, &bytes);
+    // A tool whose installer wrote the other view of the local machine is
+    // installed all the same. The current user's software is one key in both.
+    bool missing = status == ERROR_FILE_NOT_FOUND;
+    if (missing && root == RegistryLocalMachine) {
+        bytes = static_cast<DWORD>(capacity);
+        status = ReadValue(HKEY_LOCAL_MACHINE, OtherRegistryView, keyPath, valueName, buffer, &bytes);
+    }
     *size = bytes;
     return status == ERROR_SUCCESS && bytes <= capacity;
 }
@@ -155,9 +188,4 @@ bool PlatformOpenFileDialog(const char* title, const char* filterList, WindowHan
     dialog.lpstrTitle = title;
     dialog.Flags = OFN_EXPLORER | OFN_CREATEPROMPT | OFN_HIDEREADONLY;
     return openFileName(&dialog) != 0;
-}
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
-    return LauncherMain();
 }

@@ -1,5 +1,7 @@
 #include "tests/e2e/Harness.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +13,9 @@
 #ifndef STAND_IN_EXE
 #error "STAND_IN_EXE must name the stand-in tool"
 #endif
+#ifndef PLANTED_DLL
+#error "PLANTED_DLL must name the planted compstui.dll"
+#endif
 
 namespace {
 
@@ -21,6 +26,14 @@ std::string HostPath(const char* path)
     std::string converted = path[0] == '/' ? std::string("Z:") + path : std::string(path);
     std::replace(converted.begin(), converted.end(), '/', '\\');
     return converted;
+}
+
+// The Tipstart.exe under test: the one named by TIPSTART_EXE in the
+// environment, else the one built beside this program.
+std::string TipstartUnderTest()
+{
+    const char* chosen = getenv("TIPSTART_EXE");
+    return HostPath(chosen && *chosen ? chosen : TIPSTART_EXE);
 }
 
 std::string ProbePath()
@@ -341,6 +354,11 @@ std::string StandInPath()
     return HostPath(STAND_IN_EXE);
 }
 
+std::string PlantedDllPath()
+{
+    return HostPath(PLANTED_DLL);
+}
+
 void WriteFile(const std::string& path, const std::string& contents)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -372,7 +390,7 @@ void PrepareFixture()
                                "\\Obx5", "\\O2", "\\Obx 4"}) {
         CreateDirectoryA((FixtureRoot() + folder).c_str(), nullptr);
     }
-    CopyFileOrFail(HostPath(TIPSTART_EXE), ExtFolder() + "Tipstart.exe");
+    CopyFileOrFail(TipstartUnderTest(), ExtFolder() + "Tipstart.exe");
     WriteFile(ExtFolder() + "docs\\one.txt", "one\r\n");
     WriteFile(ExtFolder() + "docs\\five.tsdoc", "five\r\n");
     WriteFile(ExtFolder() + "my docs\\one.txt", "spaced\r\n");
@@ -394,10 +412,10 @@ std::string LinkCommandLine(const std::string& afterProgram)
     return "\"" + ExtFolder() + "Tipstart.exe\" " + afterProgram;
 }
 
-RunResult RunTipstart(const std::string& commandLine, const Script& script)
+RunResult RunTipstart(const std::string& commandLine, const Script& script, const std::string& chosenProgram)
 {
     RunResult result;
-    std::string program = ExtFolder() + "Tipstart.exe";
+    std::string program = chosenProgram.empty() ? ExtFolder() + "Tipstart.exe" : chosenProgram;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     STARTUPINFOA startup = {};
@@ -470,10 +488,27 @@ std::vector<SeenLaunch> TakeLaunches(size_t expected)
     return launches;
 }
 
-void RegSetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes)
+void ExpectToolStarted(const std::vector<SeenLaunch>& launches, const std::string& program,
+                       const std::string& document)
+{
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(_stricmp(launches[0].program.c_str(), program.c_str()), 0) << launches[0].program;
+    EXPECT_EQ(launches[0].show, SW_SHOWMAXIMIZED);
+    std::string shortTarget = ShortPath(document);
+    ASSERT_FALSE(shortTarget.empty()) << document;
+    EXPECT_EQ(shortTarget.find(' '), std::string::npos);
+    const std::string& line = launches[0].commandLine;
+    ASSERT_GE(line.size(), shortTarget.size() + 1) << line;
+    EXPECT_EQ(line.substr(line.size() - shortTarget.size() - 1), " " + shortTarget) << line;
+    std::string folder = document.substr(0, document.find_last_of('\\'));
+    EXPECT_EQ(_stricmp(launches[0].folder.c_str(), folder.c_str()), 0) << launches[0].folder;
+}
+
+void RegSetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes,
+               REGSAM view)
 {
     HKEY opened = nullptr;
-    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr) !=
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &opened, nullptr) !=
         ERROR_SUCCESS) {
         throw std::runtime_error("cannot create key " + key);
     }
@@ -482,15 +517,15 @@ void RegSetRaw(HKEY root, const std::string& key, const std::string& name, DWORD
     RegCloseKey(opened);
 }
 
-void RegSetText(HKEY root, const std::string& key, const std::string& name, const std::string& text)
+void RegSetText(HKEY root, const std::string& key, const std::string& name, const std::string& text, REGSAM view)
 {
-    RegSetRaw(root, key, name, REG_SZ, std::string(text.c_str(), text.size() + 1));
+    RegSetRaw(root, key, name, REG_SZ, std::string(text.c_str(), text.size() + 1), view);
 }
 
-void RegDeleteValueIfAny(HKEY root, const std::string& key, const std::string& name)
+void RegDeleteValueIfAny(HKEY root, const std::string& key, const std::string& name, REGSAM view)
 {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE | view, &opened) == ERROR_SUCCESS) {
         RegDeleteValueA(opened, name.c_str());
         RegCloseKey(opened);
     }
@@ -518,7 +553,20 @@ void ClearToolLocations()
     for (const std::string& key : {V2, V30, V35, V4}) {
         RegDeleteValueIfAny(HKEY_CURRENT_USER, key, "Path");
     }
-    RegDeleteValueIfAny(HKEY_LOCAL_MACHINE, V5, "Folder");
+    RegDeleteValueIfAny(HKEY_LOCAL_MACHINE, V5, "Folder", KEY_WOW64_32KEY);
+    RegDeleteValueIfAny(HKEY_LOCAL_MACHINE, V5, "Folder", KEY_WOW64_64KEY);
+}
+
+REGSAM TipstartOwnView()
+{
+    DWORD type = SCS_64BIT_BINARY;
+    GetBinaryTypeA(TipstartUnderTest().c_str(), &type);
+    return type == SCS_32BIT_BINARY ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
+REGSAM TipstartOtherView()
+{
+    return TipstartOwnView() == KEY_WOW64_32KEY ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
 }
 
 std::string WindowText(HWND window)

@@ -63,16 +63,22 @@ struct RunResult {
     CentringCall centring;
 };
 
+// The harness and the stand-in tool run with UTF-8 as their ANSI code page,
+// like Tipstart.exe: every text here is UTF-8.
+
 // The fixture: C:\tsfix with Ext\Tipstart.exe, documents and stand-in tools.
 std::string FixtureRoot();
 std::string ExtFolder();     // with trailing "\"
 std::string StandInPath();   // the built stand-in tool
+std::string PlantedDllPath(); // compstui.dll that marks its own loading
 void PrepareFixture();
 void WriteFile(const std::string& path, const std::string& contents);
 void CopyFileOrFail(const std::string& from, const std::string& to);
 std::string ShortPath(const std::string& path);
 
-RunResult RunTipstart(const std::string& commandLine, const Script& script = Script());
+// Runs the fixture's Ext\Tipstart.exe, or program when given.
+RunResult RunTipstart(const std::string& commandLine, const Script& script = Script(),
+                      const std::string& program = std::string());
 // The quoted program path, a space, and the text after it.
 std::string LinkCommandLine(const std::string& afterProgram);
 
@@ -80,10 +86,21 @@ std::string LinkCommandLine(const std::string& afterProgram);
 // expected of them, then a moment more for any surplus.
 std::vector<SeenLaunch> TakeLaunches(size_t expected);
 
-// Registry access for the cases.
-void RegSetText(HKEY root, const std::string& key, const std::string& name, const std::string& text);
-void RegSetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes);
-void RegDeleteValueIfAny(HKEY root, const std::string& key, const std::string& name);
+// One launch: the tool at program started maximised with the short path of
+// document as its parameter, in the document's folder.
+void ExpectToolStarted(const std::vector<SeenLaunch>& launches, const std::string& program,
+                       const std::string& document);
+
+// Registry access for the cases, in the harness's view or the one given
+// (KEY_WOW64_32KEY or KEY_WOW64_64KEY).
+void RegSetText(HKEY root, const std::string& key, const std::string& name, const std::string& text,
+                REGSAM view = 0);
+void RegSetRaw(HKEY root, const std::string& key, const std::string& name, DWORD type, const std::string& bytes,
+               REGSAM view = 0);
+void RegDeleteValueIfAny(HKEY root, const std::string& key, const std::string& name, REGSAM view = 0);
+// The registry view Tipstart.exe under test reads by default, and the other.
+REGSAM TipstartOwnView();
+REGSAM TipstartOtherView();
 bool RegRead(HKEY root, const std::string& key, const std::string& name, DWORD* type, std::string* bytes);
 void ClearToolLocations();
 

@@ -58,7 +58,7 @@ protected:
 
 TEST_F(HostileInput, HighBytesInTheRelativePathReachTheTool)
 {
-    std::string name = "docs\\caf\xE9 \xA9\xFF.txt";
+    std::string name = "docs\\café ©ÿ.txt";
     WriteFile(ExtFolder() + name, "high bytes\r\n");
     std::vector<SeenLaunch> launches = RunUnchanged(LinkCommandLine("^3" + name), 1);
     ASSERT_EQ(launches.size(), 1u);
@@ -67,8 +67,9 @@ TEST_F(HostileInput, HighBytesInTheRelativePathReachTheTool)
     EXPECT_EQ(launches[0].commandLine.substr(launches[0].commandLine.size() - shortTarget.size()), shortTarget);
 
     std::string every;
-    for (int c = 0x80; c <= 0xFF; ++c) {
-        every += static_cast<char>(c);
+    for (int c = 0x80; c <= 0x3FF; ++c) {  // Latin-1 to Greek and Coptic, in UTF-8
+        every += static_cast<char>(0xC0 | c >> 6);
+        every += static_cast<char>(0x80 | (c & 0x3F));
     }
     launches = RunUnchanged(LinkCommandLine("^4" + every), 1);
     ASSERT_EQ(launches.size(), 1u);

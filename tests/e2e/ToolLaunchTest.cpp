@@ -25,23 +25,6 @@ protected:
         EXPECT_TRUE(result.boxes.empty()) << result.boxes.front().text;
         return TakeLaunches(expectedLaunches);
     }
-
-    // The tool started maximised on the short target, in the target's folder.
-    static void ExpectToolStarted(const std::vector<SeenLaunch>& launches, const std::string& program,
-                                  const std::string& document)
-    {
-        ASSERT_EQ(launches.size(), 1u);
-        EXPECT_EQ(_stricmp(launches[0].program.c_str(), program.c_str()), 0) << launches[0].program;
-        EXPECT_EQ(launches[0].show, SW_SHOWMAXIMIZED);
-        std::string shortTarget = ShortPath(document);
-        ASSERT_FALSE(shortTarget.empty()) << document;
-        EXPECT_EQ(shortTarget.find(' '), std::string::npos);
-        const std::string& line = launches[0].commandLine;
-        ASSERT_GE(line.size(), shortTarget.size() + 1) << line;
-        EXPECT_EQ(line.substr(line.size() - shortTarget.size() - 1), " " + shortTarget) << line;
-        std::string folder = document.substr(0, document.find_last_of('\\'));
-        EXPECT_EQ(_stricmp(launches[0].folder.c_str(), folder.c_str()), 0) << launches[0].folder;
-    }
 };
 
 TEST_F(ToolLaunch, Version3OpensTheDocumentWithThe35Tool)
@@ -114,13 +97,20 @@ TEST_F(ToolLaunch, MissingDocumentStartsTheToolWithoutParameters)
 
 TEST_F(ToolLaunch, Version5OpensTheDocumentThroughItsAssociation)
 {
-    RegSetText(HKEY_LOCAL_MACHINE, V5, "Folder", "C:\\Anything");
+    RegSetText(HKEY_LOCAL_MACHINE, V5, "Folder", "C:\\Anything", TipstartOwnView());
     std::vector<SeenLaunch> launches = RunQuietly("^5docs\\five.tsdoc", 1);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(_stricmp(launches[0].program.c_str(), Tool("Obx5\\obx5.exe").c_str()), 0);
     EXPECT_NE(launches[0].commandLine.find("five.tsdoc"), std::string::npos) << launches[0].commandLine;
     EXPECT_EQ(launches[0].show, SW_SHOWNORMAL);
     EXPECT_EQ(_stricmp(launches[0].folder.c_str(), Doc("docs").c_str()), 0) << launches[0].folder;
+}
+
+TEST_F(ToolLaunch, Version5RegisteredOnlyInTheOtherRegistryViewCounts)
+{
+    // An installer of the other word size writes the other view.
+    RegSetText(HKEY_LOCAL_MACHINE, V5, "Folder", "C:\\Anything", TipstartOtherView());
+    EXPECT_EQ(RunQuietly("^5docs\\five.tsdoc", 1).size(), 1u);
 }
 
 TEST_F(ToolLaunch, Version5UnderTheCurrentUserDoesNotCount)

@@ -200,7 +200,36 @@ TEST_F(Version2FirstUse, AfterAResetTheNextRequestAsksAgain)
     EXPECT_TRUE(TakeLaunches(0).empty());
 }
 
-TEST_F(Version2FirstUse, CommonDialogsLoadOnlyWhenTheChooserIsShown)
+TEST_F(Version2FirstUse, NamesInAnyScriptServeVersions3And2)
+{
+    // A help folder, a document and a tool folder named outside the Western
+    // code page, as users of Greek, Cyrillic or Japanese Windows have them.
+    const std::string help = FixtureRoot() + "\\Hilfe ヘルプ\\";
+    const std::string relative = "docs\\Überblick Ж.txt";
+    const std::string tool = FixtureRoot() + "\\Werkzeug Ω";
+    for (const std::string& folder : {help, help + "docs", tool}) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+    }
+    CopyFileOrFail(ExtFolder() + "Tipstart.exe", help + "Tipstart.exe");
+    CopyFileOrFail(StandInPath(), tool + "\\obx.exe");
+    CopyFileOrFail(StandInPath(), tool + "\\ob.exe");
+    WriteFile(help + relative, "Ж\r\n");
+    const std::string program = help + "Tipstart.exe";
+
+    RegSetText(HKEY_CURRENT_USER, V35, "Path", tool);
+    RunResult version3 = RunTipstart("\"" + program + "\" ^3" + relative, Script(), program);
+    EXPECT_TRUE(version3.boxes.empty());
+    ExpectToolStarted(TakeLaunches(1), tool + "\\obx.exe", help + relative);
+
+    ChooserSeen seen;
+    RunResult version2 =
+        RunTipstart("\"" + program + "\" ^2" + relative, AnswerYesThenChoose(tool + "\\ob.exe", &seen), program);
+    ExpectQuestion(version2);
+    EXPECT_EQ(Record(), tool + "\\" + std::string(1, '\0'));
+    ExpectToolStarted(TakeLaunches(1), tool + "\\ob.exe", help + relative);
+}
+
+TEST_F(Version2FirstUse, CommonDialogsLoadOnlyWhenShownAndNothingFromTheProgramFolder)
 {
     RegSetText(HKEY_CURRENT_USER, V35, "Path", FixtureRoot() + "\\Obx35");
     RunResult plain = RunTipstart(LinkCommandLine("^3docs\\one.txt"));
@@ -208,10 +237,22 @@ TEST_F(Version2FirstUse, CommonDialogsLoadOnlyWhenTheChooserIsShown)
     const std::vector<std::string>& modules = plain.loadedModules;
     EXPECT_EQ(std::find(modules.begin(), modules.end(), "comdlg32.dll"), modules.end());
 
+    // A DLL that the chooser's libraries import, planted beside the program,
+    // with the native-first override Windows applies to such DLLs.
+    CopyFileOrFail(PlantedDllPath(), ExtFolder() + "compstui.dll");
+    const std::string marker = ExtFolder() + "compstui.loaded";
+    char overrides[1024] = {};
+    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", (std::string(overrides) + ";compstui=n,b").c_str());
     ChooserSeen seen;
     RunResult chooser = RunTipstart(LinkCommandLine("^2docs\\one.txt"), AnswerYesThenChoose("", &seen));
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides);
+    DeleteFileA((ExtFolder() + "compstui.dll").c_str());
+    EXPECT_EQ(chooser.choosers, 1);
     EXPECT_NE(std::find(chooser.loadedModules.begin(), chooser.loadedModules.end(), "comdlg32.dll"),
               chooser.loadedModules.end());
+    EXPECT_EQ(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the planted DLL was loaded";
+    DeleteFileA(marker.c_str());
 }
 
 }  // namespace

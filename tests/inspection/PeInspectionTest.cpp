@@ -257,7 +257,7 @@ TEST_P(Executable, CarriesFiveEnglishIconGroups)
     FreeLibrary(module);
 }
 
-TEST_P(Executable, NamesItselfAndAsksForNoElevation)
+TEST_P(Executable, NamesItselfAsksForNoElevationAndSpeaksUtf8)
 {
     EXPECT_EQ(VersionString(Path(), "OriginalFilename"), "Tipstart.exe");
     EXPECT_EQ(VersionString(Path(), "FileVersion"), "2.0.0.0");
@@ -271,6 +271,9 @@ TEST_P(Executable, NamesItselfAndAsksForNoElevation)
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
+    EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
     FreeLibrary(module);
 }
 
