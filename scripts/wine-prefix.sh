@@ -13,11 +13,13 @@ WINESERVER=/usr/lib/wine/wineserver
 wine_prefix_start() {
     WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tipstart-wine.XXXXXX")
     export WINEPREFIX WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}"
-    # No Mono or Gecko installers: nothing here needs them.
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # No Mono or Gecko installers, no GStreamer: nothing here needs them, and
+    # the 32-bit GStreamer registration crashes under emulation, leaving a
+    # crash dialog that would keep the prefix's server alive.
+    export WINEDLLOVERRIDES="mscoree,mshtml,winegstreamer="
     trap wine_prefix_stop EXIT INT TERM
     "$WINE" wineboot -i >/dev/null 2>&1 || true
-    "$WINESERVER" -w 2>/dev/null || true
+    timeout 180 "$WINESERVER" -w 2>/dev/null || "$WINESERVER" -k 2>/dev/null || true
 }
 
 wine_prefix_stop() {
