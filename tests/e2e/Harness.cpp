@@ -28,12 +28,17 @@ std::string HostPath(const char* path)
     return converted;
 }
 
-// The Tipstart.exe under test: the one named by TIPSTART_EXE in the
-// environment, else the one built beside this program.
+// A file the environment names (the shipped 32-bit Tipstart.exe and its
+// planted DLL, say), else the one built beside this program.
+std::string ChosenFile(const char* variable, const char* built)
+{
+    const char* chosen = getenv(variable);
+    return HostPath(chosen && *chosen ? chosen : built);
+}
+
 std::string TipstartUnderTest()
 {
-    const char* chosen = getenv("TIPSTART_EXE");
-    return HostPath(chosen && *chosen ? chosen : TIPSTART_EXE);
+    return ChosenFile("TIPSTART_EXE", TIPSTART_EXE);
 }
 
 std::string ProbePath()
@@ -155,34 +160,56 @@ namespace {
 
 struct Debuggee {
     PROCESS_INFORMATION process = {};
+    bool wow64 = false;  // a 32-bit program: its registers are WOW64_CONTEXT
     BYTE* imageBase = nullptr;
     SIZE_T imageSize = 0;
     bool sawLoaderBreakpoint = false;
     // A breakpoint on SetWindowPos in the debuggee, re-armed after each hit.
-    std::string trapModule;
-    SIZE_T trapOffset = 0;
     BYTE* trapAddress = nullptr;
     BYTE trapOriginal = 0;
     bool trapRearm = false;
 };
 
-// Where SetWindowPos lives, as module name and offset: the same in the
-// debuggee once that module is loaded there.
-bool LocateSetWindowPos(std::string* module, SIZE_T* offset)
+template <typename T>
+bool ReadRemote(HANDLE process, const BYTE* at, T* value)
 {
-    void* function = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetWindowPos"));
-    HMODULE owner = nullptr;
-    if (!function || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                         static_cast<LPCSTR>(function), &owner)) {
-        return false;
+    SIZE_T done = 0;
+    return ReadProcessMemory(process, at, value, sizeof *value, &done) && done == sizeof *value;
+}
+
+// Where a module of the debuggee exports name, read from the export table in
+// the debuggee's own memory, so that a 32-bit module is read as such.
+BYTE* RemoteExport(HANDLE process, BYTE* base, const char* name)
+{
+    IMAGE_DOS_HEADER dos = {};
+    WORD magic = 0;
+    if (!ReadRemote(process, base, &dos) ||
+        !ReadRemote(process, base + dos.e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER), &magic)) {
+        return nullptr;
     }
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(owner, path, MAX_PATH);
-    std::string name = Lower(path);
-    *module = name.substr(name.find_last_of("\\/") + 1);
-    *offset = static_cast<BYTE*>(function) - reinterpret_cast<BYTE*>(owner);
-    return true;
+    size_t directories = magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC ? offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory)
+                                                                : offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory);
+    IMAGE_DATA_DIRECTORY table = {};
+    IMAGE_EXPORT_DIRECTORY exports = {};
+    if (!ReadRemote(process, base + dos.e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER) + directories, &table) ||
+        !ReadRemote(process, base + table.VirtualAddress, &exports)) {
+        return nullptr;
+    }
+    for (DWORD i = 0; i < exports.NumberOfNames; ++i) {
+        DWORD nameAt = 0;
+        char candidate[64] = {};
+        SIZE_T done = 0;
+        ReadRemote(process, base + exports.AddressOfNames + 4 * i, &nameAt);
+        ReadProcessMemory(process, base + nameAt, candidate, sizeof candidate - 1, &done);
+        if (strcmp(candidate, name) == 0) {
+            WORD ordinal = 0;
+            DWORD function = 0;
+            ReadRemote(process, base + exports.AddressOfNameOrdinals + 2 * i, &ordinal);
+            ReadRemote(process, base + exports.AddressOfFunctions + 4 * ordinal, &function);
+            return base + function;
+        }
+    }
+    return nullptr;
 }
 
 void WriteByte(HANDLE process, BYTE* at, BYTE value)
@@ -194,69 +221,95 @@ void WriteByte(HANDLE process, BYTE* at, BYTE value)
 
 void ArmTrap(Debuggee& debuggee, const std::string& module, BYTE* base)
 {
-    if (debuggee.trapAddress || module != debuggee.trapModule) {
+    if (debuggee.trapAddress || module != "user32.dll") {
         return;
     }
-    debuggee.trapAddress = base + debuggee.trapOffset;
-    SIZE_T done = 0;
-    ReadProcessMemory(debuggee.process.hProcess, debuggee.trapAddress, &debuggee.trapOriginal, 1, &done);
-    WriteByte(debuggee.process.hProcess, debuggee.trapAddress, 0xCC);
+    debuggee.trapAddress = RemoteExport(debuggee.process.hProcess, base, "SetWindowPos");
+    if (debuggee.trapAddress) {
+        ReadRemote(debuggee.process.hProcess, debuggee.trapAddress, &debuggee.trapOriginal);
+        WriteByte(debuggee.process.hProcess, debuggee.trapAddress, 0xCC);
+    }
 }
 
-void NoteCentringCall(const CONTEXT& context, HANDLE process, CentringCall* call)
+// SetWindowPos(hwnd, after, x, y, cx, cy, flags) at its first instruction.
+void NoteCentringCall(HWND window, int x, int y, UINT flags, CentringCall* call)
 {
-#ifdef _WIN64
-    // SetWindowPos(hwnd, after, x, y, cx, cy, flags): flags is the 7th
-    // argument, above the return address and the 32-byte home area.
-    UINT64 flags = 0;
-    SIZE_T done = 0;
-    ReadProcessMemory(process, reinterpret_cast<BYTE*>(context.Rsp) + 0x38, &flags, sizeof flags, &done);
-    if (call->seen || static_cast<UINT>(flags) != (SWP_NOSIZE | SWP_NOACTIVATE)) {
+    if (call->seen || flags != (SWP_NOSIZE | SWP_NOACTIVATE)) {
         return;
     }
     call->seen = true;
-    call->window = reinterpret_cast<HWND>(context.Rcx);
-    call->x = static_cast<int>(context.R8);
-    call->y = static_cast<int>(context.R9);
+    call->window = window;
+    call->x = x;
+    call->y = y;
     GetWindowRect(call->window, &call->windowAtCall);
     GetWindowRect(GetDesktopWindow(), &call->desktop);
-#else
-    (void)context;
-    (void)process;
-    (void)call;
-#endif
 }
 
-// Our own breakpoint and the single step that re-arms it: note the call,
-// let the original instruction run once, then put the breakpoint back.
-bool OnTrap(Debuggee& debuggee, const DEBUG_EVENT& event, RunResult& result)
+// At SetWindowPos's first instruction: note the call, and move the
+// instruction pointer back onto the breakpoint.
+void NoteAndRewind(HANDLE process, WOW64_CONTEXT& context, CentringCall* call)
 {
-    const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
-    bool hit = record.ExceptionCode == EXCEPTION_BREAKPOINT && debuggee.trapAddress &&
-               static_cast<BYTE*>(record.ExceptionAddress) == debuggee.trapAddress;
-    bool step = record.ExceptionCode == EXCEPTION_SINGLE_STEP && debuggee.trapRearm;
-    if (!hit && !step) {
-        return false;
-    }
-    HANDLE thread = OpenThread(THREAD_GET_CONTEXT | THREAD_SET_CONTEXT, FALSE, event.dwThreadId);
-    CONTEXT context = {};
-    context.ContextFlags = CONTEXT_FULL;
-    GetThreadContext(thread, &context);
+    DWORD arguments[8] = {};  // the return address, then the seven arguments
+    ReadRemote(process, reinterpret_cast<const BYTE*>(static_cast<UINT_PTR>(context.Esp)), &arguments);
+    NoteCentringCall(reinterpret_cast<HWND>(static_cast<UINT_PTR>(arguments[1])), static_cast<int>(arguments[3]),
+                     static_cast<int>(arguments[4]), arguments[7], call);
+    context.Eip -= 1;
+}
+
+void NoteAndRewind(HANDLE process, CONTEXT& context, CentringCall* call)
+{
+    // hwnd, x and y in rcx, r8 and r9; flags above the return address and
+    // the 32-byte home area.
+    UINT64 flags = 0;
+    ReadRemote(process, reinterpret_cast<const BYTE*>(context.Rsp) + 0x38, &flags);
+    NoteCentringCall(reinterpret_cast<HWND>(context.Rcx), static_cast<int>(context.R8), static_cast<int>(context.R9),
+                     static_cast<UINT>(flags), call);
+    context.Rip -= 1;
+}
+
+// Our own breakpoint and the single step that re-arms it: note the call, let
+// the original instruction run once, then put the breakpoint back.
+template <typename Context, BOOL(WINAPI* Get)(HANDLE, Context*), BOOL(WINAPI* Set)(HANDLE, const Context*)>
+void StepOverTrap(Debuggee& debuggee, HANDLE thread, DWORD flags, bool hit, RunResult& result)
+{
+    HANDLE process = debuggee.process.hProcess;
+    Context context = {};
+    context.ContextFlags = flags;
+    Get(thread, &context);
     if (hit) {
-        NoteCentringCall(context, debuggee.process.hProcess, &result.centring);
-        WriteByte(debuggee.process.hProcess, debuggee.trapAddress, debuggee.trapOriginal);
-#ifdef _WIN64
-        context.Rip -= 1;
-#else
-        context.Eip -= 1;
-#endif
+        NoteAndRewind(process, context, &result.centring);
+        WriteByte(process, debuggee.trapAddress, debuggee.trapOriginal);
         context.EFlags |= 0x100;  // trap after one instruction
         debuggee.trapRearm = true;
     } else {
-        WriteByte(debuggee.process.hProcess, debuggee.trapAddress, 0xCC);
+        WriteByte(process, debuggee.trapAddress, 0xCC);
         debuggee.trapRearm = false;
     }
-    SetThreadContext(thread, &context);
+    Set(thread, &context);
+}
+
+// What a 64-bit debugger sees of a 32-bit program's int3 and single step on
+// Windows; Wine reports the usual codes.
+const DWORD Wow64Breakpoint = 0x4000001F;
+const DWORD Wow64SingleStep = 0x4000001E;
+
+bool OnTrap(Debuggee& debuggee, const DEBUG_EVENT& event, RunResult& result)
+{
+    const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+    bool hit = (record.ExceptionCode == EXCEPTION_BREAKPOINT || record.ExceptionCode == Wow64Breakpoint) &&
+               debuggee.trapAddress && static_cast<BYTE*>(record.ExceptionAddress) == debuggee.trapAddress;
+    bool step = (record.ExceptionCode == EXCEPTION_SINGLE_STEP || record.ExceptionCode == Wow64SingleStep) &&
+                debuggee.trapRearm;
+    if (!hit && !step) {
+        return false;
+    }
+    HANDLE thread = OpenThread(THREAD_ALL_ACCESS, FALSE, event.dwThreadId);
+    if (debuggee.wow64) {
+        StepOverTrap<WOW64_CONTEXT, Wow64GetThreadContext, Wow64SetThreadContext>(debuggee, thread,
+                                                                                  WOW64_CONTEXT_FULL, hit, result);
+    } else {
+        StepOverTrap<CONTEXT, GetThreadContext, SetThreadContext>(debuggee, thread, CONTEXT_FULL, hit, result);
+    }
     CloseHandle(thread);
     return true;
 }
@@ -356,7 +409,7 @@ std::string StandInPath()
 
 std::string PlantedDllPath()
 {
-    return HostPath(PLANTED_DLL);
+    return ChosenFile("TIPSTART_PLANTED_DLL", PLANTED_DLL);
 }
 
 void WriteFile(const std::string& path, const std::string& contents)
@@ -429,7 +482,9 @@ RunResult RunTipstart(const std::string& commandLine, const Script& script, cons
     size_t nextAnswer = 0;
     std::vector<HWND> handled;
     ChooserState chooser;
-    LocateSetWindowPos(&debuggee.trapModule, &debuggee.trapOffset);
+    BOOL wow64 = FALSE;
+    IsWow64Process(debuggee.process.hProcess, &wow64);
+    debuggee.wow64 = wow64 != FALSE;
     ULONGLONG deadline = GetTickCount64() + 30000;
     bool running = true;
     while (running) {
