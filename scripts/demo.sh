@@ -1,18 +1,17 @@
 #!/bin/sh
 # Shows the main job for real: in a throwaway Wine prefix, registers a
-# stand-in OBX 3.5 tool, starts Tipstart.exe the way a help-file link does,
-# and prints what the tool received. Uses the 64-bit build, the one that runs
-# on this machine; the shipped 32-bit exe is built from the same sources.
+# stand-in OBX 3.5 tool, starts the shipped 32-bit dist/Tipstart.exe the way
+# a help-file link does, and prints what the tool received.
 set -eu
 . "$(dirname "$0")/wine-prefix.sh"
 cd "$(dirname "$0")/.."
 wine_prefix_start
 
-stage_version3_launch Help OBX/3.5
+stage_version3_launch Help OBX/3.5 dist/Tipstart.exe
 drive="$WINEPREFIX/drive_c"
 
 printf '%s\n' 'Registered: HKCU\Software\Quistral\OBX\3.5  Path = C:\OBX\3.5'
-printf '%s\n' 'Link runs:  C:\Help\Tipstart.exe ^3docs\one.txt'
+printf '%s\n' 'Link runs:  C:\Help\Tipstart.exe ^3docs\one.txt  (the shipped PE32, in WoW64)'
 export TIPSTART_PROBE='C:\launch.txt'
 status=0
 "$WINE" 'C:\Help\Tipstart.exe' '^3docs\one.txt' || status=$?

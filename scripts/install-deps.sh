@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs the Debian packages the builds and tests need. As root it runs
-# apt-get; otherwise it prints the exact command and stops.
+# Installs the Debian packages the builds and tests need, then the ground for
+# running 32-bit programs under Wine. As root it runs apt-get; otherwise it
+# prints the exact command and stops.
 set -eu
 
 packages="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
@@ -13,13 +14,16 @@ for package in $packages; do
         missing="$missing $package"
     fi
 done
-[ -z "$missing" ] && exit 0
-
-if [ "$(id -u)" -ne 0 ]; then
-    echo "Missing packages. Install them with:" >&2
-    echo "  sudo apt-get update && sudo apt-get install -y$missing" >&2
-    exit 1
+if [ -n "$missing" ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages. Install them with:" >&2
+        echo "  sudo apt-get update && sudo apt-get install -y$missing" >&2
+        exit 1
+    fi
+    echo "Installing:$missing"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
 fi
-echo "Installing:$missing"
-apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
+
+# The shipped exe is 32-bit: its end-to-end tier needs 32-bit Wine.
+"$(dirname "$0")/install-32bit-ground.sh"

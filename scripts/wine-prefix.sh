@@ -28,13 +28,14 @@ wine_prefix_stop() {
     rm -rf "$WINEPREFIX"
 }
 
-# Stages a version-3 launch in the prefix, from the repository root: the
-# 64-bit Tipstart.exe in C:\HELP with docs\one.txt beside it, and the stand-in
-# tool as C:\TOOL\obx.exe, registered as OBX 3.5. Folders use "/".
+# Stages a version-3 launch in the prefix, from the repository root:
+# Tipstart.exe (the 64-bit build, or the exe given third) in C:\HELP with
+# docs\one.txt beside it, and the stand-in tool as C:\TOOL\obx.exe,
+# registered as OBX 3.5. Folders use "/".
 stage_version3_launch() {
     drive="$WINEPREFIX/drive_c"
     mkdir -p "$drive/$1/docs" "$drive/$2"
-    cp build/win64/Tipstart.exe "$drive/$1/Tipstart.exe"
+    cp "${3:-build/win64/Tipstart.exe}" "$drive/$1/Tipstart.exe"
     cp build/win64/tests/e2e/tipstart_stand_in.exe "$drive/$2/obx.exe"
     printf 'A sample document of the help file.\r\n' > "$drive/$1/docs/one.txt"
     "$WINE" reg add 'HKCU\Software\Quistral\OBX\3.5' /v Path /t REG_SZ \
