@@ -1,17 +1,19 @@
 #!/bin/sh
 # Shows the main job for real: in a throwaway Wine prefix, registers a
-# stand-in OBX 3.5 tool, starts the shipped 32-bit dist/Tipstart.exe the way
-# a help-file link does, and prints what the tool received.
+# stand-in OBX 3.5 tool, starts the shipped 32-bit dist/Tipstart.exe (or the
+# exe given) the way a help-file link does, and prints what the tool received.
+#   scripts/demo.sh [EXE]
 set -eu
 . "$(dirname "$0")/wine-prefix.sh"
 cd "$(dirname "$0")/.."
+exe=${1:-dist/Tipstart.exe}
 wine_prefix_start
 
-stage_version3_launch Help OBX/3.5 dist/Tipstart.exe
+stage_version3_launch Help OBX/3.5 "$exe"
 drive="$WINEPREFIX/drive_c"
 
 printf '%s\n' 'Registered: HKCU\Software\Quistral\OBX\3.5  Path = C:\OBX\3.5'
-printf '%s\n' 'Link runs:  C:\Help\Tipstart.exe ^3docs\one.txt  (the shipped PE32, in WoW64)'
+printf 'Link runs:  %s %s  (%s)\n' 'C:\Help\Tipstart.exe' '^3docs\one.txt' "$exe"
 export TIPSTART_PROBE='C:\launch.txt'
 status=0
 "$WINE" 'C:\Help\Tipstart.exe' '^3docs\one.txt' || status=$?

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The main job: builds the shipped Tipstart.exe (PE32) into dist/ with its
-# checksum, then shows a real launch under Wine with the 64-bit build.
+# checksum and the authors' package, then shows the shipped exe launching a
+# stand-in tool under Wine.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -15,5 +16,9 @@ cp build/win32/Tipstart.exe dist/Tipstart.exe
 (cd dist && sha256sum Tipstart.exe > SHA256SUMS)
 echo "Shipped: dist/Tipstart.exe ($(stat -c %s dist/Tipstart.exe) bytes)"
 cat dist/SHA256SUMS
+# The authors' package, named for the project's one version.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
+python3 scripts/package.py dist/Tipstart.exe "$version" README.md "dist/Tipstart-$version.zip"
+echo "For help-file authors: dist/Tipstart-$version.zip (Tipstart.exe, Tipstart-Guide.txt, SHA256SUMS)"
 echo
 scripts/demo.sh

@@ -14,6 +14,9 @@
 #ifndef SHIPPED_EXE
 #error "SHIPPED_EXE must name the PE32 Tipstart.exe"
 #endif
+#ifndef PROJECT_VERSION_TEXT
+#error "PROJECT_VERSION_TEXT must give the project's version"
+#endif
 #ifndef WIN64_EXE
 #error "WIN64_EXE must name the PE32+ Tipstart.exe"
 #endif
@@ -260,7 +263,8 @@ TEST_P(Executable, CarriesFiveEnglishIconGroups)
 TEST_P(Executable, NamesItselfAsksForNoElevationAndSpeaksUtf8)
 {
     EXPECT_EQ(VersionString(Path(), "OriginalFilename"), "Tipstart.exe");
-    EXPECT_EQ(VersionString(Path(), "FileVersion"), "2.0.0.0");
+    EXPECT_EQ(VersionString(Path(), "FileVersion"), PROJECT_VERSION_TEXT);
+    EXPECT_EQ(VersionString(Path(), "ProductVersion"), PROJECT_VERSION_TEXT);
 
     HMODULE module = LoadLibraryExA(Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
@@ -269,6 +273,7 @@ TEST_P(Executable, NamesItselfAsksForNoElevationAndSpeaksUtf8)
     std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
                          SizeofResource(module, found));
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    EXPECT_NE(manifest.find("version=\"" PROJECT_VERSION_TEXT "\""), std::string::npos);
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos);
     EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string::npos);
