@@ -177,21 +177,27 @@ bool ReadRemote(HANDLE process, const BYTE* at, T* value)
     return ReadProcessMemory(process, at, value, sizeof *value, &done) && done == sizeof *value;
 }
 
+// The optional header of a module image in the debuggee, PE32 or PE32+.
+BYTE* RemoteOptionalHeader(HANDLE process, BYTE* base)
+{
+    IMAGE_DOS_HEADER dos = {};
+    return ReadRemote(process, base, &dos) ? base + dos.e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER) : nullptr;
+}
+
 // Where a module of the debuggee exports name, read from the export table in
 // the debuggee's own memory, so that a 32-bit module is read as such.
 BYTE* RemoteExport(HANDLE process, BYTE* base, const char* name)
 {
-    IMAGE_DOS_HEADER dos = {};
+    BYTE* optional = RemoteOptionalHeader(process, base);
     WORD magic = 0;
-    if (!ReadRemote(process, base, &dos) ||
-        !ReadRemote(process, base + dos.e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER), &magic)) {
+    if (!optional || !ReadRemote(process, optional, &magic)) {
         return nullptr;
     }
     size_t directories = magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC ? offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory)
                                                                 : offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory);
     IMAGE_DATA_DIRECTORY table = {};
     IMAGE_EXPORT_DIRECTORY exports = {};
-    if (!ReadRemote(process, base + dos.e_lfanew + 4 + sizeof(IMAGE_FILE_HEADER) + directories, &table) ||
+    if (!ReadRemote(process, optional + directories, &table) ||
         !ReadRemote(process, base + table.VirtualAddress, &exports)) {
         return nullptr;
     }
@@ -316,14 +322,11 @@ bool OnTrap(Debuggee& debuggee, const DEBUG_EVENT& event, RunResult& result)
 
 SIZE_T ImageSizeOf(HANDLE process, BYTE* base)
 {
-    IMAGE_DOS_HEADER dos = {};
-    IMAGE_NT_HEADERS nt = {};
-    SIZE_T got = 0;
-    if (!ReadProcessMemory(process, base, &dos, sizeof dos, &got) ||
-        !ReadProcessMemory(process, base + dos.e_lfanew, &nt, sizeof nt, &got)) {
-        return 0;
-    }
-    return nt.OptionalHeader.SizeOfImage;
+    static_assert(offsetof(IMAGE_OPTIONAL_HEADER32, SizeOfImage) == offsetof(IMAGE_OPTIONAL_HEADER64, SizeOfImage),
+                  "one offset for both layouts");
+    BYTE* optional = RemoteOptionalHeader(process, base);
+    DWORD size = 0;
+    return optional && ReadRemote(process, optional + offsetof(IMAGE_OPTIONAL_HEADER64, SizeOfImage), &size) ? size : 0;
 }
 
 bool IsFatal(DWORD code)
