@@ -88,6 +88,10 @@ TEST_F(LaunchRequestTest, QuotesGoEverywhereButInnerSpacesStay)
     EXPECT_STREQ(request.relativePath, " my docs\\one.txt");
     EXPECT_STREQ(request.target, "C:\\My Ext\\ my docs\\one.txt");
     EXPECT_STREQ(request.targetFolder, "C:\\My Ext\\ my docs\\");
+
+    // Some shells and shortcut hosts pad the line before the program path.
+    Parse("   \"C:\\Ext\\Tipstart.exe\" ^3docs\\one.txt");
+    EXPECT_STREQ(request.ownFolder, "C:\\Ext\\");
 }
 
 TEST_F(LaunchRequestTest, ProgramNameIsMatchedCaseSensitively)
@@ -127,6 +131,8 @@ TEST_F(LaunchRequestTest, LongestFittingCommandLineIsServed)
     Parse(line);
     EXPECT_EQ(request.kind, LaunchOpen);
     EXPECT_EQ(request.target, "C:\\Ext\\" + document);
+    // One more and the terminator would land in the next field.
+    EXPECT_EQ(Parse(line + "d").kind, LaunchRefused);
 }
 
 TEST_F(LaunchRequestTest, CommandLineBeyondAWorkTextIsRefused)

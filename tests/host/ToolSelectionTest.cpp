@@ -108,12 +108,13 @@ TEST_F(ToolSelectionTest, Version5OpensTheDocumentItselfInANormalWindow)
 {
     FakeSetValue(RegistryLocalMachine, V5, "Folder", Sz("C:\\Obx5"));
     FakeSetValue(RegistryCurrentUser, V5, "Folder", Sz("C:\\Obx5"));
-    Run(" 5docs\\one.txt ");
+    Run(" 5my docs\\one.txt ");
     EXPECT_TRUE(Fake().boxes.empty());
     ASSERT_EQ(Fake().launches.size(), 1u);
-    EXPECT_EQ(Fake().launches[0].file, "C:\\Ext\\docs\\one.txt");
+    // The full path, not the short form: the association gets the real name.
+    EXPECT_EQ(Fake().launches[0].file, "C:\\Ext\\my docs\\one.txt");
     EXPECT_FALSE(Fake().launches[0].hasParameters);
-    EXPECT_EQ(Fake().launches[0].folder, "C:\\Ext\\docs\\");
+    EXPECT_EQ(Fake().launches[0].folder, "C:\\Ext\\my docs\\");
     EXPECT_EQ(Fake().launches[0].show, ShowNormal);
 }
 
@@ -142,11 +143,13 @@ TEST_F(ToolSelectionTest, UnservedVersionsGetTheirBoxAndNothingElse)
     FakeSetValue(RegistryCurrentUser, V35, "Path", Sz("C:\\Obx35"));
     for (const char* argument : {"0docs\\one.txt", "1docs\\one.txt", "6x", "7x", "8x", "9x", "", "xdocs"}) {
         FakeReset();
+        Fake().activeWindow = reinterpret_cast<WindowHandle>(0x1234);
         Run(argument);
         ASSERT_EQ(Fake().boxes.size(), 1u) << argument;
         EXPECT_EQ(Fake().boxes[0].text, "No OBX Version Specified!");
         EXPECT_EQ(Fake().boxes[0].caption, "Rerirodeze");
         EXPECT_EQ(Fake().boxes[0].style, 0u);
+        EXPECT_EQ(Fake().boxes[0].owner, reinterpret_cast<WindowHandle>(0x1234));
         EXPECT_TRUE(Fake().launches.empty());
     }
 }

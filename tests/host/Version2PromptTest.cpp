@@ -29,11 +29,13 @@ protected:
 
 TEST_F(Version2PromptTest, AsksFirstAndShowsTheChooserOnlyAfterYes)
 {
+    Fake().activeWindow = reinterpret_cast<WindowHandle>(0x1234);
     AnswerAndPick(7, true, "C:\\Tools\\O2\\ob.exe");
     ASSERT_EQ(Fake().boxes.size(), 1u);
     EXPECT_EQ(Fake().boxes[0].text, "Path to Oberix 2 executable was not found. Do you wish to specify one now ?");
     EXPECT_EQ(Fake().boxes[0].caption, "Path to Oberix 2 was Not Found!");
     EXPECT_EQ(Fake().boxes[0].style, 0x2024u);
+    EXPECT_EQ(Fake().boxes[0].owner, reinterpret_cast<WindowHandle>(0x1234));
     EXPECT_TRUE(Fake().dialogs.empty());
     EXPECT_TRUE(Fake().launches.empty());
     EXPECT_TRUE(Fake().writes.empty());
@@ -106,9 +108,12 @@ TEST_F(Version2PromptTest, ChooserOpensInTheBareFolderWithoutASystemFolder)
 
 TEST_F(Version2PromptTest, PickBeyondAWorkTextStoresNothing)
 {
-    AnswerAndPick(6, true, "C:\\" + std::string(3000, 'p') + "\\ob.exe");
-    EXPECT_EQ(FakeValue(RegistryCurrentUser, V2, "Path"), "<absent>");
-    EXPECT_TRUE(Fake().launches.empty());
+    for (size_t folderLength : {3000u, 2048u - 10u}) {
+        std::string pick = "C:\\" + std::string(folderLength, 'p') + "\\ob.exe";
+        AnswerAndPick(6, true, pick);
+        EXPECT_EQ(FakeValue(RegistryCurrentUser, V2, "Path"), "<absent>") << pick.size();
+        EXPECT_TRUE(Fake().launches.empty());
+    }
 }
 
 TEST_F(Version2PromptTest, AskingHappensAfterTheTargetIsDerived)
