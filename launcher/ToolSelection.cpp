@@ -1,3 +1,5 @@
+#include <string.h>
+
 #include "launcher/Launcher.h"
 #include "platform/RegistryText.h"
 #include "text/Text.h"
@@ -27,14 +29,41 @@ bool IsPresent(const char* location)
     return location[0] && location[1] && location[2];
 }
 
+// The short form holds no blanks only where the drive keeps 8.3 names; other
+// drives (most but the system one, ReFS, many shares) give the long form. A
+// text with blanks goes in double quotes, split as the C runtime and
+// CommandLineToArgvW split it: backslashes before the closing quote are
+// doubled, so "D:\Help Files\docs\" stays one argument.
+bool SetToolParameters(char* parameters, const char* shortTarget)
+{
+    if (!strpbrk(shortTarget, " \t")) {
+        return WorkTextSet(parameters, shortTarget);
+    }
+    size_t length = strlen(shortTarget);
+    size_t backslashes = 0;
+    while (backslashes < length && shortTarget[length - 1 - backslashes] == '\\') {
+        ++backslashes;
+    }
+    if (length + backslashes + 2 >= WorkTextSize) {
+        return false;
+    }
+    parameters[0] = '"';
+    memcpy(parameters + 1, shortTarget, length);
+    memset(parameters + 1 + length, '\\', backslashes);
+    parameters[1 + length + backslashes] = '"';
+    parameters[2 + length + backslashes] = '\0';
+    return true;
+}
+
 void StartTool(const char* location, const char* executable, const LaunchRequest& request)
 {
     static WorkText toolPath;
-    if (!WorkTextJoin(toolPath, location, executable)) {
+    static WorkText parameters;
+    if (!WorkTextJoin(toolPath, location, executable) || !SetToolParameters(parameters, request.shortTarget)) {
         return;
     }
     WorkTextSet(toolPath, TextTrim(toolPath));
-    PlatformShellOpen(toolPath, request.shortTarget, request.targetFolder, ShowMaximized);
+    PlatformShellOpen(toolPath, parameters, request.targetFolder, ShowMaximized);
 }
 
 void OpenWithVersion5(const LaunchRequest& request)

@@ -23,6 +23,25 @@ void DeriveInitialFolder(char* initialFolder)
     WorkTextJoin(initialFolder, TextMid(initialFolder, 1, 3), ProgramFilesFolder);
 }
 
+// The chooser lets the user type any name, even one that does not exist; cut
+// to a folder, such a pick would be stored as a record that holds no Oberix 2
+// and is never asked for again.
+bool IsExistingObExecutable(const char* path)
+{
+    const char* const name = "\\ob.exe";
+    size_t length = strlen(path);
+    if (length < 7) {
+        return false;
+    }
+    for (size_t i = 0; i < 7; ++i) {
+        char c = path[length - 7 + i];
+        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != name[i]) {
+            return false;
+        }
+    }
+    return PlatformFileExists(path);
+}
+
 // Cuts the length of "ob.exe" off the picked path, keeping its trailing "\".
 void CutFileName(char* chosenPath)
 {
@@ -50,6 +69,9 @@ const char* AskVersion2Location()
     if (!WorkTextSet(chosenPath, FileChooserOpen(Version2ChooserTitle, Version2ChooserFilter, nullptr,
                                                   initialFolder))) {
         return nullptr;
+    }
+    if (!IsExistingObExecutable(chosenPath)) {
+        chosenPath[0] = '\0';  // as if cancelled
     }
     CutFileName(chosenPath);
     const ToolLocation& record = Version2Location;

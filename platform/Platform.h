@@ -37,6 +37,9 @@ int PlatformMessageBox(WindowHandle owner, const char* text, const char* caption
 // none or when it would not fit with its terminator.
 void PlatformShortPathName(const char* longPath, char* buffer, size_t capacity);
 
+// True when path names an existing file (not a folder).
+bool PlatformFileExists(const char* path);
+
 // System folder, such as C:\Windows\system32; buffer untouched on failure.
 void PlatformSystemDirectory(char* buffer, size_t capacity);
 

@@ -123,6 +123,12 @@ void PlatformShortPathName(const char* longPath, char* buffer, size_t capacity)
     }
 }
 
+bool PlatformFileExists(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void PlatformSystemDirectory(char* buffer, size_t capacity)
 {
     UINT length = GetSystemDirectoryA(buffer, static_cast<UINT>(capacity));

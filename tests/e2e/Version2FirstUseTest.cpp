@@ -190,6 +190,35 @@ TEST_F(Version2FirstUse, CancelStoresTheEmptyRecordAndStartsNoRootOb)
     EXPECT_TRUE(TakeLaunches(0).empty());
 }
 
+TEST_F(Version2FirstUse, OnlyAnExistingObExeTypedInTheChooserIsStored)
+{
+    const std::string tools = FixtureRoot() + "\\Tools";
+    CreateDirectoryA(tools.c_str(), nullptr);
+    CopyFileOrFail(StandInPath(), tools + "\\oberix.exe");
+    CopyFileOrFail(StandInPath(), tools + "\\OB.EXE");
+    ChooserSeen seen;
+
+    RunResult other = RunTipstart(LinkCommandLine("^2docs\\one.txt"), AnswerYesThenChoose(tools + "\\oberix.exe", &seen));
+    ExpectQuestion(other);
+    EXPECT_EQ(Record(), std::string(1, '\0'));
+    EXPECT_TRUE(TakeLaunches(0).empty());
+
+    // A name that is not there: the chooser asks to create it, and Yes.
+    Script missing = AnswerYesThenChoose(FixtureRoot() + "\\O2\\missing\\ob.exe", &seen);
+    CreateDirectoryA((FixtureRoot() + "\\O2\\missing").c_str(), nullptr);
+    missing.answers.push_back(IDYES);
+    RunResult created = RunTipstart(LinkCommandLine("^2docs\\one.txt"), missing);
+    ASSERT_EQ(created.boxes.size(), 2u);
+    EXPECT_EQ(created.boxes[0].text, Question);
+    EXPECT_EQ(Record(), std::string(1, '\0'));
+    EXPECT_TRUE(TakeLaunches(0).empty());
+
+    RunResult upper = RunTipstart(LinkCommandLine("^2docs\\one.txt"), AnswerYesThenChoose(tools + "\\OB.EXE", &seen));
+    ExpectQuestion(upper);
+    EXPECT_EQ(Record(), tools + "\\" + std::string(1, '\0'));
+    EXPECT_EQ(TakeLaunches(1).size(), 1u);
+}
+
 TEST_F(Version2FirstUse, AfterAResetTheNextRequestAsksAgain)
 {
     RegSetText(HKEY_CURRENT_USER, V2, "Path", FixtureRoot() + "\\O2\\");

@@ -7,7 +7,8 @@
 //   chooser pick
 // An empty registry field is a missing value; otherwise its bytes are the
 // value's bytes as stored. An empty short path, system folder or pick means
-// the platform has none (or the chooser was cancelled).
+// the platform has none (or the chooser was cancelled); a pick is a file that
+// exists.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -67,6 +68,7 @@ void Arrange(const std::vector<std::string>& fields)
     }
     Fake().dialogPicks = !fields[9].empty();
     Fake().dialogPick = fields[9].c_str();
+    Fake().files.insert(Fake().dialogPick);
 }
 
 bool EndsWith(const std::string& text, const std::string& end)
@@ -110,6 +112,7 @@ void CheckRun(LaunchKind kind)
     }
     for (const FakeWrite& write : seen.writes) {
         Check(Fits(write.text), "stored texts fit a WorkText");
+        Check(write.text.empty() || EndsWith(write.text, "\\"), "a stored record is empty or a folder");
         Check(write.root == RegistryCurrentUser && write.keyPath == LocationKeys[0] && write.valueName == "Path",
               "only the version-2 record is ever written");
     }

@@ -61,6 +61,11 @@ void PlatformShortPathName(const char* longPath, char* buffer, size_t capacity)
     }
 }
 
+bool PlatformFileExists(const char* path)
+{
+    return state.files.count(path) != 0;
+}
+
 void PlatformSystemDirectory(char* buffer, size_t capacity)
 {
     if (state.hasSystemDirectory && state.systemDirectory.size() < capacity) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +50,7 @@ struct FakePlatformState {
     WindowHandle activeWindow = nullptr;
     std::map<FakeKey, FakeValues> registry;
     std::map<std::string, std::string> shortPaths;
+    std::set<std::string> files;  // paths that exist as files
     bool hasSystemDirectory = true;
     std::string systemDirectory = "C:\\WINDOWS\\system32";
     std::vector<int> boxAnswers;  // taken in order; 1 (OK) once they run out

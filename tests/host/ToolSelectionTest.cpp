@@ -196,6 +196,20 @@ TEST_F(ToolSelectionTest, DocumentInAFolderWithSpacesArrivesInItsShortForm)
     EXPECT_EQ(Fake().launches[0].folder, "C:\\Ext\\my docs\\");
 }
 
+// A drive without 8.3 names gives the long form back: it arrives as one
+// argument, a trailing backslash doubled so it does not escape the quote.
+TEST_F(ToolSelectionTest, ShortFormWithBlanksArrivesQuoted)
+{
+    FakeSetValue(RegistryCurrentUser, V35, "Path", Sz("C:\\Obx35"));
+    Fake().shortPaths["C:\\Ext\\help files\\one.txt"] = "D:\\Help Files\\one.txt";
+    Fake().shortPaths["C:\\Ext\\tab\\"] = "D:\\Help\tFiles\\";
+    Run("3help files\\one.txt");
+    ExpectOneLaunch("C:\\Obx35\\obx.exe", "\"D:\\Help Files\\one.txt\"");
+    Fake().launches.clear();
+    Run("3tab\\");
+    ExpectOneLaunch("C:\\Obx35\\obx.exe", "\"D:\\Help\tFiles\\\\\"");
+}
+
 TEST_F(ToolSelectionTest, MissingDocumentStartsTheToolWithoutParameters)
 {
     FakeSetValue(RegistryCurrentUser, V35, "Path", Sz("C:\\Obx35"));

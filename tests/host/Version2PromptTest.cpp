@@ -23,6 +23,7 @@ protected:
         Fake().boxAnswers = {answer};
         Fake().dialogPicks = picks;
         Fake().dialogPick = pick;
+        Fake().files.insert(pick);
         ASSERT_EQ(LauncherMain(), 0);
     }
 };
@@ -67,10 +68,24 @@ TEST_F(Version2PromptTest, PickedFileBecomesTheRecordAndIsStarted)
     EXPECT_EQ(Fake().launches[0].show, ShowMaximized);
 }
 
-TEST_F(Version2PromptTest, AnyPickedNameLosesExactlySixCharacters)
+// Another name, typed or picked, would be cut to a record that holds no
+// Oberix 2 and is never asked for again: it counts as a Cancel.
+TEST_F(Version2PromptTest, OnlyAnExistingObExeIsStored)
 {
     AnswerAndPick(6, true, "D:\\O2\\oberix.exe");
-    EXPECT_EQ(FakeValue(RegistryCurrentUser, V2, "Path"), std::string("D:\\O2\\ober", 11));
+    EXPECT_EQ(FakeValue(RegistryCurrentUser, V2, "Path"), std::string(1, '\0'));
+    EXPECT_TRUE(Fake().launches.empty());
+
+    Fake().boxAnswers = {6};
+    Fake().dialogPick = "D:\\O2\\ob.exe";  // typed, and not there
+    ASSERT_EQ(LauncherMain(), 0);
+    EXPECT_EQ(FakeValue(RegistryCurrentUser, V2, "Path"), std::string(1, '\0'));
+    EXPECT_TRUE(Fake().launches.empty());
+
+    AnswerAndPick(6, true, "D:\\O2\\OB.EXE");
+    EXPECT_EQ(FakeValue(RegistryCurrentUser, V2, "Path"), std::string("D:\\O2\\", 7));
+    ASSERT_EQ(Fake().launches.size(), 1u);
+    EXPECT_EQ(Fake().launches[0].file, "D:\\O2\\\\ob.exe");
 }
 
 TEST_F(Version2PromptTest, CancelStoresTheEmptyRecordAndStartsNothing)
@@ -121,6 +136,7 @@ TEST_F(Version2PromptTest, AskingHappensAfterTheTargetIsDerived)
     Fake().boxAnswers = {6};
     Fake().dialogPicks = true;
     Fake().dialogPick = "C:\\O2\\ob.exe";
+    Fake().files.insert(Fake().dialogPick);
     Fake().commandLine = "\"C:\\Ext\\Tipstart.exe\" ^2 my docs\\x.txt";
     ASSERT_EQ(LauncherMain(), 0);
     ASSERT_EQ(Fake().launches.size(), 1u);
