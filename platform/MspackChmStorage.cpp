@@ -1,0 +1,279 @@
+// Compiled help files through libmspack: maintained, used by virus scanners
+// on whatever arrives by mail, and fuzzed by its authors and by ours.
+#include <mspack.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/MspackChmStorage.h"
+
+namespace {
+
+// What libmspack reads (the help file, on disk or in memory) or writes (one
+// page, into memory, never past the size its directory entry gave).
+struct ChmFile {
+    bool mendSecondGuid;
+    FILE* disk;
+    const unsigned char* data;
+    size_t size;
+    size_t position;
+    std::string* page;
+    size_t pageSize;
+};
+
+struct ChmSystem {
+    mspack_system base;
+    bool mendSecondGuid;
+    const char* diskPath;         // the help file, or null when in memory
+    const unsigned char* data;
+    size_t size;
+    std::string page;
+    size_t pageSize;
+};
+
+const char* const HelpName = "help";
+const char* const PageName = "page";
+
+mspack_file* Open(mspack_system* self, const char* name, int mode)
+{
+    ChmSystem* system = reinterpret_cast<ChmSystem*>(self);
+    ChmFile* file = static_cast<ChmFile*>(calloc(1, sizeof(ChmFile)));
+    if (!file) {
+        return nullptr;
+    }
+    if (mode == MSPACK_SYS_OPEN_READ && strcmp(name, HelpName) == 0) {
+        file->mendSecondGuid = system->mendSecondGuid;
+        if (system->diskPath) {
+            file->disk = fopen(system->diskPath, "rb");
+            if (!file->disk) {
+                free(file);
+                return nullptr;
+            }
+        } else {
+            file->data = system->data;
+            file->size = system->size;
+        }
+    } else if (mode == MSPACK_SYS_OPEN_WRITE && strcmp(name, PageName) == 0) {
+        system->page.clear();
+        file->page = &system->page;
+        file->pageSize = system->pageSize;
+    } else {
+        free(file);
+        return nullptr;
+    }
+    return reinterpret_cast<mspack_file*>(file);
+}
+
+void Close(mspack_file* handle)
+{
+    ChmFile* file = reinterpret_cast<ChmFile*>(handle);
+    if (file && file->disk) {
+        fclose(file->disk);
+    }
+    free(file);
+}
+
+// Free Pascal's chmcmd writes the header's first GUID in place of the
+// second, which only the first byte tells apart. Windows reads such files;
+// libmspack refuses them, so it is shown the second GUID as it should be.
+const long long SecondGuidOffset = 0x28;
+
+void MendSecondGuid(ChmFile* file, long long start, void* buffer, int count)
+{
+    if (file->mendSecondGuid && start <= SecondGuidOffset && SecondGuidOffset < start + count) {
+        static_cast<unsigned char*>(buffer)[SecondGuidOffset - start] = 0x11;
+    }
+}
+
+bool HasChmcmdGuids(const unsigned char* header, size_t size)
+{
+    return size >= 0x38 && header[0x18] == 0x10 && memcmp(header + 0x18, header + SecondGuidOffset, 16) == 0;
+}
+
+int Read(mspack_file* handle, void* buffer, int bytes)
+{
+    ChmFile* file = reinterpret_cast<ChmFile*>(handle);
+    if (!file || bytes < 0) {
+        return -1;
+    }
+    if (file->disk) {
+        long long start = ftello(file->disk);
+        size_t done = fread(buffer, 1, static_cast<size_t>(bytes), file->disk);
+        if (ferror(file->disk)) {
+            return -1;
+        }
+        MendSecondGuid(file, start, buffer, static_cast<int>(done));
+        return static_cast<int>(done);
+    }
+    size_t count = std::min(static_cast<size_t>(bytes), file->size - file->position);
+    memcpy(buffer, file->data + file->position, count);
+    MendSecondGuid(file, static_cast<long long>(file->position), buffer, static_cast<int>(count));
+    file->position += count;
+    return static_cast<int>(count);
+}
+
+int Write(mspack_file* handle, void* buffer, int bytes)
+{
+    ChmFile* file = reinterpret_cast<ChmFile*>(handle);
+    if (!file || !file->page || bytes < 0 || file->page->size() + static_cast<size_t>(bytes) > file->pageSize) {
+        return -1;
+    }
+    file->page->append(static_cast<const char*>(buffer), static_cast<size_t>(bytes));
+    return bytes;
+}
+
+int Seek(mspack_file* handle, off_t offset, int mode)
+{
+    ChmFile* file = reinterpret_cast<ChmFile*>(handle);
+    if (!file || file->page) {
+        return -1;
+    }
+    if (file->disk) {
+        int whence = mode == MSPACK_SYS_SEEK_START ? SEEK_SET : mode == MSPACK_SYS_SEEK_CUR ? SEEK_CUR : SEEK_END;
+        return fseeko(file->disk, offset, whence) == 0 ? 0 : -1;
+    }
+    long long base = mode == MSPACK_SYS_SEEK_START ? 0
+                     : mode == MSPACK_SYS_SEEK_CUR ? static_cast<long long>(file->position)
+                                                    : static_cast<long long>(file->size);
+    long long target = base + offset;
+    if (target < 0 || target > static_cast<long long>(file->size)) {
+        return -1;
+    }
+    file->position = static_cast<size_t>(target);
+    return 0;
+}
+
+off_t Tell(mspack_file* handle)
+{
+    ChmFile* file = reinterpret_cast<ChmFile*>(handle);
+    if (!file) {
+        return -1;
+    }
+    return file->disk ? ftello(file->disk) : static_cast<off_t>(file->position);
+}
+
+void Message(mspack_file*, const char*, ...) {}
+
+void* Alloc(mspack_system*, size_t bytes)
+{
+    return malloc(bytes);
+}
+
+void Free(void* block)
+{
+    free(block);
+}
+
+void Copy(void* from, void* to, size_t bytes)
+{
+    memmove(to, from, bytes);
+}
+
+struct PageEntry {
+    mschmd_file* file;
+    int section;
+};
+
+// A hostile file can make a small section expand enormously, or point many
+// entries at the same bytes: past this much output it is no real help file.
+unsigned long long ExpansionBudget(unsigned long long helpSize)
+{
+    return 256ull * 1024 * 1024 + 64ull * helpSize;
+}
+
+ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLimit, ChmPageVisitor visit,
+                   void* context)
+{
+    system->base = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
+    mschm_decompressor* chm = mspack_create_chm_decompressor(&system->base);
+    if (!chm) {
+        return ChmUnreadable;
+    }
+    mschmd_header* header = chm->open(chm, HelpName);
+    if (!header) {
+        int error = chm->last_error(chm);
+        mspack_destroy_chm_decompressor(chm);
+        return error == MSPACK_ERR_OPEN || error == MSPACK_ERR_READ ? ChmUnreadable : ChmCorrupt;
+    }
+    std::vector<PageEntry> pages;
+    for (mschmd_file* file = header->files; file; file = file->next) {
+        if (file->filename && ChmIsPageName(file->filename)) {
+            pages.push_back({file, static_cast<int>(file->section->id)});
+        }
+    }
+    // In the order of the compressed stream, so that each page continues the
+    // decompression where the last one ended.
+    std::stable_sort(pages.begin(), pages.end(), [](const PageEntry& a, const PageEntry& b) {
+        return a.section != b.section ? a.section < b.section : a.file->offset < b.file->offset;
+    });
+    ChmStatus status = ChmRead;
+    unsigned long long budget = ExpansionBudget(helpSize);
+    for (const PageEntry& entry : pages) {
+        mschmd_file* file = entry.file;
+        unsigned long long length = static_cast<unsigned long long>(file->length);
+        if (length > pageLimit) {
+            visit(context, file->filename, nullptr, static_cast<size_t>(length));
+            continue;
+        }
+        if (length > budget) {
+            status = ChmCorrupt;
+            break;
+        }
+        budget -= length;
+        system->pageSize = static_cast<size_t>(length);
+        if (chm->extract(chm, file, PageName) != MSPACK_ERR_OK || system->page.size() != length) {
+            status = ChmCorrupt;
+            break;
+        }
+        visit(context, file->filename, system->page.data(), system->page.size());
+    }
+    chm->close(chm, header);
+    mspack_destroy_chm_decompressor(chm);
+    return status;
+}
+
+}  // namespace
+
+ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context)
+{
+    FILE* help = fopen(path, "rb");
+    if (!help) {
+        return ChmUnreadable;
+    }
+    unsigned char header[0x60] = {};
+    size_t headerSize = fread(header, 1, sizeof header, help);
+    struct stat info;
+    bool measured = fstat(fileno(help), &info) == 0;
+    fclose(help);
+    if (!measured) {
+        return ChmUnreadable;
+    }
+    unsigned long long size = static_cast<unsigned long long>(info.st_size);
+    ChmStatus status = ChmCheckHeader(header, headerSize, size);
+    if (status != ChmRead) {
+        return status;
+    }
+    ChmSystem system = {};
+    system.diskPath = path;
+    system.mendSecondGuid = HasChmcmdGuids(header, headerSize);
+    return ReadWith(&system, size, pageLimit, visit, context);
+}
+
+ChmStatus ChmReadPagesFromMemory(const unsigned char* data, size_t size, size_t pageLimit, ChmPageVisitor visit,
+                                 void* context)
+{
+    ChmStatus status = ChmCheckHeader(data, std::min<size_t>(size, 0x60), size);
+    if (status != ChmRead) {
+        return status;
+    }
+    ChmSystem system = {};
+    system.mendSecondGuid = HasChmcmdGuids(data, size);
+    system.data = data;
+    system.size = size;
+    return ReadWith(&system, size, pageLimit, visit, context);
+}
