@@ -156,11 +156,13 @@ void CheckFile(const fs::path& path, InputKind kind, CheckRun* run)
 struct HelpVisit {
     std::string shownHelp;
     CheckRun* run;
+    size_t pages;
 };
 
 void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
 {
     HelpVisit* visit = static_cast<HelpVisit*>(context);
+    ++visit->pages;
     std::string shown = visit->shownHelp + "::" + (name[0] == '/' ? "" : "/") + name;
     if (!bytes) {
         InputError(shown, "is larger than 32 MiB, more than any help page; not checked", visit->run);
@@ -171,10 +173,15 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
 
 void CheckHelpFile(const fs::path& path, CheckRun* run)
 {
-    HelpVisit visit = {Shown(path), run};
+    HelpVisit visit = {Shown(path), run, 0};
     ChmStatus status = ChmReadPages(Shown(path).c_str(), PageLimit, VisitHelpPage, &visit);
     switch (status) {
     case ChmRead:
+        // Every help file has a page; a directory the library skipped as
+        // unreadable leaves none.
+        if (visit.pages == 0) {
+            InputError(visit.shownHelp, "holds no pages: its directory is empty or corrupt", run);
+        }
         break;
     case ChmEmpty:
         InputError(visit.shownHelp, "is empty: not a compiled help file", run);

@@ -4,13 +4,17 @@
 # docs folder beside it.
 #   scripts/build-example-help.sh [OUTPUT_FOLDER]
 set -eu
+out=$(realpath -m "${1:-$(dirname "$0")/../build/example-help}")
 cd "$(dirname "$0")/.."
-out=${1:-build/example-help}
 rm -rf "$out"
 mkdir -p "$out"
 # chmcmd writes beside the project: compile a copy.
 cp -r examples/help "$out/project"
-(cd "$out/project" && chmcmd Help.hhp >/dev/null)
+if ! (cd "$out/project" && chmcmd Help.hhp > ../chmcmd.log 2>&1); then
+    cat "$out/chmcmd.log" >&2
+    exit 1
+fi
+rm -f "$out/chmcmd.log"
 mv "$out/project/Help.chm" "$out/Help.chm"
 cp -r examples/help/docs "$out/docs"
 rm -rf "$out/project"

@@ -6,7 +6,11 @@ set -eu
 
 packages="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xauth python3 \
-clang libclang-rt-14-dev llvm"
+clang libclang-rt-14-dev llvm libmspack-dev fp-utils-3.2.2"
+# Node.js validates the checker's SARIF logs; any installed one will do.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+    packages="$packages nodejs npm"
+fi
 
 missing=""
 for package in $packages; do
@@ -27,3 +31,9 @@ fi
 
 # The shipped exe is 32-bit: its end-to-end tier needs 32-bit Wine.
 "$(dirname "$0")/install-32bit-ground.sh"
+
+# The SARIF 2.1.0 schema and its checker for the checker's tests, from npm.
+sarif_tools="$(dirname "$0")/../tests/checker/sarif"
+if [ ! -d "$sarif_tools/node_modules/ajv-formats" ] || [ ! -d "$sarif_tools/node_modules/@microsoft/sarif-multitool-linux" ]; then
+    (cd "$sarif_tools" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+fi

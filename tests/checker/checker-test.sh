@@ -1,0 +1,188 @@
+#!/bin/sh
+# The checker's tests, one case per run:
+#   checker-test.sh example|faults|bad-input|sarif CHECKER
+#   checker-test.sh same-report CHECKER WINDOWS_CHECKER
+# CHECKER is a Linux build of tipstart-check; WINDOWS_CHECKER its Windows
+# build, run under wine64.
+set -eu
+case_name=$1
+checker=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/tipstart-check-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+cd "$work"
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Runs the checker, keeping its output in $1.out and its status in $status.
+check() {
+    name=$1
+    shift
+    status=0
+    "$checker" "$@" > "$name.out" 2> "$name.err" || status=$?
+}
+
+expect_status() {
+    [ "$status" -eq "$1" ] || { cat "$2.out" "$2.err" >&2; fail "$2: exit status $status, expected $1"; }
+}
+
+# A copy of the example project with one planted fault per rule.
+make_faults_copy() {
+    cp -r "$root/examples/help" faults
+    cp "$here/faults.htm" faults/pages/faults.htm
+    printf 'Übersicht\r\n' > "faults/docs/Überblick.txt"
+}
+
+# The files no compiled help file reader should trust.
+make_bad_help_files() {
+    help=$1
+    size=$(stat -c %s "$help")
+    : > empty.chm
+    printf 'This is a text file, not a compiled help file.\n' > text.chm
+    head -c 300 "$help" > truncated-header.chm
+    head -c $((size - 2000)) "$help" > truncated.chm
+    cp "$help" corrupt-directory.chm
+    head -c 400 /dev/zero | tr '\0' '\377' | dd of=corrupt-directory.chm bs=1 seek=256 conv=notrunc 2>/dev/null
+}
+
+case $case_name in
+example)
+    # The example project has one link of each kind, all correct, in its
+    # sources and in the compiled help file alike.
+    "$root/scripts/build-example-help.sh" help >/dev/null
+    check sources --list "$root/examples/help"
+    expect_status 0 sources
+    check compiled --list help/Help.chm
+    expect_status 0 compiled
+    grep -q ' 0 errors, 0 warnings' sources.out || fail "the example project has findings: $(cat sources.out)"
+    [ "$(grep -c ': note: .*\[link-action\]$' sources.out)" -eq 5 ] || fail "not 5 links: $(cat sources.out)"
+    sed -n "s|^$root/examples/help/||p; s|^.*/examples/help/||p" sources.out | sort > sources.links
+    sed -n 's|^help/Help.chm::/||p' compiled.out | sort > compiled.links
+    diff sources.links compiled.links || fail "the compiled help file's links differ from its sources'"
+    for kind in '^2docs' '^2Reset_' '^3docs' '^4docs' '^5docs'; do
+        grep -qF "value=\",Tipstart.exe,$kind" "$root"/examples/help/pages/*.htm || fail "no link $kind"
+    done
+    ;;
+faults)
+    # Each planted fault at its exact place, under its rule.
+    make_faults_copy
+    check faults faults
+    expect_status 1 faults
+    sed -n 's|^faults/pages/faults.htm:\([0-9]*:[0-9]*\): \([a-z]*\): .* \[\([a-z-]*\)\]$|\1 \2 \3|p' faults.out \
+        > seen
+    cat > expected <<'END'
+7:44 error refused-link
+12:44 error unserved-version
+17:44 error missing-document
+22:44 error program-name
+27:44 error reset-spelling
+32:44 error path-too-long
+37:44 warning doubled-separator
+42:44 warning dropped-quotes
+47:44 warning non-ascii-name
+52:44 warning document-case
+57:35 warning character-reference
+END
+    diff expected seen || fail "the planted faults were not reported as expected"
+    [ "$(grep -c '' faults.out)" -eq 12 ] || fail "findings outside the planted page: $(cat faults.out)"
+    check strict --warnings-as-errors faults/pages/obx5.htm faults/pages/faults.htm
+    expect_status 1 strict
+    ;;
+bad-input)
+    # Each bad input: exit status 2 and one line naming it; the rest is
+    # still checked.
+    "$root/scripts/build-example-help.sh" help >/dev/null
+    make_bad_help_files help/Help.chm
+    for file in empty text truncated-header truncated corrupt-directory; do
+        check "$file" "$file.chm"
+        expect_status 2 "$file"
+        [ "$(grep -c '' "$file.out")" -eq 2 ] || fail "$file.chm: not one line: $(cat "$file.out")"
+        grep -q "^$file.chm: error: .* \[unreadable-input\]$" "$file.out" || fail "$file.chm: $(cat "$file.out")"
+    done
+    mkdir -p tree/docs
+    cp "$root/examples/help/pages/obx5.htm" "$root/examples/help/docs/five.obx" tree/
+    mv tree/five.obx tree/docs/
+    printf '<html>\0<body></body></html>' > tree/nul.htm
+    truncate -s 100M tree/huge.htm
+    ln -s . tree/loop
+    long=$(head -c 70000 /dev/zero | tr '\0' 'x')
+    printf '<OBJECT classid="clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11"><PARAM name="Command" value="ShortCut">\n<PARAM name="Item1" value=",Tipstart.exe,^3%s"></OBJECT>\n' "$long" > tree/long.htm
+    printf '<OBJECT classid="clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11"><PARAM name="Command" value="ShortCut">\n<PARAM name="Item1" value=",Tipstart.exe,^5docs\\five.obx&#99999999999;&#xD800;&nosuch;&#;&">\n' > tree/references.htm
+    cp help/Help.chm tree/Help.chm
+    cp text.chm tree/
+    check tree tree
+    expect_status 2 tree
+    for file in nul.htm huge.htm loop text.chm; do
+        [ "$(grep -c "^tree/$file: error: .*\[unreadable-input\]$" tree.out)" -eq 1 ] || fail "tree/$file: $(cat tree.out)"
+    done
+    grep -q '^tree/long.htm:2:42: error: .*\[path-too-long\]$' tree.out || fail "long.htm: $(cat tree.out)"
+    [ "$(grep -c '^tree/references.htm:2:.*\[character-reference\]$' tree.out)" -eq 4 ] ||
+        fail "references.htm: $(cat tree.out)"
+    # obx5.htm, long.htm, references.htm and the five links of Help.chm.
+    grep -q '^tipstart-check: 8 links in ' tree.out || fail "not every other link was checked: $(cat tree.out)"
+    check usage --format xml tree
+    expect_status 2 usage
+    [ "$(grep -c '' usage.err)" -eq 2 ] || fail "a wrong option: $(cat usage.err)"
+    ;;
+sarif)
+    # The SARIF log validates against the SARIF 2.1.0 schema.
+    multitool="$here/sarif/node_modules/.bin/sarif-multitool"
+    [ -x "$multitool" ] || fail "no SARIF Multitool: run scripts/install-deps.sh"
+    "$root/scripts/build-example-help.sh" help >/dev/null
+    make_faults_copy
+    : > empty.chm
+    check log --format sarif --list faults help/Help.chm empty.chm
+    expect_status 2 log
+    python3 - log.out <<'END'
+import json, sys
+log = json.load(open(sys.argv[1]))
+run = log["runs"][0]
+results = run["results"]
+levels = {r["level"] for r in results}
+assert levels == {"error", "warning", "note"}, levels
+rules = [r["id"] for r in run["tool"]["driver"]["rules"]]
+assert all(rules[r["ruleIndex"]] == r["ruleId"] for r in results)
+refused = [r for r in results if r["ruleId"] == "refused-link"][0]
+location = refused["locations"][0]["physicalLocation"]
+assert location["artifactLocation"]["uri"] == "faults/pages/faults.htm", location
+assert location["region"] == {"startLine": 7, "startColumn": 44}, location
+END
+    node "$here/sarif/validate.js" log.out || fail "the SARIF log does not validate against the SARIF 2.1.0 schema"
+    # The Multitool's own rules on top: none may report an error.
+    "$multitool" validate log.out --output validation.sarif > validation.txt 2>&1 || true
+    grep -q 'Analysis completed successfully' validation.txt || { cat validation.txt >&2; fail "the Multitool did not run"; }
+    if grep -E ': error ' validation.txt; then
+        fail "the SARIF Multitool reports errors"
+    fi
+    ;;
+same-report)
+    # The Windows build prints the same report as the Linux build.
+    windows_checker=$(realpath "$3")
+    . "$root/scripts/wine-prefix.sh"
+    wine_prefix_start
+    "$root/scripts/build-example-help.sh" help >/dev/null
+    make_faults_copy
+    make_bad_help_files help/Help.chm
+    for args in "--list $root/examples/help" "--list help/Help.chm" "--list faults" "empty.chm" "text.chm" \
+        "truncated-header.chm" "truncated.chm" "corrupt-directory.chm"; do
+        # shellcheck disable=SC2086
+        linux_status=0
+        "$checker" $args > linux.out 2>&1 || linux_status=$?
+        windows_status=0
+        # shellcheck disable=SC2086
+        "$WINE" "$windows_checker" $args > windows.out 2>&1 || windows_status=$?
+        tr -d '\r' < windows.out | sed 's/ ([0-9.]* s)$//' > windows.txt
+        sed 's/ ([0-9.]* s)$//' linux.out > linux.txt
+        diff linux.txt windows.txt || fail "tipstart-check $args: the Windows build reports otherwise"
+        [ "$linux_status" -eq "$windows_status" ] || fail "tipstart-check $args: status $linux_status vs $windows_status"
+    done
+    ;;
+*)
+    fail "unknown case $case_name"
+    ;;
+esac
+echo "PASS: $case_name"
