@@ -164,6 +164,8 @@ same-report)
     windows_checker=$(realpath "$3")
     . "$root/scripts/wine-prefix.sh"
     wine_prefix_start
+    # A crash must show as a difference, not wait for a debugger.
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
     "$root/scripts/build-example-help.sh" help >/dev/null
     make_faults_copy
     make_bad_help_files help/Help.chm

@@ -1,0 +1,176 @@
+// Compiled help files through the system's own CHM storage (itss.dll, which
+// Windows' help viewer uses and Wine implements), so the Windows build needs
+// no library of its own.
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ChmStorage.h"
+
+// The ITSS storage interface; no SDK header declares it. Outside the
+// anonymous namespace: a class no other unit could implement would let the
+// compiler resolve its calls to the pure virtual stubs.
+struct ItStorage : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfile(const WCHAR*, DWORD, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfileOnILockBytes(ILockBytes*, DWORD, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgIsStorageFile(const WCHAR*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgIsStorageILockBytes(ILockBytes*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgOpenStorage(const WCHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgOpenStorageOnILockBytes(ILockBytes*, IStorage*, DWORD, SNB, DWORD,
+                                                                 IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgSetTimes(const WCHAR*, const FILETIME*, const FILETIME*, const FILETIME*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetControlData(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DefaultControlData(void**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Compact(const WCHAR*, int) = 0;
+};
+
+namespace {
+
+const CLSID ItStorageClass = {0x5d02926a, 0x212e, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
+const IID ItStorageInterface = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
+
+std::wstring Wide(const char* text)
+{
+    int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], length);
+    wide.resize(wcslen(wide.c_str()));
+    return wide;
+}
+
+std::string Utf8(const WCHAR* wide)
+{
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(length > 0 ? length : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], length, nullptr, nullptr);
+    text.resize(strlen(text.c_str()));
+    return text;
+}
+
+struct Reader {
+    size_t pageLimit;
+    ChmPageVisitor visit;
+    void* context;
+    unsigned long long budget;  // bytes a hostile file may make us read
+    int depth;
+};
+
+// A stream by its path from the root; Wine's storage opens only that way, as
+// it names the entries of a folder by their whole path.
+IStream* OpenPage(IStorage* root, IStorage* folder, const std::wstring& path, const WCHAR* name)
+{
+    IStream* stream = nullptr;
+    if (FAILED(root->OpenStream(path.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream)) &&
+        FAILED(folder->OpenStream(name, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream))) {
+        return nullptr;
+    }
+    return stream;
+}
+
+bool ReadPage(IStream* stream, const std::string& shown, unsigned long long size, Reader* reader)
+{
+    if (size > reader->pageLimit) {
+        reader->visit(reader->context, shown.c_str(), nullptr, static_cast<size_t>(size));
+        return true;
+    }
+    if (size > reader->budget) {
+        return false;
+    }
+    reader->budget -= size;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    ULONG done = 0;
+    HRESULT result = size ? stream->Read(&bytes[0], static_cast<ULONG>(size), &done) : S_OK;
+    if (FAILED(result) || done != size) {
+        return false;
+    }
+    reader->visit(reader->context, shown.c_str(), bytes.data(), bytes.size());
+    return true;
+}
+
+// folderPath is the folder's path from the root without a leading "/", and
+// with a trailing one unless it is the root.
+bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath, Reader* reader)
+{
+    if (++reader->depth > 64) {
+        return false;
+    }
+    IEnumSTATSTG* entries = nullptr;
+    if (FAILED(folder->EnumElements(0, nullptr, 0, &entries))) {
+        return false;
+    }
+    bool ok = true;
+    STATSTG entry;
+    ULONG fetched = 0;
+    while (ok && entries->Next(1, &entry, &fetched) == S_OK && fetched == 1) {
+        std::string name = Utf8(entry.pwcsName);
+        std::string path = name.find('/') == std::string::npos ? folderPath + name : name;
+        if (!path.empty() && path[0] == '/') {
+            path.erase(0, 1);
+        }
+        if (entry.type == STGTY_STORAGE) {
+            IStorage* inner = nullptr;
+            ok = SUCCEEDED(folder->OpenStorage(entry.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                               &inner));
+            if (ok) {
+                ok = ReadFolder(root, inner, path + "/", reader);
+                inner->Release();
+            }
+        } else if (entry.type == STGTY_STREAM && ChmIsPageName(path.c_str())) {
+            IStream* stream = OpenPage(root, folder, Wide(path.c_str()), entry.pwcsName);
+            ok = stream && ReadPage(stream, "/" + path, entry.cbSize.QuadPart, reader);
+            if (stream) {
+                stream->Release();
+            }
+        }
+        CoTaskMemFree(entry.pwcsName);
+    }
+    entries->Release();
+    --reader->depth;
+    return ok;
+}
+
+}  // namespace
+
+ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context)
+{
+    std::wstring widePath = Wide(path);
+    HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return ChmUnreadable;
+    }
+    unsigned char header[0x60] = {};
+    DWORD headerSize = 0;
+    LARGE_INTEGER size = {};
+    bool read = ReadFile(file, header, sizeof header, &headerSize, nullptr) && GetFileSizeEx(file, &size);
+    CloseHandle(file);
+    if (!read) {
+        return ChmUnreadable;
+    }
+    ChmStatus status = ChmCheckHeader(header, headerSize, static_cast<unsigned long long>(size.QuadPart));
+    if (status != ChmRead) {
+        return status;
+    }
+    bool initialised = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ItStorage* storage = nullptr;
+    IStorage* root = nullptr;
+    status = ChmCorrupt;
+    if (FAILED(CoCreateInstance(ItStorageClass, nullptr, CLSCTX_INPROC_SERVER, ItStorageInterface,
+                                reinterpret_cast<void**>(&storage)))) {
+        status = ChmUnreadable;
+    } else if (SUCCEEDED(storage->StgOpenStorage(widePath.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
+                                                 nullptr, 0, &root))) {
+        Reader reader = {pageLimit, visit, context,
+                         256ull * 1024 * 1024 + 64ull * static_cast<unsigned long long>(size.QuadPart), 0};
+        status = ReadFolder(root, root, "", &reader) ? ChmRead : ChmCorrupt;
+        root->Release();
+    }
+    if (storage) {
+        storage->Release();
+    }
+    if (initialised) {
+        CoUninitialize();
+    }
+    return status;
+}
