@@ -1,7 +1,7 @@
 #!/bin/sh
-# Builds the shipped Tipstart.exe and the authors' package twice from the
-# same sources, in two fresh folders with different paths, and checks that
-# the bytes are the same.
+# Builds the shipped Tipstart.exe, tipstart-check.exe and the authors'
+# package twice from the same sources, in two fresh folders with different
+# paths, and checks that the bytes are the same.
 set -eu
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/tipstart-repro.XXXXXX")
@@ -11,7 +11,7 @@ for name in first second-build; do
     cmake -S "$source_dir" -B "$work/$name" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-i686.cmake" \
         -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-    cmake --build "$work/$name" --target Tipstart >/dev/null
+    cmake --build "$work/$name" --target Tipstart tipstart-check >/dev/null
 done
 
 first="$work/first/Tipstart.exe"
@@ -27,8 +27,8 @@ fi
 # The authors' package from each build: the same bytes, holding that exe.
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/first/CMakeCache.txt")
 for name in first second-build; do
-    python3 "$source_dir/scripts/package.py" "$work/$name/Tipstart.exe" "$version" "$source_dir/README.md" \
-        "$work/$name/Tipstart-$version.zip"
+    python3 "$source_dir/scripts/package.py" "$work/$name/Tipstart.exe" "$work/$name/checker/tipstart-check.exe" \
+        "$version" "$source_dir/README.md" "$work/$name/Tipstart-$version.zip"
 done
 if ! cmp -s "$work/first/Tipstart-$version.zip" "$work/second-build/Tipstart-$version.zip"; then
     echo "The two builds' packages differ" >&2

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Writes the package for help-file authors: a zip with Tipstart.exe, the
-authors' guide (the README's part between the authors-guide markers, as
-plain text) and SHA256SUMS. The same inputs give the same bytes.
+link checker tipstart-check.exe, the authors' guide (the README's part
+between the authors-guide markers, as plain text) and SHA256SUMS. The same
+inputs give the same bytes.
 
-    package.py EXE VERSION README ZIP
+    package.py EXE CHECKER_EXE VERSION README ZIP
 """
 import hashlib
 import re
@@ -51,10 +52,12 @@ def add(archive, name, data):
 
 
 def main():
-    if len(sys.argv) != 5:
+    if len(sys.argv) != 6:
         sys.exit(__doc__)
-    exe_path, version, readme, zip_path = sys.argv[1:]
-    files = [("Tipstart.exe", open(exe_path, "rb").read()), (GUIDE_NAME, guide(readme, version))]
+    exe_path, checker_path, version, readme, zip_path = sys.argv[1:]
+    files = [("Tipstart.exe", open(exe_path, "rb").read()),
+             ("tipstart-check.exe", open(checker_path, "rb").read()),
+             (GUIDE_NAME, guide(readme, version))]
     sums = "".join(f"{hashlib.sha256(data).hexdigest()}  {name}\n" for name, data in files)
     with zipfile.ZipFile(zip_path, "w") as archive:
         for name, data in files + [("SHA256SUMS", sums.encode("ascii"))]:

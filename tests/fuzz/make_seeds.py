@@ -69,6 +69,25 @@ TEXT = {
 }
 
 
+def page_seed(path, mode=b"\x10"):
+    return mode + open(os.path.join(HERE, "..", "..", path), "rb").read()
+
+
+OBJECT = (b'<OBJECT classid="clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11">'
+          b'<PARAM name="Command" value="ShortCut"><PARAM name="Item1" value=",Tipstart.exe,%s"></OBJECT>')
+
+CHECK = {
+    "example_pages": page_seed("examples/help/pages/obx3and4.htm"),
+    "example_reset": page_seed("examples/help/pages/oberix2.htm"),
+    "faults": page_seed("tests/checker/faults.htm"),
+    "references": b"\x10" + OBJECT % b"^3&#x64;ocs\\one.txt&amp;&#99999999999;&#xD800;&nosuch;&#;&",
+    "unclosed": b"\x00<OBJECT classid='clsid:52A2AAAE-085D-4187-97EA-8C30DB990436'><param name=item1 value=',tipstart.exe,^2",
+    "comment_and_script": b"\x00<!-- <OBJECT> --><script>'<OBJECT'</script>" + OBJECT % b"^4x",
+    "list": b"\x11\"C:\\Help\\Tipstart.exe\" ^3docs\\one.txt\r\n# comment\r\n\r\nTipstart.exe ^2Reset_\n  tipstart.exe\t^9",
+    "chm_signature_only": b"\x02ITSF\x03\x00\x00\x00\x60",
+}
+
+
 def write(folder, seeds):
     os.makedirs(folder, exist_ok=True)
     for name, data in seeds.items():
@@ -78,3 +97,4 @@ def write(folder, seeds):
 
 write(os.path.join(HERE, "corpus", "run"), RUN)
 write(os.path.join(HERE, "corpus", "text"), TEXT)
+write(os.path.join(HERE, "corpus", "check"), CHECK)

@@ -1,0 +1,84 @@
+// Fuzzes what tipstart-check reads from help authors, and from anyone who
+// hands them a file: the first byte chooses a page (0), a link list (1) or a
+// compiled help file (2); the rest is its bytes. Every link found is then
+// predicted with the launcher's code, as the checker does. Checked: no
+// fault, and every finding placed at a line and column that exist.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "checker/Check.h"
+#include "checker/Package.h"
+#include "platform/MspackChmStorage.h"
+
+namespace {
+
+void Check(bool condition, const char* what)
+{
+    if (!condition) {
+        fprintf(stderr, "property broken: %s\n", what);
+        abort();
+    }
+}
+
+size_t LineCount(const char* bytes, size_t size)
+{
+    size_t lines = 1;
+    for (size_t i = 0; i < size; ++i) {
+        lines += bytes[i] == '\n';
+    }
+    return lines;
+}
+
+void CheckPlaces(const CheckRun& run, size_t lines)
+{
+    for (const Finding& finding : run.findings) {
+        if (finding.rule == &RuleById("unreadable-input")) {
+            Check(finding.line == 0, "an unreadable input has no place");
+            continue;
+        }
+        Check(finding.line >= 1 && finding.line <= lines, "a finding's line is in the page");
+        Check(finding.column >= 1, "a finding's column is 1 or more");
+    }
+}
+
+void VisitPage(void* context, const char* name, const char* bytes, size_t size)
+{
+    CheckRun* run = static_cast<CheckRun*>(context);
+    Check(ChmIsPageName(name), "only pages are read from a help file");
+    if (!bytes) {
+        Check(size > PageLimit, "only pages over the limit come without bytes");
+        return;
+    }
+    CheckRun page;
+    CheckPageBytes(bytes, size, false, name, &page);
+    CheckPlaces(page, LineCount(bytes, size));
+    run->links += page.links;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0) {
+        return 0;
+    }
+    PackageSetFolder("/nonexistent/tipstart-fuzz");
+    CheckRun run;
+    run.options.list = data[0] & 0x10;
+    const char* bytes = reinterpret_cast<const char*>(data + 1);
+    switch (data[0] & 0x0F) {
+    case 0:
+    case 1:
+        CheckPageBytes(bytes, size - 1, (data[0] & 0x0F) == 1, "page", &run);
+        CheckPlaces(run, LineCount(bytes, size - 1));
+        break;
+    case 2:
+        ChmReadPagesFromMemory(data + 1, size - 1, PageLimit, VisitPage, &run);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
