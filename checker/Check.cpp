@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 #include "checker/LinkFinder.h"
 #include "checker/Package.h"
@@ -201,11 +202,14 @@ void CheckHelpFile(const fs::path& path, CheckRun* run)
     }
 }
 
+// Two walks over a folder: the first only looks for Tipstart.exe, whose
+// folder the documents are found in; the second checks every page as it
+// comes, so that nothing of the project is held but the folder being read.
 struct TreeWalk {
-    std::vector<fs::path> files;
+    bool checking = false;
     fs::path tipstartFolder;
     size_t tipstartDepth = static_cast<size_t>(-1);
-    std::vector<std::string> visited;  // canonical folders
+    std::unordered_set<std::string> visited;  // canonical folders
 };
 
 void WalkFolder(const fs::path& folder, size_t depth, std::vector<std::string>* ancestors, TreeWalk* walk,
@@ -218,7 +222,9 @@ void WalkFolder(const fs::path& folder, size_t depth, std::vector<std::string>* 
         entries.push_back(*iterator);
     }
     if (error) {
-        InputError(Shown(folder), "cannot be read as a folder: " + error.message(), run);
+        if (walk->checking) {
+            InputError(Shown(folder), "cannot be read as a folder: " + error.message(), run);
+        }
         return;
     }
     std::sort(entries.begin(), entries.end(),
@@ -228,47 +234,57 @@ void WalkFolder(const fs::path& folder, size_t depth, std::vector<std::string>* 
         const fs::path& path = entry.path();
         if (entry.is_directory(kindError)) {
             std::string canonical = fs::canonical(path, kindError).u8string();
+            std::string problem;
             if (kindError) {
-                InputError(Shown(path), "cannot be followed: " + kindError.message(), run);
+                problem = "cannot be followed: " + kindError.message();
+            } else if (std::find(ancestors->begin(), ancestors->end(), canonical) != ancestors->end()) {
+                problem = "is a symbolic link loop back to " + canonical + "; not followed";
+            }
+            if (!problem.empty()) {
+                if (walk->checking) {
+                    InputError(Shown(path), problem, run);
+                }
                 continue;
             }
-            if (std::find(ancestors->begin(), ancestors->end(), canonical) != ancestors->end()) {
-                InputError(Shown(path), "is a symbolic link loop back to " + canonical + "; not followed", run);
-                continue;
-            }
-            if (std::find(walk->visited.begin(), walk->visited.end(), canonical) != walk->visited.end()) {
+            if (!walk->visited.insert(canonical).second) {
                 continue;  // reached before by another link
             }
-            walk->visited.push_back(canonical);
             ancestors->push_back(canonical);
             WalkFolder(path, depth + 1, ancestors, walk, run);
             ancestors->pop_back();
         } else if (entry.is_regular_file(kindError)) {
-            if (LowerName(path) == "tipstart.exe" && depth < walk->tipstartDepth) {
+            if (!walk->checking && LowerName(path) == "tipstart.exe" && depth < walk->tipstartDepth) {
                 walk->tipstartFolder = folder;
                 walk->tipstartDepth = depth;
             }
-            if (KindOf(path) != InputList) {
-                walk->files.push_back(path);
+            if (walk->checking && KindOf(path) != InputList) {
+                CheckFile(path, KindOf(path), run);
             }
-        } else if (KindOf(path) != InputList) {
+        } else if (walk->checking && KindOf(path) != InputList) {
             InputError(Shown(path), "cannot be read: a broken link, or not a file", run);
         }
     }
 }
 
-void CheckFolder(const fs::path& folder, CheckRun* run)
+void WalkTree(const fs::path& folder, TreeWalk* walk, CheckRun* run)
 {
-    TreeWalk walk;
     std::error_code error;
     std::string canonical = fs::canonical(folder, error).u8string();
     std::vector<std::string> ancestors = {canonical};
-    walk.visited.push_back(canonical);
-    WalkFolder(folder, 0, &ancestors, &walk, run);
-    UsePackageFolder(walk.tipstartDepth != static_cast<size_t>(-1) ? walk.tipstartFolder : folder, *run);
-    for (const fs::path& file : walk.files) {
-        CheckFile(file, KindOf(file), run);
+    walk->visited.insert(canonical);
+    WalkFolder(folder, 0, &ancestors, walk, run);
+}
+
+void CheckFolder(const fs::path& folder, CheckRun* run)
+{
+    TreeWalk search;
+    if (run->exeFolder.empty()) {
+        WalkTree(folder, &search, run);
     }
+    UsePackageFolder(search.tipstartDepth != static_cast<size_t>(-1) ? search.tipstartFolder : folder, *run);
+    TreeWalk check;
+    check.checking = true;
+    WalkTree(folder, &check, run);
 }
 
 }  // namespace

@@ -52,6 +52,43 @@ ChmStatus ChmCheckHeader(const unsigned char* header, size_t headerSize, unsigne
     return ChmRead;
 }
 
+unsigned ChmFindMends(const unsigned char* prefix, size_t prefixSize, ChmMend* mends)
+{
+    const size_t firstGuid = 0x18;
+    const size_t secondGuid = 0x28;
+    if (prefixSize < 0x58 || memcmp(prefix, "ITSF", 4) != 0 || prefix[firstGuid] != 0x10 ||
+        memcmp(prefix + firstGuid, prefix + secondGuid, 16) != 0) {
+        return 0;
+    }
+    unsigned count = 0;
+    mends[count++] = {secondGuid, {0x11, 0, 0, 0}, 1};
+    // The directory header, then its chunk 0: a listing chunk with no chunk
+    // before it is the first, whatever the header says.
+    unsigned long long directory = LittleEndian(prefix + 0x48, 8);
+    if (directory > prefixSize || prefixSize - directory < 0x54 || memcmp(prefix + directory, "ITSP", 4) != 0) {
+        return count;
+    }
+    unsigned long long firstChunk = directory + LittleEndian(prefix + directory + 8, 4);
+    unsigned long long firstListing = LittleEndian(prefix + directory + 0x20, 4);
+    if (firstListing != 0 && firstChunk <= prefixSize && prefixSize - firstChunk >= 0x14 &&
+        memcmp(prefix + firstChunk, "PMGL", 4) == 0 && LittleEndian(prefix + firstChunk + 0x0C, 4) == 0xFFFFFFFFull) {
+        mends[count++] = {directory + 0x20, {0, 0, 0, 0}, 4};
+    }
+    return count;
+}
+
+void ChmApplyMends(const ChmMend* mends, unsigned count, unsigned long long start, unsigned char* bytes, size_t size)
+{
+    for (unsigned i = 0; i < count; ++i) {
+        for (unsigned k = 0; k < mends[i].size; ++k) {
+            unsigned long long at = mends[i].offset + k;
+            if (at >= start && at - start < size) {
+                bytes[at - start] = mends[i].bytes[k];
+            }
+        }
+    }
+}
+
 bool ChmIsPageName(const char* name)
 {
     size_t length = strlen(name);

@@ -27,5 +27,26 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
 // before any library sees the file; ChmRead when they look right.
 ChmStatus ChmCheckHeader(const unsigned char* header, size_t headerSize, unsigned long long fileSize);
 
+// Free Pascal's chmcmd, which help authors on Linux compile with, writes two
+// header fields that readers disagree on: the first GUID in place of the
+// second (libmspack refuses the file), and the second directory chunk as the
+// first once there is more than one (libmspack and Wine's ITSS then miss or
+// refuse pages). Windows' viewer shows such files; the readers are shown
+// those fields mended, as changes of a few bytes at given offsets.
+struct ChmMend {
+    unsigned long long offset;
+    unsigned char bytes[4];
+    unsigned size;
+};
+enum { ChmPrefixSize = 4096, ChmMendCapacity = 2 };
+
+// The mends for a file whose first bytes are prefix (up to ChmPrefixSize);
+// gives how many were written to mends. None for any other writer's files.
+unsigned ChmFindMends(const unsigned char* prefix, size_t prefixSize, ChmMend* mends);
+
+// Applies the mends to bytes read from offset start.
+void ChmApplyMends(const ChmMend* mends, unsigned count, unsigned long long start, unsigned char* bytes,
+                   size_t size);
+
 // Whether a name inside a compiled help file is a page worth reading.
 bool ChmIsPageName(const char* name);

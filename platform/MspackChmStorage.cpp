@@ -17,7 +17,8 @@ namespace {
 // What libmspack reads (the help file, on disk or in memory) or writes (one
 // page, into memory, never past the size its directory entry gave).
 struct ChmFile {
-    bool mendSecondGuid;
+    const ChmMend* mends;
+    unsigned mendCount;
     FILE* disk;
     const unsigned char* data;
     size_t size;
@@ -28,7 +29,8 @@ struct ChmFile {
 
 struct ChmSystem {
     mspack_system base;
-    bool mendSecondGuid;
+    ChmMend mends[ChmMendCapacity];
+    unsigned mendCount;
     const char* diskPath;         // the help file, or null when in memory
     const unsigned char* data;
     size_t size;
@@ -47,7 +49,8 @@ mspack_file* Open(mspack_system* self, const char* name, int mode)
         return nullptr;
     }
     if (mode == MSPACK_SYS_OPEN_READ && strcmp(name, HelpName) == 0) {
-        file->mendSecondGuid = system->mendSecondGuid;
+        file->mends = system->mends;
+        file->mendCount = system->mendCount;
         if (system->diskPath) {
             file->disk = fopen(system->diskPath, "rb");
             if (!file->disk) {
@@ -78,23 +81,6 @@ void Close(mspack_file* handle)
     free(file);
 }
 
-// Free Pascal's chmcmd writes the header's first GUID in place of the
-// second, which only the first byte tells apart. Windows reads such files;
-// libmspack refuses them, so it is shown the second GUID as it should be.
-const long long SecondGuidOffset = 0x28;
-
-void MendSecondGuid(ChmFile* file, long long start, void* buffer, int count)
-{
-    if (file->mendSecondGuid && start <= SecondGuidOffset && SecondGuidOffset < start + count) {
-        static_cast<unsigned char*>(buffer)[SecondGuidOffset - start] = 0x11;
-    }
-}
-
-bool HasChmcmdGuids(const unsigned char* header, size_t size)
-{
-    return size >= 0x38 && header[0x18] == 0x10 && memcmp(header + 0x18, header + SecondGuidOffset, 16) == 0;
-}
-
 int Read(mspack_file* handle, void* buffer, int bytes)
 {
     ChmFile* file = reinterpret_cast<ChmFile*>(handle);
@@ -107,12 +93,13 @@ int Read(mspack_file* handle, void* buffer, int bytes)
         if (ferror(file->disk)) {
             return -1;
         }
-        MendSecondGuid(file, start, buffer, static_cast<int>(done));
+        ChmApplyMends(file->mends, file->mendCount, static_cast<unsigned long long>(start),
+                      static_cast<unsigned char*>(buffer), done);
         return static_cast<int>(done);
     }
     size_t count = std::min(static_cast<size_t>(bytes), file->size - file->position);
     memcpy(buffer, file->data + file->position, count);
-    MendSecondGuid(file, static_cast<long long>(file->position), buffer, static_cast<int>(count));
+    ChmApplyMends(file->mends, file->mendCount, file->position, static_cast<unsigned char*>(buffer), count);
     file->position += count;
     return static_cast<int>(count);
 }
@@ -245,7 +232,7 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     if (!help) {
         return ChmUnreadable;
     }
-    unsigned char header[0x60] = {};
+    unsigned char header[ChmPrefixSize] = {};
     size_t headerSize = fread(header, 1, sizeof header, help);
     struct stat info;
     bool measured = fstat(fileno(help), &info) == 0;
@@ -260,7 +247,7 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     }
     ChmSystem system = {};
     system.diskPath = path;
-    system.mendSecondGuid = HasChmcmdGuids(header, headerSize);
+    system.mendCount = ChmFindMends(header, headerSize, system.mends);
     return ReadWith(&system, size, pageLimit, visit, context);
 }
 
@@ -272,7 +259,7 @@ ChmStatus ChmReadPagesFromMemory(const unsigned char* data, size_t size, size_t 
         return status;
     }
     ChmSystem system = {};
-    system.mendSecondGuid = HasChmcmdGuids(data, size);
+    system.mendCount = ChmFindMends(data, std::min<size_t>(size, ChmPrefixSize), system.mends);
     system.data = data;
     system.size = size;
     return ReadWith(&system, size, pageLimit, visit, context);

@@ -131,6 +131,40 @@ bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath,
     return ok;
 }
 
+// A copy of the file with the mends made, in the temporary folder; empty
+// when it cannot be written.
+std::wstring MendedCopy(const std::wstring& path, const ChmMend* mends, unsigned count)
+{
+    WCHAR folder[MAX_PATH + 1] = {};
+    WCHAR copy[MAX_PATH + 1] = {};
+    if (!GetTempPathW(MAX_PATH, folder) || !GetTempFileNameW(folder, L"tsc", 0, copy)) {
+        return std::wstring();
+    }
+    HANDLE from = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE to = CreateFileW(copy, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    bool ok = from != INVALID_HANDLE_VALUE && to != INVALID_HANDLE_VALUE;
+    std::vector<unsigned char> block(65536);
+    unsigned long long offset = 0;
+    DWORD got = 0;
+    while (ok && ReadFile(from, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got > 0) {
+        ChmApplyMends(mends, count, offset, block.data(), got);
+        DWORD written = 0;
+        ok = WriteFile(to, block.data(), got, &written, nullptr) && written == got;
+        offset += got;
+    }
+    if (from != INVALID_HANDLE_VALUE) {
+        CloseHandle(from);
+    }
+    if (to != INVALID_HANDLE_VALUE) {
+        CloseHandle(to);
+    }
+    if (!ok) {
+        DeleteFileW(copy);
+        return std::wstring();
+    }
+    return copy;
+}
+
 }  // namespace
 
 ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context)
@@ -140,17 +174,27 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     if (file == INVALID_HANDLE_VALUE) {
         return ChmUnreadable;
     }
-    unsigned char header[0x60] = {};
+    std::vector<unsigned char> header(ChmPrefixSize);
     DWORD headerSize = 0;
     LARGE_INTEGER size = {};
-    bool read = ReadFile(file, header, sizeof header, &headerSize, nullptr) && GetFileSizeEx(file, &size);
+    bool read = ReadFile(file, header.data(), ChmPrefixSize, &headerSize, nullptr) && GetFileSizeEx(file, &size);
     CloseHandle(file);
     if (!read) {
         return ChmUnreadable;
     }
-    ChmStatus status = ChmCheckHeader(header, headerSize, static_cast<unsigned long long>(size.QuadPart));
+    ChmStatus status = ChmCheckHeader(header.data(), headerSize, static_cast<unsigned long long>(size.QuadPart));
     if (status != ChmRead) {
         return status;
+    }
+    ChmMend mends[ChmMendCapacity];
+    unsigned mendCount = ChmFindMends(header.data(), headerSize, mends);
+    std::wstring copy;
+    if (mendCount) {
+        copy = MendedCopy(widePath, mends, mendCount);
+        if (copy.empty()) {
+            return ChmUnreadable;
+        }
+        widePath = copy;
     }
     bool initialised = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ItStorage* storage = nullptr;
@@ -171,6 +215,9 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     }
     if (initialised) {
         CoUninitialize();
+    }
+    if (!copy.empty()) {
+        DeleteFileW(copy.c_str());
     }
     return status;
 }

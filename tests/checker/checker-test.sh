@@ -66,6 +66,16 @@ example)
     for kind in '^2docs' '^2Reset_' '^3docs' '^4docs' '^5docs'; do
         grep -qF "value=\",Tipstart.exe,$kind" "$root"/examples/help/pages/*.htm || fail "no link $kind"
     done
+    # A help file whose directory takes several chunks: every page is read.
+    mkdir -p large/pages
+    printf '[OPTIONS]\nCompiled file=Large.chm\nDefault topic=pages\\p000.htm\n\n[FILES]\n' > large/Large.hhp
+    for i in $(seq -w 0 299); do
+        cp "$root/examples/help/pages/obx5.htm" "large/pages/p$i.htm"
+        printf 'pages\\p%s.htm\n' "$i" >> large/Large.hhp
+    done
+    (cd large && chmcmd Large.hhp > chmcmd.log 2>&1) || { cat large/chmcmd.log >&2; fail "chmcmd"; }
+    check large large/Large.chm
+    grep -q '^tipstart-check: 300 links in 300 files' large.out || fail "pages of Large.chm missed: $(tail -1 large.out)"
     ;;
 faults)
     # Each planted fault at its exact place, under its rule.
