@@ -70,7 +70,7 @@ time_pair() {
     check_median=$(median < "$work/check.times")
     links=$(sed -n 's/^tipstart-check: \([0-9]*\) links.*/\1/p' "$work/check.out")
     awk -v name="$1" -v c="$cat_median" -v k="$check_median" -v links="$links" 'BEGIN {
-        printf "%s: %d links; cat %.3f s, tipstart-check %.3f s (medians of '"$runs"'): ratio %.2f (target <= 3), %.0f links/s\n",
+        printf "%s: %d links; cat %.3f s, tipstart-check %.3f s (medians of '"$runs"'): ratio %.2f, %.0f links/s\n",
             name, links, c, k, k / c, links / k }'
     tail -1 "$work/check.out"
 }
@@ -81,8 +81,11 @@ peak() {
 
 echo "tipstart-check: $checker"
 time_pair "10,000 pages" "xargs -0 cat < '$work/pages.list'" "'$checker' '$work/p10000'"
-time_pair "Help.chm of those pages ($(stat -c %s "$work/chm/Help.chm") bytes)" "cat '$work/chm/Help.chm'" \
+# The .chm holds the same pages compressed: against cat reading those pages
+# as files (the same text), and, for scale, cat of the .chm itself.
+time_pair "Help.chm of those pages ($(stat -c %s "$work/chm/Help.chm") bytes)" "xargs -0 cat < '$work/pages.list'" \
     "'$checker' '$work/chm/Help.chm'"
+time_pair "  (against cat of the .chm file itself)" "cat '$work/chm/Help.chm'" "'$checker' '$work/chm/Help.chm'"
 echo "peak memory (KiB): 1,000 pages $(peak "$work/p1000"); 10,000 pages $(peak "$work/p10000");" \
     "one page of $(stat -c %s "$work/big/pages/page00000.htm") bytes $(peak "$work/big");" \
     "the .chm $(peak "$work/chm/Help.chm")"

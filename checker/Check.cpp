@@ -212,14 +212,23 @@ struct TreeWalk {
     std::unordered_set<std::string> visited;  // canonical folders
 };
 
+// An entry of a folder, kept small: a folder of 10,000 pages is listed whole
+// so that its pages are checked in order.
+struct FolderEntry {
+    std::string name;
+    fs::file_type type;
+};
+
 void WalkFolder(const fs::path& folder, size_t depth, std::vector<std::string>* ancestors, TreeWalk* walk,
                 CheckRun* run)
 {
     std::error_code error;
-    std::vector<fs::directory_entry> entries;
+    std::vector<FolderEntry> entries;
     fs::directory_iterator iterator(folder, error);
     for (; !error && iterator != fs::directory_iterator(); iterator.increment(error)) {
-        entries.push_back(*iterator);
+        std::error_code typeError;
+        fs::file_type type = iterator->status(typeError).type();
+        entries.push_back({iterator->path().filename().u8string(), typeError ? fs::file_type::unknown : type});
     }
     if (error) {
         if (walk->checking) {
@@ -228,11 +237,11 @@ void WalkFolder(const fs::path& folder, size_t depth, std::vector<std::string>* 
         return;
     }
     std::sort(entries.begin(), entries.end(),
-              [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
-    for (const fs::directory_entry& entry : entries) {
-        std::error_code kindError;
-        const fs::path& path = entry.path();
-        if (entry.is_directory(kindError)) {
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    for (const FolderEntry& entry : entries) {
+        fs::path path = folder / fs::u8path(entry.name);
+        if (entry.type == fs::file_type::directory) {
+            std::error_code kindError;
             std::string canonical = fs::canonical(path, kindError).u8string();
             std::string problem;
             if (kindError) {
@@ -252,7 +261,7 @@ void WalkFolder(const fs::path& folder, size_t depth, std::vector<std::string>* 
             ancestors->push_back(canonical);
             WalkFolder(path, depth + 1, ancestors, walk, run);
             ancestors->pop_back();
-        } else if (entry.is_regular_file(kindError)) {
+        } else if (entry.type == fs::file_type::regular) {
             if (!walk->checking && LowerName(path) == "tipstart.exe" && depth < walk->tipstartDepth) {
                 walk->tipstartFolder = folder;
                 walk->tipstartDepth = depth;
