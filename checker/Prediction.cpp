@@ -262,8 +262,8 @@ private:
         }
         bool exists = MachineFileExists(launch.file);
         Report(exists ? "this-machine" : "this-machine-missing",
-               "here: starts " + launch.file + " (" + tool + ")" +
-                   (exists ? "" : ", which does not exist"));
+               exists ? "here: starts " + launch.file + " (" + tool + ")"
+                      : "here: would start " + launch.file + " (" + tool + "), which does not exist: nothing opens");
     }
 
     static std::string Unregistered(const PlatformRecord& record)
