@@ -32,12 +32,7 @@ void RunLauncher(LinkRun* run, const std::vector<std::string>& absentKeys)
     PackageBeginRun(run->commandLine, absentKeys);
     static LaunchRequest request;
     memset(&request, 0, sizeof request);
-    ParseLaunchRequest(PlatformCommandLine(), &request);
-    if (request.kind == LaunchRefused) {
-        PlatformMessageBox(PlatformActiveWindow(), RefusalText, RefusalCaption, BoxIconError);
-    } else if (request.kind != LaunchAbandoned) {
-        RunLaunchRequest(request);
-    }
+    ServeCommandLine(PlatformCommandLine(), &request);
     run->request = {request.kind,         request.version, request.versionText, request.commandText,
                     request.relativePath, request.target};
     run->record = PackageRecord();

@@ -64,15 +64,20 @@ void ParseLaunchRequest(const char* commandLine, LaunchRequest* request)
     request->kind = DeriveLaunchPaths(request) ? LaunchOpen : LaunchAbandoned;
 }
 
+void ServeCommandLine(const char* commandLine, LaunchRequest* request)
+{
+    ParseLaunchRequest(commandLine, request);
+    if (request->kind == LaunchRefused) {
+        PlatformMessageBox(PlatformActiveWindow(), RefusalText, RefusalCaption, BoxIconError);
+    } else if (request->kind != LaunchAbandoned) {
+        RunLaunchRequest(*request);
+    }
+}
+
 int LauncherMain()
 {
     static LaunchRequest request;
     memset(&request, 0, sizeof request);
-    ParseLaunchRequest(PlatformCommandLine(), &request);
-    if (request.kind == LaunchRefused) {
-        PlatformMessageBox(PlatformActiveWindow(), RefusalText, RefusalCaption, BoxIconError);
-    } else if (request.kind != LaunchAbandoned) {
-        RunLaunchRequest(request);
-    }
+    ServeCommandLine(PlatformCommandLine(), &request);
     return 0;
 }

@@ -47,6 +47,10 @@ extern const char* const Version2ChooserFilter;
 // Reads the command line, refuses or serves it; always 0.
 int LauncherMain();
 
+// Everything LauncherMain does with one raw command line: derives request
+// (zero-filled by the caller), then shows the refusal or serves it.
+void ServeCommandLine(const char* commandLine, LaunchRequest* request);
+
 // Fills request (zero-filled by the caller) from one raw command line.
 void ParseLaunchRequest(const char* commandLine, LaunchRequest* request);
 
