@@ -192,6 +192,20 @@ same-report)
         diff linux.txt windows.txt || fail "tipstart-check $args: the Windows build reports otherwise"
         [ "$linux_status" -eq "$windows_status" ] || fail "tipstart-check $args: status $linux_status vs $windows_status"
     done
+    # On this machine: OBX 4.0 registered (an executable that is not there), no
+    # other tool; the registry is only read, even for the Reset link.
+    "$WINE" reg add 'HKCU\Software\Quistral\OBX\4.0' /v Path /t REG_SZ /d 'C:\NoObx' /f > /dev/null 2>&1
+    "$WINE" "$windows_checker" --this-machine "$root/examples/help" > machine.out 2>&1 || true
+    tr -d '\r' < machine.out > machine.txt
+    grep -qF 'obx3and4.htm:17:44: warning: here: would start C:\NoObx\obx.exe (OBX 4.0), which does not exist' \
+        machine.txt || fail "--this-machine, OBX 4.0: $(cat machine.txt)"
+    grep -qF 'obx3and4.htm:10:44: warning: here: does nothing, no OBX 3.5 or OBX 3.0 is registered' machine.txt ||
+        fail "--this-machine, OBX 3: $(cat machine.txt)"
+    if "$WINE" reg query 'HKCU\Software\Quistral\OBX\2.0' > /dev/null 2>&1; then
+        fail "--this-machine wrote the Oberix 2 record"
+    fi
+    check linux-machine --this-machine "$root/examples/help"
+    expect_status 2 linux-machine
     ;;
 *)
     fail "unknown case $case_name"
