@@ -334,6 +334,7 @@ struct OpenObject {
     bool hasItem1 = false;
     std::string item1;
     std::vector<size_t> item1Origins;
+    std::vector<ReferenceRemark> remarks;  // kept only when the object is a link
 };
 
 class PageScanner {
@@ -406,7 +407,7 @@ private:
         const Attribute* classId = FindAttribute(attributes_, "classid");
         if (classId) {
             std::string value;
-            DecodeValue(bytes_, *classId, &value, nullptr, &remarks_);
+            DecodeValue(bytes_, *classId, &value, nullptr, &object_.remarks);
             object_.shortCutClass = IsShortCutClass(value);
         }
     }
@@ -419,15 +420,15 @@ private:
             return;
         }
         std::string decodedName;
-        DecodeValue(bytes_, *name, &decodedName, nullptr, &remarks_);
+        DecodeValue(bytes_, *name, &decodedName, nullptr, &object_.remarks);
         decodedName = TrimBlanks(decodedName);
         if (EqualsNoCase(decodedName, "command")) {
             std::string command;
-            DecodeValue(bytes_, *value, &command, nullptr, &remarks_);
+            DecodeValue(bytes_, *value, &command, nullptr, &object_.remarks);
             object_.shortCutCommand = EqualsNoCase(TrimBlanks(command), "shortcut");
         } else if (EqualsNoCase(decodedName, "item1")) {
             object_.hasItem1 = true;
-            DecodeValue(bytes_, *value, &object_.item1, &object_.item1Origins, &remarks_);
+            DecodeValue(bytes_, *value, &object_.item1, &object_.item1Origins, &object_.remarks);
         }
     }
 
@@ -452,6 +453,7 @@ private:
         if (!NamesTipstart(program)) {
             return;
         }
+        remarks_.insert(remarks_.end(), object_.remarks.begin(), object_.remarks.end());
         // The line holds the offset until PlaceFindings turns it into a place.
         scan_->links.push_back({object_.item1Origins[parametersStart], 0, program, item.substr(parametersStart)});
     }
