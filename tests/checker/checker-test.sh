@@ -1,12 +1,19 @@
 #!/bin/sh
 # The checker's tests, one case per run:
 #   checker-test.sh example|faults|bad-input|sarif CHECKER
-#   checker-test.sh same-report CHECKER WINDOWS_CHECKER
+#   checker-test.sh same-report CHECKER WINDOWS_CHECKER [SHIPPED_WINDOWS_CHECKER]
 # CHECKER is a Linux build of tipstart-check; WINDOWS_CHECKER its Windows
-# build, run under wine64.
+# build, run under wine64, and SHIPPED_WINDOWS_CHECKER the PE32 of the
+# authors' package.
 set -eu
 case_name=$1
+if [ "$case_name" = same-report ]; then
+    # Re-runs this script on a virtual display, from where it was started.
+    . "$(dirname "$0")/../../scripts/wine-prefix.sh"
+fi
 checker=$(realpath "$2")
+windows_checker=${3:+$(realpath "$3")}
+shipped_checker=${4:+$(realpath "$4")}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/tipstart-check-test.XXXXXX")
@@ -171,26 +178,27 @@ END
     ;;
 same-report)
     # The Windows build prints the same report as the Linux build.
-    windows_checker=$(realpath "$3")
-    . "$root/scripts/wine-prefix.sh"
     wine_prefix_start
     # A crash must show as a difference, not wait for a debugger.
     export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
     "$root/scripts/build-example-help.sh" help >/dev/null
     make_faults_copy
     make_bad_help_files help/Help.chm
-    for args in "--list $root/examples/help" "--list help/Help.chm" "--list faults" "empty.chm" "text.chm" \
-        "truncated-header.chm" "truncated.chm" "corrupt-directory.chm"; do
-        # shellcheck disable=SC2086
-        linux_status=0
-        "$checker" $args > linux.out 2>&1 || linux_status=$?
-        windows_status=0
-        # shellcheck disable=SC2086
-        "$WINE" "$windows_checker" $args > windows.out 2>&1 || windows_status=$?
-        tr -d '\r' < windows.out | sed 's/ ([0-9.]* s)$//' > windows.txt
-        sed 's/ ([0-9.]* s)$//' linux.out > linux.txt
-        diff linux.txt windows.txt || fail "tipstart-check $args: the Windows build reports otherwise"
-        [ "$linux_status" -eq "$windows_status" ] || fail "tipstart-check $args: status $linux_status vs $windows_status"
+    # Both Windows builds: the one given, and the shipped PE32 when given too.
+    for build in "$windows_checker" ${shipped_checker:+"$shipped_checker"}; do
+        for args in "--list $root/examples/help" "--list help/Help.chm" "--list faults" "empty.chm" "text.chm" \
+            "truncated-header.chm" "truncated.chm" "corrupt-directory.chm"; do
+            linux_status=0
+            # shellcheck disable=SC2086
+            "$checker" $args > linux.out 2>&1 || linux_status=$?
+            windows_status=0
+            # shellcheck disable=SC2086
+            "$WINE" "$build" $args > windows.out 2>&1 || windows_status=$?
+            tr -d '\r' < windows.out | sed 's/ ([0-9.]* s)$//' > windows.txt
+            sed 's/ ([0-9.]* s)$//' linux.out > linux.txt
+            diff linux.txt windows.txt || fail "$build $args: the Windows build reports otherwise"
+            [ "$linux_status" -eq "$windows_status" ] || fail "$build $args: status $linux_status vs $windows_status"
+        done
     done
     # On this machine: OBX 4.0 registered (an executable that is not there), no
     # other tool; the registry is only read, even for the Reset link.
