@@ -8,7 +8,7 @@
 // An empty registry field is a missing value; otherwise its bytes are the
 // value's bytes as stored. An empty short path, system folder or pick means
 // the platform has none (or the chooser was cancelled); a pick is a file that
-// exists.
+// exists unless it starts with "?".
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -66,9 +66,14 @@ void Arrange(const std::vector<std::string>& fields)
     for (char answer : fields[8]) {
         Fake().boxAnswers.push_back(static_cast<unsigned char>(answer));
     }
+    // A pick starting with "?" names a file that is not there (typed in the
+    // chooser); the "?" is not part of it.
+    bool missing = !fields[9].empty() && fields[9][0] == '?';
     Fake().dialogPicks = !fields[9].empty();
-    Fake().dialogPick = fields[9].c_str();
-    Fake().files.insert(Fake().dialogPick);
+    Fake().dialogPick = fields[9].c_str() + (missing ? 1 : 0);
+    if (!missing) {
+        Fake().files.insert(Fake().dialogPick);
+    }
 }
 
 bool EndsWith(const std::string& text, const std::string& end)

@@ -58,6 +58,12 @@ RUN = {
     "v5_empty_target": run_seed(b'"Tipstart.exeA^5', v5=sz(b"C:\\")),
     "version_letter": run_seed(PROGRAM + b"^xdocs"),
     "version_high_byte": run_seed(PROGRAM + b"^\xb3docs"),
+    "v3_short_with_blanks": run_seed(PROGRAM + b"^3docs\\", v35=sz(b"C:\\Obx35"), short=b"D:\\Help Files\\docs\\"),
+    "v3_short_too_long_quoted": run_seed(PROGRAM + b"^3x", v35=sz(b"C:\\Obx35"),
+                                         short=b"D:\\ " + b"x" * 2042 + b"\\"),
+    "v2_pick_other_name": run_seed(PROGRAM + b"^2docs\\one.txt", answers=YES, pick=b"C:\\Tools\\oberix.exe"),
+    "v2_pick_upper_case": run_seed(PROGRAM + b"^2docs\\one.txt", answers=YES, pick=b"C:\\Tools\\OB.EXE"),
+    "v2_pick_missing": run_seed(PROGRAM + b"^2docs\\one.txt", answers=YES, pick=b"?C:\\Tools\\ob.exe"),
     "v2_long_pick": run_seed(PROGRAM + b"^2x", answers=YES, pick=b"C:\\" + b"p" * 3000 + b"\\ob.exe"),
 }
 
