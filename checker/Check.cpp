@@ -41,10 +41,7 @@ InputKind KindOf(const fs::path& path)
     if (extension == ".chm") {
         return InputHelp;
     }
-    if (extension == ".htm" || extension == ".html" || extension == ".hhc" || extension == ".hhk") {
-        return InputPage;
-    }
-    return InputList;
+    return ChmIsPageName(LowerName(path).c_str()) ? InputPage : InputList;
 }
 
 void InputError(const std::string& file, const std::string& reason, CheckRun* run)

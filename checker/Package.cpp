@@ -97,6 +97,12 @@ std::vector<std::string> SplitPath(const std::string& path)
     return parts;
 }
 
+// The folder a registered tool answers with in a package run.
+std::string ToolFolder(const std::string& keyPath)
+{
+    return "C:\\Tools\\" + keyPath.substr(keyPath.find_last_of('\\') + 1);
+}
+
 bool Contains(const std::vector<std::string>& keys, const char* key)
 {
     return std::find(keys.begin(), keys.end(), key) != keys.end();
@@ -174,10 +180,6 @@ void PackageUseMachineRegistry(bool use)
     state.machineRegistry = use;
 }
 
-std::string PackageToolFolder(const std::string& keyPath)
-{
-    return "C:\\Tools\\" + keyPath.substr(keyPath.find_last_of('\\') + 1);
-}
 
 bool MachineFileExists(const std::string& path)
 {
@@ -186,8 +188,6 @@ bool MachineFileExists(const std::string& path)
 }
 
 // The platform operations, as the launcher calls them.
-
-void PlatformRestrictLibrarySearch() {}
 
 const char* PlatformCommandLine()
 {
@@ -246,7 +246,7 @@ bool PlatformRegistryRead(RegistryRoot root, const char* keyPath, const char* va
     }
     bool registered = !Contains(state.absentKeys, keyPath);
     state.record.reads.push_back({keyPath, registered});
-    std::string folder = PackageToolFolder(keyPath);
+    std::string folder = ToolFolder(keyPath);
     if (!registered || folder.size() + 1 > capacity) {
         return false;
     }

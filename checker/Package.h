@@ -56,6 +56,3 @@ void PackageUseMachineRegistry(bool use);
 
 // Whether a file exists on this machine (for --this-machine).
 bool MachineFileExists(const std::string& path);
-
-// The folder a registered tool answers with in a package run.
-std::string PackageToolFolder(const std::string& keyPath);

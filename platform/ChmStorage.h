@@ -48,5 +48,6 @@ unsigned ChmFindMends(const unsigned char* prefix, size_t prefixSize, ChmMend* m
 void ChmApplyMends(const ChmMend* mends, unsigned count, unsigned long long start, unsigned char* bytes,
                    size_t size);
 
-// Whether a name inside a compiled help file is a page worth reading.
+// Whether a name, inside a compiled help file or on disk, is a page worth
+// reading: .htm, .html, .hhc or .hhk in any case.
 bool ChmIsPageName(const char* name);
