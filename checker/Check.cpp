@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <algorithm>
@@ -10,44 +11,26 @@
 #include <unordered_set>
 
 #include "checker/LinkFinder.h"
+#include "checker/Names.h"
 #include "checker/Package.h"
-#include "platform/ChmStorage.h"
+#include "checker/PageText.h"
+#include "checker/chm/ChmStorage.h"
+#include "checker/system/System.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-enum InputKind { InputPage, InputList, InputHelp };
+const char* const ListExtension = ".txt";
 
-std::string LowerName(const fs::path& path)
+std::string LimitText()
 {
-    std::string name = path.filename().u8string();
-    for (char& c : name) {
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    return name;
-}
-
-std::string Extension(const fs::path& path)
-{
-    std::string name = LowerName(path);
-    size_t dot = name.find_last_of('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot);
-}
-
-InputKind KindOf(const fs::path& path)
-{
-    std::string extension = Extension(path);
-    if (extension == ".chm") {
-        return InputHelp;
-    }
-    return ChmIsPageName(LowerName(path).c_str()) ? InputPage : InputList;
+    return "is larger than " + std::to_string(PageLimit / (1024 * 1024)) + " MiB";
 }
 
 void InputError(const std::string& file, const std::string& reason, CheckRun* run)
 {
-    const Rule& rule = RuleById("unreadable-input");
-    run->findings.push_back({file, 0, 0, &rule, rule.severity, reason});
+    run->findings.push_back({file, 0, 0, &RuleById("unreadable-input"), reason});
     run->inputFailed = true;
 }
 
@@ -61,7 +44,7 @@ std::string Shown(const fs::path& path)
 const char* BinaryReason(const char* bytes, size_t size)
 {
     if (memchr(bytes, 0, size)) {
-        return "holds NUL bytes: not a text file (UTF-16 or binary); not checked";
+        return "holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not checked";
     }
     for (size_t i = 0; i < size; ++i) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);
@@ -70,6 +53,11 @@ const char* BinaryReason(const char* bytes, size_t size)
         }
     }
     return nullptr;
+}
+
+bool StartsWithUtf16Mark(const char* bytes, size_t size)
+{
+    return size >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
 }
 
 bool ReadWholeFile(const fs::path& path, std::string* bytes, std::string* reason)
@@ -85,74 +73,89 @@ bool ReadWholeFile(const fs::path& path, std::string* bytes, std::string* reason
     while ((got = fread(block, 1, sizeof block, file)) > 0) {
         if (bytes->size() + got > PageLimit) {
             fclose(file);
-            *reason = "is larger than 32 MiB, more than any help page or link list; not checked";
+            *reason = LimitText() + ", more than any help page or link list; not checked";
             return false;
         }
         bytes->append(block, got);
     }
-    bool failed = ferror(file) != 0;
+    int error = ferror(file) ? errno : 0;
     fclose(file);
-    if (failed) {
-        *reason = std::string("cannot be read: ") + strerror(errno);
+    if (error) {
+        *reason = std::string("cannot be read: ") + strerror(error);
         return false;
     }
     return true;
 }
 
-bool HasFileNamed(const fs::path& folder, const char* lowerName, bool byExtension)
+// The code page of a help project's language (its Language= line).
+unsigned ProjectCodePage(const fs::path& project, CheckRun* run)
 {
-    std::error_code error;
-    for (fs::directory_iterator entries(folder, error); !error && entries != fs::directory_iterator();
-         entries.increment(error)) {
-        bool match = byExtension ? Extension(entries->path()) == lowerName : LowerName(entries->path()) == lowerName;
-        if (match && entries->is_regular_file(error)) {
-            return true;
+    if (project.empty()) {
+        return 0;
+    }
+    auto known = run->projectCodePages.find(project.u8string());
+    if (known != run->projectCodePages.end()) {
+        return known->second;
+    }
+    unsigned codePage = 0;
+    std::string bytes;
+    std::string reason;
+    if (ReadWholeFile(project, &bytes, &reason)) {
+        size_t at = AsciiLower(bytes).find("\nlanguage=");
+        if (at != std::string::npos) {
+            codePage = SystemLanguageCodePage(static_cast<unsigned>(strtoul(bytes.c_str() + at + 10, nullptr, 0)));
         }
     }
-    return false;
+    run->projectCodePages[project.u8string()] = codePage;
+    return codePage;
 }
 
-// For a file given alone: the nearest folder up from it that holds
-// Tipstart.exe or a help project (.hhp); else its own folder.
-fs::path PackageFolderOfFile(const fs::path& file)
+// The package of a help file: where its documents are.
+void UsePackageOf(const fs::path& file, bool compiled, const fs::path& limit, CheckRun* run)
 {
-    std::error_code error;
-    fs::path own = fs::absolute(file, error).parent_path();
-    for (fs::path folder = own; !folder.empty(); folder = folder.parent_path()) {
-        if (HasFileNamed(folder, "tipstart.exe", false) || HasFileNamed(folder, ".hhp", true)) {
-            return folder;
-        }
-        if (folder == folder.parent_path()) {
-            break;
-        }
-    }
-    return own;
+    PackageSetFolder(DocumentsFolder(file, compiled, limit, &run->folders));
 }
 
-void UsePackageFolder(const fs::path& folder, const CheckRun& run)
-{
-    PackageSetFolder(run.exeFolder.empty() ? Shown(folder) : run.exeFolder);
-}
+void CheckHelpFile(const fs::path& path, const fs::path& limit, CheckRun* run);
+void CheckProject(const fs::path& path, const fs::path& limit, CheckRun* run);
 
-void CheckHelpFile(const fs::path& path, CheckRun* run);
-
-void CheckFile(const fs::path& path, InputKind kind, CheckRun* run)
+// A page or list file: its own package and its language's code page.
+void CheckTextFile(const fs::path& path, InputKind kind, const fs::path& limit, unsigned codePage, CheckRun* run)
 {
-    if (kind == InputHelp) {
-        CheckHelpFile(path, run);
-        return;
-    }
     std::string bytes;
     std::string reason;
     if (!ReadWholeFile(path, &bytes, &reason)) {
         InputError(Shown(path), reason, run);
         return;
     }
-    CheckPageBytes(bytes.data(), bytes.size(), kind == InputList, Shown(path), run);
+    UsePackageOf(path, false, limit, run);
+    if (kind == InputPage && !codePage) {
+        codePage = ProjectCodePage(NearestProject(path, limit, &run->folders), run);
+    }
+    CheckPageBytes(bytes.data(), bytes.size(), kind, codePage, Shown(path), run);
+}
+
+void CheckFile(const fs::path& path, InputKind kind, const fs::path& limit, CheckRun* run)
+{
+    switch (kind) {
+    case InputHelp:
+        CheckHelpFile(path, limit, run);
+        break;
+    case InputProject:
+        CheckProject(path, limit, run);
+        break;
+    case InputPage:
+    case InputList:
+        CheckTextFile(path, kind, limit, 0, run);
+        break;
+    case InputOther:
+        break;
+    }
 }
 
 struct HelpVisit {
     std::string shownHelp;
+    unsigned codePage;
     CheckRun* run;
     size_t pages;
 };
@@ -163,16 +166,36 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
     ++visit->pages;
     std::string shown = visit->shownHelp + "::" + (name[0] == '/' ? "" : "/") + name;
     if (!bytes) {
-        InputError(shown, "is larger than 32 MiB, more than any help page; not checked", visit->run);
+        InputError(shown, LimitText() + ", more than any help page; not checked", visit->run);
         return;
     }
-    CheckPageBytes(bytes, size, false, shown, visit->run);
+    CheckPageBytes(bytes, size, InputPage, visit->codePage, shown, visit->run);
 }
 
-void CheckHelpFile(const fs::path& path, CheckRun* run)
+// The language identifier in a compiled help file's header.
+unsigned HelpFileLanguage(const fs::path& path)
 {
-    HelpVisit visit = {Shown(path), run, 0};
-    ChmStatus status = ChmReadPages(Shown(path).c_str(), PageLimit, VisitHelpPage, &visit);
+    unsigned char header[0x18] = {};
+    FILE* file = fopen(Shown(path).c_str(), "rb");
+    if (!file) {
+        return 0;
+    }
+    size_t got = fread(header, 1, sizeof header, file);
+    fclose(file);
+    if (got < sizeof header || memcmp(header, "ITSF", 4) != 0) {
+        return 0;
+    }
+    return static_cast<unsigned>(header[0x14] | header[0x15] << 8 | header[0x16] << 16 | header[0x17] << 24);
+}
+
+void CheckHelpFile(const fs::path& path, const fs::path& limit, CheckRun* run)
+{
+    UsePackageOf(path, true, limit, run);
+    HelpVisit visit = {Shown(path), SystemLanguageCodePage(HelpFileLanguage(path)), run, 0};
+    ChmFailure failure;
+    ChmStatus status = ChmReadPages(Shown(path).c_str(), PageLimit, VisitHelpPage, &visit, &failure);
+    std::string because = failure.reason.empty() ? std::string() : " (" + failure.reason + ")";
+    std::string where = failure.page.empty() ? "its directory" : "the page " + failure.page;
     switch (status) {
     case ChmRead:
         // Every help file has a page; a directory the library skipped as
@@ -191,129 +214,230 @@ void CheckHelpFile(const fs::path& path, CheckRun* run)
         InputError(visit.shownHelp, "is a truncated compiled help file: its header reaches past its end", run);
         break;
     case ChmCorrupt:
-        InputError(visit.shownHelp, "is a corrupt compiled help file: its directory or a page cannot be read", run);
+        InputError(visit.shownHelp, "is a corrupt compiled help file: " + where + " cannot be read" + because, run);
         break;
     case ChmUnreadable:
-        InputError(visit.shownHelp, "cannot be read", run);
+        InputError(visit.shownHelp, "cannot be read" + (because.empty() ? "" : ":" + because.substr(1, because.size() - 2)), run);
         break;
     }
 }
 
-// Two walks over a folder: the first only looks for Tipstart.exe, whose
-// folder the documents are found in; the second checks every page as it
-// comes, so that nothing of the project is held but the folder being read.
-struct TreeWalk {
-    bool checking = false;
-    fs::path tipstartFolder;
-    size_t tipstartDepth = static_cast<size_t>(-1);
-    std::unordered_set<std::string> visited;  // canonical folders
-};
+std::string TrimLine(const std::string& line)
+{
+    size_t first = line.find_first_not_of(" \t\r");
+    size_t last = line.find_last_not_of(" \t\r");
+    return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+}
+
+// The files a help project compiles: its [FILES] and its contents and index
+// files, in its own folder's terms.
+std::vector<std::string> ProjectFiles(const std::string& bytes)
+{
+    std::vector<std::string> files;
+    std::string section;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t end = bytes.find_first_of("\r\n", at);
+        end = end == std::string::npos ? bytes.size() : end;
+        std::string line = TrimLine(bytes.substr(at, end - at));
+        at = end + 1;
+        if (line.empty() || line[0] == ';') {
+            continue;
+        }
+        if (line[0] == '[') {
+            section = AsciiLower(line);
+            continue;
+        }
+        if (section == "[files]") {
+            files.push_back(line);
+        } else if (section == "[options]") {
+            size_t equals = line.find('=');
+            std::string key = AsciiLower(TrimLine(line.substr(0, equals == std::string::npos ? 0 : equals)));
+            if (key == "contents file" || key == "index file") {
+                files.push_back(TrimLine(line.substr(equals + 1)));
+            }
+        }
+    }
+    return files;
+}
+
+void CheckProject(const fs::path& path, const fs::path& limit, CheckRun* run)
+{
+    std::string bytes;
+    std::string reason;
+    if (!ReadWholeFile(path, &bytes, &reason)) {
+        InputError(Shown(path), reason, run);
+        return;
+    }
+    unsigned codePage = ProjectCodePage(path, run);
+    std::unordered_set<std::string> seen;
+    for (std::string name : ProjectFiles(bytes)) {
+        std::replace(name.begin(), name.end(), '\\', '/');
+        fs::path page = (path.parent_path() / fs::u8path(name)).lexically_normal();
+        if (KindOfName(name) != InputPage || !seen.insert(page.u8string()).second) {
+            continue;
+        }
+        std::error_code error;
+        if (!fs::is_regular_file(page, error)) {
+            InputError(Shown(page), "is listed in " + Shown(path) + " but is not a file", run);
+            continue;
+        }
+        CheckTextFile(page, InputPage, limit, codePage, run);
+    }
+}
 
 // An entry of a folder, kept small: a folder of 10,000 pages is listed whole
 // so that its pages are checked in order.
 struct FolderEntry {
     std::string name;
     fs::file_type type;
+    bool symlink;
 };
 
-void WalkFolder(const fs::path& folder, size_t depth, std::vector<std::string>* ancestors, TreeWalk* walk,
-                CheckRun* run)
+bool ListFolder(const fs::path& folder, std::vector<FolderEntry>* entries, CheckRun* run)
 {
     std::error_code error;
-    std::vector<FolderEntry> entries;
     fs::directory_iterator iterator(folder, error);
     for (; !error && iterator != fs::directory_iterator(); iterator.increment(error)) {
         std::error_code typeError;
         fs::file_type type = iterator->status(typeError).type();
-        entries.push_back({iterator->path().filename().u8string(), typeError ? fs::file_type::unknown : type});
+        std::error_code linkError;
+        bool symlink = iterator->is_symlink(linkError);
+        entries->push_back({iterator->path().filename().u8string(), typeError ? fs::file_type::unknown : type, symlink});
     }
     if (error) {
-        if (walk->checking) {
-            InputError(Shown(folder), "cannot be read as a folder: " + error.message(), run);
-        }
+        InputError(Shown(folder), "cannot be read as a folder: " + error.message(), run);
+        return false;
+    }
+    std::sort(entries->begin(), entries->end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return true;
+}
+
+// The walk through the tree given: every page and compiled help file as it
+// comes, so that nothing of the project is held but the folder being read.
+struct TreeWalk {
+    fs::path root;       // canonical
+    fs::path limit;      // of the upward search
+    std::vector<std::string> ancestors;  // canonical folders from the root down
+    std::unordered_set<std::string> visited;  // canonical folders
+};
+
+bool Inside(const fs::path& path, const fs::path& root)
+{
+    auto mismatch = std::mismatch(root.begin(), root.end(), path.begin(), path.end());
+    return mismatch.first == root.end();
+}
+
+void WalkFolder(const fs::path& folder, TreeWalk* walk, CheckRun* run);
+
+void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk, CheckRun* run)
+{
+    std::error_code error;
+    fs::path canonical = fs::canonical(path, error);
+    if (error) {
+        InputError(Shown(path), "cannot be followed: " + error.message(), run);
         return;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    if (std::find(walk->ancestors.begin(), walk->ancestors.end(), canonical.u8string()) != walk->ancestors.end()) {
+        InputError(Shown(path), "is a symbolic link loop back to " + Shown(canonical) + "; not followed", run);
+        return;
+    }
+    if (entry.symlink && !Inside(canonical, walk->root)) {
+        run->findings.push_back({Shown(path), 0, 0, &RuleById("outside-link"),
+                                 "is a symbolic link to " + Shown(canonical) + ", outside the tree checked; not followed"});
+        return;
+    }
+    if (entry.type != fs::file_type::directory) {
+        CheckFile(path, KindOfName(entry.name), walk->limit, run);
+        return;
+    }
+    if (!walk->visited.insert(canonical.u8string()).second) {
+        return;  // reached before by another link
+    }
+    walk->ancestors.push_back(canonical.u8string());
+    WalkFolder(path, walk, run);
+    walk->ancestors.pop_back();
+}
+
+void WalkFolder(const fs::path& folder, TreeWalk* walk, CheckRun* run)
+{
+    std::vector<FolderEntry> entries;
+    if (!ListFolder(folder, &entries, run)) {
+        return;
+    }
     for (const FolderEntry& entry : entries) {
         fs::path path = folder / fs::u8path(entry.name);
-        if (entry.type == fs::file_type::directory) {
-            std::error_code kindError;
-            std::string canonical = fs::canonical(path, kindError).u8string();
-            std::string problem;
-            if (kindError) {
-                problem = "cannot be followed: " + kindError.message();
-            } else if (std::find(ancestors->begin(), ancestors->end(), canonical) != ancestors->end()) {
-                problem = "is a symbolic link loop back to " + canonical + "; not followed";
-            }
-            if (!problem.empty()) {
-                if (walk->checking) {
-                    InputError(Shown(path), problem, run);
-                }
-                continue;
-            }
-            if (!walk->visited.insert(canonical).second) {
-                continue;  // reached before by another link
-            }
-            ancestors->push_back(canonical);
-            WalkFolder(path, depth + 1, ancestors, walk, run);
-            ancestors->pop_back();
-        } else if (entry.type == fs::file_type::regular) {
-            if (!walk->checking && LowerName(path) == "tipstart.exe" && depth < walk->tipstartDepth) {
-                walk->tipstartFolder = folder;
-                walk->tipstartDepth = depth;
-            }
-            if (walk->checking && KindOf(path) != InputList) {
-                CheckFile(path, KindOf(path), run);
-            }
-        } else if (walk->checking && KindOf(path) != InputList) {
+        InputKind kind = KindOfName(entry.name);
+        bool checked = kind == InputPage || kind == InputHelp;
+        if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
+            WalkInto(path, entry, walk, run);
+        } else if (entry.type != fs::file_type::regular && checked) {
             InputError(Shown(path), "cannot be read: a broken link, or not a file", run);
         }
     }
 }
 
-void WalkTree(const fs::path& folder, TreeWalk* walk, CheckRun* run)
+void CheckFolder(const fs::path& folder, const fs::path& limit, CheckRun* run)
 {
+    TreeWalk walk;
     std::error_code error;
-    std::string canonical = fs::canonical(folder, error).u8string();
-    std::vector<std::string> ancestors = {canonical};
-    walk->visited.insert(canonical);
-    WalkFolder(folder, 0, &ancestors, walk, run);
-}
-
-void CheckFolder(const fs::path& folder, CheckRun* run)
-{
-    TreeWalk search;
-    if (run->exeFolder.empty()) {
-        WalkTree(folder, &search, run);
-    }
-    UsePackageFolder(search.tipstartDepth != static_cast<size_t>(-1) ? search.tipstartFolder : folder, *run);
-    TreeWalk check;
-    check.checking = true;
-    WalkTree(folder, &check, run);
+    walk.root = fs::canonical(folder, error);
+    walk.limit = limit;
+    walk.ancestors.push_back(walk.root.u8string());
+    walk.visited.insert(walk.root.u8string());
+    WalkFolder(folder, &walk, run);
 }
 
 }  // namespace
 
-void CheckPageBytes(const char* bytes, size_t size, bool isList, const std::string& file, CheckRun* run)
+InputKind KindOfName(const std::string& name)
 {
-    const char* binary = BinaryReason(bytes, size);
+    std::string lower = AsciiLower(name);
+    size_t dot = lower.find_last_of('.');
+    std::string extension = dot == std::string::npos ? std::string() : lower.substr(dot);
+    if (extension == ".chm") {
+        return InputHelp;
+    }
+    if (extension == ".hhp") {
+        return InputProject;
+    }
+    if (extension == ListExtension) {
+        return InputList;
+    }
+    return ChmIsPageName(lower.c_str()) ? InputPage : InputOther;
+}
+
+void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned languageCodePage,
+                    const std::string& file, CheckRun* run)
+{
+    const char* binary = StartsWithUtf16Mark(bytes, size) ? nullptr : BinaryReason(bytes, size);
     if (binary) {
         InputError(file, binary, run);
         return;
     }
+    PageText page;
+    ReadPageText(bytes, size, kind == InputList, languageCodePage, &page);
     PageScan scan;
-    if (isList) {
-        FindListLinks(bytes, size, &scan);
+    if (kind == InputList) {
+        FindListLinks(page.text, page.size, &page.undecodable, &scan);
     } else {
-        FindPageLinks(bytes, size, &scan);
+        FindPageLinks(page.text, page.size, &page.undecodable, &scan);
     }
     ++run->files;
     for (const PageRemark& remark : scan.remarks) {
-        const Rule& rule = RuleById("character-reference");
-        run->findings.push_back({file, remark.line, remark.column, &rule, rule.severity, remark.message});
+        run->findings.push_back({file, remark.line, remark.column, &RuleById("character-reference"), remark.message});
     }
     for (const FoundLink& link : scan.links) {
+        if (link.undecodable) {
+            run->findings.push_back({file, link.line, link.column, &RuleById("undecodable-text"),
+                                     "the link's parameters hold bytes that are not " + page.encoding +
+                                         " text; the help viewer reads each as U+FFFD"});
+        }
+        if (!link.startsTipstart) {
+            ReportOtherProgram(link, file, run->options, &run->findings);
+            continue;
+        }
         ++run->links;
         PredictLink(link, file, run->options, &run->findings);
     }
@@ -331,10 +455,17 @@ void CheckPath(const std::string& given, CheckRun* run)
                    run);
         return;
     }
+    fs::path limit = SearchLimit(path, run->folders);
     if (fs::is_directory(status)) {
-        CheckFolder(path, run);
+        CheckFolder(path, limit, run);
         return;
     }
-    UsePackageFolder(PackageFolderOfFile(path), *run);
-    CheckFile(path, KindOf(path), run);
+    InputKind kind = KindOfName(path.filename().u8string());
+    if (kind == InputOther) {
+        InputError(given, std::string("is not a page (.htm .html .hhc .hhk), a compiled help file (.chm), a help "
+                                      "project (.hhp) or a link list (") + ListExtension + "); not checked",
+                   run);
+        return;
+    }
+    CheckFile(path, kind, limit, run);
 }

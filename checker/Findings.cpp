@@ -22,7 +22,8 @@ const Rule Rules[] = {
      "Oberix 2."},
     {"path-too-long", SeverityError, "A path is too long for Tipstart",
      "Tipstart works with texts of at most 2047 characters; a longer command line is refused and a longer document "
-     "path makes it do nothing."},
+     "path makes it do nothing. The document's full path in the install folder must also keep within MAX_PATH, "
+     "259 characters, or neither Tipstart's file calls nor the shell find it."},
     {"doubled-separator", SeverityWarning, "The document path starts with a backslash",
      "The path after the version digit is appended to Tipstart's own folder, which ends in \"\\\"; a leading \"\\\" "
      "doubles the separator."},
@@ -34,10 +35,21 @@ const Rule Rules[] = {
      "system's code page holds them."},
     {"document-case", SeverityWarning, "The document matches only in another letter case",
      "Windows finds the file regardless of case, but the link should spell its name as the file is."},
+    {"folder-document", SeverityWarning, "The document is a folder",
+     "The path after the version digit names a folder beside Tipstart.exe: the tool is started with the folder, or "
+     "the shell opens the folder."},
+    {"undecodable-text", SeverityWarning, "The link holds bytes that are not text in the page's encoding",
+     "Bytes in the link's parameters do not decode in the page's encoding; the help viewer reads each as U+FFFD, "
+     "so the document name Tipstart receives is not the one meant."},
+    {"other-program", SeverityWarning, "The help file starts another program",
+     "A ShortCut object starts a program other than Tipstart.exe. Compiled help files that start programs are a "
+     "known way of abuse (MITRE ATT&CK T1218.001): make sure each one is meant."},
     {"character-reference", SeverityWarning, "A character reference is malformed",
      "A character reference in an attribute of the link cannot be decoded as written."},
     {"unreadable-input", SeverityError, "An input could not be read",
      "A file or folder could not be read, is not what its name says, or is too large; it was not checked."},
+    {"outside-link", SeverityNote, "A symbolic link leads out of the checked tree",
+     "A symbolic link inside the checked folder leads outside it; it is not followed."},
     {"link-action", SeverityNote, "What the link does", "With --list: what Tipstart does with the link."},
     {"this-machine", SeverityNote, "What the link does on this machine",
      "With --this-machine: the tool this machine's registry makes Tipstart start."},

@@ -24,6 +24,5 @@ struct Finding {
     size_t line;       // 1-based; 0 when the finding concerns the whole file
     size_t column;     // 1-based, in characters
     const Rule* rule;
-    Severity severity;
     std::string message;
 };

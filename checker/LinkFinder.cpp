@@ -5,15 +5,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "checker/Names.h"
+
 namespace {
 
 const char* const ShortCutClassIds[] = {"adb880a6-d8ff-11cf-9377-00aa003b7a11",
                                         "52a2aaae-085d-4187-97ea-8c30db990436"};
-
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsBlank(char c)
 {
@@ -27,7 +24,7 @@ bool EqualsNoCase(const std::string& text, const char* word)
         return false;
     }
     for (size_t i = 0; i < length; ++i) {
-        if (Lower(text[i]) != Lower(word[i])) {
+        if (AsciiLower(text[i]) != AsciiLower(word[i])) {
             return false;
         }
     }
@@ -41,7 +38,7 @@ bool StartsWithNoCase(const char* bytes, size_t size, size_t at, const char* wor
         return false;
     }
     for (size_t i = 0; i < length; ++i) {
-        if (Lower(bytes[at + i]) != word[i]) {
+        if (AsciiLower(bytes[at + i]) != word[i]) {
             return false;
         }
     }
@@ -86,7 +83,8 @@ size_t CharacterLength(const unsigned char* bytes, size_t available)
     return length;
 }
 
-// Line and column of byte offsets that only grow.
+// Line and column of byte offsets that only grow. LF, CRLF and a lone CR
+// each end a line.
 struct Cursor {
     const char* bytes;
     size_t size;
@@ -97,20 +95,27 @@ struct Cursor {
     void MoveTo(size_t target)
     {
         while (offset < target && offset < size) {
-            const char* newline = static_cast<const char*>(memchr(bytes + offset, '\n', target - offset));
-            size_t stop = newline ? static_cast<size_t>(newline - bytes) : target;
-            while (offset < stop) {
-                offset += CharacterLength(reinterpret_cast<const unsigned char*>(bytes + offset), size - offset);
-                ++column;
-            }
-            if (newline && offset == stop) {
-                ++offset;
+            char c = bytes[offset];
+            if (c == '\n' || c == '\r') {
+                offset += c == '\r' && offset + 1 < size && bytes[offset + 1] == '\n' ? 2 : 1;
                 ++line;
                 column = 1;
+            } else {
+                offset += CharacterLength(reinterpret_cast<const unsigned char*>(bytes + offset), size - offset);
+                ++column;
             }
         }
     }
 };
+
+bool AnyWithin(const std::vector<size_t>* offsets, size_t start, size_t end)
+{
+    if (!offsets) {
+        return false;
+    }
+    auto first = std::lower_bound(offsets->begin(), offsets->end(), start);
+    return first != offsets->end() && *first < end;
+}
 
 struct Attribute {
     std::string name;  // lower case
@@ -131,7 +136,7 @@ size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<At
         }
         Attribute attribute = {std::string(), 0, 0};
         while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>' && bytes[at] != '=' && bytes[at] != '/') {
-            attribute.name += Lower(bytes[at++]);
+            attribute.name += AsciiLower(bytes[at++]);
         }
         while (at < size && IsBlank(bytes[at])) {
             ++at;
@@ -167,25 +172,6 @@ size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<At
     return size;
 }
 
-void AppendUtf8(unsigned long code, std::string* out)
-{
-    if (code < 0x80) {
-        *out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        *out += static_cast<char>(0xC0 | code >> 6);
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        *out += static_cast<char>(0xE0 | code >> 12);
-        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        *out += static_cast<char>(0xF0 | code >> 18);
-        *out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-        *out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 struct NamedReference {
     const char* name;
     unsigned long code;
@@ -207,14 +193,14 @@ size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* ou
     size_t p = at + 1;
     std::string written;
     if (p < end && bytes[p] == '#') {
-        bool hex = p + 1 < end && Lower(bytes[p + 1]) == 'x';
+        bool hex = p + 1 < end && AsciiLower(bytes[p + 1]) == 'x';
         size_t digits = p + (hex ? 2 : 1);
         size_t q = digits;
         unsigned long code = 0;
         bool overflow = false;
         while (q < end && (hex ? strchr("0123456789abcdefABCDEF", bytes[q]) != nullptr && bytes[q]
                                : bytes[q] >= '0' && bytes[q] <= '9')) {
-            char c = Lower(bytes[q]);
+            char c = AsciiLower(bytes[q]);
             code = code * (hex ? 16 : 10) + static_cast<unsigned long>(c <= '9' ? c - '0' : c - 'a' + 10);
             overflow = overflow || code > 0x10FFFF;
             ++q;
@@ -233,7 +219,7 @@ size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* ou
         } else if (!terminated) {
             remarks->push_back({at, "character reference \"" + written + "\" lacks its \";\""});
         }
-        AppendUtf8(code, out);
+        AppendUtf8(static_cast<char32_t>(code), out);
         return terminated ? q + 1 : q;
     }
     size_t q = p;
@@ -248,7 +234,7 @@ size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* ou
             if (!terminated) {
                 remarks->push_back({at, "character reference \"&" + name + "\" lacks its \";\""});
             }
-            AppendUtf8(known.code, out);
+            AppendUtf8(static_cast<char32_t>(known.code), out);
             return terminated ? q + 1 : q;
         }
     }
@@ -259,14 +245,11 @@ size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* ou
     return at + 1;
 }
 
-// The decoded value, and for each of its bytes the offset it came from.
-void DecodeValue(const char* bytes, const Attribute& attribute, std::string* value, std::vector<size_t>* origins,
+// The value with its character references decoded.
+void DecodeValue(const char* bytes, const Attribute& attribute, std::string* value,
                  std::vector<ReferenceRemark>* remarks)
 {
     value->clear();
-    if (origins) {
-        origins->clear();
-    }
     size_t at = attribute.valueStart;
     while (at < attribute.valueEnd) {
         size_t before = value->size();
@@ -274,14 +257,32 @@ void DecodeValue(const char* bytes, const Attribute& attribute, std::string* val
         if (next == at + 1 && value->size() == before) {
             *value += bytes[at];
         }
-        if (origins) {
-            origins->insert(origins->end(), value->size() - before, at);
+        at = next;
+    }
+}
+
+// The page offset that the decoded value's byte at index comes from, found
+// by decoding again up to it: no offset is kept per byte of a long value.
+size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index)
+{
+    size_t produced = 0;
+    std::string piece;
+    std::vector<ReferenceRemark> ignored;
+    size_t at = attribute.valueStart;
+    while (at < attribute.valueEnd) {
+        piece.clear();
+        ignored.clear();
+        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, &piece, &ignored) : at + 1;
+        if (next == at + 1 && piece.empty()) {
+            piece += bytes[at];
+        }
+        produced += piece.size();
+        if (produced > index) {
+            return at;
         }
         at = next;
     }
-    if (origins) {
-        origins->push_back(attribute.valueEnd);
-    }
+    return attribute.valueEnd;
 }
 
 const Attribute* FindAttribute(const std::vector<Attribute>& attributes, const char* name)
@@ -333,13 +334,16 @@ struct OpenObject {
     bool shortCutCommand = false;
     bool hasItem1 = false;
     std::string item1;
-    std::vector<size_t> item1Origins;
+    Attribute item1Value;
     std::vector<ReferenceRemark> remarks;  // kept only when the object is a link
 };
 
 class PageScanner {
 public:
-    PageScanner(const char* bytes, size_t size, PageScan* scan) : bytes_(bytes), size_(size), scan_(scan) {}
+    PageScanner(const char* bytes, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)
+        : bytes_(bytes), size_(size), undecodable_(undecodable), scan_(scan)
+    {
+    }
 
     void Run()
     {
@@ -375,7 +379,7 @@ private:
         while (p < size_ && name.size() < 16 && ((bytes_[p] >= 'a' && bytes_[p] <= 'z') ||
                                                 (bytes_[p] >= 'A' && bytes_[p] <= 'Z') ||
                                                 (bytes_[p] >= '0' && bytes_[p] <= '9'))) {
-            name += Lower(bytes_[p++]);
+            name += AsciiLower(bytes_[p++]);
         }
         if (name.empty()) {
             return at + 1;
@@ -407,7 +411,7 @@ private:
         const Attribute* classId = FindAttribute(attributes_, "classid");
         if (classId) {
             std::string value;
-            DecodeValue(bytes_, *classId, &value, nullptr, &object_.remarks);
+            DecodeValue(bytes_, *classId, &value, &object_.remarks);
             object_.shortCutClass = IsShortCutClass(value);
         }
     }
@@ -420,15 +424,16 @@ private:
             return;
         }
         std::string decodedName;
-        DecodeValue(bytes_, *name, &decodedName, nullptr, &object_.remarks);
+        DecodeValue(bytes_, *name, &decodedName, &object_.remarks);
         decodedName = TrimBlanks(decodedName);
         if (EqualsNoCase(decodedName, "command")) {
             std::string command;
-            DecodeValue(bytes_, *value, &command, nullptr, &object_.remarks);
+            DecodeValue(bytes_, *value, &command, &object_.remarks);
             object_.shortCutCommand = EqualsNoCase(TrimBlanks(command), "shortcut");
         } else if (EqualsNoCase(decodedName, "item1")) {
             object_.hasItem1 = true;
-            DecodeValue(bytes_, *value, &object_.item1, &object_.item1Origins, &object_.remarks);
+            object_.item1Value = *value;
+            DecodeValue(bytes_, *value, &object_.item1, &object_.remarks);
         }
     }
 
@@ -443,19 +448,24 @@ private:
         if (!object_.shortCutClass || !object_.shortCutCommand || !object_.hasItem1) {
             return;
         }
-        const std::string& item = object_.item1;
+        std::string& item = object_.item1;
         size_t first = item.find(',');
         size_t programStart = first == std::string::npos ? item.size() : first + 1;
         size_t second = item.find(',', programStart);
         size_t parametersStart = second == std::string::npos ? item.size() : second + 1;
         std::string program = TrimBlanks(item.substr(programStart, (second == std::string::npos ? item.size() : second) -
                                                                        programStart));
-        if (!NamesTipstart(program)) {
-            return;
+        bool tipstart = NamesTipstart(program);
+        if (tipstart) {
+            remarks_.insert(remarks_.end(), object_.remarks.begin(), object_.remarks.end());
         }
-        remarks_.insert(remarks_.end(), object_.remarks.begin(), object_.remarks.end());
+        size_t origin = OriginOf(bytes_, object_.item1Value, parametersStart);
+        bool undecodable = AnyWithin(undecodable_, origin, object_.item1Value.valueEnd);
+        // The parameters take the value's own storage: a long value is not copied.
+        item.erase(0, parametersStart);
         // The line holds the offset until PlaceFindings turns it into a place.
-        scan_->links.push_back({object_.item1Origins[parametersStart], 0, program, item.substr(parametersStart)});
+        scan_->links.push_back({origin, 0, program, std::move(item), tipstart, undecodable});
+        object_ = OpenObject();
     }
 
     // Turns the offsets kept in the line fields into lines and columns, in
@@ -481,6 +491,7 @@ private:
 
     const char* bytes_;
     size_t size_;
+    const std::vector<size_t>* undecodable_;
     PageScan* scan_;
     std::vector<Attribute> attributes_;
     std::vector<ReferenceRemark> remarks_;
@@ -496,47 +507,86 @@ bool NamesTipstart(const std::string& program)
     return EqualsNoCase(name, "tipstart.exe");
 }
 
-void FindPageLinks(const char* bytes, size_t size, PageScan* scan)
+void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)
 {
-    PageScanner(bytes, size, scan).Run();
+    PageScanner(text, size, undecodable, scan).Run();
 }
 
-void FindListLinks(const char* bytes, size_t size, PageScan* scan)
+void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)
 {
-    Cursor cursor = {bytes, size, 0, 1, 1};
+    Cursor cursor = {text, size, 0, 1, 1};
     size_t at = 0;
     while (at < size) {
-        const char* newline = static_cast<const char*>(memchr(bytes + at, '\n', size - at));
-        size_t end = newline ? static_cast<size_t>(newline - bytes) : size;
-        size_t next = newline ? end + 1 : size;
-        if (end > at && bytes[end - 1] == '\r') {
-            --end;
+        size_t end = at;
+        while (end < size && text[end] != '\n' && text[end] != '\r') {
+            ++end;
         }
+        size_t next = end + (end + 1 < size && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
         size_t p = at;
-        while (p < end && (bytes[p] == ' ' || bytes[p] == '\t')) {
+        while (p < end && (text[p] == ' ' || text[p] == '\t')) {
             ++p;
         }
-        if (p < end && bytes[p] != '#') {
+        if (p < end && text[p] != '#') {
             size_t programStart = p;
             size_t programEnd;
-            if (bytes[p] == '"') {
-                const char* close = static_cast<const char*>(memchr(bytes + p + 1, '"', end - p - 1));
+            if (text[p] == '"') {
+                const char* close = static_cast<const char*>(memchr(text + p + 1, '"', end - p - 1));
                 programStart = p + 1;
-                programEnd = close ? static_cast<size_t>(close - bytes) : end;
+                programEnd = close ? static_cast<size_t>(close - text) : end;
                 p = close ? programEnd + 1 : end;
             } else {
-                while (p < end && bytes[p] != ' ' && bytes[p] != '\t') {
+                while (p < end && text[p] != ' ' && text[p] != '\t') {
                     ++p;
                 }
                 programEnd = p;
             }
-            while (p < end && (bytes[p] == ' ' || bytes[p] == '\t')) {
+            while (p < end && (text[p] == ' ' || text[p] == '\t')) {
                 ++p;
             }
             cursor.MoveTo(p);
-            scan->links.push_back({cursor.line, cursor.column, std::string(bytes + programStart, programEnd - programStart),
-                                   std::string(bytes + p, end - p)});
+            scan->links.push_back({cursor.line, cursor.column, std::string(text + programStart, programEnd - programStart),
+                                   std::string(text + p, end - p), true, AnyWithin(undecodable, p, end)});
         }
         at = next;
     }
+}
+
+std::string FindDeclaredCharset(const char* bytes, size_t size)
+{
+    std::vector<Attribute> attributes;
+    size_t at = 0;
+    while (at < size) {
+        size_t meta = FindNoCase(bytes, size, at, "<meta");
+        size_t body = FindNoCase(bytes, size, at, "<body");
+        if (meta >= size || body < meta) {
+            return std::string();
+        }
+        at = ParseAttributes(bytes, size, meta + 5, &attributes);
+        std::vector<ReferenceRemark> ignored;
+        std::string value;
+        const Attribute* charset = FindAttribute(attributes, "charset");
+        if (charset) {
+            DecodeValue(bytes, *charset, &value, &ignored);
+            return TrimBlanks(value);
+        }
+        const Attribute* equiv = FindAttribute(attributes, "http-equiv");
+        const Attribute* content = FindAttribute(attributes, "content");
+        if (!equiv || !content) {
+            continue;
+        }
+        DecodeValue(bytes, *equiv, &value, &ignored);
+        if (!EqualsNoCase(TrimBlanks(value), "content-type")) {
+            continue;
+        }
+        DecodeValue(bytes, *content, &value, &ignored);
+        std::string lower = AsciiLower(value);
+        size_t key = lower.find("charset=");
+        if (key == std::string::npos) {
+            continue;
+        }
+        size_t start = key + 8;
+        size_t end = lower.find_first_of("; \t\"'", start);
+        return value.substr(start, (end == std::string::npos ? value.size() : end) - start);
+    }
+    return std::string();
 }

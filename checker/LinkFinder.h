@@ -12,6 +12,8 @@ struct FoundLink {
     size_t column;  // of the parameter text, 1-based, in characters
     std::string program;     // as the link spells it
     std::string parameters;  // character references decoded
+    bool startsTipstart;     // the program is tipstart.exe in any case
+    bool undecodable;        // the parameters hold a character that stands for undecodable bytes
 };
 
 // Something in the page that is not as the author probably meant.
@@ -26,12 +28,22 @@ struct PageScan {
     std::vector<PageRemark> remarks;  // malformed character references
 };
 
-// The ShortCut objects whose program is tipstart.exe (any case) in an HTML
-// page (.htm, .html, .hhc, .hhk).
-void FindPageLinks(const char* bytes, size_t size, PageScan* scan);
+// Pages and lists are UTF-8 text here. A line ends at LF, CRLF or a lone CR,
+// as editors count lines; columns count characters. undecodable holds the
+// offsets of the U+FFFD characters that stand for bytes that did not decode
+// (sorted; may be null).
 
-// One command line per line; blank lines and lines starting with "#" are skipped.
-void FindListLinks(const char* bytes, size_t size, PageScan* scan);
+// The ShortCut objects of an HTML page (.htm, .html, .hhc, .hhk), whatever
+// program they start.
+void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
+
+// One command line per line; blank lines and lines starting with "#" are
+// skipped. Each counts as a Tipstart link.
+void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
+
+// The encoding a page declares in <meta charset> or in the http-equiv
+// Content-Type, as written; empty when it declares none.
+std::string FindDeclaredCharset(const char* bytes, size_t size);
 
 // True when the file name of program (after its last "\" or "/") is
 // tipstart.exe in any case.

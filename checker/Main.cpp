@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "checker/Check.h"
+#include "checker/Package.h"
 #include "checker/Report.h"
 #include "platform/MachineRegistry.h"
 
@@ -17,20 +18,27 @@ namespace {
 const char* const Usage =
     "usage: tipstart-check [options] PATH...\n"
     "\n"
-    "Checks the Tipstart links of help files before they ship. Each PATH is a help\n"
-    "project folder (searched recursively for pages and .chm files), a compiled help\n"
-    "file (.chm), a page (.htm, .html, .hhc, .hhk), or a text file with one Tipstart\n"
-    "command line per line.\n"
+    "Checks the Tipstart links of help files before they ship. Each PATH is a folder\n"
+    "(searched recursively for pages and .chm files), a compiled help file (.chm), a\n"
+    "help project (.hhp: its [FILES] pages and its contents and index files), a page\n"
+    "(.htm, .html, .hhc, .hhk), or a link list (.txt: one Tipstart command line per\n"
+    "line).\n"
     "\n"
     "options:\n"
     "  --exe-folder DIR       the folder where Tipstart.exe stands beside the documents\n"
-    "                         (default: the folder of a Tipstart.exe in the checked\n"
-    "                         tree, else the folder of the help project or .chm)\n"
+    "                         (default, for each help file: the nearest folder at or\n"
+    "                         above it that holds Tipstart.exe, else for a page the\n"
+    "                         nearest that holds a .hhp, else the file's own folder;\n"
+    "                         never above the folder the checker runs in)\n"
+    "  --install-folder DIR   the Windows folder Tipstart.exe will be installed in, for\n"
+    "                         the MAX_PATH limit (default: C:\\Program Files (x86)\\\n"
+    "                         ZEZODA Extension)\n"
     "  --list                 a note for every link with what it does\n"
     "  --format text|sarif    compiler-style lines (default), or a SARIF 2.1.0 log\n"
     "  --warnings-as-errors   warnings also make the exit status 1\n"
     "  --this-machine         (Windows) what each link starts on this machine, from\n"
     "                         its registry (read only)\n"
+    "  --version              the version, and exit\n"
     "  --help                 this text\n"
     "\n"
     "exit status: 0 no errors, 1 errors found, 2 a usage error or an unreadable input\n";
@@ -49,6 +57,8 @@ int main(int argc, char** argv)
 {
     auto start = std::chrono::steady_clock::now();
     CheckRun run;
+    std::error_code workingError;
+    run.folders.workingFolder = std::filesystem::current_path(workingError);
     bool sarif = false;
     bool warningsAsErrors = false;
     std::vector<std::string> paths;
@@ -56,6 +66,9 @@ int main(int argc, char** argv)
         std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             fputs(Usage, stdout);
+            return 0;
+        } else if (argument == "--version") {
+            printf("tipstart-check %s\n", TIPSTART_VERSION);
             return 0;
         } else if (argument == "--list") {
             run.options.list = true;
@@ -66,7 +79,7 @@ int main(int argc, char** argv)
                 return UsageError("--this-machine reads the Windows registry: run the Windows build");
             }
             run.options.thisMachine = true;
-        } else if (argument == "--format" || argument == "--exe-folder") {
+        } else if (argument == "--format" || argument == "--exe-folder" || argument == "--install-folder") {
             if (i + 1 >= argc) {
                 return UsageError(argument + " needs a value");
             }
@@ -76,7 +89,12 @@ int main(int argc, char** argv)
                 if (!std::filesystem::is_directory(std::filesystem::u8path(value), error)) {
                     return UsageError("--exe-folder " + value + ": not a folder");
                 }
-                run.exeFolder = value;
+                run.folders.exeFolder = value;
+            } else if (argument == "--install-folder") {
+                if (value.size() < 3 || value[1] != ':' || (value[2] != '\\' && value[2] != '/')) {
+                    return UsageError("--install-folder " + value + ": not a full Windows path such as C:\\Ext");
+                }
+                PackageSetInstallFolder(value);
             } else if (value == "sarif" || value == "text") {
                 sarif = value == "sarif";
             } else {

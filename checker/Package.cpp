@@ -10,9 +10,10 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "checker/Names.h"
 #include "platform/MachineRegistry.h"
 
-const char* const InstallFolder = "C:\\Help\\";
+const char* const DefaultInstallFolder = "C:\\Program Files (x86)\\ZEZODA Extension\\";
 
 namespace {
 
@@ -21,14 +22,16 @@ struct FolderEntry {
     bool folder;
 };
 
-// One folder's entries by their exact name and by their folded name.
+// One folder's entries by their exact name and by their name key.
 struct Listing {
     std::unordered_map<std::string, FolderEntry> exact;
-    std::unordered_map<std::string, FolderEntry> folded;
+    std::unordered_map<std::string, FolderEntry> byKey;
 };
 
 struct PackageState {
     std::string folder;
+    std::string installFolder = DefaultInstallFolder;
+    std::vector<std::string> installKeys;  // the name keys of the install folder's parts
     std::unordered_map<std::string, Listing> listings;
     std::string commandLine;
     std::vector<std::string> absentKeys;
@@ -37,32 +40,6 @@ struct PackageState {
 };
 
 PackageState state;
-
-// Windows compares names without regard to case: ASCII, and the letters of
-// Latin-1, Greek and Cyrillic in UTF-8, which cover what help authors use.
-std::string FoldCase(const std::string& name)
-{
-    std::string folded = name;
-    for (size_t i = 0; i < folded.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(folded[i]);
-        if (c >= 'A' && c <= 'Z') {
-            folded[i] = static_cast<char>(c - 'A' + 'a');
-        } else if ((c == 0xC3 || c == 0xCE || c == 0xD0) && i + 1 < folded.size()) {
-            unsigned code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(folded[i + 1]) & 0x3Fu);
-            unsigned lower = code;
-            if ((code >= 0xC0 && code <= 0xDE && code != 0xD7) || (code >= 0x391 && code <= 0x3A9) ||
-                (code >= 0x410 && code <= 0x42F)) {
-                lower = code + 0x20;
-            } else if (code >= 0x400 && code <= 0x40F) {
-                lower = code + 0x50;
-            }
-            folded[i] = static_cast<char>(0xC0 | lower >> 6);
-            folded[i + 1] = static_cast<char>(0x80 | (lower & 0x3F));
-            ++i;
-        }
-    }
-    return folded;
-}
 
 const Listing& ListFolder(const std::string& folder)
 {
@@ -75,26 +52,119 @@ const Listing& ListFolder(const std::string& folder)
     std::filesystem::directory_iterator entries(std::filesystem::u8path(folder), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         std::string name = entries->path().filename().u8string();
-        FolderEntry entry = {name, entries->is_directory(error)};
+        std::error_code kindError;
+        FolderEntry entry = {name, entries->is_directory(kindError)};
         listing.exact.emplace(name, entry);
-        listing.folded.emplace(FoldCase(name), entry);
+        listing.byKey.emplace(NameKey(name), entry);
     }
     return listing;
 }
 
-std::vector<std::string> SplitPath(const std::string& path)
+// Characters no Windows file name holds; a path with one names nothing.
+bool IsValidName(const std::string& name)
 {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find_first_of("\\/", start);
-        if (end == std::string::npos) {
-            end = path.size();
+    for (unsigned char c : name) {
+        if (c < 0x20 || strchr("<>:\"|?*", c)) {
+            return false;
         }
-        parts.push_back(path.substr(start, end - start));
-        start = end + 1;
     }
-    return parts;
+    return true;
+}
+
+// Resolved parts of a full path, looked up: the install folder and the
+// folders above it exist; below it, the package folder answers.
+DocumentMatch Locate(const std::vector<std::string>& parts, std::vector<std::string>* onDisk)
+{
+    onDisk->clear();
+    size_t install = state.installKeys.size();
+    for (size_t i = 0; i < parts.size() && i < install; ++i) {
+        if (NameKey(parts[i]) != state.installKeys[i]) {
+            return DocumentMissing;  // outside the package: nothing of it is known
+        }
+    }
+    if (parts.size() <= install) {
+        return DocumentIsFolder;
+    }
+    std::string folder = state.folder;
+    bool sameCase = true;
+    for (size_t i = install; i < parts.size(); ++i) {
+        const std::string& name = parts[i];
+        if (!IsValidName(name)) {
+            return DocumentMissing;
+        }
+        const Listing& listing = ListFolder(folder);
+        auto entry = listing.exact.find(name);
+        if (entry == listing.exact.end()) {
+            entry = listing.byKey.find(NameKey(name));
+            if (entry == listing.byKey.end()) {
+                return DocumentMissing;
+            }
+            sameCase = false;
+        }
+        onDisk->push_back(entry->second.name);
+        if (!entry->second.folder) {
+            return i + 1 == parts.size() ? (sameCase ? DocumentExact : DocumentOtherCase) : DocumentMissing;
+        }
+        folder += "/" + entry->second.name;
+    }
+    return DocumentIsFolder;
+}
+
+std::string JoinBelowInstall(const std::vector<std::string>& onDisk)
+{
+    std::string joined;
+    for (const std::string& name : onDisk) {
+        joined += (joined.empty() ? "" : "\\") + name;
+    }
+    return joined;
+}
+
+DocumentMatch FindFullPath(const std::string& path, std::string* found)
+{
+    if (WindowsPathLength(path) > MaxPathCharacters) {
+        return DocumentMissing;
+    }
+    std::vector<std::string> parts = PathParts(path);
+    std::vector<std::string> onDisk;
+    if (!ResolvePathParts(&parts, EndsWithSeparator(path))) {
+        return DocumentMissing;
+    }
+    DocumentMatch match = Locate(parts, &onDisk);
+    if (found) {
+        *found = JoinBelowInstall(onDisk);
+    }
+    return match;
+}
+
+// GetShortPathName walks the path a part at a time: "." and ".." are copied
+// as they stand, every other part must be found (FindFirstFile on the path
+// so far, which trims that part's trailing periods and spaces) and is
+// replaced by the name found. So "docs\nosuch\..\one.txt"
+// fails at "nosuch", where the full path alone would resolve.
+bool ShortPathWalkFinds(const std::string& path)
+{
+    if (WindowsPathLength(path) > MaxPathCharacters) {
+        return false;
+    }
+    std::vector<std::string> walked;
+    std::vector<std::string> raw = PathParts(path);
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const std::string& part = raw[i];
+        walked.push_back(part);
+        if (part == "." || part == ".." || i == 0) {
+            continue;  // the drive is taken as it stands
+        }
+        std::vector<std::string> resolved = walked;
+        std::vector<std::string> onDisk;
+        if (!ResolvePathParts(&resolved, false) ||
+            Locate(resolved, &onDisk) == DocumentMissing) {
+            return false;
+        }
+        if (resolved.size() > state.installKeys.size() && !onDisk.empty()) {
+            walked.back() = onDisk.back();
+        }
+    }
+    return true;
 }
 
 // The folder a registered tool answers with in a package run.
@@ -110,57 +180,35 @@ bool Contains(const std::vector<std::string>& keys, const char* key)
 
 }  // namespace
 
+void PackageSetInstallFolder(const std::string& folder)
+{
+    state.installFolder = folder;
+    if (!EndsWithSeparator(state.installFolder)) {
+        state.installFolder += '\\';
+    }
+    state.installKeys.clear();
+    for (const std::string& part : PathParts(state.installFolder)) {
+        state.installKeys.push_back(NameKey(part));
+    }
+}
+
+const std::string& PackageInstallFolder()
+{
+    if (state.installKeys.empty()) {
+        PackageSetInstallFolder(state.installFolder);
+    }
+    return state.installFolder;
+}
+
 void PackageSetFolder(const std::string& diskFolder)
 {
+    PackageInstallFolder();
     state.folder = diskFolder;
 }
 
 DocumentMatch PackageFindDocument(const std::string& path, std::string* found)
 {
-    size_t prefix = strlen(InstallFolder);
-    if (path.compare(0, prefix, InstallFolder) != 0) {
-        return DocumentMissing;
-    }
-    std::vector<std::string> names;
-    for (const std::string& part : SplitPath(path.substr(prefix))) {
-        if (part.empty() || part == ".") {
-            continue;
-        }
-        if (part == "..") {
-            if (names.empty()) {
-                return DocumentMissing;  // outside the package
-            }
-            names.pop_back();
-        } else {
-            names.push_back(part);
-        }
-    }
-    std::string folder = state.folder;
-    std::string onDisk;
-    bool sameCase = true;
-    bool isFolder = true;
-    for (const std::string& name : names) {
-        if (!isFolder) {
-            return DocumentMissing;
-        }
-        const Listing& listing = ListFolder(folder);
-        auto entry = listing.exact.find(name);
-        if (entry == listing.exact.end()) {
-            entry = listing.folded.find(FoldCase(name));
-            if (entry == listing.folded.end()) {
-                return DocumentMissing;
-            }
-            sameCase = false;
-        }
-        isFolder = entry->second.folder;
-        folder += "/" + entry->second.name;
-        onDisk += (onDisk.empty() ? "" : "\\") + entry->second.name;
-    }
-    *found = onDisk;
-    if (isFolder) {
-        return DocumentIsFolder;
-    }
-    return sameCase ? DocumentExact : DocumentOtherCase;
+    return FindFullPath(path, found);
 }
 
 void PackageBeginRun(const std::string& commandLine, const std::vector<std::string>& absentKeys)
@@ -175,11 +223,23 @@ const PlatformRecord& PackageRecord()
     return state.record;
 }
 
+std::string PackageToolKey(const PlatformRecord& record, const LaunchSeen& launch)
+{
+    if (launch.show == ShowNormal) {
+        return std::string();
+    }
+    for (const RegistryReadSeen& read : record.reads) {
+        if (!read.answer.empty() && launch.file.compare(0, read.answer.size(), read.answer) == 0) {
+            return read.keyPath;
+        }
+    }
+    return std::string();
+}
+
 void PackageUseMachineRegistry(bool use)
 {
     state.machineRegistry = use;
 }
-
 
 bool MachineFileExists(const std::string& path)
 {
@@ -209,17 +269,15 @@ int PlatformMessageBox(WindowHandle, const char* text, const char* caption, unsi
 // A document in the package has a short form; it is given as the long path.
 void PlatformShortPathName(const char* longPath, char* buffer, size_t capacity)
 {
-    std::string found;
     size_t length = strlen(longPath);
-    if (PackageFindDocument(longPath, &found) != DocumentMissing && length < capacity) {
+    if (ShortPathWalkFinds(longPath) && length < capacity) {
         memcpy(buffer, longPath, length + 1);
     }
 }
 
 bool PlatformFileExists(const char* path)
 {
-    std::string found;
-    DocumentMatch match = PackageFindDocument(path, &found);
+    DocumentMatch match = FindFullPath(path, nullptr);
     return match == DocumentExact || match == DocumentOtherCase;
 }
 
@@ -231,9 +289,12 @@ void PlatformSystemDirectory(char* buffer, size_t capacity)
     }
 }
 
+// The tools are taken to exist where the registry says; a document opened
+// by association is looked up in the package.
 void PlatformShellOpen(const char* file, const char* parameters, const char*, ShowCommand show)
 {
-    state.record.launches.push_back({file, parameters != nullptr, parameters ? parameters : "", show});
+    DocumentMatch opened = show == ShowNormal ? FindFullPath(file, nullptr) : DocumentExact;
+    state.record.launches.push_back({file, parameters ? parameters : "", show, opened});
 }
 
 bool PlatformRegistryRead(RegistryRoot root, const char* keyPath, const char* valueName, char* buffer,
@@ -241,13 +302,12 @@ bool PlatformRegistryRead(RegistryRoot root, const char* keyPath, const char* va
 {
     if (state.machineRegistry) {
         bool read = MachineRegistryRead(root, keyPath, valueName, buffer, capacity, size);
-        state.record.reads.push_back({keyPath, read});
+        state.record.reads.push_back({keyPath, read && *size > 0 ? std::string(buffer, strnlen(buffer, *size)) : ""});
         return read;
     }
-    bool registered = !Contains(state.absentKeys, keyPath);
-    state.record.reads.push_back({keyPath, registered});
-    std::string folder = ToolFolder(keyPath);
-    if (!registered || folder.size() + 1 > capacity) {
+    std::string folder = Contains(state.absentKeys, keyPath) ? std::string() : ToolFolder(keyPath);
+    state.record.reads.push_back({keyPath, folder});
+    if (folder.empty() || folder.size() + 1 > capacity) {
         return false;
     }
     memcpy(buffer, folder.c_str(), folder.size() + 1);
@@ -262,6 +322,5 @@ void PlatformRegistryWriteText(RegistryRoot, const char*, const char*, const cha
 
 bool PlatformOpenFileDialog(const char*, const char*, WindowHandle, const char*, char*, size_t, char*, size_t)
 {
-    ++state.record.choosers;
     return false;
 }

@@ -2,6 +2,9 @@
 
 #include <string.h>
 
+#include <algorithm>
+
+#include "checker/Names.h"
 #include "checker/Package.h"
 #include "launcher/Launcher.h"
 
@@ -49,12 +52,6 @@ std::string ToolName(const std::string& keyPath)
     return version == "2.0" ? "Oberix 2" : "OBX " + version;
 }
 
-// The key whose folder the tool was started from: the last one read.
-std::string KeyUsed(const PlatformRecord& record)
-{
-    return record.reads.empty() ? std::string() : record.reads.back().keyPath;
-}
-
 std::string FileName(const std::string& path)
 {
     return path.substr(path.find_last_of('\\') + 1);
@@ -63,15 +60,15 @@ std::string FileName(const std::string& path)
 // The document as the link names it, below the folder of Tipstart.exe.
 std::string DocumentName(const RequestSeen& request)
 {
-    size_t prefix = strlen(InstallFolder);
+    const std::string& install = PackageInstallFolder();
     const std::string& target = request.target;
-    return target.compare(0, prefix, InstallFolder) == 0 ? target.substr(prefix) : target;
+    return target.compare(0, install.size(), install) == 0 ? target.substr(install.size()) : target;
 }
 
-bool HasBox(const PlatformRecord& record, const char* caption)
+bool Showed(const PlatformRecord& record, const char* text)
 {
     for (const BoxSeen& box : record.boxes) {
-        if (box.caption == caption) {
+        if (box.text == text) {
             return true;
         }
     }
@@ -83,10 +80,10 @@ bool IsResetMisspelt(const std::string& argument)
     std::string squeezed;
     for (char c : argument) {
         if (c != ' ' && c != '\t') {
-            squeezed += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            squeezed += c;
         }
     }
-    return squeezed.compare(0, 6, "2reset") == 0;
+    return AsciiLower(squeezed).compare(0, 6, "2reset") == 0;
 }
 
 bool HasNonAscii(const std::string& text)
@@ -99,15 +96,17 @@ bool HasNonAscii(const std::string& text)
     return false;
 }
 
+// Tools that can stand in for one another: at most one per key read.
+enum { ToolKeyCount = 5 };
+
 class LinkPrediction {
 public:
     LinkPrediction(const FoundLink& link, const std::string& file, const PredictionOptions& options,
                    std::vector<Finding>* findings)
         : link_(link), file_(file), options_(options), findings_(findings)
     {
-        std::string name = FileName(link.program.substr(link.program.find_last_of('/') + 1));
-        programName_ = name;
-        run_.commandLine = "\"" + std::string(InstallFolder) + name + "\" " + link.parameters;
+        programName_ = FileName(link.program.substr(link.program.find_last_of('/') + 1));
+        run_.commandLine = "\"" + PackageInstallFolder() + programName_ + "\" " + link.parameters;
     }
 
     void Predict()
@@ -116,8 +115,8 @@ public:
         const RequestSeen& request = run_.request;
         if (run_.commandLine.size() >= WorkTextSize) {
             Report("path-too-long", "the command line Tipstart receives would be " +
-                                        std::to_string(run_.commandLine.size()) +
-                                        " characters; it takes at most 2047 and refuses longer ones");
+                                        std::to_string(run_.commandLine.size()) + " characters; it takes at most " +
+                                        std::to_string(WorkTextSize - 1) + " and refuses longer ones");
         } else if (request.kind == LaunchRefused) {
             Report("refused-link", std::string("Tipstart refuses this link (\"") + RefusalText +
                                        "\"): its parameters hold no \"^\" marker");
@@ -126,8 +125,8 @@ public:
                                        "\": Tipstart finds its own folder only when the link spells it \"" +
                                        ProgramName + "\", so it looks for the document in the wrong place");
         } else if (request.kind == LaunchAbandoned) {
-            Report("path-too-long", "the document's path is longer than the 2047 characters Tipstart works with; "
-                                    "it does nothing");
+            Report("path-too-long", "the document's path is longer than the " + std::to_string(WorkTextSize - 1) +
+                                        " characters Tipstart works with; it does nothing");
         } else if (request.kind == LaunchOpen) {
             CheckOpen();
         }
@@ -143,34 +142,53 @@ public:
 private:
     void Report(const char* ruleId, const std::string& message)
     {
-        const Rule& rule = RuleById(ruleId);
-        findings_->push_back({file_, link_.line, link_.column, &rule, rule.severity, message});
+        findings_->push_back({file_, link_.line, link_.column, &RuleById(ruleId), message});
     }
 
     void CheckOpen()
     {
         const RequestSeen& request = run_.request;
+        const PlatformRecord& record = run_.record;
         if (IsResetMisspelt(request.argument)) {
             Report("reset-spelling", "\"" + request.argument +
                                          "\" is not the reset keyword: Tipstart opens a document named \"" +
                                          request.relativePath + "\" with Oberix 2; write \"^2Reset_\"");
             return;
         }
-        if (HasBox(run_.record, UnservedVersionCaption)) {
+        if (Showed(record, UnservedVersionText)) {
             Report("unserved-version", "version \"" + request.versionText +
                                            "\" is not one Tipstart serves (2 to 5): it shows \"" +
                                            UnservedVersionText + "\"");
             return;
         }
+        size_t length = WindowsPathLength(request.target);
+        if (length > MaxPathCharacters) {
+            Report("path-too-long", "the document's full path in " + PackageInstallFolder() + " would be " +
+                                        std::to_string(length) + " characters; Windows' MAX_PATH limit lets " +
+                                        "Tipstart's file calls and the shell take at most " +
+                                        std::to_string(MaxPathCharacters) + ", so nothing finds it");
+            return;
+        }
+        if (record.launches.empty()) {
+            return;
+        }
+        const LaunchSeen& launch = record.launches[0];
         std::string found;
         DocumentMatch match = PackageFindDocument(request.target, &found);
-        if (match == DocumentMissing) {
-            Report("missing-document", DocumentName(request) + " is not in the package: " +
-                                           (request.version == 5 ? std::string("the shell has nothing to open")
-                                                                 : ToolName(KeyUsed(run_.record)) +
-                                                                       " would start without a document"));
+        std::string tool = ToolName(PackageToolKey(record, launch));
+        bool byAssociation = launch.show == ShowNormal;
+        if (byAssociation ? launch.opened == DocumentMissing : launch.parameters.empty()) {
+            std::string outcome = byAssociation ? "the shell has nothing to open" : tool + " would start without a document";
+            Report("missing-document",
+                   match == DocumentMissing
+                       ? DocumentName(request) + " is not in the package: " + outcome
+                       : DocumentName(request) + " resolves to " + found + ", but Tipstart's short-path lookup walks "
+                                                 "each folder as written and a folder before a \"..\" is missing: " +
+                             outcome);
         } else if (match == DocumentIsFolder) {
-            Report("missing-document", DocumentName(request) + " is a folder of the package, not a document");
+            Report("folder-document", DocumentName(request) + " is a folder of the package, not a document: " +
+                                          (byAssociation ? std::string("the shell opens the folder")
+                                                         : tool + " is started with the folder"));
         } else if (match == DocumentOtherCase) {
             Report("document-case", DocumentName(request) + " matches " + found +
                                         " only in another letter case; Windows opens it, but spell it as the file is");
@@ -194,12 +212,22 @@ private:
         }
     }
 
+    std::string DescribeOpening(const LaunchSeen& launch) const
+    {
+        std::string document = DocumentName(run_.request);
+        if (launch.opened == DocumentMissing) {
+            return "does nothing: the shell finds no " + document + " to open";
+        }
+        return (launch.opened == DocumentIsFolder ? "opens the folder " + document + " in the shell"
+                                                  : "opens " + document + " through its file association") +
+               " when OBX 5 is registered";
+    }
+
     // What the launcher does with every tool registered, and then with the
-    // tool it used taken away, in turn.
+    // tool it started taken away, in turn.
     std::string Describe()
     {
         const PlatformRecord& record = run_.record;
-        const RequestSeen& request = run_.request;
         if (!record.writes.empty()) {
             return "forgets the recorded Oberix 2 folder (stores an empty record) and starts nothing";
         }
@@ -211,27 +239,30 @@ private:
         }
         const LaunchSeen& launch = record.launches[0];
         if (launch.show == ShowNormal) {
-            return "opens " + DocumentName(request) + " through its file association when " +
-                   ToolName(KeyUsed(record)) + " is registered";
+            return DescribeOpening(launch);
         }
-        std::string text = (launch.parameters.empty() ? "starts " : "opens " + DocumentName(request) + " with ") +
-                           ToolName(KeyUsed(record)) + " (" + FileName(launch.file) + ")" +
-                           (launch.parameters.empty() ? " without a document" : "");
-        std::vector<std::string> absent = {KeyUsed(record)};
-        for (;;) {
+        std::string key = PackageToolKey(record, launch);
+        bool withDocument = !launch.parameters.empty();
+        std::string text = (withDocument ? "opens " + DocumentName(run_.request) + " with " : "starts ") +
+                           ToolName(key) + " (" + FileName(launch.file) + ")" +
+                           (withDocument ? "" : " without a document");
+        std::vector<std::string> absent = {key};
+        for (int tried = 0; tried < ToolKeyCount; ++tried) {
             LinkRun fallback = {run_.commandLine, RequestSeen(), PlatformRecord()};
             RunLauncher(&fallback, absent);
-            if (!fallback.record.launches.empty()) {
-                text += ", or " + ToolName(KeyUsed(fallback.record)) + " when " + KeyVersion(absent.back()) +
-                        " is not registered";
-                absent.push_back(KeyUsed(fallback.record));
-                continue;
+            std::string next = fallback.record.launches.empty()
+                                   ? std::string()
+                                   : PackageToolKey(fallback.record, fallback.record.launches[0]);
+            if (next.empty() || std::find(absent.begin(), absent.end(), next) != absent.end()) {
+                if (Showed(fallback.record, Version2QuestionText)) {
+                    text += "; asks for its folder first when none is recorded";
+                }
+                break;
             }
-            if (HasBox(fallback.record, Version2QuestionCaption)) {
-                text += "; asks for its folder first when none is recorded";
-            }
-            return text;
+            text += ", or " + ToolName(next) + " when " + KeyVersion(absent.back()) + " is not registered";
+            absent.push_back(next);
         }
+        return text;
     }
 
     void DescribeThisMachine()
@@ -242,7 +273,7 @@ private:
         PackageUseMachineRegistry(false);
         const PlatformRecord& record = here.record;
         if (record.launches.empty()) {
-            if (HasBox(record, Version2QuestionCaption)) {
+            if (Showed(record, Version2QuestionText)) {
                 Report("this-machine", "here: no Oberix 2 folder is recorded; Tipstart would ask for it");
             } else if (record.writes.empty() && record.boxes.empty()) {
                 Report("this-machine-missing", "here: does nothing, " + Unregistered(record) + " is registered");
@@ -250,11 +281,11 @@ private:
             return;
         }
         const LaunchSeen& launch = record.launches[0];
-        std::string tool = ToolName(KeyUsed(record));
         if (launch.show == ShowNormal) {
-            Report("this-machine", "here: " + tool + " is registered; the shell opens the document");
+            Report("this-machine", "here: OBX 5 is registered; the shell opens the document");
             return;
         }
+        std::string tool = ToolName(PackageToolKey(record, launch));
         bool exists = MachineFileExists(launch.file);
         Report(exists ? "this-machine" : "this-machine-missing",
                exists ? "here: starts " + launch.file + " (" + tool + ")"
@@ -284,4 +315,35 @@ void PredictLink(const FoundLink& link, const std::string& file, const Predictio
                  std::vector<Finding>* findings)
 {
     LinkPrediction(link, file, options, findings).Predict();
+}
+
+namespace {
+
+// Long texts are cut in messages: a page may hold megabytes in one value.
+std::string Excerpt(const std::string& text)
+{
+    const size_t shown = 200;
+    if (text.size() <= shown) {
+        return text;
+    }
+    size_t cut = shown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;  // not inside a UTF-8 character
+    }
+    return text.substr(0, cut) + "... (" + std::to_string(text.size()) + " bytes)";
+}
+
+}  // namespace
+
+void ReportOtherProgram(const FoundLink& link, const std::string& file, const PredictionOptions& options,
+                        std::vector<Finding>* findings)
+{
+    std::string what = "\"" + Excerpt(link.program) + "\"" +
+                       (link.parameters.empty() ? std::string(" without parameters")
+                                                : " with the parameters \"" + Excerpt(link.parameters) + "\"");
+    findings->push_back({file, link.line, link.column, &RuleById("other-program"),
+                         "this ShortCut object starts " + what + ", not Tipstart"});
+    if (options.list) {
+        findings->push_back({file, link.line, link.column, &RuleById("link-action"), "starts " + what});
+    }
 }

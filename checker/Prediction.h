@@ -12,6 +12,10 @@ struct PredictionOptions {
     bool thisMachine = false;  // also what this machine's registry makes of it
 };
 
-// The findings for link, found in file (as shown).
+// The findings for a link that starts Tipstart, found in file (as shown).
 void PredictLink(const FoundLink& link, const std::string& file, const PredictionOptions& options,
                  std::vector<Finding>* findings);
+
+// The warning (and with --list the note) for a link that starts another program.
+void ReportOtherProgram(const FoundLink& link, const std::string& file, const PredictionOptions& options,
+                        std::vector<Finding>* findings);

@@ -128,7 +128,7 @@ size_t CountSeverity(const CheckRun& run, Severity severity)
 {
     size_t count = 0;
     for (const Finding& finding : run.findings) {
-        count += finding.severity == severity;
+        count += finding.rule->severity == severity;
     }
     return count;
 }
@@ -138,9 +138,9 @@ void WriteTextReport(FILE* out, const CheckRun& run)
     for (const Finding& finding : run.findings) {
         if (finding.line) {
             fprintf(out, "%s:%zu:%zu: %s: %s [%s]\n", finding.file.c_str(), finding.line, finding.column,
-                    LevelName(finding.severity), finding.message.c_str(), finding.rule->id);
+                    LevelName(finding.rule->severity), finding.message.c_str(), finding.rule->id);
         } else {
-            fprintf(out, "%s: %s: %s [%s]\n", finding.file.c_str(), LevelName(finding.severity),
+            fprintf(out, "%s: %s: %s [%s]\n", finding.file.c_str(), LevelName(finding.rule->severity),
                     finding.message.c_str(), finding.rule->id);
         }
     }
@@ -191,7 +191,7 @@ void WriteSarifReport(FILE* out, const CheckRun& run, const char* version, const
         fprintf(out,
                 "%s\n        {\"ruleId\": %s, \"ruleIndex\": %zu, \"level\": \"%s\", \"message\": {\"text\": %s}, "
                 "\"locations\": [{\"physicalLocation\": {\"artifactLocation\": %s%s}}]}",
-                i ? "," : "", JsonText(finding.rule->id).c_str(), RuleIndex(finding.rule), LevelName(finding.severity),
+                i ? "," : "", JsonText(finding.rule->id).c_str(), RuleIndex(finding.rule), LevelName(finding.rule->severity),
                 JsonText(finding.message).c_str(), artifacts.Location(finding.file).c_str(), region.c_str());
     }
     fprintf(out, "\n      ],\n      \"artifacts\": [");

@@ -5,12 +5,13 @@
 // fault, and every finding placed at a line and column that exist.
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <string>
 
 #include "checker/Check.h"
 #include "checker/Package.h"
-#include "platform/MspackChmStorage.h"
+#include "checker/chm/MspackChmStorage.h"
 
 namespace {
 
@@ -22,13 +23,33 @@ void Check(bool condition, const char* what)
     }
 }
 
+// Lines as the checker counts them: LF, CRLF and a lone CR end one. Decoding
+// never makes more of them than the bytes hold.
 size_t LineCount(const char* bytes, size_t size)
 {
     size_t lines = 1;
     for (size_t i = 0; i < size; ++i) {
-        lines += bytes[i] == '\n';
+        lines += bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 == size || bytes[i + 1] != '\n'));
     }
     return lines;
+}
+
+// A real package, so that the document lookup is fuzzed too: documents in
+// several cases and scripts, a folder, and a file in a folder.
+std::string MakePackage()
+{
+    char folder[] = "/tmp/tipstart-fuzz-package.XXXXXX";
+    Check(mkdtemp(folder) != nullptr, "a package folder can be made");
+    std::string root = folder;
+    for (const char* name : {"/docs", "/docs/sub", "/Überblick"}) {
+        mkdir((root + name).c_str(), 0755);
+    }
+    for (const char* name : {"/docs/one.txt", "/docs/Česky.txt", "/docs/sub/two.TXT", "/five.obx", "/Überblick/ß.txt"}) {
+        FILE* file = fopen((root + name).c_str(), "w");
+        Check(file != nullptr, "a package file can be made");
+        fclose(file);
+    }
+    return root;
 }
 
 void CheckPlaces(const CheckRun& run, size_t lines)
@@ -52,7 +73,7 @@ void VisitPage(void* context, const char* name, const char* bytes, size_t size)
         return;
     }
     CheckRun page;
-    CheckPageBytes(bytes, size, false, name, &page);
+    CheckPageBytes(bytes, size, InputPage, 1252, name, &page);
     CheckPlaces(page, LineCount(bytes, size));
     run->links += page.links;
 }
@@ -64,19 +85,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0) {
         return 0;
     }
-    PackageSetFolder("/nonexistent/tipstart-fuzz");
+    static const std::string package = MakePackage();
+    PackageSetFolder(package);
     CheckRun run;
     run.options.list = data[0] & 0x10;
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     switch (data[0] & 0x0F) {
     case 0:
     case 1:
-        CheckPageBytes(bytes, size - 1, (data[0] & 0x0F) == 1, "page", &run);
+        CheckPageBytes(bytes, size - 1, (data[0] & 0x0F) == 1 ? InputList : InputPage, data[0] & 0x20 ? 932 : 0,
+                       "page", &run);
         CheckPlaces(run, LineCount(bytes, size - 1));
         break;
-    case 2:
-        ChmReadPagesFromMemory(data + 1, size - 1, PageLimit, VisitPage, &run);
+    case 2: {
+        ChmFailure failure;
+        ChmReadPagesFromMemory(data + 1, size - 1, PageLimit, VisitPage, &run, &failure);
         break;
+    }
     default:
         break;
     }

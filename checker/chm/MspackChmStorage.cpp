@@ -1,6 +1,8 @@
 // Compiled help files through libmspack: maintained, used by virus scanners
 // on whatever arrives by mail, and fuzzed by its authors and by ours.
 #include <mspack.h>
+#include <stdarg.h>
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -10,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MspackChmStorage.h"
+#include "checker/chm/MspackChmStorage.h"
 
 namespace {
 
@@ -36,6 +38,7 @@ struct ChmSystem {
     size_t size;
     std::string page;
     size_t pageSize;
+    std::string message;  // the library's last message
 };
 
 const char* const HelpName = "help";
@@ -144,7 +147,45 @@ off_t Tell(mspack_file* handle)
     return file->disk ? ftello(file->disk) : static_cast<off_t>(file->position);
 }
 
-void Message(mspack_file*, const char*, ...) {}
+// libmspack explains some failures in a message; the last one is kept.
+ChmSystem* messageTo = nullptr;
+
+void Message(mspack_file*, const char* format, ...)
+{
+    if (!messageTo) {
+        return;
+    }
+    char text[256];
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    messageTo->message = text;
+}
+
+const char* ErrorText(int error)
+{
+    switch (error) {
+    case MSPACK_ERR_ARGS: return "bad arguments";
+    case MSPACK_ERR_OPEN: return "cannot open";
+    case MSPACK_ERR_READ: return "read error";
+    case MSPACK_ERR_WRITE: return "write error";
+    case MSPACK_ERR_SEEK: return "seek error";
+    case MSPACK_ERR_NOMEMORY: return "out of memory";
+    case MSPACK_ERR_SIGNATURE: return "bad signature";
+    case MSPACK_ERR_DATAFORMAT: return "bad data format";
+    case MSPACK_ERR_CHECKSUM: return "bad checksum";
+    case MSPACK_ERR_CRUNCH: return "compression error";
+    case MSPACK_ERR_DECRUNCH: return "decompression error";
+    default: return "unknown error";
+    }
+}
+
+void Fail(ChmFailure* failure, const char* page, const std::string& reason, const ChmSystem& system)
+{
+    failure->page = page ? page : "";
+    failure->reason = "libmspack: " + reason + (system.message.empty() ? "" : "; " + system.message);
+}
 
 void* Alloc(mspack_system*, size_t bytes)
 {
@@ -166,25 +207,21 @@ struct PageEntry {
     int section;
 };
 
-// A hostile file can make a small section expand enormously, or point many
-// entries at the same bytes: past this much output it is no real help file.
-unsigned long long ExpansionBudget(unsigned long long helpSize)
-{
-    return 256ull * 1024 * 1024 + 64ull * helpSize;
-}
-
 ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLimit, ChmPageVisitor visit,
-                   void* context)
+                   void* context, ChmFailure* failure)
 {
+    messageTo = system;
     system->base = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
     mschm_decompressor* chm = mspack_create_chm_decompressor(&system->base);
     if (!chm) {
+        Fail(failure, nullptr, "no decompressor", *system);
         return ChmUnreadable;
     }
     mschmd_header* header = chm->open(chm, HelpName);
     if (!header) {
         int error = chm->last_error(chm);
         mspack_destroy_chm_decompressor(chm);
+        Fail(failure, nullptr, ErrorText(error), *system);
         return error == MSPACK_ERR_OPEN || error == MSPACK_ERR_READ ? ChmUnreadable : ChmCorrupt;
     }
     std::vector<PageEntry> pages;
@@ -199,7 +236,7 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
         return a.section != b.section ? a.section < b.section : a.file->offset < b.file->offset;
     });
     ChmStatus status = ChmRead;
-    unsigned long long budget = ExpansionBudget(helpSize);
+    unsigned long long budget = ChmExpansionBudget(helpSize);
     for (const PageEntry& entry : pages) {
         mschmd_file* file = entry.file;
         unsigned long long length = static_cast<unsigned long long>(file->length);
@@ -208,12 +245,16 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
             continue;
         }
         if (length > budget) {
+            Fail(failure, file->filename, "expands past the expansion budget", *system);
             status = ChmCorrupt;
             break;
         }
         budget -= length;
         system->pageSize = static_cast<size_t>(length);
-        if (chm->extract(chm, file, PageName) != MSPACK_ERR_OK || system->page.size() != length) {
+        int error = chm->extract(chm, file, PageName);
+        if (error != MSPACK_ERR_OK || system->page.size() != length) {
+            Fail(failure, file->filename, error != MSPACK_ERR_OK ? ErrorText(error) : "shorter than its entry",
+                 *system);
             status = ChmCorrupt;
             break;
         }
@@ -221,23 +262,28 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
     }
     chm->close(chm, header);
     mspack_destroy_chm_decompressor(chm);
+    messageTo = nullptr;
     return status;
 }
 
 }  // namespace
 
-ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context)
+ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure)
 {
     FILE* help = fopen(path, "rb");
     if (!help) {
+        failure->reason = strerror(errno);
         return ChmUnreadable;
     }
     unsigned char header[ChmPrefixSize] = {};
     size_t headerSize = fread(header, 1, sizeof header, help);
+    int readError = ferror(help) ? errno : 0;
     struct stat info;
     bool measured = fstat(fileno(help), &info) == 0;
+    int measureError = measured ? 0 : errno;
     fclose(help);
-    if (!measured) {
+    if (readError || !measured) {
+        failure->reason = strerror(readError ? readError : measureError);
         return ChmUnreadable;
     }
     unsigned long long size = static_cast<unsigned long long>(info.st_size);
@@ -248,11 +294,11 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     ChmSystem system = {};
     system.diskPath = path;
     system.mendCount = ChmFindMends(header, headerSize, system.mends);
-    return ReadWith(&system, size, pageLimit, visit, context);
+    return ReadWith(&system, size, pageLimit, visit, context, failure);
 }
 
 ChmStatus ChmReadPagesFromMemory(const unsigned char* data, size_t size, size_t pageLimit, ChmPageVisitor visit,
-                                 void* context)
+                                 void* context, ChmFailure* failure)
 {
     ChmStatus status = ChmCheckHeader(data, std::min<size_t>(size, 0x60), size);
     if (status != ChmRead) {
@@ -262,5 +308,5 @@ ChmStatus ChmReadPagesFromMemory(const unsigned char* data, size_t size, size_t 
     system.mendCount = ChmFindMends(data, std::min<size_t>(size, ChmPrefixSize), system.mends);
     system.data = data;
     system.size = size;
-    return ReadWith(&system, size, pageLimit, visit, context);
+    return ReadWith(&system, size, pageLimit, visit, context, failure);
 }

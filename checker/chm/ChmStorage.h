@@ -4,6 +4,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 enum ChmStatus {
     ChmRead,
     ChmEmpty,      // a file of no bytes
@@ -18,10 +20,23 @@ enum ChmStatus {
 // bytes and its size.
 typedef void (*ChmPageVisitor)(void* context, const char* name, const char* bytes, size_t size);
 
+// Why a file could not be read: the page that failed (empty for the file or
+// its directory), and the library's own reason.
+struct ChmFailure {
+    std::string page;
+    std::string reason;
+};
+
 // Calls visit for every page (.htm, .html, .hhc, .hhk) inside the file at
-// path, in order of name (byte order). Pages larger than pageLimit are passed
-// without their bytes.
-ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context);
+// path, in the order the library reads them (libmspack: the order of the
+// compressed stream; ITSS: the order of its directory). Pages larger than
+// pageLimit are passed without their bytes. failure is filled in when the
+// status is not ChmRead.
+ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure);
+
+// A hostile file can make a small section expand enormously, or point many
+// entries at the same bytes: past this much output it is no real help file.
+unsigned long long ChmExpansionBudget(unsigned long long helpSize);
 
 // The compiled help file signature and the header's own size, checked
 // before any library sees the file; ChmRead when they look right.

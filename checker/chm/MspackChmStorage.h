@@ -2,7 +2,7 @@
 // (for the fuzzer).
 #pragma once
 
-#include "platform/ChmStorage.h"
+#include "checker/chm/ChmStorage.h"
 
 ChmStatus ChmReadPagesFromMemory(const unsigned char* data, size_t size, size_t pageLimit, ChmPageVisitor visit,
-                                 void* context);
+                                 void* context, ChmFailure* failure);

@@ -2,12 +2,13 @@
 // Windows' help viewer uses and Wine implements), so the Windows build needs
 // no library of its own.
 #include <windows.h>
+#include <stdio.h>
 #include <objbase.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/ChmStorage.h"
+#include "checker/chm/ChmStorage.h"
 
 // The ITSS storage interface; no SDK header declares it. Outside the
 // anonymous namespace: a class no other unit could implement would let the
@@ -55,7 +56,29 @@ struct Reader {
     void* context;
     unsigned long long budget;  // bytes a hostile file may make us read
     int depth;
+    ChmFailure* failure;
 };
+
+// The system's message for a result, with its number.
+std::string ResultText(HRESULT result)
+{
+    char text[256] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                  static_cast<DWORD>(result), 0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == '.')) {
+        text[--length] = '\0';
+    }
+    char number[16];
+    snprintf(number, sizeof number, "0x%08lX", static_cast<unsigned long>(result));
+    return length ? std::string(text) + " (" + number + ")" : std::string(number);
+}
+
+bool Fail(Reader* reader, const std::string& page, const std::string& reason)
+{
+    reader->failure->page = page;
+    reader->failure->reason = "ITSS: " + reason;
+    return false;
+}
 
 // A stream by its path from the root; Wine's storage opens only that way, as
 // it names the entries of a folder by their whole path.
@@ -76,14 +99,17 @@ bool ReadPage(IStream* stream, const std::string& shown, unsigned long long size
         return true;
     }
     if (size > reader->budget) {
-        return false;
+        return Fail(reader, shown, "expands past the expansion budget");
     }
     reader->budget -= size;
     std::string bytes(static_cast<size_t>(size), '\0');
     ULONG done = 0;
     HRESULT result = size ? stream->Read(&bytes[0], static_cast<ULONG>(size), &done) : S_OK;
-    if (FAILED(result) || done != size) {
-        return false;
+    if (FAILED(result)) {
+        return Fail(reader, shown, ResultText(result));
+    }
+    if (done != size) {
+        return Fail(reader, shown, "shorter than its entry");
     }
     reader->visit(reader->context, shown.c_str(), bytes.data(), bytes.size());
     return true;
@@ -94,11 +120,12 @@ bool ReadPage(IStream* stream, const std::string& shown, unsigned long long size
 bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath, Reader* reader)
 {
     if (++reader->depth > 64) {
-        return false;
+        return Fail(reader, "/" + folderPath, "folders nested too deep");
     }
     IEnumSTATSTG* entries = nullptr;
-    if (FAILED(folder->EnumElements(0, nullptr, 0, &entries))) {
-        return false;
+    HRESULT listed = folder->EnumElements(0, nullptr, 0, &entries);
+    if (FAILED(listed)) {
+        return Fail(reader, "/" + folderPath, ResultText(listed));
     }
     bool ok = true;
     STATSTG entry;
@@ -111,15 +138,17 @@ bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath,
         }
         if (entry.type == STGTY_STORAGE) {
             IStorage* inner = nullptr;
-            ok = SUCCEEDED(folder->OpenStorage(entry.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
-                                               &inner));
+            HRESULT opened =
+                folder->OpenStorage(entry.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &inner);
+            ok = SUCCEEDED(opened) || Fail(reader, "/" + path, ResultText(opened));
             if (ok) {
                 ok = ReadFolder(root, inner, path + "/", reader);
                 inner->Release();
             }
         } else if (entry.type == STGTY_STREAM && ChmIsPageName(path.c_str())) {
             IStream* stream = OpenPage(root, folder, Wide(path.c_str()), entry.pwcsName);
-            ok = stream && ReadPage(stream, "/" + path, entry.cbSize.QuadPart, reader);
+            ok = stream ? ReadPage(stream, "/" + path, entry.cbSize.QuadPart, reader)
+                        : Fail(reader, "/" + path, "the page cannot be opened");
             if (stream) {
                 stream->Release();
             }
@@ -167,19 +196,22 @@ std::wstring MendedCopy(const std::wstring& path, const ChmMend* mends, unsigned
 
 }  // namespace
 
-ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context)
+ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure)
 {
     std::wstring widePath = Wide(path);
     HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        failure->reason = ResultText(HRESULT_FROM_WIN32(GetLastError()));
         return ChmUnreadable;
     }
     std::vector<unsigned char> header(ChmPrefixSize);
     DWORD headerSize = 0;
     LARGE_INTEGER size = {};
     bool read = ReadFile(file, header.data(), ChmPrefixSize, &headerSize, nullptr) && GetFileSizeEx(file, &size);
+    DWORD readError = read ? 0 : GetLastError();
     CloseHandle(file);
     if (!read) {
+        failure->reason = ResultText(HRESULT_FROM_WIN32(readError));
         return ChmUnreadable;
     }
     ChmStatus status = ChmCheckHeader(header.data(), headerSize, static_cast<unsigned long long>(size.QuadPart));
@@ -192,6 +224,7 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     if (mendCount) {
         copy = MendedCopy(widePath, mends, mendCount);
         if (copy.empty()) {
+            failure->reason = "a mended copy cannot be written to the temporary folder";
             return ChmUnreadable;
         }
         widePath = copy;
@@ -200,15 +233,20 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     ItStorage* storage = nullptr;
     IStorage* root = nullptr;
     status = ChmCorrupt;
-    if (FAILED(CoCreateInstance(ItStorageClass, nullptr, CLSCTX_INPROC_SERVER, ItStorageInterface,
-                                reinterpret_cast<void**>(&storage)))) {
+    HRESULT created = CoCreateInstance(ItStorageClass, nullptr, CLSCTX_INPROC_SERVER, ItStorageInterface,
+                                       reinterpret_cast<void**>(&storage));
+    HRESULT opened = E_FAIL;
+    if (FAILED(created)) {
+        failure->reason = "ITSS: " + ResultText(created);
         status = ChmUnreadable;
-    } else if (SUCCEEDED(storage->StgOpenStorage(widePath.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
-                                                 nullptr, 0, &root))) {
+    } else if (SUCCEEDED(opened = storage->StgOpenStorage(widePath.c_str(), nullptr,
+                                                          STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, &root))) {
         Reader reader = {pageLimit, visit, context,
-                         256ull * 1024 * 1024 + 64ull * static_cast<unsigned long long>(size.QuadPart), 0};
+                         ChmExpansionBudget(static_cast<unsigned long long>(size.QuadPart)), 0, failure};
         status = ReadFolder(root, root, "", &reader) ? ChmRead : ChmCorrupt;
         root->Release();
+    } else {
+        failure->reason = "ITSS: " + ResultText(opened);
     }
     if (storage) {
         storage->Release();

@@ -1,6 +1,7 @@
 #include <string.h>
 
-#include "platform/ChmStorage.h"
+#include "checker/chm/ChmStorage.h"
+#include "checker/Names.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ bool EndsWith(const char* name, size_t length, const char* end)
     }
     for (size_t i = 0; i < endLength; ++i) {
         char c = name[length - endLength + i];
-        if ((c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) != end[i]) {
+        if (AsciiLower(c) != end[i]) {
             return false;
         }
     }
@@ -94,4 +95,9 @@ bool ChmIsPageName(const char* name)
     size_t length = strlen(name);
     return EndsWith(name, length, ".htm") || EndsWith(name, length, ".html") || EndsWith(name, length, ".hhc") ||
            EndsWith(name, length, ".hhk");
+}
+
+unsigned long long ChmExpansionBudget(unsigned long long helpSize)
+{
+    return 256ull * 1024 * 1024 + 64ull * helpSize;
 }

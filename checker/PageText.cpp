@@ -1,0 +1,132 @@
+#include "checker/PageText.h"
+
+#include <string.h>
+
+#include "checker/LinkFinder.h"
+#include "checker/Names.h"
+#include "checker/system/System.h"
+
+namespace {
+
+struct Label {
+    const char* name;
+    unsigned codePage;
+};
+
+// The labels pages use, and the Windows code page each names. As in
+// Internet Explorer, whose engine the help viewer is, ISO-8859-1 and
+// US-ASCII are read as windows-1252.
+const Label Labels[] = {
+    {"utf-8", 65001},        {"utf8", 65001},          {"unicode-1-1-utf-8", 65001},
+    {"windows-1252", 1252},  {"iso-8859-1", 1252},     {"latin1", 1252},
+    {"us-ascii", 1252},      {"ascii", 1252},          {"cp1252", 1252},
+    {"windows-1250", 1250},  {"windows-1251", 1251},   {"windows-1253", 1253},
+    {"windows-1254", 1254},  {"windows-1255", 1255},   {"windows-1256", 1256},
+    {"windows-1257", 1257},  {"windows-1258", 1258},   {"windows-874", 874},
+    {"iso-8859-2", 28592},   {"iso-8859-5", 28595},    {"iso-8859-7", 28597},
+    {"iso-8859-9", 28599},   {"iso-8859-15", 28605},   {"koi8-r", 20866},
+    {"koi8-u", 21866},       {"shift_jis", 932},       {"shift-jis", 932},
+    {"sjis", 932},           {"windows-31j", 932},     {"euc-jp", 51932},
+    {"gb2312", 936},         {"gbk", 936},             {"gb18030", 54936},
+    {"big5", 950},           {"euc-kr", 949},          {"ks_c_5601-1987", 949},
+    {"utf-16", 1200},        {"utf-16le", 1200},       {"utf-16be", 1201},
+};
+
+std::string CodePageName(unsigned codePage)
+{
+    for (const Label& label : Labels) {
+        if (label.codePage == codePage) {
+            return label.name;
+        }
+    }
+    return "code page " + std::to_string(codePage);
+}
+
+bool IsAscii(const char* bytes, size_t size)
+{
+    for (size_t i = 0; i < size; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsUtf8(const char* bytes, size_t size)
+{
+    std::string view;
+    for (size_t at = 0; at < size;) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        // Reads the one character at a time, so no copy of the page is made.
+        view.assign(bytes + at, size - at < 4 ? size - at : 4);
+        char32_t c = 0;
+        size_t length = ReadUtf8(view, 0, &c);
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize)
+{
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
+    if (size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        *markSize = 3;
+        return 65001;
+    }
+    if (size >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        *markSize = 2;
+        return 1200;
+    }
+    if (size >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+        *markSize = 2;
+        return 1201;
+    }
+    *markSize = 0;
+    return 0;
+}
+
+}  // namespace
+
+unsigned CharsetCodePage(const std::string& label)
+{
+    std::string lower = AsciiLower(label);
+    for (const Label& known : Labels) {
+        if (lower == known.name) {
+            return known.codePage;
+        }
+    }
+    return 0;
+}
+
+void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page)
+{
+    size_t markSize = 0;
+    unsigned codePage = ByteOrderMark(bytes, size, &markSize);
+    bytes += markSize;
+    size -= markSize;
+    if (!codePage && isList) {
+        codePage = IsUtf8(bytes, size) ? Utf8CodePage : DefaultCodePage;
+    }
+    if (!codePage) {
+        codePage = CharsetCodePage(FindDeclaredCharset(bytes, size));
+    }
+    if (!codePage) {
+        codePage = languageCodePage ? languageCodePage : DefaultCodePage;
+    }
+    page->encoding = CodePageName(codePage);
+    page->undecodable.clear();
+    page->decoded.clear();
+    bool asIs = codePage == Utf8CodePage ? IsUtf8(bytes, size) : codePage != 1200 && codePage != 1201 && IsAscii(bytes, size);
+    if (!asIs && !SystemDecode(codePage, bytes, size, &page->decoded, &page->undecodable)) {
+        page->encoding = CodePageName(DefaultCodePage);
+        SystemDecode(DefaultCodePage, bytes, size, &page->decoded, &page->undecodable);
+    }
+    page->text = asIs ? bytes : page->decoded.data();
+    page->size = asIs ? size : page->decoded.size();
+}

@@ -1,0 +1,23 @@
+// What the checker asks of the system it runs on, each answered by that
+// system's own library: glibc and iconv on Linux, the Win32 API on Windows.
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+// The character NTFS's upcase table gives c: Unicode's simple uppercase
+// mapping, within the Basic Multilingual Plane (the table has 65,536
+// entries; other characters compare as they are).
+char32_t SystemUppercase(char32_t c);
+
+// Decodes bytes written in codePage (a Windows code page number) into UTF-8.
+// Each byte that does not decode becomes U+FFFD, and that character's offset
+// in out is added to undecodable. False when the system knows no such code
+// page; out is then empty.
+bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,
+                  std::vector<size_t>* undecodable);
+
+// The ANSI code page of a Windows language identifier (LCID); 0 when unknown.
+unsigned SystemLanguageCodePage(unsigned lcid);
