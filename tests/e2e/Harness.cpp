@@ -410,6 +410,11 @@ std::string StandInPath()
     return HostPath(STAND_IN_EXE);
 }
 
+std::string CheckerPath()
+{
+    return ChosenFile("TIPSTART_CHECKER", CHECKER_EXE);
+}
+
 std::string PlantedDllPath()
 {
     return ChosenFile("TIPSTART_PLANTED_DLL", PLANTED_DLL);

@@ -71,6 +71,7 @@ std::string FixtureRoot();
 std::string ExtFolder();     // with trailing "\"
 std::string StandInPath();   // the built stand-in tool
 std::string PlantedDllPath(); // compstui.dll that marks its own loading
+std::string CheckerPath();    // this build's tipstart-check.exe
 void PrepareFixture();
 void WriteFile(const std::string& path, const std::string& contents);
 void CopyFileOrFail(const std::string& from, const std::string& to);
