@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 
+#include "checker/Names.h"
+
 namespace {
 
 const char* LevelName(Severity severity)
@@ -11,11 +13,19 @@ const char* LevelName(Severity severity)
     return severity == SeverityError ? "error" : severity == SeverityWarning ? "warning" : "note";
 }
 
+// A JSON string. A byte that is not part of valid UTF-8 (a file name on a
+// Linux disk may hold any) becomes U+FFFD: the log is always valid UTF-8.
 std::string JsonText(const std::string& text)
 {
     std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
+    for (size_t at = 0; at < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[at]);
+        char32_t character = 0;
+        size_t length = c < 0x80 ? 1 : ReadUtf8(text, at, &character);
+        if (length == 0) {
+            out += "\\ufffd";
+            ++at;
+        } else if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
         } else if (c < 0x20) {
@@ -23,8 +33,9 @@ std::string JsonText(const std::string& text)
             snprintf(escaped, sizeof escaped, "\\u%04x", c);
             out += escaped;
         } else {
-            out += static_cast<char>(c);
+            out.append(text, at, length);
         }
+        at += length ? length : 0;
     }
     return out + "\"";
 }

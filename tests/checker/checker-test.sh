@@ -107,8 +107,28 @@ faults)
 END
     diff expected seen || fail "the planted faults were not reported as expected"
     [ "$(grep -c '' faults.out)" -eq 13 ] || fail "findings outside the planted page: $(cat faults.out)"
-    check strict --warnings-as-errors faults/pages/obx5.htm faults/pages/faults.htm
+    # A page with warnings only: they fail the run only when asked to.
+    printf '<OBJECT classid="clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11"><PARAM name="Command" value="ShortCut">\n<PARAM name="Item1" value=",Tipstart.exe,^3DOCS\\ONE.TXT"></OBJECT>\n' \
+        > faults/pages/warned.htm
+    check lenient faults/pages/warned.htm
+    expect_status 0 lenient
+    grep -q ' 0 errors, 1 warning ' lenient.out || fail "not one warning: $(cat lenient.out)"
+    check strict --warnings-as-errors faults/pages/warned.htm
     expect_status 1 strict
+    ;;
+options)
+    # Options as a user types them.
+    check version --version
+    expect_status 0 version
+    [ "$(cat version.out)" = "tipstart-check 2.0.0" ] || fail "--version: $(cat version.out)"
+    check bare-format "$root/examples/help" --format
+    expect_status 2 bare-format
+    grep -q '^tipstart-check: --format needs a value$' bare-format.err || fail "a bare --format: $(cat bare-format.err)"
+    check project --list "$root/examples/help/Help.hhp"
+    expect_status 0 project
+    grep -q '^tipstart-check: 5 links in 5 files: 0 errors, 0 warnings' project.out || fail "the .hhp: $(cat project.out)"
+    check unknown "$root/README.md"
+    expect_status 2 unknown
     ;;
 bad-input)
     # Each bad input: exit status 2 and one line naming it; the rest is
