@@ -129,7 +129,7 @@ TEST_F(Checking, NotesSayWhatEachKindOfLinkDoes)
     folder_.File("links.txt", "Tipstart.exe ^2docs\\one.txt\nTipstart.exe ^2Reset_\nTipstart.exe ^3docs\\one.txt\n"
                               "Tipstart.exe ^4docs\\missing.txt\nTipstart.exe ^5docs\\five.obx\n"
                               "Tipstart.exe ^5docs\\missing.obx\nTipstart.exe ^9x\nTipstart.exe ^3.\\docs\\album.txt\n"
-                              "Tipstart.exe ^2reset\nTipstart.exe x\n");
+                              "Tipstart.exe ^2reset\nTipstart.exe x\nTipstart.exe ^2Reserve.txt\n");
     Check({"links.txt"});
     std::vector<std::string> notes;
     for (const Finding& finding : run_.findings) {
@@ -148,11 +148,12 @@ TEST_F(Checking, NotesSayWhatEachKindOfLinkDoes)
         "opens .\\docs\\album.txt with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
         "starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is recorded",
         "shows \"This Utility can be accessed only from the Help File of ZEZODA Extension.\" and starts nothing",
+        "starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is recorded",
     };
     EXPECT_EQ(notes, expected);
     EXPECT_EQ(Check({}), "link-action link-action link-action missing-document link-action link-action "
                          "missing-document link-action unserved-version link-action folder-document link-action "
-                         "reset-spelling link-action refused-link link-action");
+                         "reset-spelling link-action refused-link link-action missing-document link-action");
 }
 
 TEST_F(Checking, AFullPathPastMaxPathIsAnError)

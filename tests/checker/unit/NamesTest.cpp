@@ -112,8 +112,9 @@ TEST_F(PackageLookup, NothingIsFoundPastMaxPath)
     EXPECT_EQ(WindowsPathLength("C:\\Ext\\docs\\" + name), 259u);
     EXPECT_EQ(Find("docs\\" + name), DocumentExact);
     EXPECT_TRUE(ShortPathFound("docs\\" + name));
-    EXPECT_EQ(Find("docs\\.\\" + name), DocumentMissing);
-    EXPECT_FALSE(ShortPathFound("docs\\.\\" + name));
+    // A doubled separator makes 260, though it resolves to the same file.
+    EXPECT_EQ(Find("docs\\\\" + name), DocumentMissing);
+    EXPECT_FALSE(ShortPathFound("docs\\\\" + name));
 }
 
 }  // namespace

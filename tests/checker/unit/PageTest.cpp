@@ -35,7 +35,7 @@ PageScan Scan(const std::string& bytes, unsigned languageCodePage = 1252, bool i
 TEST(PageEncoding, Windows1252IsTheDefaultAndTheLanguageComesNext)
 {
     std::string encoding;
-    PageScan scan = Scan("<p>\xB0</p>\n" + ShortCut(",Tipstart.exe,^3docs\\caf\xE9.txt") + " " +
+    PageScan scan = Scan("<p>\xB0</p>\n" + ShortCut(",Tipstart.exe,^3docs\\caf\xE9.txt") + "\xB0" +
                              ShortCut(",Tipstart.exe,^3\xE9"),
                          0, false, &encoding);
     ASSERT_EQ(scan.links.size(), 2u);
@@ -44,7 +44,7 @@ TEST(PageEncoding, Windows1252IsTheDefaultAndTheLanguageComesNext)
     EXPECT_EQ(scan.links[0].line, 2u);
     // The parameters start after 141 characters of the object.
     EXPECT_EQ(scan.links[0].column, 142u);
-    // The first object takes 167 characters, "é" counting one.
+    // The first object takes 167 characters, "é" counting one, and "°" one.
     EXPECT_EQ(scan.links[1].column, 167u + 1 + 142);
     // The same byte in a Czech help file is windows-1250, in a Russian one windows-1251.
     EXPECT_EQ(Scan(ShortCut(",Tipstart.exe,^3\xE8")).links[0].parameters, "^3\xC3\xA8");

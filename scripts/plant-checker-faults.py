@@ -1,0 +1,49 @@
+#!/usr/bin/env python3
+# Plants one fault at a time into the checker, rebuilds the host build and
+# runs the checker's tests; prints which faults the tests caught.
+import subprocess, sys
+root = __import__('os').path.dirname(__import__('os').path.dirname(__import__('os').path.abspath(__file__)))
+faults = [
+ ("checker/LinkFinder.cpp", 'FindNoCase(bytes_, size_, after, name == "script" ? "</script" : "</style")', 'FindNoCase(bytes_, size_, after, name == "script" ? "</SCRIPT" : "</style")', "</SCRIPT> in capitals"),
+ ("checker/LinkFinder.cpp", "bool hex = p + 1 < end && AsciiLower(bytes[p + 1]) == 'x';", "bool hex = p + 1 < end && bytes[p + 1] == 'x';", "&#X5E; undecoded"),
+ ("checker/LinkFinder.cpp", "const char* close = static_cast<const char*>(memchr(text + p + 1, '\"', end - p - 1));", "const char* close = static_cast<const char*>(memchr(text + p + 1, ' ', end - p - 1));", "quoted program split at space"),
+ ("checker/Prediction.cpp", 'text += ", or " + ToolName(next) + " when " + KeyVersion(absent.back()) + " is not registered";', 'text += ", or " + ToolName(next) + " when " + KeyVersion(next) + " is not registered";', "wrong fallback version"),
+ ("checker/Prediction.cpp", 'return AsciiLower(squeezed).compare(0, 6, "2reset") == 0;', 'return AsciiLower(squeezed).compare(0, 5, "2rese") == 0;', "Reset_ as misspelt"),
+ ("checker/Names.cpp", '        if (part == ".") {\n            continue;\n        }', '        if (part == ".") {\n            resolved.push_back(part);\n            continue;\n        }', ". segments kept"),
+ ("checker/FolderChoice.cpp", 'if (lower == "tipstart.exe") {', 'if (name == "tipstart.exe") {', "Tipstart.exe never found"),
+ ("checker/chm/ChmHeader.cpp", 'EndsWith(name, length, ".hhc")', 'EndsWith(name, length, ".hhx")', "hhc skipped"),
+ ("checker/Main.cpp", "(warningsAsErrors && CountSeverity(run, SeverityWarning) > 0)", "(warningsAsErrors && CountSeverity(run, SeverityWarning) > 1)", "one warning passes strict"),
+ ("checker/Main.cpp", "if (i + 1 >= argc) {", "if (i + 1 > argc) {", "bare --format aborts"),
+ ("checker/Report.cpp", 'run.inputFailed ? "false" : "true"', 'run.inputFailed ? "true" : "true"', "SARIF success on failure"),
+ ("checker/LinkFinder.cpp", "size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 1;", "size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC3 && c < 0xE0 ? 2 : 1;", "column after °"),
+ ("checker/Names.cpp", 'size_t keep = last.find_last_not_of(". ");', 'size_t keep = last.find_last_not_of(".");', "trailing space kept"),
+ ("checker/system/PosixSystem.cpp", "if (c > 0xFFFF || !Utf8Locale()) {", "if (c > 0x7F || !Utf8Locale()) {", "ASCII-only case"),
+ ("checker/Package.cpp", "if (part == \".\" || part == \"..\" || i == 0) {", "if (part == \".\" || part == \"..\" || i == 0 || i > 0) {", "short-path walk skipped"),
+ ("checker/Package.cpp", "    if (WindowsPathLength(path) > MaxPathCharacters) {\n        return DocumentMissing;", "    if (WindowsPathLength(path) > MaxPathCharacters + 1) {\n        return DocumentMissing;", "MAX_PATH off by one"),
+ ("checker/PageText.cpp", "        codePage = CharsetCodePage(FindDeclaredCharset(bytes, size));", "        codePage = 0;", "meta charset ignored"),
+ ("checker/LinkFinder.cpp", "offset += c == '\\r' && offset + 1 < size && bytes[offset + 1] == '\\n' ? 2 : 1;\n                ++line;", "offset += 1;\n                line += c == '\\n';", "CR-only lines"),
+ ("checker/Check.cpp", 'if (extension == ".hhp") {\n        return InputProject;', 'if (extension == ".hhq") {\n        return InputProject;', ".hhp read as list"),
+ ("checker/Check.cpp", "    if (entry.symlink && !Inside(canonical, walk->root)) {", "    if (false) {", "symlinks out followed"),
+ ("checker/FolderChoice.cpp", "    if (folder.empty() && !compiled) {", "    if (folder.empty()) {", ".hhp used for .chm"),
+ ("checker/Prediction.cpp", "        } else if (match == DocumentOtherCase) {", "        } else if (match == DocumentIsFolder + 1) {", "document-case lost"),
+ ("checker/Check.cpp", '            section = AsciiLower(line);', '            section = line;', "[FILES] in capitals missed"),
+]
+def run(cmd):
+    return subprocess.run(cmd, shell=True, cwd=root, capture_output=True, text=True)
+caught, missed, bad = [], [], []
+for path, old, new, name in faults:
+    text = open(f"{root}/{path}").read()
+    if text.count(old) != 1:
+        bad.append(name); continue
+    open(f"{root}/{path}", "w").write(text.replace(old, new))
+    try:
+        b = run("cmake --build --preset host --target tipstart-check tipstart_checker_unit_tests 2>&1 | tail -3")
+        if b.returncode or 'FAILED' in b.stdout:
+            bad.append(name + " (build)"); continue
+        t = run("cd build/host && ctest -E fuzz -j2")
+        (caught if t.returncode else missed).append(name)
+    finally:
+        open(f"{root}/{path}", "w").write(text)
+print("caught", len(caught), caught)
+print("missed", len(missed), missed)
+print("not planted", bad)
