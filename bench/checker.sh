@@ -43,6 +43,12 @@ def project(folder, pages, big=0):
 project(os.path.join(work, "p10000"), 10000)
 project(os.path.join(work, "p1000"), 1000)
 project(os.path.join(work, "big"), 1, big=60000)
+# 30 MiB in one page: one ShortCut object of another program whose Item1
+# holds nearly all of it.
+os.makedirs(os.path.join(work, "long"), exist_ok=True)
+open(os.path.join(work, "long", "long.htm"), "w").write(
+    '<OBJECT classid="clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11"><PARAM name="Command" value="ShortCut">'
+    '<PARAM name="Item1" value=",notepad.exe,' + "x" * (30 * 1024 * 1024 - 200) + '"></OBJECT>\n')
 END
 (cd "$work/p10000" && chmcmd Help.hhp > /dev/null 2>&1)
 mkdir "$work/chm"
@@ -89,3 +95,5 @@ time_pair "  (against cat of the .chm file itself)" "cat '$work/chm/Help.chm'" "
 echo "peak memory (KiB): 1,000 pages $(peak "$work/p1000"); 10,000 pages $(peak "$work/p10000");" \
     "one page of $(stat -c %s "$work/big/pages/page00000.htm") bytes $(peak "$work/big");" \
     "the .chm $(peak "$work/chm/Help.chm")"
+echo "peak memory (KiB) for a page of $(stat -c %s "$work/long/long.htm") bytes, one Item1 of another program:" \
+    "$(peak "$work/long/long.htm")"

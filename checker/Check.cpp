@@ -67,7 +67,12 @@ bool ReadWholeFile(const fs::path& path, std::string* bytes, std::string* reason
         *reason = std::string("cannot be opened: ") + strerror(errno);
         return false;
     }
-    bytes->clear();
+    std::error_code sizeError;
+    uintmax_t expected = fs::file_size(path, sizeError);
+    std::string().swap(*bytes);
+    if (!sizeError && expected <= PageLimit) {
+        bytes->reserve(static_cast<size_t>(expected));  // no second copy while growing
+    }
     char block[65536];
     size_t got = 0;
     while ((got = fread(block, 1, sizeof block, file)) > 0) {
@@ -132,7 +137,7 @@ void CheckTextFile(const fs::path& path, InputKind kind, const fs::path& limit, 
     if (kind == InputPage && !codePage) {
         codePage = ProjectCodePage(NearestProject(path, limit, &run->folders), run);
     }
-    CheckPageBytes(bytes.data(), bytes.size(), kind, codePage, Shown(path), run);
+    CheckPageBytes(bytes.data(), bytes.size(), kind, codePage, Shown(path), run, &bytes);
 }
 
 void CheckFile(const fs::path& path, InputKind kind, const fs::path& limit, CheckRun* run)
@@ -409,7 +414,7 @@ InputKind KindOfName(const std::string& name)
 }
 
 void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned languageCodePage,
-                    const std::string& file, CheckRun* run)
+                    const std::string& file, CheckRun* run, std::string* owner)
 {
     const char* binary = StartsWithUtf16Mark(bytes, size) ? nullptr : BinaryReason(bytes, size);
     if (binary) {
@@ -418,6 +423,9 @@ void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned lan
     }
     PageText page;
     ReadPageText(bytes, size, kind == InputList, languageCodePage, &page);
+    if (owner && page.text == page.decoded.data()) {
+        std::string().swap(*owner);
+    }
     PageScan scan;
     if (kind == InputList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);

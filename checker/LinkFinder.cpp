@@ -245,13 +245,18 @@ size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* ou
     return at + 1;
 }
 
-// The value with its character references decoded.
-void DecodeValue(const char* bytes, const Attribute& attribute, std::string* value,
-                 std::vector<ReferenceRemark>* remarks)
+// Parameters longer than this are kept only in part: no command line
+// Tipstart takes comes near it, and a page may hold megabytes in one value.
+const size_t KeptValueSize = 65536;
+
+// The value with its character references decoded, up to limit bytes; gives
+// the length of the whole decoded value.
+size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* value,
+                   std::vector<ReferenceRemark>* remarks, size_t limit = static_cast<size_t>(-1))
 {
     value->clear();
     size_t at = attribute.valueStart;
-    while (at < attribute.valueEnd) {
+    while (at < attribute.valueEnd && value->size() < limit) {
         size_t before = value->size();
         size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, value, remarks) : at + 1;
         if (next == at + 1 && value->size() == before) {
@@ -259,6 +264,18 @@ void DecodeValue(const char* bytes, const Attribute& attribute, std::string* val
         }
         at = next;
     }
+    // Past the limit only the length counts.
+    size_t length = value->size();
+    std::string piece;
+    std::vector<ReferenceRemark> ignored;
+    while (at < attribute.valueEnd) {
+        piece.clear();
+        ignored.clear();
+        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, &piece, &ignored) : at + 1;
+        length += next == at + 1 && piece.empty() ? 1 : piece.size();
+        at = next;
+    }
+    return length;
 }
 
 // The page offset that the decoded value's byte at index comes from, found
@@ -333,7 +350,8 @@ struct OpenObject {
     bool shortCutClass = false;
     bool shortCutCommand = false;
     bool hasItem1 = false;
-    std::string item1;
+    std::string item1;         // at most KeptValueSize bytes of it
+    size_t item1Length = 0;    // decoded, in bytes
     Attribute item1Value;
     std::vector<ReferenceRemark> remarks;  // kept only when the object is a link
 };
@@ -433,7 +451,7 @@ private:
         } else if (EqualsNoCase(decodedName, "item1")) {
             object_.hasItem1 = true;
             object_.item1Value = *value;
-            DecodeValue(bytes_, *value, &object_.item1, &object_.remarks);
+            object_.item1Length = DecodeValue(bytes_, *value, &object_.item1, &object_.remarks, KeptValueSize);
         }
     }
 
@@ -464,7 +482,8 @@ private:
         // The parameters take the value's own storage: a long value is not copied.
         item.erase(0, parametersStart);
         // The line holds the offset until PlaceFindings turns it into a place.
-        scan_->links.push_back({origin, 0, program, std::move(item), tipstart, undecodable});
+        size_t parametersLength = object_.item1Length - parametersStart;
+        scan_->links.push_back({origin, 0, program, std::move(item), parametersLength, tipstart, undecodable});
         object_ = OpenObject();
     }
 
@@ -544,8 +563,10 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
                 ++p;
             }
             cursor.MoveTo(p);
+            size_t length = end - p;
             scan->links.push_back({cursor.line, cursor.column, std::string(text + programStart, programEnd - programStart),
-                                   std::string(text + p, end - p), true, AnyWithin(undecodable, p, end)});
+                                   std::string(text + p, std::min(length, KeptValueSize)), length, true,
+                                   AnyWithin(undecodable, p, end)});
         }
         at = next;
     }

@@ -11,7 +11,8 @@ struct FoundLink {
     size_t line;    // of the parameter text, 1-based
     size_t column;  // of the parameter text, 1-based, in characters
     std::string program;     // as the link spells it
-    std::string parameters;  // character references decoded
+    std::string parameters;  // character references decoded; only the first 64 KiB of longer ones
+    size_t parametersLength; // in bytes, decoded
     bool startsTipstart;     // the program is tipstart.exe in any case
     bool undecodable;        // the parameters hold a character that stands for undecodable bytes
 };

@@ -111,13 +111,22 @@ public:
 
     void Predict()
     {
+        // The launcher refuses a command line that does not fit its texts
+        // before it looks at anything else; a long one is not copied.
+        size_t lineLength = run_.commandLine.size() - link_.parameters.size() + link_.parametersLength;
+        if (lineLength >= WorkTextSize) {
+            Report("path-too-long", "the command line Tipstart receives would be " + std::to_string(lineLength) +
+                                        " characters; it takes at most " + std::to_string(WorkTextSize - 1) +
+                                        " and refuses longer ones");
+            Warn();
+            if (options_.list) {
+                Report("link-action", std::string("shows \"") + RefusalText + "\" and starts nothing");
+            }
+            return;
+        }
         RunLauncher(&run_, {});
         const RequestSeen& request = run_.request;
-        if (run_.commandLine.size() >= WorkTextSize) {
-            Report("path-too-long", "the command line Tipstart receives would be " +
-                                        std::to_string(run_.commandLine.size()) + " characters; it takes at most " +
-                                        std::to_string(WorkTextSize - 1) + " and refuses longer ones");
-        } else if (request.kind == LaunchRefused) {
+        if (request.kind == LaunchRefused) {
             Report("refused-link", std::string("Tipstart refuses this link (\"") + RefusalText +
                                        "\"): its parameters hold no \"^\" marker");
         } else if (programName_ != ProgramName) {
