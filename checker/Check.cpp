@@ -140,8 +140,19 @@ void CheckTextFile(const fs::path& path, InputKind kind, const fs::path& limit, 
     CheckPageBytes(bytes.data(), bytes.size(), kind, codePage, Shown(path), run, &bytes);
 }
 
+// A project and its pages, or a folder and a page in it, may both be given.
+bool FirstVisit(const fs::path& path, CheckRun* run)
+{
+    std::error_code error;
+    fs::path canonical = fs::weakly_canonical(path, error);
+    return run->checked.insert((error ? path : canonical).u8string()).second;
+}
+
 void CheckFile(const fs::path& path, InputKind kind, const fs::path& limit, CheckRun* run)
 {
+    if (!FirstVisit(path, run)) {
+        return;
+    }
     switch (kind) {
     case InputHelp:
         CheckHelpFile(path, limit, run);
@@ -275,11 +286,10 @@ void CheckProject(const fs::path& path, const fs::path& limit, CheckRun* run)
         return;
     }
     unsigned codePage = ProjectCodePage(path, run);
-    std::unordered_set<std::string> seen;
     for (std::string name : ProjectFiles(bytes)) {
         std::replace(name.begin(), name.end(), '\\', '/');
         fs::path page = (path.parent_path() / fs::u8path(name)).lexically_normal();
-        if (KindOfName(name) != InputPage || !seen.insert(page.u8string()).second) {
+        if (KindOfName(name) != InputPage) {
             continue;
         }
         std::error_code error;
@@ -287,7 +297,9 @@ void CheckProject(const fs::path& path, const fs::path& limit, CheckRun* run)
             InputError(Shown(page), "is listed in " + Shown(path) + " but is not a file", run);
             continue;
         }
-        CheckTextFile(page, InputPage, limit, codePage, run);
+        if (FirstVisit(page, run)) {
+            CheckTextFile(page, InputPage, limit, codePage, run);
+        }
     }
 }
 

@@ -83,6 +83,19 @@ example)
     (cd large && chmcmd Large.hhp > chmcmd.log 2>&1) || { cat large/chmcmd.log >&2; fail "chmcmd"; }
     check large large/Large.chm
     grep -q '^tipstart-check: 300 links in 300 files' large.out || fail "pages of Large.chm missed: $(tail -1 large.out)"
+    # Another program started from a compiled help file: a warning and, with
+    # --list, a note, at its place.
+    mkdir -p other/pages
+    printf '[OPTIONS]\nCompiled file=Other.chm\nDefault topic=pages\\run.htm\n\n[FILES]\npages\\run.htm\n' > other/Other.hhp
+    printf '<html><body>\n<OBJECT classid="clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11">\n<PARAM name="Command" value="ShortCut">\n<PARAM name="Item1" value=",cmd.exe,/c start calc">\n</OBJECT>\n</body></html>\n' \
+        > other/pages/run.htm
+    (cd other && chmcmd Other.hhp > chmcmd.log 2>&1) || { cat other/chmcmd.log >&2; fail "chmcmd"; }
+    check other --list other/Other.chm
+    expect_status 0 other
+    grep -qF 'other/Other.chm::/pages/run.htm:4:37: warning: this ShortCut object starts "cmd.exe" with the parameters "/c start calc", not Tipstart [other-program]' other.out ||
+        fail "other program: $(cat other.out)"
+    grep -qF 'other/Other.chm::/pages/run.htm:4:37: note: starts "cmd.exe" with the parameters "/c start calc" [link-action]' other.out ||
+        fail "other program's note: $(cat other.out)"
     ;;
 faults)
     # Each planted fault at its exact place, under its rule.

@@ -1,0 +1,47 @@
+#!/bin/sh
+# The pre-commit hook, run offline by Debian's pre-commit from this
+# repository: the example project passes, a page whose link names a
+# missing document fails it.
+#   pre-commit-test.sh CHECKER
+set -eu
+checker=$(realpath "$1")
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/tipstart-hook-test.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# The hook runs the installed program: here, the one built.
+mkdir "$work/bin"
+ln -s "$checker" "$work/bin/tipstart-check"
+export PATH="$work/bin:$PATH" PRE_COMMIT_HOME="$work/cache" HOME="$work"
+git config --global user.email hook@example.org
+git config --global user.name "Hook test"
+git config --global init.defaultBranch main
+git config --global --add safe.directory '*'
+
+# A help author's repository: the example project in help/.
+mkdir "$work/repo"
+cp -r "$root/examples/help" "$work/repo/help"
+cd "$work/repo"
+git init -q .
+git add -A
+hook() {
+    status=0
+    pre-commit try-repo "$root" tipstart-check --verbose "$@" > "$work/hook.out" 2>&1 || status=$?
+}
+hook --all-files
+[ "$status" -eq 0 ] || { cat "$work/hook.out" >&2; fail "the example project fails the hook"; }
+grep -q 'tipstart-check: 5 links in 5 files: 0 errors' "$work/hook.out" || { cat "$work/hook.out" >&2; fail "not every page checked"; }
+
+sed 's/docs\\one.txt/docs\\nosuch.txt/' help/pages/obx3and4.htm > help/pages/planted.htm
+git add help/pages/planted.htm
+hook --files help/pages/planted.htm
+[ "$status" -ne 0 ] || { cat "$work/hook.out" >&2; fail "a missing document passes the hook"; }
+grep -q '^help/pages/planted.htm:[0-9]*:[0-9]*: error: docs\\nosuch.txt is not in the package' "$work/hook.out" ||
+    { cat "$work/hook.out" >&2; fail "the hook does not name the missing document"; }
+cat "$work/hook.out"
+echo "PASS: the hook passes the example project and fails a missing document"
