@@ -210,8 +210,13 @@ void CheckHelpFile(const fs::path& path, const fs::path& limit, CheckRun* run)
     HelpVisit visit = {Shown(path), SystemLanguageCodePage(HelpFileLanguage(path)), run, 0};
     ChmFailure failure;
     ChmStatus status = ChmReadPages(Shown(path).c_str(), PageLimit, VisitHelpPage, &visit, &failure);
-    std::string because = failure.reason.empty() ? std::string() : " (" + failure.reason + ")";
-    std::string where = failure.page.empty() ? "its directory" : "the page " + failure.page;
+    // The libraries read pages in different orders, so the page that fails
+    // first is part of their detail; the words before it are both builds'.
+    std::string because = failure.reason;
+    because.insert(0, failure.page.empty() ? "" : failure.page + ": ");
+    because.insert(0, failure.library.empty() ? "" : failure.library + ", ");
+    because = because.empty() ? because : " (" + because + ")";
+    std::string where = failure.page.empty() ? "its directory" : "a page";
     switch (status) {
     case ChmRead:
         // Every help file has a page; a directory the library skipped as
@@ -233,7 +238,7 @@ void CheckHelpFile(const fs::path& path, const fs::path& limit, CheckRun* run)
         InputError(visit.shownHelp, "is a corrupt compiled help file: " + where + " cannot be read" + because, run);
         break;
     case ChmUnreadable:
-        InputError(visit.shownHelp, "cannot be read" + (because.empty() ? "" : ":" + because.substr(1, because.size() - 2)), run);
+        InputError(visit.shownHelp, "cannot be read" + because, run);
         break;
     }
 }

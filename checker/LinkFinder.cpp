@@ -519,11 +519,15 @@ private:
 
 }  // namespace
 
-bool NamesTipstart(const std::string& program)
+std::string ProgramFileName(const std::string& program)
 {
     size_t slash = program.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? program : program.substr(slash + 1);
-    return EqualsNoCase(name, "tipstart.exe");
+    return slash == std::string::npos ? program : program.substr(slash + 1);
+}
+
+bool NamesTipstart(const std::string& program)
+{
+    return EqualsNoCase(ProgramFileName(program), "tipstart.exe");
 }
 
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)

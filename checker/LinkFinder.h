@@ -46,6 +46,8 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
 // Content-Type, as written; empty when it declares none.
 std::string FindDeclaredCharset(const char* bytes, size_t size);
 
-// True when the file name of program (after its last "\" or "/") is
-// tipstart.exe in any case.
+// The file name of a program as a link spells it: after its last "\" or "/".
+std::string ProgramFileName(const std::string& program);
+
+// True when the program's file name is tipstart.exe in any case.
 bool NamesTipstart(const std::string& program);

@@ -105,7 +105,7 @@ public:
                    std::vector<Finding>* findings)
         : link_(link), file_(file), options_(options), findings_(findings)
     {
-        programName_ = FileName(link.program.substr(link.program.find_last_of('/') + 1));
+        programName_ = ProgramFileName(link.program);
         run_.commandLine = "\"" + PackageInstallFolder() + programName_ + "\" " + link.parameters;
     }
 

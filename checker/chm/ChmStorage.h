@@ -20,9 +20,11 @@ enum ChmStatus {
 // bytes and its size.
 typedef void (*ChmPageVisitor)(void* context, const char* name, const char* bytes, size_t size);
 
-// Why a file could not be read: the page that failed (empty for the file or
-// its directory), and the library's own reason.
+// Why a file could not be read: the library that said so (empty for the
+// system), the page that failed (empty for the file or its directory), and
+// the reason in its words.
 struct ChmFailure {
+    std::string library;
     std::string page;
     std::string reason;
 };

@@ -184,7 +184,8 @@ const char* ErrorText(int error)
 void Fail(ChmFailure* failure, const char* page, const std::string& reason, const ChmSystem& system)
 {
     failure->page = page ? page : "";
-    failure->reason = "libmspack: " + reason + (system.message.empty() ? "" : "; " + system.message);
+    failure->library = "libmspack";
+    failure->reason = reason + (system.message.empty() ? "" : ", " + system.message);
 }
 
 void* Alloc(mspack_system*, size_t bytes)

@@ -75,8 +75,9 @@ std::string ResultText(HRESULT result)
 
 bool Fail(Reader* reader, const std::string& page, const std::string& reason)
 {
+    reader->failure->library = "ITSS";
     reader->failure->page = page;
-    reader->failure->reason = "ITSS: " + reason;
+    reader->failure->reason = reason;
     return false;
 }
 
@@ -237,7 +238,8 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
                                        reinterpret_cast<void**>(&storage));
     HRESULT opened = E_FAIL;
     if (FAILED(created)) {
-        failure->reason = "ITSS: " + ResultText(created);
+        failure->library = "ITSS";
+        failure->reason = ResultText(created);
         status = ChmUnreadable;
     } else if (SUCCEEDED(opened = storage->StgOpenStorage(widePath.c_str(), nullptr,
                                                           STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, &root))) {
@@ -246,7 +248,8 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
         status = ReadFolder(root, root, "", &reader) ? ChmRead : ChmCorrupt;
         root->Release();
     } else {
-        failure->reason = "ITSS: " + ResultText(opened);
+        failure->library = "ITSS";
+        failure->reason = ResultText(opened);
     }
     if (storage) {
         storage->Release();
