@@ -91,6 +91,15 @@ CHECK = {
     "comment_and_script": b"\x00<!-- <OBJECT> --><script>'<OBJECT'</script>" + OBJECT % b"^4x",
     "list": b"\x11\"C:\\Help\\Tipstart.exe\" ^3docs\\one.txt\r\n# comment\r\n\r\nTipstart.exe ^2Reset_\n  tipstart.exe\t^9",
     "chm_signature_only": b"\x02ITSF\x03\x00\x00\x00\x60",
+    # Page text: a mark, a declared charset, a Japanese help file's code page,
+    # lone CRs, and names the package holds in another case or form.
+    "utf8_mark": b"\x10\xEF\xBB\xBF" + OBJECT % "^3docs\\česky.txt.".encode(),
+    "utf16_mark": b"\x00" + (b"\xFF\xFE" + (OBJECT % b"^5five.obx").decode().encode("utf-16-le")),
+    "meta_charset": b"\x10<meta http-equiv=Content-Type content='text/html; charset=windows-1251'>\r"
+                    + OBJECT % b"^4\xdc\xe1\xe5\xf0\xe1\xeb\xe8\xf6\xea\\\xdf.txt",
+    "shift_jis_language": b"\x30" + OBJECT % b"^3docs\\\x93\xfa\x96\x7b.txt\xff",
+    "names": b"\x11Tipstart.exe ^3DOCS/sub/./../one.txt \x2e\rTipstart.exe ^4docs\\nosuch\\..\\sub\\two.txt\r"
+             b"Tipstart.exe ^2\\\xc3\x9cberblick\\\xc3\x9f.TXT\r",
 }
 
 
