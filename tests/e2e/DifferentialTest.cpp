@@ -251,7 +251,8 @@ TEST_F(Differential, TipstartAndTheCheckerPutEveryLinkInTheSameClass)
     // the Reset last, as it forgets the Oberix 2 folder.
     std::vector<std::string> arguments = {"^3docs\\česky.txt", "^4docs\\ΩMEGA.TXT", "^3docs\\жук.txt",
                                           "^3docs\\one.txt.", "^4docs\\one.txt .", "^3docs\\album.txt",
-                                          "^3docs\\nosuch\\..\\one.txt", "^4docs\\" + std::string(300, 'x') + ".txt"};
+                                          "^3docs\\nosuch\\..\\one.txt", "^4docs\\" + std::string(300, 'x') + ".txt",
+                                          "^3docs\\on?.txt", "^4d*\\one.txt", "^5docs\\fiv?.tsdoc", "^3docs\\x*.txt"};
     Draw draw;
     while (arguments.size() < 47) {
         arguments.push_back(draw.Argument());
