@@ -46,9 +46,15 @@ const char* BinaryReason(const char* bytes, size_t size)
     if (memchr(bytes, 0, size)) {
         return "holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not checked";
     }
+    static const bool* const control = [] {
+        static bool table[256] = {};
+        for (unsigned c = 0; c < 0x20; ++c) {
+            table[c] = c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A && c != 0x1B;
+        }
+        return table;
+    }();
     for (size_t i = 0; i < size; ++i) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A && c != 0x1B) {
+        if (control[static_cast<unsigned char>(bytes[i])]) {
             return "holds control bytes: not a text file; not checked";
         }
     }
@@ -67,10 +73,10 @@ bool ReadWholeFile(const fs::path& path, std::string* bytes, std::string* reason
         *reason = std::string("cannot be opened: ") + strerror(errno);
         return false;
     }
-    std::error_code sizeError;
-    uintmax_t expected = fs::file_size(path, sizeError);
     std::string().swap(*bytes);
-    if (!sizeError && expected <= PageLimit) {
+    long expected = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
+    rewind(file);
+    if (expected > 0 && expected <= PageLimit) {
         bytes->reserve(static_cast<size_t>(expected));  // no second copy while growing
     }
     char block[65536];
@@ -141,11 +147,11 @@ void CheckTextFile(const fs::path& path, InputKind kind, const fs::path& limit, 
 }
 
 // A project and its pages, or a folder and a page in it, may both be given.
+// The full path is compared as written: resolving links would cost a system
+// call per folder of every page.
 bool FirstVisit(const fs::path& path, CheckRun* run)
 {
-    std::error_code error;
-    fs::path canonical = fs::weakly_canonical(path, error);
-    return run->checked.insert((error ? path : canonical).u8string()).second;
+    return run->checked.insert(AbsolutePath(path, run->folders).u8string()).second;
 }
 
 void CheckFile(const fs::path& path, InputKind kind, const fs::path& limit, CheckRun* run)
@@ -345,16 +351,14 @@ struct TreeWalk {
     std::unordered_set<std::string> visited;  // canonical folders
 };
 
-bool Inside(const fs::path& path, const fs::path& root)
-{
-    auto mismatch = std::mismatch(root.begin(), root.end(), path.begin(), path.end());
-    return mismatch.first == root.end();
-}
-
 void WalkFolder(const fs::path& folder, TreeWalk* walk, CheckRun* run);
 
 void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk, CheckRun* run)
 {
+    if (entry.type != fs::file_type::directory && !entry.symlink) {
+        CheckFile(path, KindOfName(entry.name), walk->limit, run);
+        return;
+    }
     std::error_code error;
     fs::path canonical = fs::canonical(path, error);
     if (error) {
@@ -365,7 +369,7 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk, Ch
         InputError(Shown(path), "is a symbolic link loop back to " + Shown(canonical) + "; not followed", run);
         return;
     }
-    if (entry.symlink && !Inside(canonical, walk->root)) {
+    if (entry.symlink && !PathWithin(canonical, walk->root)) {
         run->findings.push_back({Shown(path), 0, 0, &RuleById("outside-link"),
                                  "is a symbolic link to " + Shown(canonical) + ", outside the tree checked; not followed"});
         return;

@@ -14,7 +14,7 @@ struct CheckRun {
     PredictionOptions options;
     FolderChoice folders;
     std::unordered_map<std::string, unsigned> projectCodePages;  // by .hhp
-    std::unordered_set<std::string> checked;  // files, canonical: each is checked once
+    std::unordered_set<std::string> checked;  // files, by full path: each is checked once
     std::vector<Finding> findings;
     size_t links = 0;
     size_t files = 0;

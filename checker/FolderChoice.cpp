@@ -40,25 +40,18 @@ const FolderFacts& FactsOf(const fs::path& folder, FolderChoice* choice)
     return facts;
 }
 
-// Whether folder is limit or lies below it.
-bool WithinLimit(const fs::path& folder, const fs::path& limit)
+fs::path Absolute(const fs::path& path, const FolderChoice& choice)
 {
-    auto mismatch = std::mismatch(limit.begin(), limit.end(), folder.begin(), folder.end());
-    return mismatch.first == limit.end();
-}
-
-fs::path Absolute(const fs::path& path)
-{
-    std::error_code error;
-    return fs::absolute(path, error).lexically_normal();
+    return (path.is_absolute() ? path : choice.workingFolder / path).lexically_normal();
 }
 
 // The nearest folder at or above file, up to limit, for which found holds.
 template <typename Found>
 fs::path SearchUp(const fs::path& file, const fs::path& limit, FolderChoice* choice, Found found)
 {
-    fs::path top = Absolute(limit);
-    for (fs::path folder = Absolute(file).parent_path(); WithinLimit(folder, top); folder = folder.parent_path()) {
+    fs::path top = Absolute(limit, *choice);
+    for (fs::path folder = Absolute(file, *choice).parent_path(); PathWithin(folder, top);
+         folder = folder.parent_path()) {
         if (found(FactsOf(folder, choice))) {
             return folder;
         }
@@ -71,35 +64,64 @@ fs::path SearchUp(const fs::path& file, const fs::path& limit, FolderChoice* cho
 
 }  // namespace
 
+bool PathWithin(const fs::path& path, const fs::path& folder)
+{
+    const fs::path::string_type& inner = path.native();
+    const fs::path::string_type& outer = folder.native();
+    auto separator = [](fs::path::value_type c) { return c == '/' || c == '\\'; };
+    if (inner.compare(0, outer.size(), outer) != 0) {
+        return false;
+    }
+    return inner.size() == outer.size() || separator(inner[outer.size()]) || (!outer.empty() && separator(outer.back()));
+}
+
+fs::path AbsolutePath(const fs::path& path, const FolderChoice& choice)
+{
+    return Absolute(path, choice);
+}
+
 fs::path SearchLimit(const fs::path& given, const FolderChoice& choice)
 {
-    fs::path path = Absolute(given);
-    fs::path working = Absolute(choice.workingFolder);
-    if (WithinLimit(path, working)) {
+    fs::path path = Absolute(given, choice);
+    fs::path working = choice.workingFolder.lexically_normal();
+    if (PathWithin(path, working)) {
         return working;
     }
     std::error_code error;
     return fs::is_directory(path, error) ? path : path.parent_path();
 }
 
+namespace {
+
+// Every file of a folder gets the same answers: they are found once.
+const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, FolderChoice* choice)
+{
+    std::string key = file.parent_path().native() + '\0' + limit.native();
+    auto known = choice->answers.find(key);
+    if (known != choice->answers.end()) {
+        return known->second;
+    }
+    FolderAnswer& answer = choice->answers[key];
+    fs::path exe = SearchUp(file, limit, choice, [](const FolderFacts& facts) { return facts.tipstart; });
+    fs::path project = SearchUp(file, limit, choice, [](const FolderFacts& facts) { return !facts.project.empty(); });
+    answer.project = project.empty() ? fs::path() : FactsOf(project, choice).project;
+    fs::path own = Absolute(file, *choice).parent_path();
+    answer.documents[0] = (!exe.empty() ? exe : !project.empty() ? project : own).generic_u8string();
+    answer.documents[1] = (!exe.empty() ? exe : own).generic_u8string();
+    return answer;
+}
+
+}  // namespace
+
 std::string DocumentsFolder(const fs::path& file, bool compiled, const fs::path& limit, FolderChoice* choice)
 {
     if (!choice->exeFolder.empty()) {
         return choice->exeFolder;
     }
-    fs::path folder = SearchUp(file, limit, choice, [](const FolderFacts& facts) { return facts.tipstart; });
-    if (folder.empty() && !compiled) {
-        folder = NearestProject(file, limit, choice).parent_path();
-    }
-    if (folder.empty()) {
-        folder = Absolute(file).parent_path();
-    }
-    return folder.generic_u8string();
+    return AnswerFor(file, limit, choice).documents[compiled ? 1 : 0];
 }
 
 fs::path NearestProject(const fs::path& file, const fs::path& limit, FolderChoice* choice)
 {
-    fs::path folder =
-        SearchUp(file, limit, choice, [](const FolderFacts& facts) { return !facts.project.empty(); });
-    return folder.empty() ? fs::path() : FactsOf(folder, choice).project;
+    return AnswerFor(file, limit, choice).project;
 }

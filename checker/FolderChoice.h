@@ -12,11 +12,24 @@ struct FolderFacts {
     std::filesystem::path project;  // the first .hhp by name, if any
 };
 
+// The answers for the files of one folder.
+struct FolderAnswer {
+    std::string documents[2];  // for a source page, for a compiled help file
+    std::filesystem::path project;
+};
+
 struct FolderChoice {
     std::string exeFolder;  // --exe-folder, or empty
-    std::filesystem::path workingFolder;
+    std::filesystem::path workingFolder;  // absolute
     std::unordered_map<std::string, FolderFacts> facts;  // by folder
+    std::unordered_map<std::string, FolderAnswer> answers;  // by a file's folder and limit, as given
 };
+
+// Whether path is folder or lies below it (both absolute and normal).
+bool PathWithin(const std::filesystem::path& path, const std::filesystem::path& folder);
+
+// A path made absolute against the folder the checker runs in, and normal.
+std::filesystem::path AbsolutePath(const std::filesystem::path& path, const FolderChoice& choice);
 
 // The highest folder the upward search may reach for a path given on the
 // command line: the folder the checker was started in, when the path lies

@@ -579,11 +579,12 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
 std::string FindDeclaredCharset(const char* bytes, size_t size)
 {
     std::vector<Attribute> attributes;
+    // Only the head declares: the search ends where the body starts.
+    size = FindNoCase(bytes, size, 0, "<body");
     size_t at = 0;
     while (at < size) {
         size_t meta = FindNoCase(bytes, size, at, "<meta");
-        size_t body = FindNoCase(bytes, size, at, "<body");
-        if (meta >= size || body < meta) {
+        if (meta >= size) {
             return std::string();
         }
         at = ParseAttributes(bytes, size, meta + 5, &attributes);

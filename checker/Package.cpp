@@ -31,8 +31,12 @@ struct Listing {
 struct PackageState {
     std::string folder;
     std::string installFolder = DefaultInstallFolder;
-    std::vector<std::string> installKeys;  // the name keys of the install folder's parts
+    std::vector<std::string> installParts;
+    std::vector<std::string> installKeys;  // the name keys of those parts
     std::unordered_map<std::string, Listing> listings;
+    // Links name the same documents again and again; at most MemoSize
+    // answers are kept at a time, for the current package.
+    std::unordered_map<std::string, std::pair<DocumentMatch, std::string>> answers;
     std::string commandLine;
     std::vector<std::string> absentKeys;
     bool machineRegistry = false;
@@ -78,7 +82,7 @@ DocumentMatch Locate(const std::vector<std::string>& parts, std::vector<std::str
     onDisk->clear();
     size_t install = state.installKeys.size();
     for (size_t i = 0; i < parts.size() && i < install; ++i) {
-        if (NameKey(parts[i]) != state.installKeys[i]) {
+        if (parts[i] != state.installParts[i] && NameKey(parts[i]) != state.installKeys[i]) {
             return DocumentMissing;  // outside the package: nothing of it is known
         }
     }
@@ -119,7 +123,28 @@ std::string JoinBelowInstall(const std::vector<std::string>& onDisk)
     return joined;
 }
 
+const size_t MemoSize = 4096;
+
+DocumentMatch ResolveFullPath(const std::string& path, std::string* found);
+
 DocumentMatch FindFullPath(const std::string& path, std::string* found)
+{
+    auto known = state.answers.find(path);
+    if (known == state.answers.end()) {
+        if (state.answers.size() >= MemoSize) {
+            state.answers.clear();
+        }
+        std::string onDisk;
+        DocumentMatch match = ResolveFullPath(path, &onDisk);
+        known = state.answers.emplace(path, std::make_pair(match, onDisk)).first;
+    }
+    if (found) {
+        *found = known->second.second;
+    }
+    return known->second.first;
+}
+
+DocumentMatch ResolveFullPath(const std::string& path, std::string* found)
 {
     if (WindowsPathLength(path) > MaxPathCharacters) {
         return DocumentMissing;
@@ -130,9 +155,7 @@ DocumentMatch FindFullPath(const std::string& path, std::string* found)
         return DocumentMissing;
     }
     DocumentMatch match = Locate(parts, &onDisk);
-    if (found) {
-        *found = JoinBelowInstall(onDisk);
-    }
+    *found = JoinBelowInstall(onDisk);
     return match;
 }
 
@@ -141,13 +164,29 @@ DocumentMatch FindFullPath(const std::string& path, std::string* found)
 // so far, which trims that part's trailing periods and spaces) and is
 // replaced by the name found. So "docs\nosuch\..\one.txt"
 // fails at "nosuch", where the full path alone would resolve.
+// Whether the walk can differ from resolving the whole path: only through
+// "." and "..", or a folder whose name ends in a period or a space.
+bool WalkDiffers(const std::vector<std::string>& raw)
+{
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const std::string& part = raw[i];
+        if (part == "." || part == ".." || (i + 1 < raw.size() && (part.back() == '.' || part.back() == ' '))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ShortPathWalkFinds(const std::string& path)
 {
     if (WindowsPathLength(path) > MaxPathCharacters) {
         return false;
     }
-    std::vector<std::string> walked;
     std::vector<std::string> raw = PathParts(path);
+    if (!WalkDiffers(raw)) {
+        return FindFullPath(path, nullptr) != DocumentMissing;
+    }
+    std::vector<std::string> walked;
     for (size_t i = 0; i < raw.size(); ++i) {
         const std::string& part = raw[i];
         walked.push_back(part);
@@ -182,12 +221,14 @@ bool Contains(const std::vector<std::string>& keys, const char* key)
 
 void PackageSetInstallFolder(const std::string& folder)
 {
+    state.answers.clear();
     state.installFolder = folder;
     if (!EndsWithSeparator(state.installFolder)) {
         state.installFolder += '\\';
     }
+    state.installParts = PathParts(state.installFolder);
     state.installKeys.clear();
-    for (const std::string& part : PathParts(state.installFolder)) {
+    for (const std::string& part : state.installParts) {
         state.installKeys.push_back(NameKey(part));
     }
 }
@@ -203,7 +244,10 @@ const std::string& PackageInstallFolder()
 void PackageSetFolder(const std::string& diskFolder)
 {
     PackageInstallFolder();
-    state.folder = diskFolder;
+    if (diskFolder != state.folder) {
+        state.answers.clear();
+        state.folder = diskFolder;
+    }
 }
 
 DocumentMatch PackageFindDocument(const std::string& path, std::string* found)
