@@ -96,7 +96,7 @@ namespace {
 // Every file of a folder gets the same answers: they are found once.
 const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, FolderChoice* choice)
 {
-    std::string key = file.parent_path().native() + '\0' + limit.native();
+    std::string key = file.parent_path().u8string() + '\0' + limit.u8string();
     auto known = choice->answers.find(key);
     if (known != choice->answers.end()) {
         return known->second;

@@ -75,6 +75,19 @@ TEST_F(Checking, WithoutTipstartTheProjectOrTheCompiledFileDecides)
     EXPECT_EQ(Check({"work/help/pages/deep/one.htm", "work/loose/one.htm"}), "") << Messages();
 }
 
+TEST_F(Checking, ACompiledHelpFileShipsBesideItsDocumentsWhateverProjectIsAbove)
+{
+    folder_.File("Help.hhp");
+    std::string help = folder_.File("dist/Help.chm", "");
+    std::string page = folder_.File("dist/page.htm", "");
+    EXPECT_EQ(DocumentsFolder(help, true, folder_.Path(), &run_.folders), folder_.Path("dist"));
+    EXPECT_EQ(DocumentsFolder(page, false, folder_.Path(), &run_.folders), folder_.Path());
+    folder_.File("Tipstart.exe");
+    run_.folders = FolderChoice();
+    run_.folders.workingFolder = folder_.Path();
+    EXPECT_EQ(DocumentsFolder(help, true, folder_.Path(), &run_.folders), folder_.Path());
+}
+
 TEST_F(Checking, TheSearchStopsAtTheFolderTheCheckerRunsIn)
 {
     folder_.File("Tipstart.exe");
