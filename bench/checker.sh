@@ -49,6 +49,8 @@ os.makedirs(os.path.join(work, "long"), exist_ok=True)
 open(os.path.join(work, "long", "long.htm"), "w").write(
     '<OBJECT classid="clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11"><PARAM name="Command" value="ShortCut">'
     '<PARAM name="Item1" value=",notepad.exe,' + "x" * (30 * 1024 * 1024 - 200) + '"></OBJECT>\n')
+# 30 MiB of windows-1252 text whose every byte takes three bytes in UTF-8.
+open(os.path.join(work, "long", "euro.htm"), "wb").write(b"<p>" + b"\x80" * (30 * 1024 * 1024 - 8) + b"</p>\n")
 END
 (cd "$work/p10000" && chmcmd Help.hhp > /dev/null 2>&1)
 mkdir "$work/chm"
@@ -97,3 +99,5 @@ echo "peak memory (KiB): 1,000 pages $(peak "$work/p1000"); 10,000 pages $(peak 
     "the .chm $(peak "$work/chm/Help.chm")"
 echo "peak memory (KiB) for a page of $(stat -c %s "$work/long/long.htm") bytes, one Item1 of another program:" \
     "$(peak "$work/long/long.htm")"
+echo "peak memory (KiB) for a windows-1252 page of $(stat -c %s "$work/long/euro.htm") bytes, each a \"€\":" \
+    "$(peak "$work/long/euro.htm")"

@@ -40,9 +40,14 @@ std::string Shown(const fs::path& path)
     return path.generic_u8string();
 }
 
-// A byte that no text page holds.
+bool StartsWithUtf16Mark(const char* bytes, size_t size);
+
+// A byte that no text page holds; UTF-16 with its mark holds NUL bytes.
 const char* BinaryReason(const char* bytes, size_t size)
 {
+    if (StartsWithUtf16Mark(bytes, size)) {
+        return nullptr;
+    }
     if (memchr(bytes, 0, size)) {
         return "holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not checked";
     }
@@ -129,6 +134,34 @@ void UsePackageOf(const fs::path& file, bool compiled, const fs::path& limit, Ch
 
 void CheckHelpFile(const fs::path& path, const fs::path& limit, CheckRun* run);
 void CheckProject(const fs::path& path, const fs::path& limit, CheckRun* run);
+void CheckPageText(const PageText& page, InputKind kind, const std::string& file, CheckRun* run);
+
+// A page in a code page of one byte a character, decoded a block at a time
+// as the file is read again, so that its bytes and its text are never both
+// held whole: a character may take three bytes in UTF-8.
+bool DecodeFileByBlocks(const fs::path& path, size_t markSize, PageText* page, std::string* reason)
+{
+    FILE* file = fopen(Shown(path).c_str(), "rb");
+    if (!file || fseek(file, static_cast<long>(markSize), SEEK_SET) != 0) {
+        *reason = std::string("cannot be read again: ") + strerror(errno);
+        if (file) {
+            fclose(file);
+        }
+        return false;
+    }
+    char block[65536];
+    size_t got = 0;
+    while ((got = fread(block, 1, sizeof block, file)) > 0) {
+        DecodePageBytes(block, got, page);
+    }
+    int error = ferror(file) ? errno : 0;
+    fclose(file);
+    if (error) {
+        *reason = std::string("cannot be read again: ") + strerror(error);
+        return false;
+    }
+    return true;
+}
 
 // A page or list file: its own package and its language's code page.
 void CheckTextFile(const fs::path& path, InputKind kind, const fs::path& limit, unsigned codePage, CheckRun* run)
@@ -143,7 +176,31 @@ void CheckTextFile(const fs::path& path, InputKind kind, const fs::path& limit, 
     if (kind == InputPage && !codePage) {
         codePage = ProjectCodePage(NearestProject(path, limit, &run->folders), run);
     }
-    CheckPageBytes(bytes.data(), bytes.size(), kind, codePage, Shown(path), run, &bytes);
+    const char* binary = BinaryReason(bytes.data(), bytes.size());
+    if (binary) {
+        InputError(Shown(path), binary, run);
+        return;
+    }
+    size_t markSize = 0;
+    unsigned pageCodePage = PageCodePage(bytes.data(), bytes.size(), kind == InputList, codePage, &markSize);
+    PageText page;
+    if (IsSingleByteCodePage(pageCodePage) &&
+        !PageIsText(bytes.data() + markSize, bytes.size() - markSize, pageCodePage)) {
+        size_t size = bytes.size();
+        std::string().swap(bytes);
+        StartPageText(pageCodePage, &page);
+        ReserveText(size, &page);
+        if (!DecodeFileByBlocks(path, markSize, &page, &reason)) {
+            InputError(Shown(path), reason, run);
+            return;
+        }
+    } else {
+        ReadPageText(bytes.data(), bytes.size(), kind == InputList, codePage, &page);
+        if (page.text == page.decoded.data()) {
+            std::string().swap(bytes);  // the page is held once, as its text
+        }
+    }
+    CheckPageText(page, kind, Shown(path), run);
 }
 
 // A project and its pages, or a folder and a page in it, may both be given.
@@ -435,18 +492,22 @@ InputKind KindOfName(const std::string& name)
 }
 
 void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned languageCodePage,
-                    const std::string& file, CheckRun* run, std::string* owner)
+                    const std::string& file, CheckRun* run)
 {
-    const char* binary = StartsWithUtf16Mark(bytes, size) ? nullptr : BinaryReason(bytes, size);
+    const char* binary = BinaryReason(bytes, size);
     if (binary) {
         InputError(file, binary, run);
         return;
     }
     PageText page;
     ReadPageText(bytes, size, kind == InputList, languageCodePage, &page);
-    if (owner && page.text == page.decoded.data()) {
-        std::string().swap(*owner);
-    }
+    CheckPageText(page, kind, file, run);
+}
+
+namespace {
+
+void CheckPageText(const PageText& page, InputKind kind, const std::string& file, CheckRun* run)
+{
     PageScan scan;
     if (kind == InputList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);
@@ -471,6 +532,8 @@ void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned lan
         PredictLink(link, file, run->options, &run->findings);
     }
 }
+
+}  // namespace
 
 void CheckPath(const std::string& given, CheckRun* run)
 {

@@ -32,7 +32,6 @@ void CheckPath(const std::string& path, CheckRun* run);
 
 // The findings of one page's bytes, shown as file (used by the fuzzer too):
 // a page in the code page of its help file's language (0 for none), or a
-// link list. owner, when given, holds the bytes and is emptied once they
-// are decoded into a copy, so that a page is held once.
+// link list.
 void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned languageCodePage,
-                    const std::string& file, CheckRun* run, std::string* owner = nullptr);
+                    const std::string& file, CheckRun* run);

@@ -104,12 +104,11 @@ unsigned CharsetCodePage(const std::string& label)
     return 0;
 }
 
-void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page)
+unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned languageCodePage, size_t* markSize)
 {
-    size_t markSize = 0;
-    unsigned codePage = ByteOrderMark(bytes, size, &markSize);
-    bytes += markSize;
-    size -= markSize;
+    unsigned codePage = ByteOrderMark(bytes, size, markSize);
+    bytes += *markSize;
+    size -= *markSize;
     if (!codePage && isList) {
         codePage = IsUtf8(bytes, size) ? Utf8CodePage : DefaultCodePage;
     }
@@ -119,14 +118,58 @@ void ReadPageText(const char* bytes, size_t size, bool isList, unsigned language
     if (!codePage) {
         codePage = languageCodePage ? languageCodePage : DefaultCodePage;
     }
-    page->encoding = CodePageName(codePage);
-    page->undecodable.clear();
-    page->decoded.clear();
-    bool asIs = codePage == Utf8CodePage ? IsUtf8(bytes, size) : codePage != 1200 && codePage != 1201 && IsAscii(bytes, size);
-    if (!asIs && !SystemDecode(codePage, bytes, size, &page->decoded, &page->undecodable)) {
-        page->encoding = CodePageName(DefaultCodePage);
-        SystemDecode(DefaultCodePage, bytes, size, &page->decoded, &page->undecodable);
+    return codePage;
+}
+
+bool PageIsText(const char* bytes, size_t size, unsigned codePage)
+{
+    if (codePage == Utf8CodePage) {
+        return IsUtf8(bytes, size);
     }
-    page->text = asIs ? bytes : page->decoded.data();
-    page->size = asIs ? size : page->decoded.size();
+    return codePage != 1200 && codePage != 1201 && IsAscii(bytes, size);
+}
+
+bool IsSingleByteCodePage(unsigned codePage)
+{
+    return codePage == 874 || (codePage >= 1250 && codePage <= 1258) || (codePage >= 28591 && codePage <= 28605) ||
+           codePage == 20866 || codePage == 21866 || codePage == 10000;
+}
+
+void StartPageText(unsigned codePage, PageText* page)
+{
+    std::vector<size_t> probe;
+    std::string ignored;
+    // A code page the system does not know is read as the default one.
+    page->codePage = SystemDecode(codePage, "", 0, &ignored, &probe) ? codePage : DefaultCodePage;
+    page->encoding = CodePageName(page->codePage);
+    page->decoded.clear();
+    page->undecodable.clear();
+}
+
+void ReserveText(size_t size, PageText* page)
+{
+    page->decoded.reserve(3 * size);
+}
+
+void DecodePageBytes(const char* bytes, size_t size, PageText* page)
+{
+    SystemDecode(page->codePage, bytes, size, &page->decoded, &page->undecodable);
+    page->text = page->decoded.data();
+    page->size = page->decoded.size();
+}
+
+void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page)
+{
+    size_t markSize = 0;
+    unsigned codePage = PageCodePage(bytes, size, isList, languageCodePage, &markSize);
+    bytes += markSize;
+    size -= markSize;
+    StartPageText(codePage, page);
+    if (PageIsText(bytes, size, codePage)) {
+        page->text = bytes;
+        page->size = size;
+        return;
+    }
+    ReserveText(size, page);
+    DecodePageBytes(bytes, size, page);
 }

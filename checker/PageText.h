@@ -13,6 +13,7 @@ struct PageText {
     std::string decoded;
     std::vector<size_t> undecodable;  // offsets in text of U+FFFD standing for bytes that did not decode
     std::string encoding;             // as named in messages, such as "windows-1252"
+    unsigned codePage = 0;
 };
 
 const unsigned Utf8CodePage = 65001;
@@ -22,8 +23,31 @@ const unsigned DefaultCodePage = 1252;
 // "iso-8859-1", "shift_jis"...); 0 for a label not known here.
 unsigned CharsetCodePage(const std::string& label);
 
-// The page's text. Its encoding is, in this order: a byte-order mark; for
-// an HTML page, <meta charset> or the http-equiv Content-Type; the code page
-// of the help file's language (0 when there is none); else windows-1252. A
-// link list without a mark is UTF-8 when its bytes are, else windows-1252.
+// The code page a page is written in: a byte-order mark (whose size goes to
+// markSize); for an HTML page, <meta charset> or the http-equiv
+// Content-Type; the code page of the help file's language (0 when there is
+// none); else windows-1252. A link list without a mark is UTF-8 when its
+// bytes are, else windows-1252.
+unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned languageCodePage, size_t* markSize);
+
+// Whether the bytes (after the mark) are the page's UTF-8 text as they stand.
+bool PageIsText(const char* bytes, size_t size, unsigned codePage);
+
+// Whether each byte of the code page is a character of its own, so that a
+// page in it decodes a block at a time.
+bool IsSingleByteCodePage(unsigned codePage);
+
+// Starts page in codePage, with nothing decoded yet.
+void StartPageText(unsigned codePage, PageText* page);
+
+// Makes room for the text of size bytes: a byte decodes to at most three
+// bytes of UTF-8. Room not written to takes address space, not memory, so
+// the text never has to move as it grows.
+void ReserveText(size_t size, PageText* page);
+
+// Decodes the next bytes of the page (after its mark) onto page->decoded.
+void DecodePageBytes(const char* bytes, size_t size, PageText* page);
+
+// The page's text: its bytes as they stand when they are UTF-8 text already,
+// else decoded.
 void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page);

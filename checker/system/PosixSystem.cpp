@@ -60,7 +60,6 @@ char32_t SystemUppercase(char32_t c)
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,
                   std::vector<size_t>* undecodable)
 {
-    out->clear();
     iconv_t converter = iconv_open("UTF-8", IconvName(codePage).c_str());
     if (converter == reinterpret_cast<iconv_t>(-1)) {
         return false;

@@ -12,10 +12,10 @@
 // entries; other characters compare as they are).
 char32_t SystemUppercase(char32_t c);
 
-// Decodes bytes written in codePage (a Windows code page number) into UTF-8.
-// Each byte that does not decode becomes U+FFFD, and that character's offset
-// in out is added to undecodable. False when the system knows no such code
-// page; out is then empty.
+// Decodes bytes written in codePage (a Windows code page number) into UTF-8,
+// appended to out. Each byte that does not decode becomes U+FFFD, and that
+// character's offset in out is added to undecodable. False when the system
+// knows no such code page; out is then as it was.
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,
                   std::vector<size_t>* undecodable);
 

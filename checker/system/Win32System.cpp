@@ -74,7 +74,6 @@ char32_t SystemUppercase(char32_t c)
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,
                   std::vector<size_t>* undecodable)
 {
-    out->clear();
     if (codePage == 1200 || codePage == 1201) {
         DecodeUtf16(codePage == 1201, bytes, size, out, undecodable);
         return true;
