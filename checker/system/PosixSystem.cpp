@@ -40,6 +40,13 @@ std::string IconvName(unsigned codePage)
     return name;
 }
 
+// Windows gives the five bytes windows-1252 leaves undefined the C1
+// control of the same number; glibc's table refuses them.
+bool IsWindows1252Hole(unsigned codePage, unsigned char c)
+{
+    return codePage == 1252 && (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D);
+}
+
 void AppendReplacement(std::string* out, std::vector<size_t>* undecodable)
 {
     undecodable->push_back(out->size());
@@ -73,7 +80,12 @@ bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string
         size_t result = iconv(converter, &in, &inLeft, &next, &room);
         int error = result == static_cast<size_t>(-1) ? errno : 0;
         out->append(block, static_cast<size_t>(next - block));
-        if (error == EILSEQ || error == EINVAL) {
+        if ((error == EILSEQ || error == EINVAL) && IsWindows1252Hole(codePage, static_cast<unsigned char>(*in))) {
+            *out += '\xC2';
+            *out += *in;
+            ++in;
+            --inLeft;
+        } else if (error == EILSEQ || error == EINVAL) {
             // The byte that starts no character stands for itself, once.
             AppendReplacement(out, undecodable);
             ++in;

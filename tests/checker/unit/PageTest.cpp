@@ -79,6 +79,11 @@ TEST(PageEncoding, AMarkOrADeclarationWinsOverTheLanguage)
 
 TEST(PageEncoding, UndecodableBytesMarkOnlyTheLinkThatHoldsThem)
 {
+    // What windows-1252 leaves undefined, Windows reads as C1 controls.
+    PageScan holes = Scan(ShortCut(",Tipstart.exe,^3\x81\x9D"));
+    EXPECT_FALSE(holes.links[0].undecodable);
+    EXPECT_EQ(holes.links[0].parameters, "^3\xC2\x81\xC2\x9D");
+
     std::string page = "<meta charset=\"utf-8\">\xFF" + ShortCut(",Tipstart.exe,^3one.txt") +
                        ShortCut(",Tipstart.exe,^3t\xC3w\xFFo.txt");
     PageScan scan = Scan(page);
