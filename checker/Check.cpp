@@ -40,12 +40,12 @@ std::string Shown(const fs::path& path)
     return path.generic_u8string();
 }
 
-bool StartsWithUtf16Mark(const char* bytes, size_t size);
-
 // A byte that no text page holds; UTF-16 with its mark holds NUL bytes.
 const char* BinaryReason(const char* bytes, size_t size)
 {
-    if (StartsWithUtf16Mark(bytes, size)) {
+    size_t markSize = 0;
+    unsigned marked = ByteOrderMark(bytes, size, &markSize);
+    if (marked == 1200 || marked == 1201) {
         return nullptr;
     }
     if (memchr(bytes, 0, size)) {
@@ -64,11 +64,6 @@ const char* BinaryReason(const char* bytes, size_t size)
         }
     }
     return nullptr;
-}
-
-bool StartsWithUtf16Mark(const char* bytes, size_t size)
-{
-    return size >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
 }
 
 bool ReadWholeFile(const fs::path& path, std::string* bytes, std::string* reason)

@@ -1,6 +1,5 @@
 #include "checker/FolderChoice.h"
 
-#include <algorithm>
 #include <system_error>
 
 #include "checker/Names.h"
@@ -40,17 +39,12 @@ const FolderFacts& FactsOf(const fs::path& folder, FolderChoice* choice)
     return facts;
 }
 
-fs::path Absolute(const fs::path& path, const FolderChoice& choice)
-{
-    return (path.is_absolute() ? path : choice.workingFolder / path).lexically_normal();
-}
-
 // The nearest folder at or above file, up to limit, for which found holds.
 template <typename Found>
 fs::path SearchUp(const fs::path& file, const fs::path& limit, FolderChoice* choice, Found found)
 {
-    fs::path top = Absolute(limit, *choice);
-    for (fs::path folder = Absolute(file, *choice).parent_path(); PathWithin(folder, top);
+    fs::path top = AbsolutePath(limit, *choice);
+    for (fs::path folder = AbsolutePath(file, *choice).parent_path(); PathWithin(folder, top);
          folder = folder.parent_path()) {
         if (found(FactsOf(folder, choice))) {
             return folder;
@@ -77,12 +71,12 @@ bool PathWithin(const fs::path& path, const fs::path& folder)
 
 fs::path AbsolutePath(const fs::path& path, const FolderChoice& choice)
 {
-    return Absolute(path, choice);
+    return (path.is_absolute() ? path : choice.workingFolder / path).lexically_normal();
 }
 
 fs::path SearchLimit(const fs::path& given, const FolderChoice& choice)
 {
-    fs::path path = Absolute(given, choice);
+    fs::path path = AbsolutePath(given, choice);
     fs::path working = choice.workingFolder.lexically_normal();
     if (PathWithin(path, working)) {
         return working;
@@ -105,7 +99,7 @@ const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, Folde
     fs::path exe = SearchUp(file, limit, choice, [](const FolderFacts& facts) { return facts.tipstart; });
     fs::path project = SearchUp(file, limit, choice, [](const FolderFacts& facts) { return !facts.project.empty(); });
     answer.project = project.empty() ? fs::path() : FactsOf(project, choice).project;
-    fs::path own = Absolute(file, *choice).parent_path();
+    fs::path own = AbsolutePath(file, *choice).parent_path();
     answer.documents[0] = (!exe.empty() ? exe : !project.empty() ? project : own).generic_u8string();
     answer.documents[1] = (!exe.empty() ? exe : own).generic_u8string();
     return answer;

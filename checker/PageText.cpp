@@ -72,6 +72,19 @@ bool IsUtf8(const char* bytes, size_t size)
     return true;
 }
 
+}  // namespace
+
+unsigned CharsetCodePage(const std::string& label)
+{
+    std::string lower = AsciiLower(label);
+    for (const Label& known : Labels) {
+        if (lower == known.name) {
+            return known.codePage;
+        }
+    }
+    return 0;
+}
+
 unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize)
 {
     const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
@@ -88,19 +101,6 @@ unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize)
         return 1201;
     }
     *markSize = 0;
-    return 0;
-}
-
-}  // namespace
-
-unsigned CharsetCodePage(const std::string& label)
-{
-    std::string lower = AsciiLower(label);
-    for (const Label& known : Labels) {
-        if (lower == known.name) {
-            return known.codePage;
-        }
-    }
     return 0;
 }
 

@@ -23,6 +23,10 @@ const unsigned DefaultCodePage = 1252;
 // "iso-8859-1", "shift_jis"...); 0 for a label not known here.
 unsigned CharsetCodePage(const std::string& label);
 
+// The code page a byte-order mark at the start of bytes names (UTF-8,
+// UTF-16), with the mark's size; 0 without one.
+unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize);
+
 // The code page a page is written in: a byte-order mark (whose size goes to
 // markSize); for an HTML page, <meta charset> or the http-equiv
 // Content-Type; the code page of the help file's language (0 when there is
