@@ -1,37 +1,38 @@
-// Walks the paths given to the checker and checks every link in them.
+// A run of the checker over the paths given: its options, what it keeps so
+// that nothing is found twice, and its results, each apart.
 #pragma once
 
+#include <filesystem>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
-#include <vector>
 
 #include "checker/Findings.h"
 #include "checker/FolderChoice.h"
+#include "checker/Input.h"
+#include "checker/Package.h"
 #include "checker/Prediction.h"
 
-struct CheckRun {
-    PredictionOptions options;
-    FolderChoice folders;
-    std::unordered_map<std::string, unsigned> projectCodePages;  // by .hhp
-    std::unordered_set<std::string> checked;  // files, by full path: each is checked once
-    std::vector<Finding> findings;
-    size_t links = 0;
-    size_t files = 0;
-    bool inputFailed = false;  // an input could not be read
+struct CheckOptions {
+    PredictionOptions prediction;
+    FolderOptions folders;
+    std::string installFolder = DefaultInstallFolder;  // a full Windows path
 };
 
-// Pages and link lists larger than this are not checked.
-enum { PageLimit = 32 * 1024 * 1024 };
+struct CheckCaches {
+    FolderChoice folders;
+    ProjectCodePages projectCodePages;
+    std::unordered_set<std::string> checked;  // files, by full path: each is checked once
+    Package package;
+};
 
-// A file name's kind, by its extension.
-enum InputKind { InputPage, InputList, InputHelp, InputProject, InputOther };
-InputKind KindOfName(const std::string& name);
+struct CheckRun {
+    explicit CheckRun(const CheckOptions& runOptions);
 
+    const CheckOptions options;
+    CheckCaches caches;
+    CheckResults results;
+};
+
+// Checks a folder (recursively), a compiled help file, a help project, a
+// page or a link list.
 void CheckPath(const std::string& path, CheckRun* run);
-
-// The findings of one page's bytes, shown as file (used by the fuzzer too):
-// a page in the code page of its help file's language (0 for none), or a
-// link list.
-void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned languageCodePage,
-                    const std::string& file, CheckRun* run);

@@ -1,28 +1,64 @@
-// What the checker reports: findings at a place, each under a stable rule.
+// What the checker reports: findings at a place, each under a rule of the
+// rule table (Rules.h), and the counts of a run.
 #pragma once
 
 #include <stddef.h>
 
 #include <string>
+#include <vector>
 
 enum Severity { SeverityError, SeverityWarning, SeverityNote };
 
-struct Rule {
-    const char* id;
-    Severity severity;
-    const char* shortDescription;
-    const char* fullDescription;
+// The rules, in the order of the rule table (SARIF refers to them by index).
+enum RuleId {
+    RuleRefusedLink,
+    RuleUnservedVersion,
+    RuleMissingDocument,
+    RuleProgramName,
+    RuleResetSpelling,
+    RulePathTooLong,
+    RuleDoubledSeparator,
+    RuleDroppedQuotes,
+    RuleNonAsciiName,
+    RuleDocumentCase,
+    RuleFolderDocument,
+    RuleUndecodableText,
+    RuleOtherProgram,
+    RuleCharacterReference,
+    RuleUnreadableInput,
+    RuleOutsideLink,
+    RuleLinkAction,
+    RuleThisMachine,
+    RuleThisMachineMissing,
+    RuleCount
 };
 
-// Every rule the checker applies, in a fixed order (SARIF refers to them by index).
-extern const Rule Rules[];
-extern const size_t RuleCount;
-const Rule& RuleById(const char* id);
+// Where a finding is: a file on disk, as given or found ("/" separates),
+// the member inside it for a compiled help file ("/folder/page.htm"), and
+// the line and column (1-based; columns in characters), 0 for the whole file.
+struct Place {
+    std::string file;
+    std::string member;
+    size_t line = 0;
+    size_t column = 0;
+};
 
 struct Finding {
-    std::string file;  // as shown: a path, or "Help.chm::/folder/page.htm"
-    size_t line;       // 1-based; 0 when the finding concerns the whole file
-    size_t column;     // 1-based, in characters
-    const Rule* rule;
+    Place place;
+    RuleId rule;
     std::string message;
 };
+
+struct CheckResults {
+    std::vector<Finding> findings;
+    size_t links = 0;
+    size_t files = 0;
+    bool inputFailed = false;  // an input could not be read
+};
+
+// An input that could not be read: an error, and the run fails.
+inline void AddUnreadable(const Place& place, const std::string& reason, CheckResults* results)
+{
+    results->findings.push_back({place, RuleUnreadableInput, reason});
+    results->inputFailed = true;
+}

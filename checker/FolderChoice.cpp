@@ -2,7 +2,8 @@
 
 #include <system_error>
 
-#include "checker/Names.h"
+#include "checker/FolderListing.h"
+#include "checker/TextTools.h"
 
 namespace fs = std::filesystem;
 
@@ -16,35 +17,30 @@ const FolderFacts& FactsOf(const fs::path& folder, FolderChoice* choice)
         return known->second;
     }
     FolderFacts& facts = choice->facts[key];
+    std::vector<FolderEntry> entries;
     std::error_code error;
-    std::string firstProject;
-    for (fs::directory_iterator entries(folder, error); !error && entries != fs::directory_iterator();
-         entries.increment(error)) {
-        std::error_code kindError;
-        if (!entries->is_regular_file(kindError)) {
+    ListFolder(folder, &entries, &error);
+    for (const FolderEntry& entry : entries) {
+        if (entry.type != fs::file_type::regular) {
             continue;
         }
-        std::string name = entries->path().filename().u8string();
-        std::string lower = AsciiLower(name);
+        std::string lower = AsciiLower(entry.name);
         if (lower == "tipstart.exe") {
             facts.tipstart = true;
-        } else if (lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".hhp") == 0 &&
-                   (firstProject.empty() || name < firstProject)) {
-            firstProject = name;
+        } else if (facts.project.empty() && EndsWithNoCase(lower.c_str(), lower.size(), ".hhp") && lower.size() > 4) {
+            facts.project = folder / fs::u8path(entry.name);  // the first by name
         }
-    }
-    if (!firstProject.empty()) {
-        facts.project = folder / fs::u8path(firstProject);
     }
     return facts;
 }
 
 // The nearest folder at or above file, up to limit, for which found holds.
 template <typename Found>
-fs::path SearchUp(const fs::path& file, const fs::path& limit, FolderChoice* choice, Found found)
+fs::path SearchUp(const fs::path& file, const fs::path& limit, const FolderOptions& options, FolderChoice* choice,
+                  Found found)
 {
-    fs::path top = AbsolutePath(limit, *choice);
-    for (fs::path folder = AbsolutePath(file, *choice).parent_path(); PathWithin(folder, top);
+    fs::path top = AbsolutePath(limit, options);
+    for (fs::path folder = AbsolutePath(file, options).parent_path(); PathWithin(folder, top);
          folder = folder.parent_path()) {
         if (found(FactsOf(folder, choice))) {
             return folder;
@@ -69,15 +65,15 @@ bool PathWithin(const fs::path& path, const fs::path& folder)
     return inner.size() == outer.size() || separator(inner[outer.size()]) || (!outer.empty() && separator(outer.back()));
 }
 
-fs::path AbsolutePath(const fs::path& path, const FolderChoice& choice)
+fs::path AbsolutePath(const fs::path& path, const FolderOptions& options)
 {
-    return (path.is_absolute() ? path : choice.workingFolder / path).lexically_normal();
+    return (path.is_absolute() ? path : options.workingFolder / path).lexically_normal();
 }
 
-fs::path SearchLimit(const fs::path& given, const FolderChoice& choice)
+fs::path SearchLimit(const fs::path& given, const FolderOptions& options)
 {
-    fs::path path = AbsolutePath(given, choice);
-    fs::path working = choice.workingFolder.lexically_normal();
+    fs::path path = AbsolutePath(given, options);
+    fs::path working = options.workingFolder.lexically_normal();
     if (PathWithin(path, working)) {
         return working;
     }
@@ -88,7 +84,8 @@ fs::path SearchLimit(const fs::path& given, const FolderChoice& choice)
 namespace {
 
 // Every file of a folder gets the same answers: they are found once.
-const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, FolderChoice* choice)
+const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, const FolderOptions& options,
+                              FolderChoice* choice)
 {
     std::string key = file.parent_path().u8string() + '\0' + limit.u8string();
     auto known = choice->answers.find(key);
@@ -96,10 +93,12 @@ const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, Folde
         return known->second;
     }
     FolderAnswer& answer = choice->answers[key];
-    fs::path exe = SearchUp(file, limit, choice, [](const FolderFacts& facts) { return facts.tipstart; });
-    fs::path project = SearchUp(file, limit, choice, [](const FolderFacts& facts) { return !facts.project.empty(); });
+    auto hasTipstart = [](const FolderFacts& facts) { return facts.tipstart; };
+    auto hasProject = [](const FolderFacts& facts) { return !facts.project.empty(); };
+    fs::path exe = SearchUp(file, limit, options, choice, hasTipstart);
+    fs::path project = SearchUp(file, limit, options, choice, hasProject);
     answer.project = project.empty() ? fs::path() : FactsOf(project, choice).project;
-    fs::path own = AbsolutePath(file, *choice).parent_path();
+    fs::path own = AbsolutePath(file, options).parent_path();
     answer.documents[0] = (!exe.empty() ? exe : !project.empty() ? project : own).generic_u8string();
     answer.documents[1] = (!exe.empty() ? exe : own).generic_u8string();
     return answer;
@@ -107,15 +106,13 @@ const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, Folde
 
 }  // namespace
 
-std::string DocumentsFolder(const fs::path& file, bool compiled, const fs::path& limit, FolderChoice* choice)
+HelpFolders ChooseFolders(const fs::path& file, bool compiled, const fs::path& limit, const FolderOptions& options,
+                          FolderChoice* choice)
 {
-    if (!choice->exeFolder.empty()) {
-        return choice->exeFolder;
+    if (compiled && !options.exeFolder.empty()) {
+        return {options.exeFolder, fs::path()};  // no folder needs reading
     }
-    return AnswerFor(file, limit, choice).documents[compiled ? 1 : 0];
-}
-
-fs::path NearestProject(const fs::path& file, const fs::path& limit, FolderChoice* choice)
-{
-    return AnswerFor(file, limit, choice).project;
+    const FolderAnswer& answer = AnswerFor(file, limit, options, choice);
+    std::string documents = !options.exeFolder.empty() ? options.exeFolder : answer.documents[compiled ? 1 : 0];
+    return {documents, compiled ? fs::path() : answer.project};
 }

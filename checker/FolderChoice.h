@@ -18,9 +18,14 @@ struct FolderAnswer {
     std::filesystem::path project;
 };
 
-struct FolderChoice {
+// What the user gave for the choice.
+struct FolderOptions {
     std::string exeFolder;  // --exe-folder, or empty
     std::filesystem::path workingFolder;  // absolute
+};
+
+// What the choice has found so far, so that no folder is read twice.
+struct FolderChoice {
     std::unordered_map<std::string, FolderFacts> facts;  // by folder
     std::unordered_map<std::string, FolderAnswer> answers;  // by a file's folder and limit, as given
 };
@@ -29,21 +34,21 @@ struct FolderChoice {
 bool PathWithin(const std::filesystem::path& path, const std::filesystem::path& folder);
 
 // A path made absolute against the folder the checker runs in, and normal.
-std::filesystem::path AbsolutePath(const std::filesystem::path& path, const FolderChoice& choice);
+std::filesystem::path AbsolutePath(const std::filesystem::path& path, const FolderOptions& options);
 
 // The highest folder the upward search may reach for a path given on the
 // command line: the folder the checker was started in, when the path lies
 // inside it; else the path given (its folder, for a file).
-std::filesystem::path SearchLimit(const std::filesystem::path& given, const FolderChoice& choice);
+std::filesystem::path SearchLimit(const std::filesystem::path& given, const FolderOptions& options);
 
-// The documents' folder for a help file, in this order: --exe-folder; the
-// nearest folder at or above the file that holds Tipstart.exe; for a source
-// page, the nearest folder that holds a help project (.hhp); else the
-// file's own folder. The search goes no higher than limit.
-std::string DocumentsFolder(const std::filesystem::path& file, bool compiled, const std::filesystem::path& limit,
-                            FolderChoice* choice);
-
-// The nearest help project (.hhp) at or above a source page, up to limit;
-// empty when there is none.
-std::filesystem::path NearestProject(const std::filesystem::path& file, const std::filesystem::path& limit,
-                                     FolderChoice* choice);
+// The folders of a help file. documents: --exe-folder; else the nearest
+// folder at or above the file that holds Tipstart.exe; else, for a source
+// page, the nearest folder that holds a help project (.hhp); else the file's
+// own folder. project: the nearest help project at or above a source page,
+// empty when there is none. The search goes no higher than limit.
+struct HelpFolders {
+    std::string documents;
+    std::filesystem::path project;
+};
+HelpFolders ChooseFolders(const std::filesystem::path& file, bool compiled, const std::filesystem::path& limit,
+                          const FolderOptions& options, FolderChoice* choice);

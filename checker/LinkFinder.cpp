@@ -5,108 +5,17 @@
 #include <algorithm>
 #include <utility>
 
-#include "checker/Names.h"
+#include "checker/Markup.h"
+#include "checker/TextTools.h"
 
 namespace {
 
+// Parameters longer than this are kept only in part: no command line
+// Tipstart takes comes near it, and a page may hold megabytes in one value.
+const size_t KeptValueSize = 65536;
+
 const char* const ShortCutClassIds[] = {"adb880a6-d8ff-11cf-9377-00aa003b7a11",
                                         "52a2aaae-085d-4187-97ea-8c30db990436"};
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-bool EqualsNoCase(const std::string& text, const char* word)
-{
-    size_t length = strlen(word);
-    if (text.size() != length) {
-        return false;
-    }
-    for (size_t i = 0; i < length; ++i) {
-        if (AsciiLower(text[i]) != AsciiLower(word[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool StartsWithNoCase(const char* bytes, size_t size, size_t at, const char* word)
-{
-    size_t length = strlen(word);
-    if (size - at < length) {
-        return false;
-    }
-    for (size_t i = 0; i < length; ++i) {
-        if (AsciiLower(bytes[at + i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* word)
-{
-    char upper = word[0] >= 'a' && word[0] <= 'z' ? static_cast<char>(word[0] - 'a' + 'A') : word[0];
-    for (size_t at = from; at < size; ++at) {
-        const void* next = memchr(bytes + at, word[0], size - at);
-        const void* nextUpper = memchr(bytes + at, upper, size - at);
-        const char* first = static_cast<const char*>(next);
-        if (!first || (nextUpper && nextUpper < next)) {
-            first = static_cast<const char*>(nextUpper);
-        }
-        if (!first) {
-            return size;
-        }
-        at = static_cast<size_t>(first - bytes);
-        if (StartsWithNoCase(bytes, size, at, word)) {
-            return at;
-        }
-    }
-    return size;
-}
-
-// Length of the UTF-8 sequence at bytes, or 1 for a byte that starts none
-// (text in the Windows code page counts a character a byte).
-size_t CharacterLength(const unsigned char* bytes, size_t available)
-{
-    unsigned char c = bytes[0];
-    size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 1;
-    if (length > available || c >= 0xF5) {
-        return 1;
-    }
-    for (size_t i = 1; i < length; ++i) {
-        if ((bytes[i] & 0xC0) != 0x80) {
-            return 1;
-        }
-    }
-    return length;
-}
-
-// Line and column of byte offsets that only grow. LF, CRLF and a lone CR
-// each end a line.
-struct Cursor {
-    const char* bytes;
-    size_t size;
-    size_t offset;
-    size_t line;
-    size_t column;
-
-    void MoveTo(size_t target)
-    {
-        while (offset < target && offset < size) {
-            char c = bytes[offset];
-            if (c == '\n' || c == '\r') {
-                offset += c == '\r' && offset + 1 < size && bytes[offset + 1] == '\n' ? 2 : 1;
-                ++line;
-                column = 1;
-            } else {
-                offset += CharacterLength(reinterpret_cast<const unsigned char*>(bytes + offset), size - offset);
-                ++column;
-            }
-        }
-    }
-};
 
 bool AnyWithin(const std::vector<size_t>* offsets, size_t start, size_t end)
 {
@@ -115,201 +24,6 @@ bool AnyWithin(const std::vector<size_t>* offsets, size_t start, size_t end)
     }
     auto first = std::lower_bound(offsets->begin(), offsets->end(), start);
     return first != offsets->end() && *first < end;
-}
-
-struct Attribute {
-    std::string name;  // lower case
-    size_t valueStart;
-    size_t valueEnd;
-};
-
-// Attributes from at up to the tag's ">"; gives the offset after it.
-size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes)
-{
-    attributes->clear();
-    while (at < size) {
-        while (at < size && (IsBlank(bytes[at]) || bytes[at] == '/')) {
-            ++at;
-        }
-        if (at >= size || bytes[at] == '>') {
-            return at + 1;
-        }
-        Attribute attribute = {std::string(), 0, 0};
-        while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>' && bytes[at] != '=' && bytes[at] != '/') {
-            attribute.name += AsciiLower(bytes[at++]);
-        }
-        while (at < size && IsBlank(bytes[at])) {
-            ++at;
-        }
-        if (at < size && bytes[at] == '=') {
-            ++at;
-            while (at < size && IsBlank(bytes[at])) {
-                ++at;
-            }
-            if (at < size && (bytes[at] == '"' || bytes[at] == '\'')) {
-                char quote = bytes[at++];
-                const char* close = static_cast<const char*>(memchr(bytes + at, quote, size - at));
-                size_t end = close ? static_cast<size_t>(close - bytes) : size;
-                attribute.valueStart = at;
-                attribute.valueEnd = end;
-                at = close ? end + 1 : size;
-            } else {
-                attribute.valueStart = at;
-                while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>') {
-                    ++at;
-                }
-                attribute.valueEnd = at;
-            }
-        } else {
-            attribute.valueStart = attribute.valueEnd = at;
-        }
-        if (attribute.name.empty()) {
-            ++at;  // a stray "=" or quote
-            continue;
-        }
-        attributes->push_back(attribute);
-    }
-    return size;
-}
-
-struct NamedReference {
-    const char* name;
-    unsigned long code;
-};
-
-const NamedReference NamedReferences[] = {{"amp", '&'},  {"lt", '<'},     {"gt", '>'},
-                                          {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0}};
-
-struct ReferenceRemark {
-    size_t offset;
-    std::string message;
-};
-
-// A character reference at bytes[at] ("&"); gives the offset after it, or at
-// when it is a plain "&".
-size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* out,
-                       std::vector<ReferenceRemark>* remarks)
-{
-    size_t p = at + 1;
-    std::string written;
-    if (p < end && bytes[p] == '#') {
-        bool hex = p + 1 < end && AsciiLower(bytes[p + 1]) == 'x';
-        size_t digits = p + (hex ? 2 : 1);
-        size_t q = digits;
-        unsigned long code = 0;
-        bool overflow = false;
-        while (q < end && (hex ? strchr("0123456789abcdefABCDEF", bytes[q]) != nullptr && bytes[q]
-                               : bytes[q] >= '0' && bytes[q] <= '9')) {
-            char c = AsciiLower(bytes[q]);
-            code = code * (hex ? 16 : 10) + static_cast<unsigned long>(c <= '9' ? c - '0' : c - 'a' + 10);
-            overflow = overflow || code > 0x10FFFF;
-            ++q;
-        }
-        written.assign(bytes + at, (q < end && bytes[q] == ';' ? q + 1 : q) - at);
-        if (q == digits) {
-            remarks->push_back({at, "malformed character reference \"" + written + "\": no digits; kept as written"});
-            *out += written;
-            return at + written.size();
-        }
-        bool terminated = q < end && bytes[q] == ';';
-        if (overflow || code == 0 || (code >= 0xD800 && code <= 0xDFFF)) {
-            remarks->push_back(
-                {at, "malformed character reference \"" + written + "\": no such character; read as U+FFFD"});
-            code = 0xFFFD;
-        } else if (!terminated) {
-            remarks->push_back({at, "character reference \"" + written + "\" lacks its \";\""});
-        }
-        AppendUtf8(static_cast<char32_t>(code), out);
-        return terminated ? q + 1 : q;
-    }
-    size_t q = p;
-    while (q < end && q - p < 32 && ((bytes[q] >= 'a' && bytes[q] <= 'z') || (bytes[q] >= 'A' && bytes[q] <= 'Z') ||
-                                     (bytes[q] >= '0' && bytes[q] <= '9'))) {
-        ++q;
-    }
-    std::string name(bytes + p, q - p);
-    bool terminated = q < end && bytes[q] == ';';
-    for (const NamedReference& known : NamedReferences) {
-        if (name == known.name) {
-            if (!terminated) {
-                remarks->push_back({at, "character reference \"&" + name + "\" lacks its \";\""});
-            }
-            AppendUtf8(static_cast<char32_t>(known.code), out);
-            return terminated ? q + 1 : q;
-        }
-    }
-    if (!name.empty() && terminated) {
-        remarks->push_back({at, "unknown character reference \"&" + name + ";\"; kept as written"});
-    }
-    *out += '&';
-    return at + 1;
-}
-
-// Parameters longer than this are kept only in part: no command line
-// Tipstart takes comes near it, and a page may hold megabytes in one value.
-const size_t KeptValueSize = 65536;
-
-// The value with its character references decoded, up to limit bytes; gives
-// the length of the whole decoded value.
-size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* value,
-                   std::vector<ReferenceRemark>* remarks, size_t limit = static_cast<size_t>(-1))
-{
-    value->clear();
-    size_t at = attribute.valueStart;
-    while (at < attribute.valueEnd && value->size() < limit) {
-        size_t before = value->size();
-        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, value, remarks) : at + 1;
-        if (next == at + 1 && value->size() == before) {
-            *value += bytes[at];
-        }
-        at = next;
-    }
-    // Past the limit only the length counts.
-    size_t length = value->size();
-    std::string piece;
-    std::vector<ReferenceRemark> ignored;
-    while (at < attribute.valueEnd) {
-        piece.clear();
-        ignored.clear();
-        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, &piece, &ignored) : at + 1;
-        length += next == at + 1 && piece.empty() ? 1 : piece.size();
-        at = next;
-    }
-    return length;
-}
-
-// The page offset that the decoded value's byte at index comes from, found
-// by decoding again up to it: no offset is kept per byte of a long value.
-size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index)
-{
-    size_t produced = 0;
-    std::string piece;
-    std::vector<ReferenceRemark> ignored;
-    size_t at = attribute.valueStart;
-    while (at < attribute.valueEnd) {
-        piece.clear();
-        ignored.clear();
-        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, &piece, &ignored) : at + 1;
-        if (next == at + 1 && piece.empty()) {
-            piece += bytes[at];
-        }
-        produced += piece.size();
-        if (produced > index) {
-            return at;
-        }
-        at = next;
-    }
-    return attribute.valueEnd;
-}
-
-const Attribute* FindAttribute(const std::vector<Attribute>& attributes, const char* name)
-{
-    for (const Attribute& attribute : attributes) {
-        if (attribute.name == name) {
-            return &attribute;
-        }
-    }
-    return nullptr;
 }
 
 bool IsShortCutClass(std::string classId)
@@ -329,19 +43,6 @@ bool IsShortCutClass(std::string classId)
         }
     }
     return false;
-}
-
-std::string TrimBlanks(const std::string& text)
-{
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && IsBlank(text[first])) {
-        ++first;
-    }
-    while (last > first && IsBlank(text[last - 1])) {
-        --last;
-    }
-    return text.substr(first, last - first);
 }
 
 // One OBJECT element while its PARAMs are read.
@@ -375,7 +76,7 @@ public:
         }
         FinishObject();
         for (const ReferenceRemark& remark : remarks_) {
-            scan_->remarks.push_back({remark.offset, 0, remark.message});
+            scan_->remarks.push_back({remark.offset, 0, RuleCharacterReference, remark.message});
         }
         PlaceFindings();
     }
@@ -443,11 +144,11 @@ private:
         }
         std::string decodedName;
         DecodeValue(bytes_, *name, &decodedName, &object_.remarks);
-        decodedName = TrimBlanks(decodedName);
+        decodedName = Trim(decodedName);
         if (EqualsNoCase(decodedName, "command")) {
             std::string command;
             DecodeValue(bytes_, *value, &command, &object_.remarks);
-            object_.shortCutCommand = EqualsNoCase(TrimBlanks(command), "shortcut");
+            object_.shortCutCommand = EqualsNoCase(Trim(command), "shortcut");
         } else if (EqualsNoCase(decodedName, "item1")) {
             object_.hasItem1 = true;
             object_.item1Value = *value;
@@ -471,7 +172,7 @@ private:
         size_t programStart = first == std::string::npos ? item.size() : first + 1;
         size_t second = item.find(',', programStart);
         size_t parametersStart = second == std::string::npos ? item.size() : second + 1;
-        std::string program = TrimBlanks(item.substr(programStart, (second == std::string::npos ? item.size() : second) -
+        std::string program = Trim(item.substr(programStart, (second == std::string::npos ? item.size() : second) -
                                                                        programStart));
         bool tipstart = NamesTipstart(program);
         if (tipstart) {
@@ -500,7 +201,7 @@ private:
             places.push_back(Place(&remark.line, &remark.column));
         }
         std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return *a.first < *b.first; });
-        Cursor cursor = {bytes_, size_, 0, 1, 1};
+        TextCursor cursor(bytes_, size_);
         for (const Place& place : places) {
             cursor.MoveTo(*place.first);
             *place.first = cursor.line;
@@ -537,7 +238,7 @@ void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* und
 
 void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)
 {
-    Cursor cursor = {text, size, 0, 1, 1};
+    TextCursor cursor(text, size);
     size_t at = 0;
     while (at < size) {
         size_t end = at;
@@ -574,45 +275,4 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
         }
         at = next;
     }
-}
-
-std::string FindDeclaredCharset(const char* bytes, size_t size)
-{
-    std::vector<Attribute> attributes;
-    // Only the head declares: the search ends where the body starts.
-    size = FindNoCase(bytes, size, 0, "<body");
-    size_t at = 0;
-    while (at < size) {
-        size_t meta = FindNoCase(bytes, size, at, "<meta");
-        if (meta >= size) {
-            return std::string();
-        }
-        at = ParseAttributes(bytes, size, meta + 5, &attributes);
-        std::vector<ReferenceRemark> ignored;
-        std::string value;
-        const Attribute* charset = FindAttribute(attributes, "charset");
-        if (charset) {
-            DecodeValue(bytes, *charset, &value, &ignored);
-            return TrimBlanks(value);
-        }
-        const Attribute* equiv = FindAttribute(attributes, "http-equiv");
-        const Attribute* content = FindAttribute(attributes, "content");
-        if (!equiv || !content) {
-            continue;
-        }
-        DecodeValue(bytes, *equiv, &value, &ignored);
-        if (!EqualsNoCase(TrimBlanks(value), "content-type")) {
-            continue;
-        }
-        DecodeValue(bytes, *content, &value, &ignored);
-        std::string lower = AsciiLower(value);
-        size_t key = lower.find("charset=");
-        if (key == std::string::npos) {
-            continue;
-        }
-        size_t start = key + 8;
-        size_t end = lower.find_first_of("; \t\"'", start);
-        return value.substr(start, (end == std::string::npos ? value.size() : end) - start);
-    }
-    return std::string();
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "checker/Findings.h"
+
 struct FoundLink {
     size_t line;    // of the parameter text, 1-based
     size_t column;  // of the parameter text, 1-based, in characters
@@ -21,6 +23,7 @@ struct FoundLink {
 struct PageRemark {
     size_t line;
     size_t column;
+    RuleId rule;
     std::string message;
 };
 
@@ -41,10 +44,6 @@ void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* und
 // One command line per line; blank lines and lines starting with "#" are
 // skipped. Each counts as a Tipstart link.
 void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
-
-// The encoding a page declares in <meta charset> or in the http-equiv
-// Content-Type, as written; empty when it declares none.
-std::string FindDeclaredCharset(const char* bytes, size_t size);
 
 // The file name of a program as a link spells it: after its last "\" or "/".
 std::string ProgramFileName(const std::string& program);

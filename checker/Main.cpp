@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "checker/Check.h"
-#include "checker/Package.h"
 #include "checker/Report.h"
 #include "platform/MachineRegistry.h"
 
@@ -51,17 +50,10 @@ int UsageError(const std::string& message)
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// Reads the options and paths; gives -1 to go on, else the exit status.
+int ParseArguments(int argc, char** argv, CheckOptions* options, bool* sarif, bool* warningsAsErrors,
+                   std::vector<std::string>* paths)
 {
-    auto start = std::chrono::steady_clock::now();
-    CheckRun run;
-    std::error_code workingError;
-    run.folders.workingFolder = std::filesystem::current_path(workingError);
-    bool sarif = false;
-    bool warningsAsErrors = false;
-    std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
@@ -71,14 +63,14 @@ int main(int argc, char** argv)
             printf("tipstart-check %s\n", TIPSTART_VERSION);
             return 0;
         } else if (argument == "--list") {
-            run.options.list = true;
+            options->prediction.list = true;
         } else if (argument == "--warnings-as-errors") {
-            warningsAsErrors = true;
+            *warningsAsErrors = true;
         } else if (argument == "--this-machine") {
             if (!MachineRegistryAvailable()) {
                 return UsageError("--this-machine reads the Windows registry: run the Windows build");
             }
-            run.options.thisMachine = true;
+            options->prediction.thisMachine = true;
         } else if (argument == "--format" || argument == "--exe-folder" || argument == "--install-folder") {
             if (i + 1 >= argc) {
                 return UsageError(argument + " needs a value");
@@ -89,42 +81,63 @@ int main(int argc, char** argv)
                 if (!std::filesystem::is_directory(std::filesystem::u8path(value), error)) {
                     return UsageError("--exe-folder " + value + ": not a folder");
                 }
-                run.folders.exeFolder = value;
+                options->folders.exeFolder = value;
             } else if (argument == "--install-folder") {
                 if (value.size() < 3 || value[1] != ':' || (value[2] != '\\' && value[2] != '/')) {
                     return UsageError("--install-folder " + value + ": not a full Windows path such as C:\\Ext");
                 }
-                PackageSetInstallFolder(value);
+                options->installFolder = value;
             } else if (value == "sarif" || value == "text") {
-                sarif = value == "sarif";
+                *sarif = value == "sarif";
             } else {
                 return UsageError("--format takes text or sarif, not " + value);
             }
         } else if (argument.size() > 1 && argument[0] == '-') {
             return UsageError("unknown option " + argument);
         } else {
-            paths.push_back(argument);
+            paths->push_back(argument);
         }
     }
-    if (paths.empty()) {
+    if (paths->empty()) {
         return UsageError("no PATH to check");
     }
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    auto start = std::chrono::steady_clock::now();
+    CheckOptions options;
+    std::error_code workingError;
+    options.folders.workingFolder = std::filesystem::current_path(workingError);
+    bool sarif = false;
+    bool warningsAsErrors = false;
+    std::vector<std::string> paths;
+    int status = ParseArguments(argc, argv, &options, &sarif, &warningsAsErrors, &paths);
+    if (status >= 0) {
+        return status;
+    }
+    CheckRun run(options);
     for (const std::string& path : paths) {
         CheckPath(path, &run);
     }
-    SortFindings(&run.findings);
+    CheckResults& results = run.results;
+    SortFindings(&results.findings);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (sarif) {
         std::error_code error;
-        WriteSarifReport(stdout, run, TIPSTART_VERSION, std::filesystem::current_path(error).generic_u8string());
-        WriteSummary(stderr, run, seconds);
+        WriteSarifReport(stdout, results, TIPSTART_VERSION, std::filesystem::current_path(error).generic_u8string());
+        WriteSummary(stderr, results, seconds);
     } else {
-        WriteTextReport(stdout, run);
-        WriteSummary(stdout, run, seconds);
+        WriteTextReport(stdout, results);
+        WriteSummary(stdout, results, seconds);
     }
-    if (run.inputFailed) {
+    if (results.inputFailed) {
         return 2;
     }
-    bool failed = CountSeverity(run, SeverityError) > 0 || (warningsAsErrors && CountSeverity(run, SeverityWarning) > 0);
+    bool failed = CountSeverity(results, SeverityError) > 0 ||
+                  (warningsAsErrors && CountSeverity(results, SeverityWarning) > 0);
     return failed ? 1 : 0;
 }

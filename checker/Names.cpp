@@ -1,5 +1,6 @@
 #include "checker/Names.h"
 
+#include "checker/TextTools.h"
 #include "checker/system/System.h"
 
 std::vector<std::string> PathParts(const std::string& path)
@@ -54,53 +55,6 @@ bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator)
     return true;
 }
 
-size_t ReadUtf8(const std::string& text, size_t at, char32_t* c)
-{
-    unsigned char first = static_cast<unsigned char>(text[at]);
-    if (first < 0x80) {
-        *c = first;
-        return 1;
-    }
-    size_t length = first >= 0xF0 && first <= 0xF4 ? 4 : first >= 0xE0 && first < 0xF0 ? 3 : first >= 0xC2 && first < 0xE0 ? 2 : 0;
-    if (length == 0 || at + length > text.size()) {
-        return 0;
-    }
-    char32_t value = first & (0x7F >> length);
-    for (size_t i = 1; i < length; ++i) {
-        unsigned char next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        value = value << 6 | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    static const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return 0;
-    }
-    *c = value;
-    return length;
-}
-
-void AppendUtf8(char32_t c, std::string* out)
-{
-    if (c < 0x80) {
-        *out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        *out += static_cast<char>(0xC0 | c >> 6);
-        *out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        *out += static_cast<char>(0xE0 | c >> 12);
-        *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        *out += static_cast<char>(0xF0 | c >> 18);
-        *out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string NameKey(const std::string& name)
 {
     std::string key;
@@ -128,17 +82,4 @@ size_t WindowsPathLength(const std::string& path)
         at += length ? length : 1;
     }
     return units;
-}
-
-char AsciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string AsciiLower(std::string text)
-{
-    for (char& c : text) {
-        c = AsciiLower(c);
-    }
-    return text;
 }

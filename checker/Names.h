@@ -30,13 +30,3 @@ std::string NameKey(const std::string& name);
 
 // The length MAX_PATH is counted in: UTF-16 code units.
 size_t WindowsPathLength(const std::string& path);
-
-// ASCII letters in lower case, for the fixed names and extensions the
-// checker looks for (tipstart.exe, .hhp, .chm).
-char AsciiLower(char c);
-std::string AsciiLower(std::string text);
-
-// Reads one UTF-8 character at text[at]; gives its length, or 0 for a byte
-// that starts no valid character.
-size_t ReadUtf8(const std::string& text, size_t at, char32_t* c);
-void AppendUtf8(char32_t c, std::string* out);

@@ -1,65 +1,32 @@
-// The checker's platform: the launcher's own code runs against it, and it
-// answers from the package folder. Boxes, launches, the chooser and registry
-// writes are recorded, never performed.
 #include "checker/Package.h"
 
 #include <string.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
-#include <unordered_map>
 
+#include "checker/FolderListing.h"
 #include "checker/Names.h"
-#include "platform/MachineRegistry.h"
 
 const char* const DefaultInstallFolder = "C:\\Program Files (x86)\\ZEZODA Extension\\";
 
 namespace {
 
-struct FolderEntry {
-    std::string name;
-    bool folder;
-};
-
-// One folder's entries by their exact name and by their name key.
-struct Listing {
-    std::unordered_map<std::string, FolderEntry> exact;
-    std::unordered_map<std::string, FolderEntry> byKey;
-};
-
-struct PackageState {
-    std::string folder;
-    std::string installFolder = DefaultInstallFolder;
-    std::vector<std::string> installParts;
-    std::vector<std::string> installKeys;  // the name keys of those parts
-    std::unordered_map<std::string, Listing> listings;
-    // Links name the same documents again and again; at most MemoSize
-    // answers are kept at a time, for the current package.
-    std::unordered_map<std::string, std::pair<DocumentMatch, std::string>> answers;
-    std::string commandLine;
-    std::vector<std::string> absentKeys;
-    bool machineRegistry = false;
-    PlatformRecord record;
-};
-
-PackageState state;
-
-const Listing& ListFolder(const std::string& folder)
+// A folder that cannot be read to its end answers with what was read of it.
+const PackageListing& ListPackageFolder(const std::string& folder, Package* package)
 {
-    auto cached = state.listings.find(folder);
-    if (cached != state.listings.end()) {
+    auto cached = package->listings.find(folder);
+    if (cached != package->listings.end()) {
         return cached->second;
     }
-    Listing& listing = state.listings[folder];
+    PackageListing& listing = package->listings[folder];
+    std::vector<FolderEntry> entries;
     std::error_code error;
-    std::filesystem::directory_iterator entries(std::filesystem::u8path(folder), error);
-    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        std::string name = entries->path().filename().u8string();
-        std::error_code kindError;
-        FolderEntry entry = {name, entries->is_directory(kindError)};
-        listing.exact.emplace(name, entry);
-        listing.byKey.emplace(NameKey(name), entry);
+    ListFolder(std::filesystem::u8path(folder), &entries, &error);
+    for (const FolderEntry& entry : entries) {
+        PackageEntry known = {entry.name, entry.type == std::filesystem::file_type::directory};
+        listing.exact.emplace(entry.name, known);
+        listing.byKey.emplace(NameKey(entry.name), known);
     }
     return listing;
 }
@@ -77,26 +44,26 @@ bool IsValidName(const std::string& name)
 
 // Resolved parts of a full path, looked up: the install folder and the
 // folders above it exist; below it, the package folder answers.
-DocumentMatch Locate(const std::vector<std::string>& parts, std::vector<std::string>* onDisk)
+DocumentMatch Locate(const std::vector<std::string>& parts, Package* package, std::vector<std::string>* onDisk)
 {
     onDisk->clear();
-    size_t install = state.installKeys.size();
+    size_t install = package->installKeys.size();
     for (size_t i = 0; i < parts.size() && i < install; ++i) {
-        if (parts[i] != state.installParts[i] && NameKey(parts[i]) != state.installKeys[i]) {
+        if (parts[i] != package->installParts[i] && NameKey(parts[i]) != package->installKeys[i]) {
             return DocumentMissing;  // outside the package: nothing of it is known
         }
     }
     if (parts.size() <= install) {
         return DocumentIsFolder;
     }
-    std::string folder = state.folder;
+    std::string folder = package->folder;
     bool sameCase = true;
     for (size_t i = install; i < parts.size(); ++i) {
         const std::string& name = parts[i];
         if (!IsValidName(name)) {
             return DocumentMissing;
         }
-        const Listing& listing = ListFolder(folder);
+        const PackageListing& listing = ListPackageFolder(folder, package);
         auto entry = listing.exact.find(name);
         if (entry == listing.exact.end()) {
             entry = listing.byKey.find(NameKey(name));
@@ -125,18 +92,18 @@ std::string JoinBelowInstall(const std::vector<std::string>& onDisk)
 
 const size_t MemoSize = 4096;
 
-DocumentMatch ResolveFullPath(const std::string& path, std::string* found);
+DocumentMatch ResolveFullPath(const std::string& path, Package* package, std::string* found);
 
-DocumentMatch FindFullPath(const std::string& path, std::string* found)
+DocumentMatch FindFullPath(const std::string& path, Package* package, std::string* found)
 {
-    auto known = state.answers.find(path);
-    if (known == state.answers.end()) {
-        if (state.answers.size() >= MemoSize) {
-            state.answers.clear();
+    auto known = package->answers.find(path);
+    if (known == package->answers.end()) {
+        if (package->answers.size() >= MemoSize) {
+            package->answers.clear();
         }
         std::string onDisk;
-        DocumentMatch match = ResolveFullPath(path, &onDisk);
-        known = state.answers.emplace(path, std::make_pair(match, onDisk)).first;
+        DocumentMatch match = ResolveFullPath(path, package, &onDisk);
+        known = package->answers.emplace(path, std::make_pair(match, onDisk)).first;
     }
     if (found) {
         *found = known->second.second;
@@ -144,7 +111,7 @@ DocumentMatch FindFullPath(const std::string& path, std::string* found)
     return known->second.first;
 }
 
-DocumentMatch ResolveFullPath(const std::string& path, std::string* found)
+DocumentMatch ResolveFullPath(const std::string& path, Package* package, std::string* found)
 {
     if (WindowsPathLength(path) > MaxPathCharacters) {
         return DocumentMissing;
@@ -154,7 +121,7 @@ DocumentMatch ResolveFullPath(const std::string& path, std::string* found)
     if (!ResolvePathParts(&parts, EndsWithSeparator(path))) {
         return DocumentMissing;
     }
-    DocumentMatch match = Locate(parts, &onDisk);
+    DocumentMatch match = Locate(parts, package, &onDisk);
     *found = JoinBelowInstall(onDisk);
     return match;
 }
@@ -177,14 +144,14 @@ bool WalkDiffers(const std::vector<std::string>& raw)
     return false;
 }
 
-bool ShortPathWalkFinds(const std::string& path)
+bool ShortPathWalkFinds(const std::string& path, Package* package)
 {
     if (WindowsPathLength(path) > MaxPathCharacters) {
         return false;
     }
     std::vector<std::string> raw = PathParts(path);
     if (!WalkDiffers(raw)) {
-        return FindFullPath(path, nullptr) != DocumentMissing;
+        return FindFullPath(path, package, nullptr) != DocumentMissing;
     }
     std::vector<std::string> walked;
     for (size_t i = 0; i < raw.size(); ++i) {
@@ -196,175 +163,45 @@ bool ShortPathWalkFinds(const std::string& path)
         std::vector<std::string> resolved = walked;
         std::vector<std::string> onDisk;
         if (!ResolvePathParts(&resolved, false) ||
-            Locate(resolved, &onDisk) == DocumentMissing) {
+            Locate(resolved, package, &onDisk) == DocumentMissing) {
             return false;
         }
-        if (resolved.size() > state.installKeys.size() && !onDisk.empty()) {
+        if (resolved.size() > package->installKeys.size() && !onDisk.empty()) {
             walked.back() = onDisk.back();
         }
     }
     return true;
 }
 
-// The folder a registered tool answers with in a package run.
-std::string ToolFolder(const std::string& keyPath)
-{
-    return "C:\\Tools\\" + keyPath.substr(keyPath.find_last_of('\\') + 1);
-}
-
-bool Contains(const std::vector<std::string>& keys, const char* key)
-{
-    return std::find(keys.begin(), keys.end(), key) != keys.end();
-}
-
 }  // namespace
 
-void PackageSetInstallFolder(const std::string& folder)
+void PackageStart(const std::string& installFolder, Package* package)
 {
-    state.answers.clear();
-    state.installFolder = folder;
-    if (!EndsWithSeparator(state.installFolder)) {
-        state.installFolder += '\\';
+    *package = Package();
+    package->installFolder = installFolder;
+    if (!EndsWithSeparator(package->installFolder)) {
+        package->installFolder += '\\';
     }
-    state.installParts = PathParts(state.installFolder);
-    state.installKeys.clear();
-    for (const std::string& part : state.installParts) {
-        state.installKeys.push_back(NameKey(part));
-    }
-}
-
-const std::string& PackageInstallFolder()
-{
-    if (state.installKeys.empty()) {
-        PackageSetInstallFolder(state.installFolder);
-    }
-    return state.installFolder;
-}
-
-void PackageSetFolder(const std::string& diskFolder)
-{
-    PackageInstallFolder();
-    if (diskFolder != state.folder) {
-        state.answers.clear();
-        state.folder = diskFolder;
+    package->installParts = PathParts(package->installFolder);
+    for (const std::string& part : package->installParts) {
+        package->installKeys.push_back(NameKey(part));
     }
 }
 
-DocumentMatch PackageFindDocument(const std::string& path, std::string* found)
+void PackageUseFolder(const std::string& diskFolder, Package* package)
 {
-    return FindFullPath(path, found);
-}
-
-void PackageBeginRun(const std::string& commandLine, const std::vector<std::string>& absentKeys)
-{
-    state.commandLine = commandLine;
-    state.absentKeys = absentKeys;
-    state.record = PlatformRecord();
-}
-
-const PlatformRecord& PackageRecord()
-{
-    return state.record;
-}
-
-std::string PackageToolKey(const PlatformRecord& record, const LaunchSeen& launch)
-{
-    if (launch.show == ShowNormal) {
-        return std::string();
-    }
-    for (const RegistryReadSeen& read : record.reads) {
-        if (!read.answer.empty() && launch.file.compare(0, read.answer.size(), read.answer) == 0) {
-            return read.keyPath;
-        }
-    }
-    return std::string();
-}
-
-void PackageUseMachineRegistry(bool use)
-{
-    state.machineRegistry = use;
-}
-
-bool MachineFileExists(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::is_regular_file(std::filesystem::u8path(path), error);
-}
-
-// The platform operations, as the launcher calls them.
-
-const char* PlatformCommandLine()
-{
-    return state.commandLine.c_str();
-}
-
-WindowHandle PlatformActiveWindow()
-{
-    return nullptr;
-}
-
-// No one answers Yes: the version-2 question ends the run, as No does.
-int PlatformMessageBox(WindowHandle, const char* text, const char* caption, unsigned)
-{
-    state.record.boxes.push_back({text, caption});
-    return 7;
-}
-
-// A document in the package has a short form; it is given as the long path.
-void PlatformShortPathName(const char* longPath, char* buffer, size_t capacity)
-{
-    size_t length = strlen(longPath);
-    if (ShortPathWalkFinds(longPath) && length < capacity) {
-        memcpy(buffer, longPath, length + 1);
+    if (diskFolder != package->folder) {
+        package->answers.clear();
+        package->folder = diskFolder;
     }
 }
 
-bool PlatformFileExists(const char* path)
+DocumentMatch PackageFindDocument(const std::string& path, Package* package, std::string* found)
 {
-    DocumentMatch match = FindFullPath(path, nullptr);
-    return match == DocumentExact || match == DocumentOtherCase;
+    return FindFullPath(path, package, found);
 }
 
-void PlatformSystemDirectory(char* buffer, size_t capacity)
+bool PackageShortPathWalkFinds(const std::string& path, Package* package)
 {
-    const char* system = "C:\\Windows\\system32";
-    if (strlen(system) < capacity) {
-        strcpy(buffer, system);
-    }
-}
-
-// The tools are taken to exist where the registry says; a document opened
-// by association is looked up in the package.
-void PlatformShellOpen(const char* file, const char* parameters, const char*, ShowCommand show)
-{
-    DocumentMatch opened = show == ShowNormal ? FindFullPath(file, nullptr) : DocumentExact;
-    state.record.launches.push_back({file, parameters ? parameters : "", show, opened});
-}
-
-bool PlatformRegistryRead(RegistryRoot root, const char* keyPath, const char* valueName, char* buffer,
-                          size_t capacity, size_t* size)
-{
-    if (state.machineRegistry) {
-        bool read = MachineRegistryRead(root, keyPath, valueName, buffer, capacity, size);
-        state.record.reads.push_back({keyPath, read && *size > 0 ? std::string(buffer, strnlen(buffer, *size)) : ""});
-        return read;
-    }
-    std::string folder = Contains(state.absentKeys, keyPath) ? std::string() : ToolFolder(keyPath);
-    state.record.reads.push_back({keyPath, folder});
-    if (folder.empty() || folder.size() + 1 > capacity) {
-        return false;
-    }
-    memcpy(buffer, folder.c_str(), folder.size() + 1);
-    *size = folder.size() + 1;
-    return true;
-}
-
-void PlatformRegistryWriteText(RegistryRoot, const char*, const char*, const char* text)
-{
-    state.record.writes.push_back(text);
-}
-
-bool PlatformOpenFileDialog(const char*, const char*, WindowHandle, const char*, char*, size_t, char*, size_t)
-{
-    return false;
+    return ShortPathWalkFinds(path, package);
 }

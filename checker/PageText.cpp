@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "checker/LinkFinder.h"
-#include "checker/Names.h"
+#include "checker/Markup.h"
+#include "checker/TextTools.h"
 #include "checker/system/System.h"
 
 namespace {

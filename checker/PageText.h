@@ -11,6 +11,7 @@ struct PageText {
     const char* text = nullptr;  // the page's own bytes when they are the text already, else decoded
     size_t size = 0;
     std::string decoded;
+    std::string ownBytes;             // the page's bytes, kept when they are its text
     std::vector<size_t> undecodable;  // offsets in text of U+FFFD standing for bytes that did not decode
     std::string encoding;             // as named in messages, such as "windows-1252"
     unsigned codePage = 0;

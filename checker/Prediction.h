@@ -1,21 +1,89 @@
-// What Tipstart does with one link, predicted by running the launcher's own
-// request derivation and tool selection against the package.
+// What Tipstart does with one link, as a value: predicted by running the
+// launcher's own request derivation and tool selection against the package.
+// The rules (Rules.h) read it; nothing here is worded for a reader.
 #pragma once
 
+#include <string>
 #include <vector>
 
-#include "checker/Findings.h"
+#include "checker/LauncherRun.h"
 #include "checker/LinkFinder.h"
 
 struct PredictionOptions {
-    bool list = false;         // a note for every link with what it does
-    bool thisMachine = false;  // also what this machine's registry makes of it
+    bool list = false;         // what every link does, with the tools that stand in
+    bool thisMachine = false;  // what this machine's registry makes of it
 };
 
-// The findings for a link that starts Tipstart, found in file (as shown).
-void PredictLink(const FoundLink& link, const std::string& file, const PredictionOptions& options,
-                 std::vector<Finding>* findings);
+// What the run comes to.
+enum Effect {
+    EffectOtherProgram,  // the link starts another program; Tipstart is not run
+    EffectShowsBox,      // a message and nothing started (a refusal, an unserved version)
+    EffectForgets,       // the recorded Oberix 2 folder is forgotten
+    EffectNothing,       // nothing at all
+    EffectStartsTool,    // a tool starts, with or without the document
+    EffectOpens,         // the shell opens the document by its file association
+};
 
-// The warning (and with --list the note) for a link that starts another program.
-void ReportOtherProgram(const FoundLink& link, const std::string& file, const PredictionOptions& options,
-                        std::vector<Finding>* findings);
+// A tool that starts in place of the one before when that is not registered.
+struct StandIn {
+    std::string tool;            // "OBX 3.0"
+    std::string missingVersion;  // "3.5"
+};
+
+enum MachineEffect { MachineAsksFolder, MachineNothingRegistered, MachineQuiet, MachineOpens, MachineStarts };
+
+// The same link against this machine's registry.
+struct MachinePrediction {
+    bool asked = false;
+    MachineEffect effect = MachineQuiet;
+    std::vector<std::string> toolsRead;  // the tools looked for, none registered (MachineNothingRegistered)
+    std::string file;                    // the tool's executable (MachineStarts)
+    std::string tool;
+    bool fileExists = false;
+};
+
+struct Prediction {
+    const FoundLink* link = nullptr;
+    PredictionOptions options;
+    Effect effect = EffectNothing;
+
+    // The command line Tipstart receives.
+    std::string installFolder;
+    std::string programName;   // the program's file name as the link spells it
+    size_t commandLineLength = 0;
+    bool commandLineTooLong = false;  // refused before anything is read
+
+    // The request the launcher derives.
+    LaunchKind kind = LaunchRefused;
+    std::string versionText;
+    std::string argument;      // after the marker
+    std::string relativePath;
+    std::string document;      // the target below the install folder
+    size_t targetLength = 0;   // in UTF-16 units, as MAX_PATH counts
+    bool resetMisspelt = false;
+    bool unservedVersion = false;  // the version's message was shown
+
+    // What it does.
+    bool launched = false;     // a tool was started or the shell asked to open
+    bool byAssociation = false;  // the shell opens the document (version 5)
+    std::string boxText;       // the first message shown
+    std::string tool;          // "OBX 3.5" (EffectStartsTool)
+    std::string toolFile;
+    bool withDocument = false;
+    DocumentMatch opened = DocumentMissing;  // what the shell finds (EffectOpens)
+    std::vector<StandIn> standIns;           // with options.list
+    bool asksFolderFirst = false;            // with options.list
+
+    // The document as the file functions find it.
+    DocumentMatch match = DocumentMissing;
+    std::string found;         // below the install folder, as on disk
+
+    MachinePrediction machine;
+};
+
+const char* const ProgramName = "Tipstart.exe";
+
+Prediction PredictLink(const FoundLink& link, const PredictionOptions& options, Package* package);
+
+// The tool a registry key names: "Oberix 2", "OBX 3.5".
+std::string ToolName(const std::string& keyPath);

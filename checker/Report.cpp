@@ -4,7 +4,8 @@
 #include <map>
 #include <string>
 
-#include "checker/Names.h"
+#include "checker/Rules.h"
+#include "checker/TextTools.h"
 
 namespace {
 
@@ -71,102 +72,110 @@ std::string ArtifactUri(const std::string& path)
     return UriOf(path);
 }
 
+std::string FileLocation(const std::string& file)
+{
+    return "\"uri\": " + JsonText(ArtifactUri(file)) + (IsAbsolute(file) ? "" : ", \"uriBaseId\": \"SRCROOT\"");
+}
+
+// A member's URI: its name inside the compiled file, without the leading "/".
+std::string MemberUri(const std::string& member)
+{
+    return UriOf(member.substr(member[0] == '/' ? 1 : 0));
+}
+
 // The artifacts of the results: each file once; a page inside a compiled
 // help file is nested in it.
 struct Artifacts {
     std::vector<std::string> json;
-    std::map<std::string, size_t> indexes;
+    std::map<std::pair<std::string, std::string>, size_t> indexes;  // by file and member
 
-    size_t Add(const std::string& shown)
+    size_t Add(const std::string& file, const std::string& member)
     {
-        auto known = indexes.find(shown);
+        auto known = indexes.find({file, member});
         if (known != indexes.end()) {
             return known->second;
         }
-        size_t inner = shown.find("::/");
         std::string location;
-        if (inner == std::string::npos) {
-            location = "{\"location\": {\"uri\": " + JsonText(ArtifactUri(shown)) +
-                       (IsAbsolute(shown) ? "" : ", \"uriBaseId\": \"SRCROOT\"") + "}}";
+        if (member.empty()) {
+            location = "{\"location\": {" + FileLocation(file) + "}}";
         } else {
-            size_t parent = Add(shown.substr(0, inner));
-            location = "{\"location\": {\"uri\": " + JsonText(UriOf(shown.substr(inner + 3))) +
+            size_t parent = Add(file, std::string());
+            location = "{\"location\": {\"uri\": " + JsonText(MemberUri(member)) +
                        "}, \"parentIndex\": " + std::to_string(parent) + "}";
         }
         json.push_back(location);
-        indexes[shown] = json.size() - 1;
+        indexes[{file, member}] = json.size() - 1;
         return json.size() - 1;
     }
 
-    std::string Location(const std::string& shown)
+    std::string Location(const Place& place)
     {
-        size_t index = Add(shown);
-        size_t inner = shown.find("::/");
-        if (inner != std::string::npos) {
-            return "{\"uri\": " + JsonText(UriOf(shown.substr(inner + 3))) + ", \"index\": " + std::to_string(index) +
-                   "}";
-        }
-        return "{\"uri\": " + JsonText(ArtifactUri(shown)) +
-               (IsAbsolute(shown) ? "" : ", \"uriBaseId\": \"SRCROOT\"") + ", \"index\": " + std::to_string(index) +
-               "}";
+        size_t index = Add(place.file, place.member);
+        std::string uri = place.member.empty() ? FileLocation(place.file)
+                                               : "\"uri\": " + JsonText(MemberUri(place.member));
+        return "{" + uri + ", \"index\": " + std::to_string(index) + "}";
     }
 };
 
-size_t RuleIndex(const Rule* rule)
-{
-    return static_cast<size_t>(rule - Rules);
-}
-
 }  // namespace
+
+std::string ShownFile(const Place& place)
+{
+    return place.member.empty() ? place.file : place.file + "::" + place.member;
+}
 
 void SortFindings(std::vector<Finding>* findings)
 {
     std::stable_sort(findings->begin(), findings->end(), [](const Finding& a, const Finding& b) {
-        if (a.file != b.file) {
-            return a.file < b.file;
+        const Place& p = a.place;
+        const Place& q = b.place;
+        if (p.file != q.file || p.member != q.member) {
+            return ShownFile(p) < ShownFile(q);
         }
-        if (a.line != b.line) {
-            return a.line < b.line;
+        if (p.line != q.line) {
+            return p.line < q.line;
         }
-        if (a.column != b.column) {
-            return a.column < b.column;
+        if (p.column != q.column) {
+            return p.column < q.column;
         }
-        return RuleIndex(a.rule) < RuleIndex(b.rule);
+        return a.rule < b.rule;
     });
 }
 
-size_t CountSeverity(const CheckRun& run, Severity severity)
+size_t CountSeverity(const CheckResults& results, Severity severity)
 {
     size_t count = 0;
-    for (const Finding& finding : run.findings) {
-        count += finding.rule->severity == severity;
+    for (const Finding& finding : results.findings) {
+        count += RuleOf(finding.rule).severity == severity;
     }
     return count;
 }
 
-void WriteTextReport(FILE* out, const CheckRun& run)
+void WriteTextReport(FILE* out, const CheckResults& results)
 {
-    for (const Finding& finding : run.findings) {
-        if (finding.line) {
-            fprintf(out, "%s:%zu:%zu: %s: %s [%s]\n", finding.file.c_str(), finding.line, finding.column,
-                    LevelName(finding.rule->severity), finding.message.c_str(), finding.rule->id);
+    for (const Finding& finding : results.findings) {
+        const Rule& rule = RuleOf(finding.rule);
+        std::string file = ShownFile(finding.place);
+        if (finding.place.line) {
+            fprintf(out, "%s:%zu:%zu: %s: %s [%s]\n", file.c_str(), finding.place.line, finding.place.column,
+                    LevelName(rule.severity), finding.message.c_str(), rule.id);
         } else {
-            fprintf(out, "%s: %s: %s [%s]\n", finding.file.c_str(), LevelName(finding.rule->severity),
-                    finding.message.c_str(), finding.rule->id);
+            fprintf(out, "%s: %s: %s [%s]\n", file.c_str(), LevelName(rule.severity), finding.message.c_str(),
+                    rule.id);
         }
     }
 }
 
-void WriteSummary(FILE* out, const CheckRun& run, double seconds)
+void WriteSummary(FILE* out, const CheckResults& results, double seconds)
 {
-    size_t errors = CountSeverity(run, SeverityError);
-    size_t warnings = CountSeverity(run, SeverityWarning);
-    fprintf(out, "tipstart-check: %zu link%s in %zu file%s: %zu error%s, %zu warning%s (%.2f s)\n", run.links,
-            run.links == 1 ? "" : "s", run.files, run.files == 1 ? "" : "s", errors, errors == 1 ? "" : "s", warnings,
+    size_t errors = CountSeverity(results, SeverityError);
+    size_t warnings = CountSeverity(results, SeverityWarning);
+    fprintf(out, "tipstart-check: %zu link%s in %zu file%s: %zu error%s, %zu warning%s (%.2f s)\n", results.links,
+            results.links == 1 ? "" : "s", results.files, results.files == 1 ? "" : "s", errors, errors == 1 ? "" : "s", warnings,
             warnings == 1 ? "" : "s", seconds);
 }
 
-void WriteSarifReport(FILE* out, const CheckRun& run, const char* version, const std::string& workingFolder)
+void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder)
 {
     fprintf(out, "{\n  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n  \"version\": \"2.1.0\",\n"
                  "  \"runs\": [\n    {\n      \"tool\": {\n        \"driver\": {\n"
@@ -189,21 +198,22 @@ void WriteSarifReport(FILE* out, const CheckRun& run, const char* version, const
     fprintf(out, "      \"originalUriBaseIds\": {\"SRCROOT\": {\"uri\": %s}},\n",
             JsonText(ArtifactUri(base)).c_str());
     fprintf(out, "      \"columnKind\": \"unicodeCodePoints\",\n");
-    fprintf(out, "      \"invocations\": [{\"executionSuccessful\": %s}],\n", run.inputFailed ? "false" : "true");
+    fprintf(out, "      \"invocations\": [{\"executionSuccessful\": %s}],\n", results.inputFailed ? "false" : "true");
     Artifacts artifacts;
     fprintf(out, "      \"results\": [");
-    for (size_t i = 0; i < run.findings.size(); ++i) {
-        const Finding& finding = run.findings[i];
+    for (size_t i = 0; i < results.findings.size(); ++i) {
+        const Finding& finding = results.findings[i];
+        const Rule& rule = RuleOf(finding.rule);
         std::string region;
-        if (finding.line) {
-            region = ", \"region\": {\"startLine\": " + std::to_string(finding.line) +
-                     ", \"startColumn\": " + std::to_string(finding.column) + "}";
+        if (finding.place.line) {
+            region = ", \"region\": {\"startLine\": " + std::to_string(finding.place.line) +
+                     ", \"startColumn\": " + std::to_string(finding.place.column) + "}";
         }
         fprintf(out,
                 "%s\n        {\"ruleId\": %s, \"ruleIndex\": %zu, \"level\": \"%s\", \"message\": {\"text\": %s}, "
                 "\"locations\": [{\"physicalLocation\": {\"artifactLocation\": %s%s}}]}",
-                i ? "," : "", JsonText(finding.rule->id).c_str(), RuleIndex(finding.rule), LevelName(finding.rule->severity),
-                JsonText(finding.message).c_str(), artifacts.Location(finding.file).c_str(), region.c_str());
+                i ? "," : "", JsonText(rule.id).c_str(), static_cast<size_t>(finding.rule), LevelName(rule.severity),
+                JsonText(finding.message).c_str(), artifacts.Location(finding.place).c_str(), region.c_str());
     }
     fprintf(out, "\n      ],\n      \"artifacts\": [");
     for (size_t i = 0; i < artifacts.json.size(); ++i) {

@@ -1,15 +1,22 @@
 // The checker's output: compiler-style lines with a summary, or SARIF 2.1.0.
+// It sees the findings and the counts of a run, nothing else.
 #pragma once
 
 #include <stdio.h>
 
-#include "checker/Check.h"
+#include <string>
+#include <vector>
+
+#include "checker/Findings.h"
+
+// A place as the text report shows it: "Help.chm::/folder/page.htm".
+std::string ShownFile(const Place& place);
 
 // Sorts the findings by file, place and rule.
 void SortFindings(std::vector<Finding>* findings);
 
-void WriteTextReport(FILE* out, const CheckRun& run);
-void WriteSummary(FILE* out, const CheckRun& run, double seconds);
-void WriteSarifReport(FILE* out, const CheckRun& run, const char* version, const std::string& workingFolder);
+void WriteTextReport(FILE* out, const CheckResults& results);
+void WriteSummary(FILE* out, const CheckResults& results, double seconds);
+void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder);
 
-size_t CountSeverity(const CheckRun& run, Severity severity);
+size_t CountSeverity(const CheckResults& results, Severity severity);

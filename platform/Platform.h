@@ -1,6 +1,8 @@
 // The operating-system operations the launcher needs, in the program's own
-// terms. The Windows builds link platform/Win32Platform.cpp; the host tests
-// link a double with the same functions.
+// terms. Each program links one implementation, so the shipped exe carries
+// no indirection: platform/Win32Platform.cpp (Tipstart.exe, on Windows),
+// tests/host/FakePlatform.cpp (the host tests' double) and
+// checker/LauncherRun.cpp (tipstart-check, answering from the package).
 #pragma once
 
 #include <stddef.h>

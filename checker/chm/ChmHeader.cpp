@@ -1,7 +1,8 @@
+#include <stdio.h>
 #include <string.h>
 
+#include "checker/TextTools.h"
 #include "checker/chm/ChmStorage.h"
-#include "checker/Names.h"
 
 namespace {
 
@@ -12,21 +13,6 @@ unsigned long long LittleEndian(const unsigned char* bytes, int count)
         value = value << 8 | bytes[i];
     }
     return value;
-}
-
-bool EndsWith(const char* name, size_t length, const char* end)
-{
-    size_t endLength = strlen(end);
-    if (length < endLength) {
-        return false;
-    }
-    for (size_t i = 0; i < endLength; ++i) {
-        char c = name[length - endLength + i];
-        if (AsciiLower(c) != end[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -93,8 +79,28 @@ void ChmApplyMends(const ChmMend* mends, unsigned count, unsigned long long star
 bool ChmIsPageName(const char* name)
 {
     size_t length = strlen(name);
-    return EndsWith(name, length, ".htm") || EndsWith(name, length, ".html") || EndsWith(name, length, ".hhc") ||
-           EndsWith(name, length, ".hhk");
+    return EndsWithNoCase(name, length, ".htm") || EndsWithNoCase(name, length, ".html") ||
+           EndsWithNoCase(name, length, ".hhc") || EndsWithNoCase(name, length, ".hhk");
+}
+
+unsigned ChmHeaderLanguage(const unsigned char* header, size_t headerSize)
+{
+    if (headerSize < 0x18 || memcmp(header, "ITSF", 4) != 0) {
+        return 0;
+    }
+    return static_cast<unsigned>(LittleEndian(header + 0x14, 4));
+}
+
+unsigned ChmReadLanguage(const char* path)
+{
+    unsigned char header[0x18] = {};
+    FILE* file = fopen(path, "rb");
+    if (!file) {
+        return 0;
+    }
+    size_t got = fread(header, 1, sizeof header, file);
+    fclose(file);
+    return ChmHeaderLanguage(header, got);
 }
 
 unsigned long long ChmExpansionBudget(unsigned long long helpSize)

@@ -65,6 +65,11 @@ unsigned ChmFindMends(const unsigned char* prefix, size_t prefixSize, ChmMend* m
 void ChmApplyMends(const ChmMend* mends, unsigned count, unsigned long long start, unsigned char* bytes,
                    size_t size);
 
+// The language identifier (LCID) in a compiled help file's header; 0 when
+// the file has none or is no compiled help file.
+unsigned ChmHeaderLanguage(const unsigned char* header, size_t headerSize);
+unsigned ChmReadLanguage(const char* path);
+
 // Whether a name, inside a compiled help file or on disk, is a page worth
 // reading: .htm, .html, .hhc or .hhk in any case.
 bool ChmIsPageName(const char* name);

@@ -19,6 +19,7 @@ namespace {
 // What libmspack reads (the help file, on disk or in memory) or writes (one
 // page, into memory, never past the size its directory entry gave).
 struct ChmFile {
+    std::string* message;  // where the library's messages about this file go
     const ChmMend* mends;
     unsigned mendCount;
     FILE* disk;
@@ -51,6 +52,7 @@ mspack_file* Open(mspack_system* self, const char* name, int mode)
     if (!file) {
         return nullptr;
     }
+    file->message = &system->message;
     if (mode == MSPACK_SYS_OPEN_READ && strcmp(name, HelpName) == 0) {
         file->mends = system->mends;
         file->mendCount = system->mendCount;
@@ -147,12 +149,12 @@ off_t Tell(mspack_file* handle)
     return file->disk ? ftello(file->disk) : static_cast<off_t>(file->position);
 }
 
-// libmspack explains some failures in a message; the last one is kept.
-ChmSystem* messageTo = nullptr;
-
-void Message(mspack_file*, const char* format, ...)
+// libmspack explains some failures in a message about the file it reads;
+// the last one is kept.
+void Message(mspack_file* handle, const char* format, ...)
 {
-    if (!messageTo) {
+    ChmFile* file = reinterpret_cast<ChmFile*>(handle);
+    if (!file) {
         return;
     }
     char text[256];
@@ -160,7 +162,7 @@ void Message(mspack_file*, const char* format, ...)
     va_start(arguments, format);
     vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    messageTo->message = text;
+    *file->message = text;
 }
 
 const char* ErrorText(int error)
@@ -211,7 +213,6 @@ struct PageEntry {
 ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLimit, ChmPageVisitor visit,
                    void* context, ChmFailure* failure)
 {
-    messageTo = system;
     system->base = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
     mschm_decompressor* chm = mspack_create_chm_decompressor(&system->base);
     if (!chm) {
@@ -263,7 +264,6 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
     }
     chm->close(chm, header);
     mspack_destroy_chm_decompressor(chm);
-    messageTo = nullptr;
     return status;
 }
 

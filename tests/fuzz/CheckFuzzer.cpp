@@ -10,7 +10,8 @@
 #include <string>
 
 #include "checker/Check.h"
-#include "checker/Package.h"
+#include "checker/FileCheck.h"
+#include "checker/PageCheck.h"
 #include "checker/chm/MspackChmStorage.h"
 
 namespace {
@@ -52,17 +53,19 @@ std::string MakePackage()
     return root;
 }
 
-void CheckPlaces(const CheckRun& run, size_t lines)
+void CheckPlaces(const CheckResults& results, size_t lines)
 {
-    for (const Finding& finding : run.findings) {
-        if (finding.rule == &RuleById("unreadable-input")) {
-            Check(finding.line == 0, "an unreadable input has no place");
+    for (const Finding& finding : results.findings) {
+        if (finding.rule == RuleUnreadableInput) {
+            Check(finding.place.line == 0, "an unreadable input has no place");
             continue;
         }
-        Check(finding.line >= 1 && finding.line <= lines, "a finding's line is in the page");
-        Check(finding.column >= 1, "a finding's column is 1 or more");
+        Check(finding.place.line >= 1 && finding.place.line <= lines, "a finding's line is in the page");
+        Check(finding.place.column >= 1, "a finding's column is 1 or more");
     }
 }
+
+
 
 void VisitPage(void* context, const char* name, const char* bytes, size_t size)
 {
@@ -72,10 +75,10 @@ void VisitPage(void* context, const char* name, const char* bytes, size_t size)
         Check(size > PageLimit, "only pages over the limit come without bytes");
         return;
     }
-    CheckRun page;
-    CheckPageBytes(bytes, size, InputPage, 1252, name, &page);
-    CheckPlaces(page, LineCount(bytes, size));
-    run->links += page.links;
+    CheckResults& results = run->results;
+    results = CheckResults();
+    CheckPageBytes(bytes, size, InputPage, 1252, {"help.chm", name, 0, 0}, run);
+    CheckPlaces(results, LineCount(bytes, size));
 }
 
 }  // namespace
@@ -86,16 +89,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     static const std::string package = MakePackage();
-    PackageSetFolder(package);
-    CheckRun run;
-    run.options.list = data[0] & 0x10;
+    CheckOptions options;
+    options.prediction.list = data[0] & 0x10;
+    CheckRun run(options);
+    PackageUseFolder(package, &run.caches.package);
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     switch (data[0] & 0x0F) {
     case 0:
     case 1:
         CheckPageBytes(bytes, size - 1, (data[0] & 0x0F) == 1 ? InputList : InputPage, data[0] & 0x20 ? 932 : 0,
-                       "page", &run);
-        CheckPlaces(run, LineCount(bytes, size - 1));
+                       {"page", "", 0, 0}, &run);
+        CheckPlaces(run.results, LineCount(bytes, size - 1));
         break;
     case 2: {
         ChmFailure failure;

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 
+#include <memory>
+
 #include "checker/Check.h"
-#include "checker/Package.h"
 #include "checker/Report.h"
+#include "checker/Rules.h"
 #include "tests/checker/unit/TestFolder.h"
 
 namespace {
@@ -19,18 +21,26 @@ std::string ShortCut(const std::string& item1)
 
 class Checking : public ::testing::Test {
 protected:
-    Checking() { run_.folders.workingFolder = folder_.Path(); }
+    Checking()
+    {
+        options_.folders.workingFolder = folder_.Path();
+        Restart();
+    }
+
+    // A new run with options_.
+    void Restart() { run_.reset(new CheckRun(options_)); }
+    CheckResults& Results() { return run_->results; }
 
     // The rule ids of the findings, in order, for the paths given.
     std::string Check(std::initializer_list<std::string> paths)
     {
         for (const std::string& path : paths) {
-            CheckPath(folder_.Path(path), &run_);
+            CheckPath(folder_.Path(path), run_.get());
         }
-        SortFindings(&run_.findings);
+        SortFindings(&Results().findings);
         std::string ids;
-        for (const Finding& finding : run_.findings) {
-            ids += (ids.empty() ? "" : " ") + std::string(finding.rule->id);
+        for (const Finding& finding : run_->results.findings) {
+            ids += (ids.empty() ? "" : " ") + std::string(RuleOf(finding.rule).id);
         }
         return ids;
     }
@@ -38,14 +48,15 @@ protected:
     std::string Messages() const
     {
         std::string all;
-        for (const Finding& finding : run_.findings) {
-            all += finding.file + ": " + finding.message + "\n";
+        for (const Finding& finding : run_->results.findings) {
+            all += ShownFile(finding.place) + ": " + finding.message + "\n";
         }
         return all;
     }
 
     TestFolder folder_;
-    CheckRun run_;
+    CheckOptions options_;
+    std::unique_ptr<CheckRun> run_;
 };
 
 TEST_F(Checking, EachHelpFileFindsItsOwnTipstartFolder)
@@ -57,8 +68,8 @@ TEST_F(Checking, EachHelpFileFindsItsOwnTipstartFolder)
     folder_.File("b/TIPSTART.EXE");
     folder_.File("b/pages/two.htm", link);
     EXPECT_EQ(Check({""}), "missing-document") << Messages();
-    EXPECT_EQ(run_.findings[0].file, folder_.Path("b/pages/two.htm"));
-    EXPECT_EQ(run_.links, 2u);
+    EXPECT_EQ(Results().findings[0].place.file, folder_.Path("b/pages/two.htm"));
+    EXPECT_EQ(Results().links, 2u);
 }
 
 TEST_F(Checking, WithoutTipstartTheProjectOrTheCompiledFileDecides)
@@ -71,7 +82,8 @@ TEST_F(Checking, WithoutTipstartTheProjectOrTheCompiledFileDecides)
     folder_.File("work/help/pages/deep/one.htm", link);
     folder_.File("work/loose/docs/one.txt");
     folder_.File("work/loose/one.htm", link);
-    run_.folders.workingFolder = folder_.Path("work");
+    options_.folders.workingFolder = folder_.Path("work");
+    Restart();
     EXPECT_EQ(Check({"work/help/pages/deep/one.htm", "work/loose/one.htm"}), "") << Messages();
 }
 
@@ -80,12 +92,12 @@ TEST_F(Checking, ACompiledHelpFileShipsBesideItsDocumentsWhateverProjectIsAbove)
     folder_.File("Help.hhp");
     std::string help = folder_.File("dist/Help.chm", "");
     std::string page = folder_.File("dist/page.htm", "");
-    EXPECT_EQ(DocumentsFolder(help, true, folder_.Path(), &run_.folders), folder_.Path("dist"));
-    EXPECT_EQ(DocumentsFolder(page, false, folder_.Path(), &run_.folders), folder_.Path());
+    FolderChoice choice;
+    EXPECT_EQ(ChooseFolders(help, true, folder_.Path(), options_.folders, &choice).documents, folder_.Path("dist"));
+    EXPECT_EQ(ChooseFolders(page, false, folder_.Path(), options_.folders, &choice).documents, folder_.Path());
     folder_.File("Tipstart.exe");
-    run_.folders = FolderChoice();
-    run_.folders.workingFolder = folder_.Path();
-    EXPECT_EQ(DocumentsFolder(help, true, folder_.Path(), &run_.folders), folder_.Path());
+    choice = FolderChoice();
+    EXPECT_EQ(ChooseFolders(help, true, folder_.Path(), options_.folders, &choice).documents, folder_.Path());
 }
 
 TEST_F(Checking, TheSearchStopsAtTheFolderTheCheckerRunsIn)
@@ -93,7 +105,8 @@ TEST_F(Checking, TheSearchStopsAtTheFolderTheCheckerRunsIn)
     folder_.File("Tipstart.exe");
     folder_.File("docs/one.txt");
     folder_.File("repo/help/one.htm", ShortCut(",Tipstart.exe,^3docs\\one.txt"));
-    run_.folders.workingFolder = folder_.Path("repo");
+    options_.folders.workingFolder = folder_.Path("repo");
+    Restart();
     EXPECT_EQ(Check({"repo/help/one.htm"}), "missing-document") << Messages();
 }
 
@@ -103,9 +116,8 @@ TEST_F(Checking, TheExeFolderWinsOverEverything)
     folder_.File("pages/one.htm", ShortCut(",Tipstart.exe,^3docs\\one.txt"));
     folder_.File("elsewhere/docs/one.txt");
     EXPECT_EQ(Check({"pages/one.htm"}), "missing-document");
-    run_ = CheckRun();
-    run_.folders.workingFolder = folder_.Path();
-    run_.folders.exeFolder = folder_.Path("elsewhere");
+    options_.folders.exeFolder = folder_.Path("elsewhere");
+    Restart();
     EXPECT_EQ(Check({"pages/one.htm"}), "") << Messages();
 }
 
@@ -118,8 +130,8 @@ TEST_F(Checking, AProjectChecksItsFilesInItsLanguage)
     folder_.File("p/pages/unlisted.htm", ShortCut(",Tipstart.exe,^3docs\\nosuch.txt"));
     folder_.File("p/docs/\xC4\x8D.txt");
     EXPECT_EQ(Check({"p/Help.hhp"}), "non-ascii-name missing-document") << Messages();
-    EXPECT_EQ(run_.files, 2u);
-    EXPECT_EQ(run_.findings[1].file, folder_.Path("p/pages/one.htm"));
+    EXPECT_EQ(Results().files, 2u);
+    EXPECT_EQ(Results().findings[1].place.file, folder_.Path("p/pages/one.htm"));
 }
 
 TEST_F(Checking, FoldersAndTheirPagesAreWalked)
@@ -129,7 +141,7 @@ TEST_F(Checking, FoldersAndTheirPagesAreWalked)
     folder_.File("links.txt", "Tipstart.exe ^3missing.txt\n");
     std::filesystem::create_directory_symlink("/", folder_.Path("root"));
     EXPECT_EQ(Check({""}), "missing-document outside-link") << Messages();
-    EXPECT_FALSE(run_.inputFailed);
+    EXPECT_FALSE(Results().inputFailed);
 }
 
 TEST_F(Checking, NotesSayWhatEachKindOfLinkDoes)
@@ -138,15 +150,16 @@ TEST_F(Checking, NotesSayWhatEachKindOfLinkDoes)
     folder_.File("docs/one.txt");
     folder_.File("docs/five.obx");
     folder_.File("docs/album.txt/x");
-    run_.options.list = true;
+    options_.prediction.list = true;
+    Restart();
     folder_.File("links.txt", "Tipstart.exe ^2docs\\one.txt\nTipstart.exe ^2Reset_\nTipstart.exe ^3docs\\one.txt\n"
                               "Tipstart.exe ^4docs\\missing.txt\nTipstart.exe ^5docs\\five.obx\n"
                               "Tipstart.exe ^5docs\\missing.obx\nTipstart.exe ^9x\nTipstart.exe ^3.\\docs\\album.txt\n"
                               "Tipstart.exe ^2reset\nTipstart.exe x\nTipstart.exe ^2Reserve.txt\n");
     Check({"links.txt"});
     std::vector<std::string> notes;
-    for (const Finding& finding : run_.findings) {
-        if (std::string(finding.rule->id) == "link-action") {
+    for (const Finding& finding : Results().findings) {
+        if (finding.rule == RuleLinkAction) {
             notes.push_back(finding.message);
         }
     }
@@ -172,23 +185,23 @@ TEST_F(Checking, NotesSayWhatEachKindOfLinkDoes)
 TEST_F(Checking, AFullPathPastMaxPathIsAnError)
 {
     // 259 characters in all reach the limit; one more passes it.
-    PackageSetInstallFolder("C:\\" + std::string(243, 'i'));
+    options_.installFolder = "C:\\" + std::string(243, 'i');
+    Restart();
     folder_.File("Tipstart.exe");
     folder_.File("docs/one.txt");
     folder_.File("docs/one.txtx");
     folder_.File("one.htm", ShortCut(",Tipstart.exe,^3docs\\one.txt") + ShortCut(",Tipstart.exe,^3docs\\one.txtx"));
     EXPECT_EQ(Check({"one.htm"}), "path-too-long") << Messages();
-    EXPECT_EQ(run_.findings[0].line, 2u);
-    EXPECT_NE(run_.findings[0].message.find("would be 260 characters"), std::string::npos) << Messages();
-    PackageSetInstallFolder(DefaultInstallFolder);
+    EXPECT_EQ(Results().findings[0].place.line, 2u);
+    EXPECT_NE(Results().findings[0].message.find("would be 260 characters"), std::string::npos) << Messages();
 }
 
-std::string Sarif(const CheckRun& run)
+std::string Sarif(const CheckResults& results)
 {
     char* text = nullptr;
     size_t size = 0;
     FILE* out = open_memstream(&text, &size);
-    WriteSarifReport(out, run, "2.0.0", "/work");
+    WriteSarifReport(out, results, "2.0.0", "/work");
     fclose(out);
     std::string log(text, size);
     free(text);
@@ -200,12 +213,12 @@ TEST_F(Checking, TheSarifLogIsUtf8AndTellsAFailedRun)
     folder_.File("b\xFF.htm", "<p>");
     folder_.File("empty.chm", "");
     Check({"b\xFF.htm"});
-    EXPECT_NE(Sarif(run_).find("\"executionSuccessful\": true"), std::string::npos);
+    EXPECT_NE(Sarif(Results()).find("\"executionSuccessful\": true"), std::string::npos);
     Check({"empty.chm"});
-    std::string log = Sarif(run_);
+    std::string log = Sarif(Results());
     EXPECT_NE(log.find("\"executionSuccessful\": false"), std::string::npos);
-    run_.findings.push_back({"page\xFF.htm", 1, 1, &RuleById("missing-document"), "caf\xE9"});
-    log = Sarif(run_);
+    Results().findings.push_back({{"page\xFF.htm", "", 1, 1}, RuleMissingDocument, "caf\xE9"});
+    log = Sarif(Results());
     EXPECT_NE(log.find("caf\\ufffd"), std::string::npos);
     EXPECT_NE(log.find("page%FF.htm"), std::string::npos);
     EXPECT_EQ(log.find('\xFF'), std::string::npos);

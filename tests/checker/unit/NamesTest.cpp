@@ -56,26 +56,24 @@ protected:
         folder_.File("docs/Česky.txt");
         folder_.File("docs/sub/two.txt");
         folder_.Folder("docs/album.txt");
-        PackageSetInstallFolder("C:\\Ext");
-        PackageSetFolder(folder_.Path());
+        PackageStart("C:\\Ext", &package_);
+        PackageUseFolder(folder_.Path(), &package_);
     }
-    void TearDown() override { PackageSetInstallFolder(DefaultInstallFolder); }
 
-    static DocumentMatch Find(const std::string& relative, std::string* found = nullptr)
+    DocumentMatch Find(const std::string& relative, std::string* found = nullptr)
     {
         std::string ignored;
-        return PackageFindDocument("C:\\Ext\\" + relative, found ? found : &ignored);
+        return PackageFindDocument("C:\\Ext\\" + relative, &package_, found ? found : &ignored);
     }
 
     // What GetShortPathName gives: the path, or nothing.
-    static bool ShortPathFound(const std::string& relative)
+    bool ShortPathFound(const std::string& relative)
     {
-        char buffer[PlatformBufferSize] = {};
-        PlatformShortPathName(("C:\\Ext\\" + relative).c_str(), buffer, sizeof buffer);
-        return buffer[0] != '\0';
+        return PackageShortPathWalkFinds("C:\\Ext\\" + relative, &package_);
     }
 
     TestFolder folder_;
+    Package package_;
 };
 
 TEST_F(PackageLookup, FindsDocumentsAsTheFileFunctionsResolveThem)
@@ -90,8 +88,8 @@ TEST_F(PackageLookup, FindsDocumentsAsTheFileFunctionsResolveThem)
     EXPECT_EQ(Find("docs\\one.txt\\x"), DocumentMissing);
     EXPECT_EQ(Find("docs\\on?.txt"), DocumentMissing);
     // Up out of the install folder and back in by its own name.
-    EXPECT_EQ(PackageFindDocument("C:\\ext\\..\\EXT\\docs\\one.txt", &found), DocumentExact);
-    EXPECT_EQ(PackageFindDocument("C:\\Other\\docs\\one.txt", &found), DocumentMissing);
+    EXPECT_EQ(PackageFindDocument("C:\\ext\\..\\EXT\\docs\\one.txt", &package_, &found), DocumentExact);
+    EXPECT_EQ(PackageFindDocument("C:\\Other\\docs\\one.txt", &package_, &found), DocumentMissing);
 }
 
 TEST_F(PackageLookup, TheShortPathWalkChecksEveryFolderAsWritten)

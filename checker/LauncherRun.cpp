@@ -1,0 +1,150 @@
+#include "checker/LauncherRun.h"
+
+#include <string.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "checker/Names.h"
+#include "platform/MachineRegistry.h"
+
+namespace {
+
+struct CurrentRun {
+    const std::string& commandLine;
+    const RegistryAnswers& registry;
+    Package* package;
+    PlatformRecord* record;
+};
+
+// The platform functions take no context: they reach the run in progress.
+CurrentRun* current = nullptr;
+
+// The folder a registered tool answers with in a package run.
+std::string ToolFolder(const std::string& keyPath)
+{
+    return "C:\\Tools\\" + keyPath.substr(keyPath.find_last_of('\\') + 1);
+}
+
+bool IsAbsent(const RegistryAnswers& registry, const char* key)
+{
+    return std::find(registry.absentKeys.begin(), registry.absentKeys.end(), key) != registry.absentKeys.end();
+}
+
+}  // namespace
+
+LauncherOutcome RunLauncher(const std::string& commandLine, const RegistryAnswers& registry, Package* package)
+{
+    LauncherOutcome outcome;
+    CurrentRun run = {commandLine, registry, package, &outcome.record};
+    current = &run;
+    static LaunchRequest request;  // large: its texts are WorkTexts
+    memset(&request, 0, sizeof request);
+    ServeCommandLine(PlatformCommandLine(), &request);
+    current = nullptr;
+    outcome.kind = request.kind;
+    outcome.versionText = request.versionText;
+    outcome.argument = request.commandText;
+    outcome.relativePath = request.relativePath;
+    outcome.target = request.target;
+    return outcome;
+}
+
+std::string ToolKeyOf(const PlatformRecord& record, const LaunchSeen& launch)
+{
+    if (launch.show == ShowNormal) {
+        return std::string();
+    }
+    for (const RegistryReadSeen& read : record.reads) {
+        if (!read.answer.empty() && launch.file.compare(0, read.answer.size(), read.answer) == 0) {
+            return read.keyPath;
+        }
+    }
+    return std::string();
+}
+
+bool MachineFileExists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::u8path(path), error);
+}
+
+// The platform operations, as the launcher calls them.
+
+const char* PlatformCommandLine()
+{
+    return current->commandLine.c_str();
+}
+
+WindowHandle PlatformActiveWindow()
+{
+    return nullptr;
+}
+
+// No one answers Yes: the version-2 question ends the run, as No does.
+int PlatformMessageBox(WindowHandle, const char* text, const char* caption, unsigned)
+{
+    current->record->boxes.push_back({text, caption});
+    return 7;
+}
+
+// A document in the package has a short form; it is given as the long path.
+void PlatformShortPathName(const char* longPath, char* buffer, size_t capacity)
+{
+    size_t length = strlen(longPath);
+    if (PackageShortPathWalkFinds(longPath, current->package) && length < capacity) {
+        memcpy(buffer, longPath, length + 1);
+    }
+}
+
+bool PlatformFileExists(const char* path)
+{
+    DocumentMatch match = PackageFindDocument(path, current->package, nullptr);
+    return match == DocumentExact || match == DocumentOtherCase;
+}
+
+void PlatformSystemDirectory(char* buffer, size_t capacity)
+{
+    const char* system = "C:\\Windows\\system32";
+    if (strlen(system) < capacity) {
+        strcpy(buffer, system);
+    }
+}
+
+// The tools are taken to exist where the registry says; a document opened
+// by association is looked up in the package.
+void PlatformShellOpen(const char* file, const char* parameters, const char*, ShowCommand show)
+{
+    DocumentMatch opened = show == ShowNormal ? PackageFindDocument(file, current->package, nullptr) : DocumentExact;
+    current->record->launches.push_back({file, parameters ? parameters : "", show, opened});
+}
+
+bool PlatformRegistryRead(RegistryRoot root, const char* keyPath, const char* valueName, char* buffer,
+                          size_t capacity, size_t* size)
+{
+    std::vector<RegistryReadSeen>& reads = current->record->reads;
+    if (current->registry.machine) {
+        bool read = MachineRegistryRead(root, keyPath, valueName, buffer, capacity, size);
+        reads.push_back({keyPath, read && *size > 0 ? std::string(buffer, strnlen(buffer, *size)) : ""});
+        return read;
+    }
+    std::string folder = IsAbsent(current->registry, keyPath) ? std::string() : ToolFolder(keyPath);
+    reads.push_back({keyPath, folder});
+    if (folder.empty() || folder.size() + 1 > capacity) {
+        return false;
+    }
+    memcpy(buffer, folder.c_str(), folder.size() + 1);
+    *size = folder.size() + 1;
+    return true;
+}
+
+void PlatformRegistryWriteText(RegistryRoot, const char*, const char*, const char* text)
+{
+    current->record->writes.push_back(text);
+}
+
+bool PlatformOpenFileDialog(const char*, const char*, WindowHandle, const char*, char*, size_t, char*, size_t)
+{
+    return false;
+}

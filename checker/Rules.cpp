@@ -1,0 +1,341 @@
+#include "checker/Rules.h"
+
+#include "checker/Names.h"
+#include "checker/Prediction.h"
+#include "checker/TextTools.h"
+
+namespace {
+
+// The stages a link passes in Tipstart, each within the one before: run
+// (it starts Tipstart, and the command line fits), served (the marker is
+// there), asked (Tipstart finds its own folder), opening (a document is
+// asked for), started (that document's path is tried).
+bool Runs(const Prediction& p)
+{
+    return p.effect != EffectOtherProgram && !p.commandLineTooLong;
+}
+
+bool Served(const Prediction& p)
+{
+    return Runs(p) && p.kind != LaunchRefused;
+}
+
+bool Asked(const Prediction& p)
+{
+    return Served(p) && p.programName == ProgramName;
+}
+
+bool Opening(const Prediction& p)
+{
+    return Asked(p) && p.kind == LaunchOpen;
+}
+
+bool Started(const Prediction& p)
+{
+    return Opening(p) && !p.resetMisspelt && !p.unservedVersion && p.targetLength <= MaxPathCharacters && p.launched;
+}
+
+bool DocumentMissed(const Prediction& p)
+{
+    return Started(p) && (p.byAssociation ? p.opened == DocumentMissing : !p.withDocument);
+}
+
+bool StartsTipstart(const Prediction& p)
+{
+    return p.effect != EffectOtherProgram;
+}
+
+// Long texts are cut in messages: a page may hold megabytes in one value.
+std::string Excerpt(const std::string& text)
+{
+    const size_t shown = 200;
+    if (text.size() <= shown) {
+        return text;
+    }
+    size_t cut = shown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;  // not inside a UTF-8 character
+    }
+    return text.substr(0, cut) + "... (" + std::to_string(text.size()) + " bytes)";
+}
+
+std::string OtherProgramStart(const Prediction& p)
+{
+    const FoundLink& link = *p.link;
+    return "\"" + Excerpt(link.program) + "\"" +
+           (link.parameters.empty() ? std::string(" without parameters")
+                                    : " with the parameters \"" + Excerpt(link.parameters) + "\"");
+}
+
+std::string FileName(const std::string& path)
+{
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+std::string DescribeOpening(const Prediction& p)
+{
+    if (p.opened == DocumentMissing) {
+        return "does nothing: the shell finds no " + p.document + " to open";
+    }
+    return (p.opened == DocumentIsFolder ? "opens the folder " + p.document + " in the shell"
+                                         : "opens " + p.document + " through its file association") +
+           " when OBX 5 is registered";
+}
+
+std::string DescribeToolStart(const Prediction& p)
+{
+    std::string text = (p.withDocument ? "opens " + p.document + " with " : "starts ") + p.tool + " (" +
+                       FileName(p.toolFile) + ")" + (p.withDocument ? "" : " without a document");
+    for (const StandIn& standIn : p.standIns) {
+        text += ", or " + standIn.tool + " when " + standIn.missingVersion + " is not registered";
+    }
+    return text + (p.asksFolderFirst ? "; asks for its folder first when none is recorded" : "");
+}
+
+// What Tipstart does with the link, with every tool registered.
+std::string Describe(const Prediction& p)
+{
+    switch (p.effect) {
+    case EffectOtherProgram:
+        return "starts " + OtherProgramStart(p);
+    case EffectShowsBox:
+        return "shows \"" + p.boxText + "\" and starts nothing";
+    case EffectForgets:
+        return "forgets the recorded Oberix 2 folder (stores an empty record) and starts nothing";
+    case EffectNothing:
+        return "does nothing";
+    case EffectOpens:
+        return DescribeOpening(p);
+    case EffectStartsTool:
+        return DescribeToolStart(p);
+    }
+    return std::string();
+}
+
+std::string NoneRegistered(const MachinePrediction& machine)
+{
+    std::string names;
+    for (const std::string& tool : machine.toolsRead) {
+        names += (names.empty() ? "no " : " or ") + tool;
+    }
+    return names.empty() ? "no tool" : names;
+}
+
+}  // namespace
+
+const Rule Rules[RuleCount] = {
+    {"refused-link", SeverityError, "Tipstart refuses the link",
+     "The parameters hold no \"^\" marker, so Tipstart shows \"This Utility can be accessed only from the Help File "
+     "of ZEZODA Extension.\" and does nothing else.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Runs(p) && p.kind == LaunchRefused)) {
+             return false;
+         }
+         *message = std::string("Tipstart refuses this link (\"") + RefusalText +
+                    "\"): its parameters hold no \"^\" marker";
+         return true;
+     }},
+    {"unserved-version", SeverityError, "The version is not one Tipstart serves",
+     "Only the digits 2 to 5 right after \"^\" name an OBX version; for anything else Tipstart shows \"No OBX Version "
+     "Specified!\".",
+     [](const Prediction& p, std::string* message) {
+         if (!(Opening(p) && !p.resetMisspelt && p.unservedVersion)) {
+             return false;
+         }
+         *message = "version \"" + p.versionText + "\" is not one Tipstart serves (2 to 5): it shows \"" +
+                    UnservedVersionText + "\"";
+         return true;
+     }},
+    {"missing-document", SeverityError, "The document is not in the package",
+     "The path after the version digit names no file beside Tipstart.exe: the tool starts without a document, or "
+     "the shell has nothing to open.",
+     [](const Prediction& p, std::string* message) {
+         if (!DocumentMissed(p)) {
+             return false;
+         }
+         std::string outcome =
+             p.byAssociation ? "the shell has nothing to open" : p.tool + " would start without a document";
+         *message = p.match == DocumentMissing
+                        ? p.document + " is not in the package: " + outcome
+                        : p.document + " resolves to " + p.found +
+                              ", but Tipstart's short-path lookup walks each folder as written and a folder "
+                              "before a \"..\" is missing: " + outcome;
+         return true;
+     }},
+    {"program-name", SeverityError, "The program is not spelt Tipstart.exe",
+     "Tipstart finds its own folder by the text \"Tipstart.exe\" in its command line, letter case included; spelt "
+     "otherwise, it looks for the document in the wrong place.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Served(p) && p.programName != ProgramName)) {
+             return false;
+         }
+         *message = "the program is spelt \"" + p.programName +
+                    "\": Tipstart finds its own folder only when the link spells it \"" + ProgramName +
+                    "\", so it looks for the document in the wrong place";
+         return true;
+     }},
+    {"reset-spelling", SeverityError, "The reset keyword is misspelt",
+     "Only \"^2Reset_\" exactly forgets the Oberix 2 folder; any other spelling opens a document of that name with "
+     "Oberix 2.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Opening(p) && p.resetMisspelt)) {
+             return false;
+         }
+         *message = "\"" + p.argument + "\" is not the reset keyword: Tipstart opens a document named \"" +
+                    p.relativePath + "\" with Oberix 2; write \"^2Reset_\"";
+         return true;
+     }},
+    {"path-too-long", SeverityError, "A path is too long for Tipstart",
+     "Tipstart works with texts of at most 2047 characters; a longer command line is refused and a longer document "
+     "path makes it do nothing. The document's full path in the install folder must also keep within MAX_PATH, "
+     "259 characters, or neither Tipstart's file calls nor the shell find it.",
+     [](const Prediction& p, std::string* message) {
+         std::string most = std::to_string(WorkTextSize - 1);
+         if (p.commandLineTooLong) {
+             *message = "the command line Tipstart receives would be " + std::to_string(p.commandLineLength) +
+                        " characters; it takes at most " + most + " and refuses longer ones";
+             return true;
+         }
+         if (Asked(p) && p.kind == LaunchAbandoned) {
+             *message = "the document's path is longer than the " + most + " characters Tipstart works with; it "
+                        "does nothing";
+             return true;
+         }
+         if (!Opening(p) || p.resetMisspelt || p.unservedVersion || p.targetLength <= MaxPathCharacters) {
+             return false;
+         }
+         *message = "the document's full path in " + p.installFolder + " would be " + std::to_string(p.targetLength) +
+                    " characters; Windows' MAX_PATH limit lets Tipstart's file calls and the shell take at most " +
+                    std::to_string(MaxPathCharacters) + ", so nothing finds it";
+         return true;
+     }},
+    {"doubled-separator", SeverityWarning, "The document path starts with a backslash",
+     "The path after the version digit is appended to Tipstart's own folder, which ends in \"\\\"; a leading \"\\\" "
+     "doubles the separator.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Runs(p) && p.kind == LaunchOpen && !p.relativePath.empty() && p.relativePath[0] == '\\')) {
+             return false;
+         }
+         *message = "the path after the version digit starts with \"\\\": Tipstart appends it to its own folder, "
+                    "which ends in \"\\\", so the separator is doubled";
+         return true;
+     }},
+    {"dropped-quotes", SeverityWarning, "Double quotes in the parameters are dropped",
+     "Tipstart removes every double quote from its command line before it reads the path, so quotes do not group "
+     "anything.",
+     [](const Prediction& p, std::string* message) {
+         if (!(StartsTipstart(p) && p.link->parameters.find('"') != std::string::npos)) {
+             return false;
+         }
+         *message = "Tipstart drops every double quote of its command line, so these quotes do not group anything";
+         return true;
+     }},
+    {"non-ascii-name", SeverityWarning, "The link holds characters outside ASCII",
+     "Tipstart reads such names from Windows 10 version 1903 on (UTF-8 code page); on older Windows only when the "
+     "system's code page holds them.",
+     [](const Prediction& p, std::string* message) {
+         if (!(StartsTipstart(p) && HasNonAscii(p.link->parameters))) {
+             return false;
+         }
+         *message = "the link holds characters outside ASCII: Tipstart reads them from Windows 10 version 1903 on; "
+                    "on older Windows only if the system's code page has them";
+         return true;
+     }},
+    {"document-case", SeverityWarning, "The document matches only in another letter case",
+     "Windows finds the file regardless of case, but the link should spell its name as the file is.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Started(p) && !DocumentMissed(p) && p.match == DocumentOtherCase)) {
+             return false;
+         }
+         *message = p.document + " matches " + p.found +
+                    " only in another letter case; Windows opens it, but spell it as the file is";
+         return true;
+     }},
+    {"folder-document", SeverityWarning, "The document is a folder",
+     "The path after the version digit names a folder beside Tipstart.exe: the tool is started with the folder, or "
+     "the shell opens the folder.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Started(p) && !DocumentMissed(p) && p.match == DocumentIsFolder)) {
+             return false;
+         }
+         *message = p.document + " is a folder of the package, not a document: " +
+                    (p.byAssociation ? std::string("the shell opens the folder") : p.tool + " is started with the folder");
+         return true;
+     }},
+    {"undecodable-text", SeverityWarning, "The link holds bytes that are not text in the page's encoding",
+     "Bytes in the link's parameters do not decode in the page's encoding; the help viewer reads each as U+FFFD, "
+     "so the document name Tipstart receives is not the one meant.",
+     nullptr},
+    {"other-program", SeverityWarning, "The help file starts another program",
+     "A ShortCut object starts a program other than Tipstart.exe. Compiled help files that start programs are a "
+     "known way of abuse (MITRE ATT&CK T1218.001): make sure each one is meant.",
+     [](const Prediction& p, std::string* message) {
+         if (p.effect != EffectOtherProgram) {
+             return false;
+         }
+         *message = "this ShortCut object starts " + OtherProgramStart(p) + ", not Tipstart";
+         return true;
+     }},
+    {"character-reference", SeverityWarning, "A character reference is malformed",
+     "A character reference in an attribute of the link cannot be decoded as written.", nullptr},
+    {"unreadable-input", SeverityError, "An input could not be read",
+     "A file or folder could not be read, is not what its name says, or is too large; it was not checked.", nullptr},
+    {"outside-link", SeverityNote, "A symbolic link leads out of the checked tree",
+     "A symbolic link inside the checked folder leads outside it; it is not followed.", nullptr},
+    {"link-action", SeverityNote, "What the link does", "With --list: what Tipstart does with the link.",
+     [](const Prediction& p, std::string* message) {
+         if (!p.options.list) {
+             return false;
+         }
+         *message = Describe(p);
+         return true;
+     }},
+    {"this-machine", SeverityNote, "What the link does on this machine",
+     "With --this-machine: the tool this machine's registry makes Tipstart start.",
+     [](const Prediction& p, std::string* message) {
+         const MachinePrediction& machine = p.machine;
+         if (!machine.asked || !Runs(p)) {
+             return false;
+         }
+         switch (machine.effect) {
+         case MachineAsksFolder:
+             *message = "here: no Oberix 2 folder is recorded; Tipstart would ask for it";
+             return true;
+         case MachineOpens:
+             *message = "here: OBX 5 is registered; the shell opens the document";
+             return true;
+         case MachineStarts:
+             *message = "here: starts " + machine.file + " (" + machine.tool + ")";
+             return machine.fileExists;  // else this-machine-missing
+         default:
+             return false;
+         }
+     }},
+    {"this-machine-missing", SeverityWarning, "The link does nothing on this machine",
+     "With --this-machine: no tool for the link is registered here, or its executable does not exist.",
+     [](const Prediction& p, std::string* message) {
+         const MachinePrediction& machine = p.machine;
+         if (!machine.asked || !Runs(p)) {
+             return false;
+         }
+         if (machine.effect == MachineNothingRegistered) {
+             *message = "here: does nothing, " + NoneRegistered(machine) + " is registered";
+             return true;
+         }
+         if (machine.effect != MachineStarts || machine.fileExists) {
+             return false;
+         }
+         *message = "here: would start " + machine.file + " (" + machine.tool + "), which does not exist: nothing opens";
+         return true;
+     }},
+};
+
+void ApplyRules(const Prediction& prediction, const Place& place, std::vector<Finding>* findings)
+{
+    std::string message;
+    for (size_t i = 0; i < RuleCount; ++i) {
+        if (Rules[i].check && Rules[i].check(prediction, &message)) {
+            findings->push_back({place, static_cast<RuleId>(i), message});
+        }
+    }
+}

@@ -1,0 +1,48 @@
+// The checker's text toolkit: UTF-8, ASCII case, blanks and places in text.
+// Every part of the checker reads text through these.
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+
+// Reads one UTF-8 character at text[at]; gives its length, or 0 for a byte
+// that starts no valid character (overlong forms, surrogates and values past
+// U+10FFFF included).
+size_t ReadUtf8(const char* text, size_t size, size_t at, char32_t* c);
+size_t ReadUtf8(const std::string& text, size_t at, char32_t* c);
+void AppendUtf8(char32_t c, std::string* out);
+
+// ASCII letters in lower case, for the fixed names and words the checker
+// looks for (tipstart.exe, .hhp, <object>, charset).
+char AsciiLower(char c);
+std::string AsciiLower(std::string text);
+
+// Compares without regard to ASCII case; word is in lower case where noted.
+bool EqualsNoCase(const std::string& text, const char* word);
+bool StartsWithNoCase(const char* bytes, size_t size, size_t at, const char* lowerWord);
+bool EndsWithNoCase(const char* text, size_t size, const char* lowerWord);
+// The offset of the first lowerWord at or after from, or size.
+size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* lowerWord);
+
+// Space, tab, line feed, carriage return and form feed: the blanks of HTML
+// and of the lines of a help project.
+bool IsBlank(char c);
+std::string Trim(const std::string& text);
+
+bool HasNonAscii(const char* bytes, size_t size);
+bool HasNonAscii(const std::string& text);
+
+// Line and column of byte offsets that only grow. LF, CRLF and a lone CR
+// each end a line, as editors count them; a column counts characters, and a
+// byte that starts no UTF-8 character counts as one.
+struct TextCursor {
+    const char* bytes;
+    size_t size;
+    size_t offset = 0;
+    size_t line = 1;
+    size_t column = 1;
+
+    TextCursor(const char* text, size_t textSize) : bytes(text), size(textSize) {}
+    void MoveTo(size_t target);
+};
