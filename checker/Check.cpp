@@ -2,7 +2,6 @@
 
 #include <system_error>
 
-#include "checker/FileCheck.h"
 #include "checker/Walk.h"
 
 namespace fs = std::filesystem;
@@ -18,25 +17,11 @@ void CheckPath(const std::string& given, CheckRun* run)
     std::error_code error;
     fs::file_status status = fs::status(path, error);
     if (error || !fs::exists(status)) {
-        AddUnreadable({given, "", 0, 0},
-                      error && error != std::errc::no_such_file_or_directory ? "cannot be read: " + error.message()
-                                                                             : std::string("does not exist"),
-                      &run->results);
+        std::string reason = error && error != std::errc::no_such_file_or_directory ? "cannot be read: " + error.message()
+                                                                                    : std::string("does not exist");
+        Place place = {given, std::string(), 0, 0};
+        run->results.findings.push_back({place, RuleUnreadableInput, reason});
         return;
     }
-    fs::path limit = SearchLimit(path, run->options.folders);
-    if (fs::is_directory(status)) {
-        WalkTree(path, limit, run);
-        return;
-    }
-    InputKind kind = KindOfName(path.filename().u8string());
-    if (kind == InputOther) {
-        AddUnreadable({given, "", 0, 0},
-                      std::string("is not a page (.htm .html .hhc .hhk), a compiled help file (.chm), a help "
-                                  "project (.hhp) or a link list (") +
-                          ListExtension + "); not checked",
-                      &run->results);
-        return;
-    }
-    CheckFile(path, kind, limit, run);
+    WalkTree(path, fs::is_directory(status), given, run);
 }

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <string>
-#include <unordered_set>
 
 #include "checker/Findings.h"
 #include "checker/FolderChoice.h"
@@ -19,9 +18,7 @@ struct CheckOptions {
 };
 
 struct CheckCaches {
-    FolderChoice folders;
-    ProjectCodePages projectCodePages;
-    std::unordered_set<std::string> checked;  // files, by full path: each is checked once
+    InputCaches inputs;
     Package package;
 };
 

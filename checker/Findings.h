@@ -53,12 +53,5 @@ struct CheckResults {
     std::vector<Finding> findings;
     size_t links = 0;
     size_t files = 0;
-    bool inputFailed = false;  // an input could not be read
 };
 
-// An input that could not be read: an error, and the run fails.
-inline void AddUnreadable(const Place& place, const std::string& reason, CheckResults* results)
-{
-    results->findings.push_back({place, RuleUnreadableInput, reason});
-    results->inputFailed = true;
-}

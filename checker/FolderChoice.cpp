@@ -106,13 +106,21 @@ const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, const
 
 }  // namespace
 
-HelpFolders ChooseFolders(const fs::path& file, bool compiled, const fs::path& limit, const FolderOptions& options,
+HelpFolders ChooseFolders(const fs::path& file, bool compiled, const fs::path& given, const FolderOptions& options,
                           FolderChoice* choice)
 {
+    HelpFolders folders = {AbsolutePath(file, options), options.exeFolder, fs::path()};
     if (compiled && !options.exeFolder.empty()) {
-        return {options.exeFolder, fs::path()};  // no folder needs reading
+        return folders;  // no folder needs reading
     }
-    const FolderAnswer& answer = AnswerFor(file, limit, options, choice);
-    std::string documents = !options.exeFolder.empty() ? options.exeFolder : answer.documents[compiled ? 1 : 0];
-    return {documents, compiled ? fs::path() : answer.project};
+    auto known = choice->limits.find(given.u8string());
+    if (known == choice->limits.end()) {
+        known = choice->limits.emplace(given.u8string(), SearchLimit(given, options)).first;
+    }
+    const FolderAnswer& answer = AnswerFor(file, known->second, options, choice);
+    if (options.exeFolder.empty()) {
+        folders.documents = answer.documents[compiled ? 1 : 0];
+    }
+    folders.project = compiled ? fs::path() : answer.project;
+    return folders;
 }

@@ -28,6 +28,7 @@ struct FolderOptions {
 struct FolderChoice {
     std::unordered_map<std::string, FolderFacts> facts;  // by folder
     std::unordered_map<std::string, FolderAnswer> answers;  // by a file's folder and limit, as given
+    std::unordered_map<std::string, std::filesystem::path> limits;  // by the path given
 };
 
 // Whether path is folder or lies below it (both absolute and normal).
@@ -41,14 +42,16 @@ std::filesystem::path AbsolutePath(const std::filesystem::path& path, const Fold
 // inside it; else the path given (its folder, for a file).
 std::filesystem::path SearchLimit(const std::filesystem::path& given, const FolderOptions& options);
 
-// The folders of a help file. documents: --exe-folder; else the nearest
-// folder at or above the file that holds Tipstart.exe; else, for a source
-// page, the nearest folder that holds a help project (.hhp); else the file's
-// own folder. project: the nearest help project at or above a source page,
-// empty when there is none. The search goes no higher than limit.
+// The folders of a file found in or given as the path given. documents:
+// --exe-folder; else the nearest folder at or above the file that holds
+// Tipstart.exe; else, for a source page, the nearest folder that holds a
+// help project (.hhp); else the file's own folder. project: the nearest help
+// project at or above a source page, empty when there is none. The search
+// goes no higher than the SearchLimit of the path given.
 struct HelpFolders {
+    std::filesystem::path absolute;  // the file's own path, absolute and normal
     std::string documents;
     std::filesystem::path project;
 };
-HelpFolders ChooseFolders(const std::filesystem::path& file, bool compiled, const std::filesystem::path& limit,
+HelpFolders ChooseFolders(const std::filesystem::path& file, bool compiled, const std::filesystem::path& given,
                           const FolderOptions& options, FolderChoice* choice);

@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <string>
-#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "checker/FolderChoice.h"
+#include "checker/Project.h"
 
 // A file name's kind, by its extension.
 enum InputKind { InputPage, InputList, InputHelp, InputProject, InputOther };
@@ -20,20 +22,21 @@ struct Input {
     std::filesystem::path path;
     std::string shown;              // as reported, with "/" on every system so both builds report alike
     InputKind kind = InputOther;
-    std::filesystem::path limit;    // of the upward searches
     std::string documentsFolder;    // on disk: what stands beside Tipstart.exe
     std::filesystem::path project;  // whose language a page is read in; empty for none
     unsigned codePage = 0;          // of that language, or the compiled file's; 0 for none
+    std::string problem;            // why it cannot be read, when that is known before reading
 };
 
-// The code pages of help projects' languages, by project.
-typedef std::unordered_map<std::string, unsigned> ProjectCodePages;
+struct InputCaches {
+    FolderChoice folders;
+    ProjectCodePages codePages;  // of the projects found nearest to pages
+    std::unordered_set<std::string> checked;  // files, by full path: each is checked once
+};
 
-// The input for path. listedBy is the project that lists a page, whose
-// language it is read in; else the nearest project's is taken.
-Input DecideInput(const std::filesystem::path& path, InputKind kind, const std::filesystem::path& limit,
-                  const std::filesystem::path& listedBy, const FolderOptions& options, FolderChoice* choice,
-                  ProjectCodePages* codePages);
-
-// With "/" on every system.
-std::string ShownPath(const std::filesystem::path& path);
+// What a file found in, or given as, the path given stands for: itself; for
+// a help project, the pages it lists, in its language. A project and its
+// pages, or a folder and a page in it, may both be given: a file already
+// decided in this run stands for nothing.
+std::vector<Input> DecideInputs(const std::filesystem::path& path, const std::filesystem::path& given,
+                                const FolderOptions& options, InputCaches* caches);

@@ -14,6 +14,7 @@ namespace {
 struct CurrentRun {
     const std::string& commandLine;
     const RegistryAnswers& registry;
+    const std::string& documentsFolder;
     Package* package;
     PlatformRecord* record;
 };
@@ -32,25 +33,18 @@ bool IsAbsent(const RegistryAnswers& registry, const char* key)
     return std::find(registry.absentKeys.begin(), registry.absentKeys.end(), key) != registry.absentKeys.end();
 }
 
-}  // namespace
-
-LauncherOutcome RunLauncher(const std::string& commandLine, const RegistryAnswers& registry, Package* package)
+bool Showed(const PlatformRecord& record, const char* text)
 {
-    LauncherOutcome outcome;
-    CurrentRun run = {commandLine, registry, package, &outcome.record};
-    current = &run;
-    static LaunchRequest request;  // large: its texts are WorkTexts
-    memset(&request, 0, sizeof request);
-    ServeCommandLine(PlatformCommandLine(), &request);
-    current = nullptr;
-    outcome.kind = request.kind;
-    outcome.versionText = request.versionText;
-    outcome.argument = request.commandText;
-    outcome.relativePath = request.relativePath;
-    outcome.target = request.target;
-    return outcome;
+    for (const BoxSeen& box : record.boxes) {
+        if (box.text == text) {
+            return true;
+        }
+    }
+    return false;
 }
 
+// The key whose folder the launch's executable was started from; empty for
+// a document opened by association.
 std::string ToolKeyOf(const PlatformRecord& record, const LaunchSeen& launch)
 {
     if (launch.show == ShowNormal) {
@@ -68,6 +62,90 @@ bool MachineFileExists(const std::string& path)
 {
     std::error_code error;
     return std::filesystem::is_regular_file(std::filesystem::u8path(path), error);
+}
+
+LauncherOutcome RunLauncher(const std::string& commandLine, const RegistryAnswers& registry,
+                            const std::string& documentsFolder, Package* package)
+{
+    LauncherOutcome outcome;
+    CurrentRun run = {commandLine, registry, documentsFolder, package, &outcome.record};
+    current = &run;
+    static LaunchRequest request;  // large: its texts are WorkTexts
+    memset(&request, 0, sizeof request);
+    ServeCommandLine(PlatformCommandLine(), &request);
+    current = nullptr;
+    outcome.kind = request.kind;
+    outcome.versionText = request.versionText;
+    outcome.argument = request.commandText;
+    outcome.relativePath = request.relativePath;
+    outcome.target = request.target;
+    outcome.showedUnserved = Showed(outcome.record, UnservedVersionText);
+    outcome.askedFolder = Showed(outcome.record, Version2QuestionText);
+    if (!outcome.record.launches.empty()) {
+        const LaunchSeen& launch = outcome.record.launches[0];
+        outcome.toolKey = ToolKeyOf(outcome.record, launch);
+        outcome.fileExists = registry.machine && launch.show != ShowNormal && MachineFileExists(launch.file);
+    }
+    return outcome;
+}
+
+// Tools that can stand in for one another: at most one per key read.
+enum { ToolKeyCount = 5 };
+
+// The launcher again with the tool it started taken away, in turn.
+void FindStandIns(const std::string& commandLine, const std::string& documentsFolder, Package* package, LinkRuns* runs)
+{
+    RegistryAnswers registry;
+    registry.absentKeys = {runs->run.toolKey};
+    for (int tried = 0; tried < ToolKeyCount; ++tried) {
+        LauncherOutcome fallback = RunLauncher(commandLine, registry, documentsFolder, package);
+        const std::string& next = fallback.toolKey;
+        std::vector<std::string>& absent = registry.absentKeys;
+        if (next.empty() || std::find(absent.begin(), absent.end(), next) != absent.end()) {
+            runs->standInsAsk = fallback.askedFolder;
+            return;
+        }
+        runs->standInKeys.push_back(next);
+        absent.push_back(next);
+    }
+}
+
+}  // namespace
+
+LinkRuns RunLink(const FoundLink& link, const PredictionOptions& options, const std::string& documentsFolder,
+                 Package* package)
+{
+    LinkRuns runs;
+    if (!link.startsTipstart) {
+        return runs;
+    }
+    runs.programName = ProgramFileName(link.program);
+    std::string commandLine = "\"" + package->installFolder + runs.programName + "\" " + link.parameters;
+    // The launcher refuses a command line that does not fit its texts
+    // before it looks at anything else; a long one is not copied.
+    runs.commandLineLength = commandLine.size() - link.parameters.size() + link.parametersLength;
+    runs.commandLineTooLong = runs.commandLineLength >= WorkTextSize;
+    if (runs.commandLineTooLong) {
+        return runs;
+    }
+    runs.run = RunLauncher(commandLine, RegistryAnswers(), documentsFolder, package);
+    bool startsTool = !runs.run.record.launches.empty() && runs.run.record.writes.empty() &&
+                      runs.run.record.boxes.empty() && runs.run.record.launches[0].show != ShowNormal;
+    if (options.list && startsTool) {
+        FindStandIns(commandLine, documentsFolder, package, &runs);
+    }
+    if (options.thisMachine) {
+        RegistryAnswers machine;
+        machine.machine = true;
+        runs.machine = RunLauncher(commandLine, machine, documentsFolder, package);
+    }
+    // Only the first run's document is looked at.
+    LauncherOutcome& first = runs.run;
+    first.targetLength = WindowsPathLength(first.target);
+    if (!first.record.launches.empty()) {
+        first.match = PackageFindDocument(first.target, documentsFolder, package, &first.found);
+    }
+    return runs;
 }
 
 // The platform operations, as the launcher calls them.
@@ -93,14 +171,14 @@ int PlatformMessageBox(WindowHandle, const char* text, const char* caption, unsi
 void PlatformShortPathName(const char* longPath, char* buffer, size_t capacity)
 {
     size_t length = strlen(longPath);
-    if (PackageShortPathWalkFinds(longPath, current->package) && length < capacity) {
+    if (PackageShortPathWalkFinds(longPath, current->documentsFolder, current->package) && length < capacity) {
         memcpy(buffer, longPath, length + 1);
     }
 }
 
 bool PlatformFileExists(const char* path)
 {
-    DocumentMatch match = PackageFindDocument(path, current->package, nullptr);
+    DocumentMatch match = PackageFindDocument(path, current->documentsFolder, current->package, nullptr);
     return match == DocumentExact || match == DocumentOtherCase;
 }
 
@@ -116,7 +194,8 @@ void PlatformSystemDirectory(char* buffer, size_t capacity)
 // by association is looked up in the package.
 void PlatformShellOpen(const char* file, const char* parameters, const char*, ShowCommand show)
 {
-    DocumentMatch opened = show == ShowNormal ? PackageFindDocument(file, current->package, nullptr) : DocumentExact;
+    DocumentMatch opened =
+        show == ShowNormal ? PackageFindDocument(file, current->documentsFolder, current->package, nullptr) : DocumentExact;
     current->record->launches.push_back({file, parameters ? parameters : "", show, opened});
 }
 

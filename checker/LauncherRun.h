@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/LinkFinder.h"
 #include "checker/Package.h"
 #include "launcher/Launcher.h"
 
@@ -43,6 +44,14 @@ struct LauncherOutcome {
     std::string relativePath;
     std::string target;
     PlatformRecord record;
+    std::string toolKey;                    // whose folder the first launch came from; empty for the shell
+    // Of the first run only:
+    size_t targetLength = 0;                // in UTF-16 units, as MAX_PATH counts
+    DocumentMatch match = DocumentMissing;  // the target as the file functions find it, once launched
+    std::string found;                      // below the install folder, as on disk
+    bool fileExists = false;                // the first launch's file, on this machine (its registry's runs)
+    bool showedUnserved = false;            // the message for a version it does not serve
+    bool askedFolder = false;               // the version-2 question, where its folder is
 };
 
 // Where the registry answers come from: every tool registered but the
@@ -52,12 +61,28 @@ struct RegistryAnswers {
     bool machine = false;
 };
 
-// Runs the launcher on commandLine as LauncherMain runs it.
-LauncherOutcome RunLauncher(const std::string& commandLine, const RegistryAnswers& registry, Package* package);
+struct PredictionOptions {
+    bool list = false;         // what every link does, with the tools that stand in
+    bool thisMachine = false;  // what this machine's registry makes of it
+};
 
-// The key whose folder the launch's executable was started from; empty for
-// a document opened by association.
-std::string ToolKeyOf(const PlatformRecord& record, const LaunchSeen& launch);
+// The runs of the launcher that a link's prediction reads.
+struct LinkRuns {
+    std::string programName;  // the program's file name as the link spells it
+    size_t commandLineLength = 0;
+    bool commandLineTooLong = false;  // refused before anything is read: nothing runs
+    LauncherOutcome run;              // with every tool registered
+    // With --list, when a tool starts: the tools that start in turn when the
+    // one before is not registered, and whether the last run asked for a
+    // folder instead.
+    std::vector<std::string> standInKeys;
+    bool standInsAsk = false;
+    LauncherOutcome machine;  // with --this-machine: against this machine's registry
+};
 
-// Whether a file exists on this machine (for --this-machine).
-bool MachineFileExists(const std::string& path);
+// Runs the launcher on the link's command line as LauncherMain runs it, as
+// often as the options need, with the package's documents in
+// documentsFolder on disk.
+LinkRuns RunLink(const FoundLink& link, const PredictionOptions& options, const std::string& documentsFolder,
+                 Package* package);
+

@@ -134,7 +134,7 @@ int main(int argc, char** argv)
         WriteTextReport(stdout, results);
         WriteSummary(stdout, results, seconds);
     }
-    if (results.inputFailed) {
+    if (InputFailed(results)) {
         return 2;
     }
     bool failed = CountSeverity(results, SeverityError) > 0 ||

@@ -173,6 +173,15 @@ bool ShortPathWalkFinds(const std::string& path, Package* package)
     return true;
 }
 
+// The answers kept are for one folder: a new one starts afresh.
+void UseFolder(const std::string& diskFolder, Package* package)
+{
+    if (diskFolder != package->folder) {
+        package->answers.clear();
+        package->folder = diskFolder;
+    }
+}
+
 }  // namespace
 
 void PackageStart(const std::string& installFolder, Package* package)
@@ -188,20 +197,15 @@ void PackageStart(const std::string& installFolder, Package* package)
     }
 }
 
-void PackageUseFolder(const std::string& diskFolder, Package* package)
+DocumentMatch PackageFindDocument(const std::string& path, const std::string& diskFolder, Package* package,
+                                  std::string* found)
 {
-    if (diskFolder != package->folder) {
-        package->answers.clear();
-        package->folder = diskFolder;
-    }
-}
-
-DocumentMatch PackageFindDocument(const std::string& path, Package* package, std::string* found)
-{
+    UseFolder(diskFolder, package);
     return FindFullPath(path, package, found);
 }
 
-bool PackageShortPathWalkFinds(const std::string& path, Package* package)
+bool PackageShortPathWalkFinds(const std::string& path, const std::string& diskFolder, Package* package)
 {
+    UseFolder(diskFolder, package);
     return ShortPathWalkFinds(path, package);
 }

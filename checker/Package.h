@@ -39,14 +39,13 @@ struct Package {
 // disk not chosen yet.
 void PackageStart(const std::string& installFolder, Package* package);
 
-// The folder on disk that holds what stands beside Tipstart.exe.
-void PackageUseFolder(const std::string& diskFolder, Package* package);
-
 // A full path as the file functions resolve it (GetFileAttributes,
-// FindFirstFile, the shell): normalised, then each part looked up without
-// regard to case. found receives the parts below the install folder as they
-// are on disk, joined by "\".
-DocumentMatch PackageFindDocument(const std::string& path, Package* package, std::string* found);
+// FindFirstFile, the shell), with diskFolder on disk beside Tipstart.exe:
+// normalised, then each part looked up without regard to case. found
+// receives the parts below the install folder as they are on disk, joined
+// by "\".
+DocumentMatch PackageFindDocument(const std::string& path, const std::string& diskFolder, Package* package,
+                                  std::string* found);
 
 // Whether GetShortPathName finds the path: it walks each folder as written.
-bool PackageShortPathWalkFinds(const std::string& path, Package* package);
+bool PackageShortPathWalkFinds(const std::string& path, const std::string& diskFolder, Package* package);

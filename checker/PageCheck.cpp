@@ -1,7 +1,6 @@
 #include "checker/PageCheck.h"
 
 #include "checker/Check.h"
-#include "checker/FileCheck.h"
 #include "checker/LinkFinder.h"
 #include "checker/PageText.h"
 #include "checker/Prediction.h"
@@ -16,10 +15,11 @@ Place At(const Place& where, size_t line, size_t column)
 
 }  // namespace
 
-void CheckPageText(const PageText& page, InputKind kind, const Place& where, CheckRun* run)
+void CheckLinks(const PageText& page, bool isList, const Place& where, const std::string& documentsFolder,
+                CheckRun* run)
 {
     PageScan scan;
-    if (kind == InputList) {
+    if (isList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);
     } else {
         FindPageLinks(page.text, page.size, &page.undecodable, &scan);
@@ -37,19 +37,20 @@ void CheckPageText(const PageText& page, InputKind kind, const Place& where, Che
                                             " text; the help viewer reads each as U+FFFD"});
         }
         results.links += link.startsTipstart;
-        ApplyRules(PredictLink(link, run->options.prediction, &run->caches.package), place, &results.findings);
+        LinkRuns runs = RunLink(link, run->options.prediction, documentsFolder, &run->caches.package);
+        Prediction prediction = PredictLink(link, runs, run->options.prediction, run->caches.package.installFolder);
+        ApplyRules(prediction, place, &results.findings);
     }
 }
 
-void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned languageCodePage, const Place& where,
-                    CheckRun* run)
+void CheckPageBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, const Place& where,
+                    const std::string& documentsFolder, CheckRun* run)
 {
-    const char* binary = BinaryReason(bytes, size);
-    if (binary) {
-        AddUnreadable(where, binary, &run->results);
+    PageText page;
+    std::string reason;
+    if (!ReadTextBytes(bytes, size, isList, languageCodePage, &page, &reason)) {
+        run->results.findings.push_back({where, RuleUnreadableInput, reason});
         return;
     }
-    PageText page;
-    ReadPageText(bytes, size, kind == InputList, languageCodePage, &page);
-    CheckPageText(page, kind, where, run);
+    CheckLinks(page, isList, where, documentsFolder, run);
 }

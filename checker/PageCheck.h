@@ -1,18 +1,23 @@
-// One page's or link list's text: its links found, each predicted, and the
-// rules applied.
+// One page's or link list's links: found, each predicted, and the rules
+// applied.
 #pragma once
 
 #include <stddef.h>
 
+#include <string>
+
 #include "checker/Findings.h"
-#include "checker/Input.h"
 
 struct CheckRun;
 struct PageText;
 
-void CheckPageText(const PageText& page, InputKind kind, const Place& where, CheckRun* run);
+// The links of a page's (or, with isList, a link list's) text, shown at
+// where, whose documents stand in documentsFolder.
+void CheckLinks(const PageText& page, bool isList, const Place& where, const std::string& documentsFolder,
+                CheckRun* run);
 
 // A page's bytes (a page inside a compiled help file, or the fuzzer's), in
-// the code page of its help file's language (0 for none), or a link list.
-void CheckPageBytes(const char* bytes, size_t size, InputKind kind, unsigned languageCodePage, const Place& where,
-                    CheckRun* run);
+// the code page of its help file's language (0 for none), or a link list's;
+// its documents stand in documentsFolder.
+void CheckPageBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, const Place& where,
+                    const std::string& documentsFolder, CheckRun* run);

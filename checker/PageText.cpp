@@ -1,5 +1,7 @@
 #include "checker/PageText.h"
 
+#include <errno.h>
+#include <stdio.h>
 #include <string.h>
 
 #include "checker/Markup.h"
@@ -42,32 +44,42 @@ std::string CodePageName(unsigned codePage)
     return "code page " + std::to_string(codePage);
 }
 
-bool IsAscii(const char* bytes, size_t size)
-{
-    for (size_t i = 0; i < size; ++i) {
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool IsUtf8(const char* bytes, size_t size)
 {
-    std::string view;
     for (size_t at = 0; at < size;) {
-        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
-            ++at;
-            continue;
-        }
-        // Reads the one character at a time, so no copy of the page is made.
-        view.assign(bytes + at, size - at < 4 ? size - at : 4);
         char32_t c = 0;
-        size_t length = ReadUtf8(view, 0, &c);
+        size_t length = ReadUtf8(bytes, size, at, &c);
         if (length == 0) {
             return false;
         }
         at += length;
+    }
+    return true;
+}
+
+// A page in a code page of one byte a character, decoded a block at a time
+// as the file is read again, so that its bytes and its text are never both
+// held whole: a character may take three bytes in UTF-8.
+bool DecodeFileByBlocks(const std::string& path, size_t markSize, PageText* page, std::string* reason)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file || fseek(file, static_cast<long>(markSize), SEEK_SET) != 0) {
+        *reason = std::string("cannot be read again: ") + strerror(errno);
+        if (file) {
+            fclose(file);
+        }
+        return false;
+    }
+    char block[65536];
+    size_t got = 0;
+    while ((got = fread(block, 1, sizeof block, file)) > 0) {
+        DecodePageBytes(block, got, page);
+    }
+    int error = ferror(file) ? errno : 0;
+    fclose(file);
+    if (error) {
+        *reason = std::string("cannot be read again: ") + strerror(error);
+        return false;
     }
     return true;
 }
@@ -126,7 +138,7 @@ bool PageIsText(const char* bytes, size_t size, unsigned codePage)
     if (codePage == Utf8CodePage) {
         return IsUtf8(bytes, size);
     }
-    return codePage != 1200 && codePage != 1201 && IsAscii(bytes, size);
+    return codePage != 1200 && codePage != 1201 && !HasNonAscii(bytes, size);
 }
 
 bool IsSingleByteCodePage(unsigned codePage)
@@ -172,4 +184,67 @@ void ReadPageText(const char* bytes, size_t size, bool isList, unsigned language
     }
     ReserveText(size, page);
     DecodePageBytes(bytes, size, page);
+}
+
+const char* BinaryReason(const char* bytes, size_t size)
+{
+    size_t markSize = 0;
+    unsigned marked = ByteOrderMark(bytes, size, &markSize);
+    if (marked == 1200 || marked == 1201) {
+        return nullptr;  // UTF-16 with its mark holds NUL bytes
+    }
+    if (memchr(bytes, 0, size)) {
+        return "holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not checked";
+    }
+    static const bool* const control = [] {
+        static bool table[256] = {};
+        for (unsigned c = 0; c < 0x20; ++c) {
+            table[c] = c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A && c != 0x1B;
+        }
+        return table;
+    }();
+    for (size_t i = 0; i < size; ++i) {
+        if (control[static_cast<unsigned char>(bytes[i])]) {
+            return "holds control bytes: not a text file; not checked";
+        }
+    }
+    return nullptr;
+}
+
+bool ReadTextBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page,
+                   std::string* reason)
+{
+    const char* binary = BinaryReason(bytes, size);
+    if (binary) {
+        *reason = binary;
+        return false;
+    }
+    ReadPageText(bytes, size, isList, languageCodePage, page);
+    return true;
+}
+
+bool ReadTextFile(const std::string& path, std::string* bytes, bool isList, unsigned languageCodePage, PageText* page,
+                  std::string* reason)
+{
+    const char* binary = BinaryReason(bytes->data(), bytes->size());
+    if (binary) {
+        *reason = binary;
+        return false;
+    }
+    size_t markSize = 0;
+    unsigned codePage = PageCodePage(bytes->data(), bytes->size(), isList, languageCodePage, &markSize);
+    if (IsSingleByteCodePage(codePage) && !PageIsText(bytes->data() + markSize, bytes->size() - markSize, codePage)) {
+        size_t size = bytes->size();
+        std::string().swap(*bytes);
+        StartPageText(codePage, page);
+        ReserveText(size, page);
+        return DecodeFileByBlocks(path, markSize, page, reason);
+    }
+    ReadPageText(bytes->data(), bytes->size(), isList, languageCodePage, page);
+    if (page->text != page->decoded.data()) {
+        size_t offset = static_cast<size_t>(page->text - bytes->data());
+        page->ownBytes.swap(*bytes);  // the text is the bytes, after the mark: they are kept, not copied
+        page->text = page->ownBytes.data() + offset;
+    }
+    return true;
 }

@@ -56,3 +56,17 @@ void DecodePageBytes(const char* bytes, size_t size, PageText* page);
 // The page's text: its bytes as they stand when they are UTF-8 text already,
 // else decoded.
 void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page);
+
+// Why bytes are no text page (a byte no text holds), or null.
+const char* BinaryReason(const char* bytes, size_t size);
+
+// A page (or, with isList, a link list) as the help viewer reads its text.
+// False, with the reason, for bytes that are no text.
+bool ReadTextBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page,
+                   std::string* reason);
+
+// The same for the file at path, whose bytes have been read whole: they
+// become the text, or are let go as the file is decoded again a block at a
+// time. False, with the reason, when they are no text or cannot be read again.
+bool ReadTextFile(const std::string& path, std::string* bytes, bool isList, unsigned languageCodePage, PageText* page,
+                  std::string* reason);

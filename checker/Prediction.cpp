@@ -1,8 +1,5 @@
 #include "checker/Prediction.h"
 
-#include <algorithm>
-
-#include "checker/Names.h"
 #include "checker/TextTools.h"
 
 namespace {
@@ -17,16 +14,6 @@ std::string BelowInstallFolder(const std::string& target, const std::string& ins
     return target.compare(0, install.size(), install) == 0 ? target.substr(install.size()) : target;
 }
 
-bool Showed(const PlatformRecord& record, const char* text)
-{
-    for (const BoxSeen& box : record.boxes) {
-        if (box.text == text) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // "2reset" in any case, blanks anywhere: meant as the reset keyword.
 bool IsResetMisspelt(const std::string& argument)
 {
@@ -39,37 +26,23 @@ bool IsResetMisspelt(const std::string& argument)
     return AsciiLower(squeezed).compare(0, 6, "2reset") == 0;
 }
 
-// Tools that can stand in for one another: at most one per key read.
-enum { ToolKeyCount = 5 };
-
-// The launcher again with the tool it started taken away, in turn.
-void FindStandIns(const std::string& commandLine, const std::string& key, Package* package, Prediction* prediction)
+// The tools that stand in, each when the one before is not registered.
+void ReadStandIns(const LinkRuns& runs, Prediction* prediction)
 {
-    RegistryAnswers registry;
-    registry.absentKeys = {key};
-    for (int tried = 0; tried < ToolKeyCount; ++tried) {
-        LauncherOutcome fallback = RunLauncher(commandLine, registry, package);
-        const PlatformRecord& record = fallback.record;
-        std::string next = record.launches.empty() ? std::string() : ToolKeyOf(record, record.launches[0]);
-        std::vector<std::string>& absent = registry.absentKeys;
-        if (next.empty() || std::find(absent.begin(), absent.end(), next) != absent.end()) {
-            prediction->asksFolderFirst = Showed(record, Version2QuestionText);
-            return;
-        }
-        prediction->standIns.push_back({ToolName(next), KeyVersion(absent.back())});
-        absent.push_back(next);
+    std::string missing = runs.run.toolKey;
+    for (const std::string& key : runs.standInKeys) {
+        prediction->standIns.push_back({ToolName(key), KeyVersion(missing)});
+        missing = key;
     }
+    prediction->asksFolderFirst = runs.standInsAsk;
 }
 
-void PredictThisMachine(const std::string& commandLine, Package* package, MachinePrediction* machine)
+void ReadThisMachine(const LauncherOutcome& here, MachinePrediction* machine)
 {
-    RegistryAnswers registry;
-    registry.machine = true;
-    LauncherOutcome here = RunLauncher(commandLine, registry, package);
     const PlatformRecord& record = here.record;
     machine->asked = true;
     if (record.launches.empty()) {
-        if (Showed(record, Version2QuestionText)) {
+        if (here.askedFolder) {
             machine->effect = MachineAsksFolder;
         } else if (record.writes.empty() && record.boxes.empty()) {
             machine->effect = MachineNothingRegistered;
@@ -86,12 +59,12 @@ void PredictThisMachine(const std::string& commandLine, Package* package, Machin
     }
     machine->effect = MachineStarts;
     machine->file = launch.file;
-    machine->tool = ToolName(ToolKeyOf(record, launch));
-    machine->fileExists = MachineFileExists(launch.file);
+    machine->tool = ToolName(here.toolKey);
+    machine->fileExists = here.fileExists;
 }
 
 // What the run did, from what it asked of the platform.
-void ReadEffect(const LauncherOutcome& run, Package* package, Prediction* prediction)
+void ReadEffect(const LauncherOutcome& run, Prediction* prediction)
 {
     const PlatformRecord& record = run.record;
     if (!record.writes.empty()) {
@@ -105,14 +78,15 @@ void ReadEffect(const LauncherOutcome& run, Package* package, Prediction* predic
         const LaunchSeen& launch = record.launches[0];
         prediction->effect = launch.show == ShowNormal ? EffectOpens : EffectStartsTool;
         prediction->opened = launch.opened;
-        prediction->tool = ToolName(ToolKeyOf(record, launch));
+        prediction->tool = ToolName(run.toolKey);
         prediction->toolFile = launch.file;
         prediction->withDocument = !launch.parameters.empty();
     }
     if (!record.launches.empty()) {
         prediction->launched = true;
         prediction->byAssociation = record.launches[0].show == ShowNormal;
-        prediction->match = PackageFindDocument(run.target, package, &prediction->found);
+        prediction->match = run.match;
+        prediction->found = run.found;
     }
 }
 
@@ -124,42 +98,38 @@ std::string ToolName(const std::string& keyPath)
     return version == "2.0" ? "Oberix 2" : "OBX " + version;
 }
 
-Prediction PredictLink(const FoundLink& link, const PredictionOptions& options, Package* package)
+Prediction PredictLink(const FoundLink& link, const LinkRuns& runs, const PredictionOptions& options,
+                       const std::string& installFolder)
 {
     Prediction prediction;
     prediction.link = &link;
     prediction.options = options;
-    prediction.installFolder = package->installFolder;
+    prediction.installFolder = installFolder;
     if (!link.startsTipstart) {
         prediction.effect = EffectOtherProgram;
         return prediction;
     }
-    prediction.programName = ProgramFileName(link.program);
-    std::string commandLine = "\"" + package->installFolder + prediction.programName + "\" " + link.parameters;
-    // The launcher refuses a command line that does not fit its texts
-    // before it looks at anything else; a long one is not copied.
-    prediction.commandLineLength = commandLine.size() - link.parameters.size() + link.parametersLength;
-    if (prediction.commandLineLength >= WorkTextSize) {
+    prediction.programName = runs.programName;
+    prediction.commandLineLength = runs.commandLineLength;
+    if (runs.commandLineTooLong) {
         prediction.commandLineTooLong = true;
         prediction.effect = EffectShowsBox;
         prediction.boxText = RefusalText;
         return prediction;
     }
-    LauncherOutcome run = RunLauncher(commandLine, RegistryAnswers(), package);
+    const LauncherOutcome& run = runs.run;
     prediction.kind = run.kind;
     prediction.versionText = run.versionText;
     prediction.argument = run.argument;
     prediction.relativePath = run.relativePath;
-    prediction.document = BelowInstallFolder(run.target, package->installFolder);
-    prediction.targetLength = WindowsPathLength(run.target);
-    prediction.resetMisspelt = IsResetMisspelt(run.argument);
-    prediction.unservedVersion = Showed(run.record, UnservedVersionText);
-    ReadEffect(run, package, &prediction);
-    if (options.list && prediction.effect == EffectStartsTool) {
-        FindStandIns(commandLine, ToolKeyOf(run.record, run.record.launches[0]), package, &prediction);
-    }
+    prediction.document = BelowInstallFolder(run.target, installFolder);
+    prediction.targetLength = run.targetLength;
+    prediction.unservedVersion = run.showedUnserved;
+    ReadEffect(run, &prediction);
+    ReadStandIns(runs, &prediction);
     if (options.thisMachine) {
-        PredictThisMachine(commandLine, package, &prediction.machine);
+        ReadThisMachine(runs.machine, &prediction.machine);
     }
+    prediction.resetMisspelt = IsResetMisspelt(run.argument);
     return prediction;
 }

@@ -9,11 +9,6 @@
 #include "checker/LauncherRun.h"
 #include "checker/LinkFinder.h"
 
-struct PredictionOptions {
-    bool list = false;         // what every link does, with the tools that stand in
-    bool thisMachine = false;  // what this machine's registry makes of it
-};
-
 // What the run comes to.
 enum Effect {
     EffectOtherProgram,  // the link starts another program; Tipstart is not run
@@ -83,7 +78,9 @@ struct Prediction {
 
 const char* const ProgramName = "Tipstart.exe";
 
-Prediction PredictLink(const FoundLink& link, const PredictionOptions& options, Package* package);
+// What Tipstart does with the link, read from its runs.
+Prediction PredictLink(const FoundLink& link, const LinkRuns& runs, const PredictionOptions& options,
+                       const std::string& installFolder);
 
 // The tool a registry key names: "Oberix 2", "OBX 3.5".
 std::string ToolName(const std::string& keyPath);

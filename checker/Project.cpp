@@ -4,8 +4,9 @@
 
 #include <algorithm>
 
-#include "checker/FileCheck.h"
+#include "checker/FileBytes.h"
 #include "checker/TextTools.h"
+#include "checker/chm/ChmStorage.h"
 #include "checker/system/System.h"
 
 namespace fs = std::filesystem;
@@ -49,15 +50,34 @@ unsigned ProjectCodePage(const std::string& bytes)
     return SystemLanguageCodePage(static_cast<unsigned>(strtoul(bytes.c_str() + at + 10, nullptr, 0)));
 }
 
-unsigned ReadProjectCodePage(const fs::path& project)
+unsigned ProjectCodePageOf(const fs::path& project, ProjectCodePages* codePages)
 {
+    if (project.empty()) {
+        return 0;
+    }
+    auto known = codePages->find(project.u8string());
+    if (known != codePages->end()) {
+        return known->second;
+    }
     std::string bytes;
     std::string reason;
-    return ReadWholeFile(project, &bytes, &reason) ? ProjectCodePage(bytes) : 0;
+    unsigned codePage = ReadWholeFile(project.generic_u8string(), &bytes, &reason) ? ProjectCodePage(bytes) : 0;
+    (*codePages)[project.u8string()] = codePage;
+    return codePage;
 }
 
-fs::path ListedPath(const fs::path& project, std::string name)
+bool ReadProject(const fs::path& project, std::vector<fs::path>* pages, unsigned* codePage, std::string* reason)
 {
-    std::replace(name.begin(), name.end(), '\\', '/');
-    return (project.parent_path() / fs::u8path(name)).lexically_normal();
+    std::string bytes;
+    if (!ReadWholeFile(project.generic_u8string(), &bytes, reason)) {
+        return false;
+    }
+    *codePage = ProjectCodePage(bytes);
+    for (std::string name : ProjectFiles(bytes)) {
+        if (ChmIsPageName(name.c_str())) {
+            std::replace(name.begin(), name.end(), '\\', '/');
+            pages->push_back((project.parent_path() / fs::u8path(name)).lexically_normal());
+        }
+    }
+    return true;
 }

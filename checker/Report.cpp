@@ -151,6 +151,16 @@ size_t CountSeverity(const CheckResults& results, Severity severity)
     return count;
 }
 
+bool InputFailed(const CheckResults& results)
+{
+    for (const Finding& finding : results.findings) {
+        if (finding.rule == RuleUnreadableInput) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void WriteTextReport(FILE* out, const CheckResults& results)
 {
     for (const Finding& finding : results.findings) {
@@ -198,7 +208,7 @@ void WriteSarifReport(FILE* out, const CheckResults& results, const char* versio
     fprintf(out, "      \"originalUriBaseIds\": {\"SRCROOT\": {\"uri\": %s}},\n",
             JsonText(ArtifactUri(base)).c_str());
     fprintf(out, "      \"columnKind\": \"unicodeCodePoints\",\n");
-    fprintf(out, "      \"invocations\": [{\"executionSuccessful\": %s}],\n", results.inputFailed ? "false" : "true");
+    fprintf(out, "      \"invocations\": [{\"executionSuccessful\": %s}],\n", InputFailed(results) ? "false" : "true");
     Artifacts artifacts;
     fprintf(out, "      \"results\": [");
     for (size_t i = 0; i < results.findings.size(); ++i) {

@@ -20,3 +20,6 @@ void WriteSummary(FILE* out, const CheckResults& results, double seconds);
 void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder);
 
 size_t CountSeverity(const CheckResults& results, Severity severity);
+
+// Whether an input could not be read: the run did not check everything.
+bool InputFailed(const CheckResults& results);

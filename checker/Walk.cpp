@@ -1,76 +1,118 @@
 #include "checker/Walk.h"
 
 #include <algorithm>
-#include <string>
 #include <system_error>
 #include <unordered_set>
 #include <vector>
 
 #include "checker/Check.h"
-#include "checker/FileCheck.h"
+#include "checker/FileBytes.h"
 #include "checker/FolderListing.h"
+#include "checker/HelpFile.h"
+#include "checker/PageCheck.h"
+#include "checker/PageText.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 struct TreeWalk {
+    fs::path given;
     fs::path root;                            // canonical
-    fs::path limit;                           // of the upward search
     std::vector<std::string> ancestors;       // canonical folders from the root down
     std::unordered_set<std::string> visited;  // canonical folders
     CheckRun* run;
 };
 
+void Report(const fs::path& path, RuleId rule, const std::string& message, CheckRun* run)
+{
+    run->results.findings.push_back({{path.generic_u8string(), "", 0, 0}, rule, message});
+}
+
+// A file found or given: decided, then read as its kind is.
+void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
+{
+    for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
+        if (!input.problem.empty()) {
+            run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, input.problem});
+            continue;
+        }
+        switch (input.kind) {
+        case InputHelp:
+            CheckHelpFile(input, run);
+            break;
+        case InputPage:
+        case InputList: {
+            PageText page;
+            std::string bytes;
+            std::string reason;
+            bool isList = input.kind == InputList;
+            Place place = {input.shown, std::string(), 0, 0};
+            if (!ReadWholeFile(input.shown, &bytes, &reason) ||
+                !ReadTextFile(input.shown, &bytes, isList, input.codePage, &page, &reason)) {
+                run->results.findings.push_back({place, RuleUnreadableInput, reason});
+                break;
+            }
+            CheckLinks(page, isList, place, input.documentsFolder, run);
+            break;
+        }
+        case InputOther:
+            run->results.findings.push_back(
+                {{shownGiven, "", 0, 0}, RuleUnreadableInput,
+                 std::string("is not a page (.htm .html .hhc .hhk), a compiled help file (.chm), a help project "
+                             "(.hhp) or a link list (") +
+                     ListExtension + "); not checked"});
+            break;
+        case InputProject:
+            break;  // it stands for its pages
+        }
+    }
+}
+
 void WalkFolder(const fs::path& folder, TreeWalk* walk);
 
-void Unreadable(const fs::path& path, const std::string& reason, TreeWalk* walk)
-{
-    AddUnreadable({ShownPath(path), "", 0, 0}, reason, &walk->run->results);
-}
-
+// Folders and links to them are walked into, once each, and never out of
+// the tree; a link to a file is checked as the file.
 void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
 {
-    if (entry.type != fs::file_type::directory && !entry.symlink) {
-        CheckFile(path, KindOfName(entry.name), walk->limit, walk->run);
-        return;
+    if (entry.type == fs::file_type::directory || entry.symlink) {
+        std::error_code error;
+        fs::path canonical = fs::canonical(path, error);
+        if (error) {
+            Report(path, RuleUnreadableInput, "cannot be followed: " + error.message(), walk->run);
+            return;
+        }
+        std::vector<std::string>& ancestors = walk->ancestors;
+        if (std::find(ancestors.begin(), ancestors.end(), canonical.u8string()) != ancestors.end()) {
+            Report(path, RuleUnreadableInput,
+                   "is a symbolic link loop back to " + canonical.generic_u8string() + "; not followed", walk->run);
+            return;
+        }
+        if (entry.symlink && !PathWithin(canonical, walk->root)) {
+            Report(path, RuleOutsideLink,
+                   "is a symbolic link to " + canonical.generic_u8string() + ", outside the tree checked; not followed",
+                   walk->run);
+            return;
+        }
+        if (entry.type == fs::file_type::directory) {
+            if (walk->visited.insert(canonical.u8string()).second) {  // not reached before by another link
+                ancestors.push_back(canonical.u8string());
+                WalkFolder(path, walk);
+                ancestors.pop_back();
+            }
+            return;
+        }
     }
-    std::error_code error;
-    fs::path canonical = fs::canonical(path, error);
-    if (error) {
-        Unreadable(path, "cannot be followed: " + error.message(), walk);
-        return;
-    }
-    if (std::find(walk->ancestors.begin(), walk->ancestors.end(), canonical.u8string()) != walk->ancestors.end()) {
-        Unreadable(path, "is a symbolic link loop back to " + ShownPath(canonical) + "; not followed", walk);
-        return;
-    }
-    if (entry.symlink && !PathWithin(canonical, walk->root)) {
-        walk->run->results.findings.push_back(
-            {{ShownPath(path), "", 0, 0}, RuleOutsideLink,
-             "is a symbolic link to " + ShownPath(canonical) + ", outside the tree checked; not followed"});
-        return;
-    }
-    if (entry.type != fs::file_type::directory) {
-        CheckFile(path, KindOfName(entry.name), walk->limit, walk->run);
-        return;
-    }
-    if (!walk->visited.insert(canonical.u8string()).second) {
-        return;  // reached before by another link
-    }
-    walk->ancestors.push_back(canonical.u8string());
-    WalkFolder(path, walk);
-    walk->ancestors.pop_back();
+    CheckFound(path, walk->given, path.generic_u8string(), walk->run);
 }
 
-// An entry of a folder, kept small: a folder of 10,000 pages is listed whole
-// so that its pages are checked in order.
+// A folder is listed whole, so that its pages are checked in order.
 void WalkFolder(const fs::path& folder, TreeWalk* walk)
 {
     std::vector<FolderEntry> entries;
     std::error_code error;
     if (!ListFolder(folder, &entries, &error)) {
-        Unreadable(folder, "cannot be read as a folder: " + error.message(), walk);
+        Report(folder, RuleUnreadableInput, "cannot be read as a folder: " + error.message(), walk->run);
         return;
     }
     for (const FolderEntry& entry : entries) {
@@ -80,21 +122,25 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
         if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
             WalkInto(path, entry, walk);
         } else if (entry.type != fs::file_type::regular && checked) {
-            Unreadable(path, "cannot be read: a broken link, or not a file", walk);
+            Report(path, RuleUnreadableInput, "cannot be read: a broken link, or not a file", walk->run);
         }
     }
 }
 
 }  // namespace
 
-void WalkTree(const fs::path& folder, const fs::path& limit, CheckRun* run)
+void WalkTree(const fs::path& path, bool folder, const std::string& given, CheckRun* run)
 {
+    if (!folder) {
+        CheckFound(path, path, given, run);
+        return;
+    }
     TreeWalk walk;
     std::error_code error;
-    walk.root = fs::canonical(folder, error);
-    walk.limit = limit;
+    walk.given = path;
+    walk.root = fs::canonical(path, error);
     walk.run = run;
     walk.ancestors.push_back(walk.root.u8string());
     walk.visited.insert(walk.root.u8string());
-    WalkFolder(folder, &walk);
+    WalkFolder(path, &walk);
 }

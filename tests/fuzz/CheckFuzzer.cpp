@@ -10,7 +10,7 @@
 #include <string>
 
 #include "checker/Check.h"
-#include "checker/FileCheck.h"
+#include "checker/FileBytes.h"
 #include "checker/PageCheck.h"
 #include "checker/chm/MspackChmStorage.h"
 
@@ -65,7 +65,11 @@ void CheckPlaces(const CheckResults& results, size_t lines)
     }
 }
 
-
+const std::string& PackageFolder()
+{
+    static const std::string package = MakePackage();
+    return package;
+}
 
 void VisitPage(void* context, const char* name, const char* bytes, size_t size)
 {
@@ -77,7 +81,7 @@ void VisitPage(void* context, const char* name, const char* bytes, size_t size)
     }
     CheckResults& results = run->results;
     results = CheckResults();
-    CheckPageBytes(bytes, size, InputPage, 1252, {"help.chm", name, 0, 0}, run);
+    CheckPageBytes(bytes, size, false, 1252, {"help.chm", name, 0, 0}, PackageFolder(), run);
     CheckPlaces(results, LineCount(bytes, size));
 }
 
@@ -88,17 +92,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0) {
         return 0;
     }
-    static const std::string package = MakePackage();
     CheckOptions options;
     options.prediction.list = data[0] & 0x10;
     CheckRun run(options);
-    PackageUseFolder(package, &run.caches.package);
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     switch (data[0] & 0x0F) {
     case 0:
     case 1:
-        CheckPageBytes(bytes, size - 1, (data[0] & 0x0F) == 1 ? InputList : InputPage, data[0] & 0x20 ? 932 : 0,
-                       {"page", "", 0, 0}, &run);
+        CheckPageBytes(bytes, size - 1, (data[0] & 0x0F) == 1, data[0] & 0x20 ? 932 : 0, {"page", "", 0, 0}, PackageFolder(),
+                       &run);
         CheckPlaces(run.results, LineCount(bytes, size - 1));
         break;
     case 2: {

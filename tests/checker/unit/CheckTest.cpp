@@ -141,7 +141,7 @@ TEST_F(Checking, FoldersAndTheirPagesAreWalked)
     folder_.File("links.txt", "Tipstart.exe ^3missing.txt\n");
     std::filesystem::create_directory_symlink("/", folder_.Path("root"));
     EXPECT_EQ(Check({""}), "missing-document outside-link") << Messages();
-    EXPECT_FALSE(Results().inputFailed);
+    EXPECT_FALSE(InputFailed(Results()));
 }
 
 TEST_F(Checking, NotesSayWhatEachKindOfLinkDoes)

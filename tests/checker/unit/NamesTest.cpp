@@ -57,19 +57,18 @@ protected:
         folder_.File("docs/sub/two.txt");
         folder_.Folder("docs/album.txt");
         PackageStart("C:\\Ext", &package_);
-        PackageUseFolder(folder_.Path(), &package_);
     }
 
     DocumentMatch Find(const std::string& relative, std::string* found = nullptr)
     {
         std::string ignored;
-        return PackageFindDocument("C:\\Ext\\" + relative, &package_, found ? found : &ignored);
+        return PackageFindDocument("C:\\Ext\\" + relative, folder_.Path(), &package_, found ? found : &ignored);
     }
 
     // What GetShortPathName gives: the path, or nothing.
     bool ShortPathFound(const std::string& relative)
     {
-        return PackageShortPathWalkFinds("C:\\Ext\\" + relative, &package_);
+        return PackageShortPathWalkFinds("C:\\Ext\\" + relative, folder_.Path(), &package_);
     }
 
     TestFolder folder_;
@@ -88,8 +87,8 @@ TEST_F(PackageLookup, FindsDocumentsAsTheFileFunctionsResolveThem)
     EXPECT_EQ(Find("docs\\one.txt\\x"), DocumentMissing);
     EXPECT_EQ(Find("docs\\on?.txt"), DocumentMissing);
     // Up out of the install folder and back in by its own name.
-    EXPECT_EQ(PackageFindDocument("C:\\ext\\..\\EXT\\docs\\one.txt", &package_, &found), DocumentExact);
-    EXPECT_EQ(PackageFindDocument("C:\\Other\\docs\\one.txt", &package_, &found), DocumentMissing);
+    EXPECT_EQ(PackageFindDocument("C:\\ext\\..\\EXT\\docs\\one.txt", folder_.Path(), &package_, &found), DocumentExact);
+    EXPECT_EQ(PackageFindDocument("C:\\Other\\docs\\one.txt", folder_.Path(), &package_, &found), DocumentMissing);
 }
 
 TEST_F(PackageLookup, TheShortPathWalkChecksEveryFolderAsWritten)

@@ -1,0 +1,69 @@
+#include "checker/HelpFile.h"
+
+#include "checker/Check.h"
+#include "checker/FileBytes.h"
+#include "checker/PageCheck.h"
+#include "checker/chm/ChmStorage.h"
+
+namespace {
+
+struct HelpVisit {
+    const Input& help;
+    CheckRun* run;
+    size_t pages;
+};
+
+void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
+{
+    HelpVisit* visit = static_cast<HelpVisit*>(context);
+    ++visit->pages;
+    Place place = {visit->help.shown, std::string(name[0] == '/' ? "" : "/") + name, 0, 0};
+    if (!bytes) {
+        visit->run->results.findings.push_back(
+            {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
+        return;
+    }
+    CheckPageBytes(bytes, size, false, visit->help.codePage, place, visit->help.documentsFolder, visit->run);
+}
+
+// The words for a compiled help file that could not be read; empty when it was.
+std::string HelpFailure(ChmStatus status, const ChmFailure& failure, size_t pages)
+{
+    // The libraries read pages in different orders, so the page that fails
+    // first is part of their detail; the words before it are both builds'.
+    std::string because = failure.reason;
+    because.insert(0, failure.page.empty() ? "" : failure.page + ": ");
+    because.insert(0, failure.library.empty() ? "" : failure.library + ", ");
+    because = because.empty() ? because : " (" + because + ")";
+    std::string where = failure.page.empty() ? "its directory" : "a page";
+    switch (status) {
+    case ChmRead:
+        // Every help file has a page; a directory the library skipped as
+        // unreadable leaves none.
+        return pages == 0 ? "holds no pages: its directory is empty or corrupt" : "";
+    case ChmEmpty:
+        return "is empty: not a compiled help file";
+    case ChmNotHelp:
+        return "is not a compiled help file (no ITSF signature)";
+    case ChmTruncated:
+        return "is a truncated compiled help file: its header reaches past its end";
+    case ChmCorrupt:
+        return "is a corrupt compiled help file: " + where + " cannot be read" + because;
+    case ChmUnreadable:
+        return "cannot be read" + because;
+    }
+    return "";
+}
+
+}  // namespace
+
+void CheckHelpFile(const Input& input, CheckRun* run)
+{
+    HelpVisit visit = {input, run, 0};
+    ChmFailure failure;
+    ChmStatus status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &failure);
+    std::string reason = HelpFailure(status, failure, visit.pages);
+    if (!reason.empty()) {
+        run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, reason});
+    }
+}
