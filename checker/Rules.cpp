@@ -123,7 +123,7 @@ std::string NoneRegistered(const MachinePrediction& machine)
 
 }  // namespace
 
-const Rule Rules[RuleCount] = {
+const Rule Rules[] = {
     {"refused-link", SeverityError, "Tipstart refuses the link",
      "The parameters hold no \"^\" marker, so Tipstart shows \"This Utility can be accessed only from the Help File "
      "of ZEZODA Extension.\" and does nothing else.",
@@ -329,6 +329,8 @@ const Rule Rules[RuleCount] = {
          return true;
      }},
 };
+
+static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");
 
 void ApplyRules(const Prediction& prediction, const Place& place, std::vector<Finding>* findings)
 {
