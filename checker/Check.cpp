@@ -2,13 +2,26 @@
 
 #include <system_error>
 
+#include "checker/Suppression.h"
 #include "checker/Walk.h"
 
 namespace fs = std::filesystem;
 
 CheckRun::CheckRun(const CheckOptions& runOptions) : options(runOptions)
 {
-    PackageStart(options.installFolder, &caches.package);
+    PackageFor(std::string());
+}
+
+Package* CheckRun::PackageFor(const std::string& configuredInstallFolder)
+{
+    const std::string& folder =
+        options.installFolderGiven || configuredInstallFolder.empty() ? options.installFolder : configuredInstallFolder;
+    auto known = caches.packages.find(folder);
+    if (known == caches.packages.end()) {
+        known = caches.packages.emplace(folder, Package()).first;
+        PackageStart(folder, &known->second);
+    }
+    return &known->second;
 }
 
 void CheckPath(const std::string& given, CheckRun* run)
@@ -24,4 +37,17 @@ void CheckPath(const std::string& given, CheckRun* run)
         return;
     }
     WalkTree(path, fs::is_directory(status), given, run);
+}
+
+void FinishRun(CheckRun* run)
+{
+    InputCaches& inputs = run->caches.inputs;
+    Settling settling = {run->options.disabled,
+                         run->options.warningsAsErrors,
+                         run->options.hasBaseline ? &run->options.baseline : nullptr,
+                         inputs.configurations,
+                         inputs.configurationOf,
+                         inputs.givenConfiguration,
+                         run->options.folders.workingFolder};
+    SettleFindings(settling, &run->results);
 }

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "checker/Findings.h"
 #include "checker/FolderChoice.h"
@@ -15,15 +18,24 @@ struct CheckOptions {
     PredictionOptions prediction;
     FolderOptions folders;
     std::string installFolder = DefaultInstallFolder;  // a full Windows path
+    bool installFolderGiven = false;                   // --install-folder: configurations do not change it
+    bool warningsAsErrors = false;
+    std::vector<RuleId> disabled;                      // --disable
+    std::unordered_set<std::string> baseline;          // the fingerprints of --baseline's results
+    bool hasBaseline = false;
 };
 
 struct CheckCaches {
     InputCaches inputs;
-    Package package;
+    std::map<std::string, Package> packages;  // by install folder
 };
 
 struct CheckRun {
     explicit CheckRun(const CheckOptions& runOptions);
+
+    // The package installed where a file's configuration says, or where the
+    // run's options say.
+    Package* PackageFor(const std::string& configuredInstallFolder);
 
     const CheckOptions options;
     CheckCaches caches;
@@ -33,3 +45,8 @@ struct CheckRun {
 // Checks a folder (recursively), a compiled help file, a help project, a
 // page or a link list.
 void CheckPath(const std::string& path, CheckRun* run);
+
+// After the last path: the findings the configurations turn off or say are
+// meant, the suppressions that silenced nothing, the fingerprints and the
+// baseline; then sorted.
+void FinishRun(CheckRun* run);

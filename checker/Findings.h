@@ -30,6 +30,8 @@ enum RuleId {
     RuleLinkAction,
     RuleThisMachine,
     RuleThisMachineMissing,
+    RuleUnusedSuppression,
+    RuleUnknownRule,
     RuleCount
 };
 
@@ -43,10 +45,25 @@ struct Place {
     size_t column = 0;
 };
 
+// The name of a finding's fingerprint among SARIF's partialFingerprints.
+const char* const FingerprintName = "tipstart-check/v1";
+
+enum Suppression { NotSuppressed, SuppressedInSource, SuppressedExternally };
+
 struct Finding {
     Place place;
     RuleId rule;
     std::string message;
+    // The link it is about, for ignore entries and fingerprints; empty for
+    // a finding about a whole file.
+    std::string program = std::string();     // as the link spells it
+    std::string parameters = std::string();  // as decoded
+    std::string document = std::string();    // the path after the version digit
+    Suppression suppression = NotSuppressed;
+    std::string justification = std::string();  // the reason given for the suppression
+    std::string fingerprint = std::string();    // the same for the same link whatever its line
+    bool unchanged = false;     // the baseline holds it
+    bool strict = false;        // a warning that fails the run: --warnings-as-errors, or its configuration's
 };
 
 struct CheckResults {
@@ -54,4 +71,10 @@ struct CheckResults {
     size_t links = 0;
     size_t files = 0;
 };
+
+// Whether the finding counts: not suppressed, not in the baseline.
+inline bool Counts(const Finding& finding)
+{
+    return finding.suppression == NotSuppressed && !finding.unchanged;
+}
 

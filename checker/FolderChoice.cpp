@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "checker/Configuration.h"
 #include "checker/FolderListing.h"
 #include "checker/TextTools.h"
 
@@ -27,6 +28,8 @@ const FolderFacts& FactsOf(const fs::path& folder, FolderChoice* choice)
         std::string lower = AsciiLower(entry.name);
         if (lower == "tipstart.exe") {
             facts.tipstart = true;
+        } else if (lower == ConfigurationName) {
+            facts.configuration = folder / fs::u8path(entry.name);
         } else if (facts.project.empty() && EndsWithNoCase(lower.c_str(), lower.size(), ".hhp") && lower.size() > 4) {
             facts.project = folder / fs::u8path(entry.name);  // the first by name
         }
@@ -95,9 +98,14 @@ const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, const
     FolderAnswer& answer = choice->answers[key];
     auto hasTipstart = [](const FolderFacts& facts) { return facts.tipstart; };
     auto hasProject = [](const FolderFacts& facts) { return !facts.project.empty(); };
+    auto hasConfiguration = [](const FolderFacts& facts) { return !facts.configuration.empty(); };
     fs::path exe = SearchUp(file, limit, options, choice, hasTipstart);
     fs::path project = SearchUp(file, limit, options, choice, hasProject);
     answer.project = project.empty() ? fs::path() : FactsOf(project, choice).project;
+    if (options.searchConfiguration) {
+        fs::path configuration = SearchUp(file, limit, options, choice, hasConfiguration);
+        answer.configuration = configuration.empty() ? fs::path() : FactsOf(configuration, choice).configuration;
+    }
     fs::path own = AbsolutePath(file, options).parent_path();
     answer.documents[0] = (!exe.empty() ? exe : !project.empty() ? project : own).generic_u8string();
     answer.documents[1] = (!exe.empty() ? exe : own).generic_u8string();
@@ -109,8 +117,8 @@ const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, const
 HelpFolders ChooseFolders(const fs::path& file, bool compiled, const fs::path& given, const FolderOptions& options,
                           FolderChoice* choice)
 {
-    HelpFolders folders = {AbsolutePath(file, options), options.exeFolder, fs::path()};
-    if (compiled && !options.exeFolder.empty()) {
+    HelpFolders folders = {AbsolutePath(file, options), options.exeFolder, fs::path(), fs::path()};
+    if (compiled && !options.exeFolder.empty() && !options.searchConfiguration) {
         return folders;  // no folder needs reading
     }
     auto known = choice->limits.find(given.u8string());
@@ -122,5 +130,6 @@ HelpFolders ChooseFolders(const fs::path& file, bool compiled, const fs::path& g
         folders.documents = answer.documents[compiled ? 1 : 0];
     }
     folders.project = compiled ? fs::path() : answer.project;
+    folders.configuration = answer.configuration;
     return folders;
 }

@@ -10,18 +10,21 @@
 struct FolderFacts {
     bool tipstart = false;   // a file tipstart.exe, in any case
     std::filesystem::path project;  // the first .hhp by name, if any
+    std::filesystem::path configuration;  // tipstart-check.toml, in any case
 };
 
 // The answers for the files of one folder.
 struct FolderAnswer {
     std::string documents[2];  // for a source page, for a compiled help file
     std::filesystem::path project;
+    std::filesystem::path configuration;
 };
 
 // What the user gave for the choice.
 struct FolderOptions {
     std::string exeFolder;  // --exe-folder, or empty
     std::filesystem::path workingFolder;  // absolute
+    bool searchConfiguration = true;      // no --config and no --no-config
 };
 
 // What the choice has found so far, so that no folder is read twice.
@@ -46,12 +49,15 @@ std::filesystem::path SearchLimit(const std::filesystem::path& given, const Fold
 // --exe-folder; else the nearest folder at or above the file that holds
 // Tipstart.exe; else, for a source page, the nearest folder that holds a
 // help project (.hhp); else the file's own folder. project: the nearest help
-// project at or above a source page, empty when there is none. The search
-// goes no higher than the SearchLimit of the path given.
+// project at or above a source page, empty when there is none.
+// configuration: the nearest tipstart-check.toml at or above the file, when
+// searched for. The searches go no higher than the SearchLimit of the path
+// given.
 struct HelpFolders {
     std::filesystem::path absolute;  // the file's own path, absolute and normal
     std::string documents;
     std::filesystem::path project;
+    std::filesystem::path configuration;
 };
 HelpFolders ChooseFolders(const std::filesystem::path& file, bool compiled, const std::filesystem::path& given,
                           const FolderOptions& options, FolderChoice* choice);

@@ -23,7 +23,8 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
             {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
         return;
     }
-    CheckPageBytes(bytes, size, false, visit->help.codePage, place, visit->help.documentsFolder, visit->run);
+    CheckPageBytes(bytes, size, false, visit->help.codePage, place, visit->help.documentsFolder,
+                   visit->run->PackageFor(visit->help.installFolder), visit->run);
 }
 
 // The words for a compiled help file that could not be read; empty when it was.

@@ -10,6 +10,31 @@ namespace fs = std::filesystem;
 
 const char* const ListExtension = ".txt";
 
+namespace {
+
+// The index of the configuration at path, read the first time; -1 when it
+// cannot be read (the run then stops).
+int ConfigurationAt(const fs::path& path, const FolderOptions& options, InputCaches* caches)
+{
+    // Shown below the working folder as the files given are.
+    fs::path working = options.workingFolder.lexically_normal();
+    std::string shown = (PathWithin(path, working) ? path.lexically_relative(working) : path).generic_u8string();
+    std::vector<Configuration>& known = caches->configurations;
+    for (size_t i = 0; i < known.size(); ++i) {
+        if (known[i].shown == shown) {
+            return static_cast<int>(i);
+        }
+    }
+    Configuration configuration;
+    if (!ReadConfiguration(path, shown, &configuration, &caches->configurationError)) {
+        return -1;
+    }
+    known.push_back(configuration);
+    return static_cast<int>(known.size() - 1);
+}
+
+}  // namespace
+
 InputKind KindOfName(const std::string& name)
 {
     std::string lower = AsciiLower(name);
@@ -72,6 +97,21 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             continue;
         }
         file.documentsFolder = folders.documents;
+        file.configuration = caches->givenConfiguration;
+        if (file.configuration < 0 && !folders.configuration.empty()) {
+            file.configuration = ConfigurationAt(folders.configuration, options, caches);
+            if (file.configuration < 0) {
+                return {};
+            }
+        }
+        if (file.configuration >= 0) {
+            caches->configurationOf[file.shown] = file.configuration;
+            const Configuration& configuration = caches->configurations[file.configuration];
+            if (options.exeFolder.empty() && !configuration.exeFolder.empty()) {
+                file.documentsFolder = configuration.exeFolder;
+            }
+            file.installFolder = configuration.installFolder;
+        }
         if (file.kind == InputPage && !file.codePage) {
             file.project = folders.project;
             file.codePage = ProjectCodePageOf(folders.project, &caches->codePages);

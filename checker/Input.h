@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "checker/Configuration.h"
 #include "checker/FolderChoice.h"
 #include "checker/Project.h"
 
@@ -26,12 +28,18 @@ struct Input {
     std::filesystem::path project;  // whose language a page is read in; empty for none
     unsigned codePage = 0;          // of that language, or the compiled file's; 0 for none
     std::string problem;            // why it cannot be read, when that is known before reading
+    int configuration = -1;         // the configuration that governs it (InputCaches), or none
+    std::string installFolder;      // its configuration's, or empty for the run's
 };
 
 struct InputCaches {
     FolderChoice folders;
     ProjectCodePages codePages;  // of the projects found nearest to pages
     std::unordered_set<std::string> checked;  // files, by full path: each is checked once
+    std::vector<Configuration> configurations;  // every one read, each once
+    int givenConfiguration = -1;                // --config: the one for every file
+    std::unordered_map<std::string, int> configurationOf;  // by shown file
+    std::string configurationError;             // the first configuration that could not be read: the run stops
 };
 
 // What a file found in, or given as, the path given stands for: itself; for

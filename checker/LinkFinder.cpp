@@ -57,6 +57,16 @@ struct OpenObject {
     std::vector<ReferenceRemark> remarks;  // kept only when the object is a link
 };
 
+// The directives waiting for a link are for the one just found.
+void AimDirectives(PageScan* scan)
+{
+    for (Directive& directive : scan->directives) {
+        if (!directive.wholeFile && directive.link == NoLink) {
+            directive.link = scan->links.size() - 1;
+        }
+    }
+}
+
 class PageScanner {
 public:
     PageScanner(const char* bytes, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)
@@ -87,6 +97,11 @@ private:
     {
         if (StartsWithNoCase(bytes_, size_, at, "<!--")) {
             size_t end = FindNoCase(bytes_, size_, at + 4, "-->");
+            Directive directive;
+            if (ReadDirective(std::string(bytes_ + at + 4, std::min(end, size_) - (at + 4)), &directive)) {
+                directive.line = at;  // an offset until PlaceFindings
+                scan_->directives.push_back(directive);
+            }
             return end >= size_ ? size_ : end + 3;
         }
         size_t p = at + 1;
@@ -185,6 +200,7 @@ private:
         // The line holds the offset until PlaceFindings turns it into a place.
         size_t parametersLength = object_.item1Length - parametersStart;
         scan_->links.push_back({origin, 0, program, std::move(item), parametersLength, tipstart, undecodable});
+        AimDirectives(scan_);
         object_ = OpenObject();
     }
 
@@ -199,6 +215,9 @@ private:
         }
         for (PageRemark& remark : scan_->remarks) {
             places.push_back(Place(&remark.line, &remark.column));
+        }
+        for (Directive& directive : scan_->directives) {
+            places.push_back(Place(&directive.line, &directive.column));
         }
         std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return *a.first < *b.first; });
         TextCursor cursor(bytes_, size_);
@@ -219,6 +238,38 @@ private:
 };
 
 }  // namespace
+
+bool ReadDirective(const std::string& comment, Directive* directive)
+{
+    std::string text = Trim(comment);
+    const char* const name = "tipstart-check";
+    size_t nameLength = strlen(name);
+    if (text.compare(0, nameLength, name) != 0 || text.size() == nameLength || !IsBlank(text[nameLength])) {
+        return false;
+    }
+    std::string rest = Trim(text.substr(nameLength));
+    size_t reason = rest.find("--");
+    std::string command = Trim(rest.substr(0, reason));
+    directive->reason = reason == std::string::npos ? std::string() : Trim(rest.substr(reason + 2));
+    directive->wholeFile = command.compare(0, 13, "disable-file=") == 0;
+    if (!directive->wholeFile && command.compare(0, 8, "disable=") != 0) {
+        return false;
+    }
+    std::string list = command.substr(command.find('=') + 1);
+    directive->rules.clear();
+    for (size_t at = 0; at <= list.size();) {
+        size_t comma = list.find(',', at);
+        std::string rule = Trim(list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+        if (!rule.empty()) {
+            directive->rules.push_back(rule);
+        }
+        at = comma == std::string::npos ? list.size() + 1 : comma + 1;
+    }
+    directive->line = 0;
+    directive->column = 0;
+    directive->link = NoLink;
+    return !directive->rules.empty();
+}
 
 std::string ProgramFileName(const std::string& program)
 {
@@ -250,6 +301,13 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
         while (p < end && (text[p] == ' ' || text[p] == '\t')) {
             ++p;
         }
+        Directive directive;
+        if (p < end && text[p] == '#' && ReadDirective(std::string(text + p + 1, end - p - 1), &directive)) {
+            cursor.MoveTo(p);
+            directive.line = cursor.line;
+            directive.column = cursor.column;
+            scan->directives.push_back(directive);
+        }
         if (p < end && text[p] != '#') {
             size_t programStart = p;
             size_t programEnd;
@@ -272,6 +330,7 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
             scan->links.push_back({cursor.line, cursor.column, std::string(text + programStart, programEnd - programStart),
                                    std::string(text + p, std::min(length, KeptValueSize)), length, true,
                                    AnyWithin(undecodable, p, end)});
+            AimDirectives(scan);
         }
         at = next;
     }

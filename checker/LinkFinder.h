@@ -27,10 +27,27 @@ struct PageRemark {
     std::string message;
 };
 
+// A tipstart-check directive in a comment: "tipstart-check disable=RULE,...
+// -- reason" for the next ShortCut object (in a link list, the next line),
+// or "disable-file=" for the whole page.
+struct Directive {
+    size_t line;
+    size_t column;
+    bool wholeFile;
+    std::vector<std::string> rules;  // as written
+    std::string reason;
+    size_t link;  // the index in PageScan::links of the link it is for; NoLink when none follows
+};
+const size_t NoLink = static_cast<size_t>(-1);
+
 struct PageScan {
     std::vector<FoundLink> links;
     std::vector<PageRemark> remarks;  // malformed character references
+    std::vector<Directive> directives;
 };
+
+// The directive in a comment's text, if it is one.
+bool ReadDirective(const std::string& comment, Directive* directive);
 
 // Pages and lists are UTF-8 text here. A line ends at LF, CRLF or a lone CR,
 // as editors count lines; columns count characters. undecodable holds the

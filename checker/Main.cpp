@@ -10,6 +10,7 @@
 
 #include "checker/Check.h"
 #include "checker/Report.h"
+#include "checker/Suppression.h"
 #include "platform/MachineRegistry.h"
 
 namespace {
@@ -35,10 +36,22 @@ const char* const Usage =
     "  --list                 a note for every link with what it does\n"
     "  --format text|sarif    compiler-style lines (default), or a SARIF 2.1.0 log\n"
     "  --warnings-as-errors   warnings also make the exit status 1\n"
+    "  --disable RULE[,RULE...]  reports none of these rules\n"
+    "  --config FILE          the configuration for every file (default, for each\n"
+    "                         file: the nearest tipstart-check.toml at or above it,\n"
+    "                         within the same folders as the search for Tipstart.exe)\n"
+    "  --no-config            reads no configuration\n"
+    "  --baseline OLD.sarif   findings that OLD (a SARIF log of this checker) holds\n"
+    "                         too are left out and do not count\n"
     "  --this-machine         (Windows) what each link starts on this machine, from\n"
     "                         its registry (read only)\n"
     "  --version              prints the version and exits\n"
     "  --help                 this text\n"
+    "\n"
+    "\n"
+    "In a page, <!-- tipstart-check disable=RULE[,RULE...] -- reason --> silences\n"
+    "those rules for the next ShortCut object, and disable-file= for the whole page;\n"
+    "in a link list, # tipstart-check disable=RULE -- reason for the next line.\n"
     "\n"
     "exit status: 0 no errors, 1 errors found, 2 a usage error or an unreadable input\n";
 
@@ -50,9 +63,15 @@ int UsageError(const std::string& message)
     return 2;
 }
 
+struct Arguments {
+    bool sarif = false;
+    std::string configuration;  // --config
+    std::string baseline;       // --baseline
+    std::vector<std::string> paths;
+};
+
 // Reads the options and paths; gives -1 to go on, else the exit status.
-int ParseArguments(int argc, char** argv, CheckOptions* options, bool* sarif, bool* warningsAsErrors,
-                   std::vector<std::string>* paths)
+int ParseArguments(int argc, char** argv, CheckOptions* options, Arguments* arguments)
 {
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
@@ -65,13 +84,16 @@ int ParseArguments(int argc, char** argv, CheckOptions* options, bool* sarif, bo
         } else if (argument == "--list") {
             options->prediction.list = true;
         } else if (argument == "--warnings-as-errors") {
-            *warningsAsErrors = true;
+            options->warningsAsErrors = true;
+        } else if (argument == "--no-config") {
+            options->folders.searchConfiguration = false;
         } else if (argument == "--this-machine") {
             if (!MachineRegistryAvailable()) {
                 return UsageError("--this-machine reads the Windows registry: run the Windows build");
             }
             options->prediction.thisMachine = true;
-        } else if (argument == "--format" || argument == "--exe-folder" || argument == "--install-folder") {
+        } else if (argument == "--format" || argument == "--exe-folder" || argument == "--install-folder" ||
+                   argument == "--disable" || argument == "--config" || argument == "--baseline") {
             if (i + 1 >= argc) {
                 return UsageError(argument + " needs a value");
             }
@@ -87,19 +109,48 @@ int ParseArguments(int argc, char** argv, CheckOptions* options, bool* sarif, bo
                     return UsageError("--install-folder " + value + ": not a full Windows path such as C:\\Ext");
                 }
                 options->installFolder = value;
+                options->installFolderGiven = true;
+            } else if (argument == "--disable") {
+                std::string unknown;
+                if (!ParseRuleList(value, &options->disabled, &unknown)) {
+                    return UsageError("--disable: no rule \"" + unknown + "\"");
+                }
+            } else if (argument == "--config") {
+                arguments->configuration = value;
+                options->folders.searchConfiguration = false;
+            } else if (argument == "--baseline") {
+                arguments->baseline = value;
             } else if (value == "sarif" || value == "text") {
-                *sarif = value == "sarif";
+                arguments->sarif = value == "sarif";
             } else {
                 return UsageError("--format takes text or sarif, not " + value);
             }
         } else if (argument.size() > 1 && argument[0] == '-') {
             return UsageError("unknown option " + argument);
         } else {
-            paths->push_back(argument);
+            arguments->paths.push_back(argument);
         }
     }
-    if (paths->empty()) {
+    if (arguments->paths.empty()) {
         return UsageError("no PATH to check");
+    }
+    return -1;
+}
+
+// The configuration and the baseline the options name.
+int ReadNamedFiles(const Arguments& arguments, CheckOptions* options, Configuration* configuration)
+{
+    std::string error;
+    if (!arguments.baseline.empty()) {
+        if (!ReadBaseline(arguments.baseline, &options->baseline, &error)) {
+            return UsageError("--baseline " + arguments.baseline + ": " + error);
+        }
+        options->hasBaseline = true;
+    }
+    if (!arguments.configuration.empty() &&
+        !ReadConfiguration(std::filesystem::u8path(arguments.configuration), arguments.configuration, configuration,
+                           &error)) {
+        return UsageError(error);
     }
     return -1;
 }
@@ -112,23 +163,33 @@ int main(int argc, char** argv)
     CheckOptions options;
     std::error_code workingError;
     options.folders.workingFolder = std::filesystem::current_path(workingError);
-    bool sarif = false;
-    bool warningsAsErrors = false;
-    std::vector<std::string> paths;
-    int status = ParseArguments(argc, argv, &options, &sarif, &warningsAsErrors, &paths);
+    Arguments arguments;
+    Configuration configuration;
+    int status = ParseArguments(argc, argv, &options, &arguments);
+    if (status < 0) {
+        status = ReadNamedFiles(arguments, &options, &configuration);
+    }
     if (status >= 0) {
         return status;
     }
     CheckRun run(options);
-    for (const std::string& path : paths) {
+    if (!arguments.configuration.empty()) {
+        run.caches.inputs.configurations.push_back(configuration);
+        run.caches.inputs.givenConfiguration = 0;
+    }
+    for (const std::string& path : arguments.paths) {
         CheckPath(path, &run);
     }
+    if (!run.caches.inputs.configurationError.empty()) {
+        return UsageError(run.caches.inputs.configurationError);
+    }
+    FinishRun(&run);
     CheckResults& results = run.results;
-    SortFindings(&results.findings);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (sarif) {
+    if (arguments.sarif) {
         std::error_code error;
-        WriteSarifReport(stdout, results, TIPSTART_VERSION, std::filesystem::current_path(error).generic_u8string());
+        WriteSarifReport(stdout, results, TIPSTART_VERSION, std::filesystem::current_path(error).generic_u8string(),
+                         options.hasBaseline);
         WriteSummary(stderr, results, seconds);
     } else {
         WriteTextReport(stdout, results);
@@ -137,7 +198,5 @@ int main(int argc, char** argv)
     if (InputFailed(results)) {
         return 2;
     }
-    bool failed = CountSeverity(results, SeverityError) > 0 ||
-                  (warningsAsErrors && CountSeverity(results, SeverityWarning) > 0);
-    return failed ? 1 : 0;
+    return RunFails(results) ? 1 : 0;
 }

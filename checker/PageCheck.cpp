@@ -5,6 +5,7 @@
 #include "checker/PageText.h"
 #include "checker/Prediction.h"
 #include "checker/Rules.h"
+#include "checker/Suppression.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ Place At(const Place& where, size_t line, size_t column)
 }  // namespace
 
 void CheckLinks(const PageText& page, bool isList, const Place& where, const std::string& documentsFolder,
-                CheckRun* run)
+                Package* package, CheckRun* run)
 {
     PageScan scan;
     if (isList) {
@@ -25,26 +26,37 @@ void CheckLinks(const PageText& page, bool isList, const Place& where, const std
         FindPageLinks(page.text, page.size, &page.undecodable, &scan);
     }
     CheckResults& results = run->results;
+    std::vector<Finding>& findings = results.findings;
     ++results.files;
+    size_t pageStart = findings.size();
     for (const PageRemark& remark : scan.remarks) {
-        results.findings.push_back({At(where, remark.line, remark.column), remark.rule, remark.message});
+        findings.push_back({At(where, remark.line, remark.column), remark.rule, remark.message});
     }
+    std::vector<FindingSpan> spans;  // each link's findings
     for (const FoundLink& link : scan.links) {
         Place place = At(where, link.line, link.column);
+        size_t first = findings.size();
         if (link.undecodable) {
-            results.findings.push_back({place, RuleUndecodableText,
-                                        "the link's parameters hold bytes that are not " + page.encoding +
-                                            " text; the help viewer reads each as U+FFFD"});
+            findings.push_back({place, RuleUndecodableText,
+                                "the link's parameters hold bytes that are not " + page.encoding +
+                                    " text; the help viewer reads each as U+FFFD"});
         }
         results.links += link.startsTipstart;
-        LinkRuns runs = RunLink(link, run->options.prediction, documentsFolder, &run->caches.package);
-        Prediction prediction = PredictLink(link, runs, run->options.prediction, run->caches.package.installFolder);
-        ApplyRules(prediction, place, &results.findings);
+        LinkRuns runs = RunLink(link, run->options.prediction, documentsFolder, package);
+        Prediction prediction = PredictLink(link, runs, run->options.prediction, package->installFolder);
+        ApplyRules(prediction, place, &findings);
+        for (size_t i = first; i < findings.size(); ++i) {
+            findings[i].program = link.program;
+            findings[i].parameters = link.parameters;
+            findings[i].document = prediction.relativePath;
+        }
+        spans.push_back({first, findings.size()});
     }
+    SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
 }
 
 void CheckPageBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, const Place& where,
-                    const std::string& documentsFolder, CheckRun* run)
+                    const std::string& documentsFolder, Package* package, CheckRun* run)
 {
     PageText page;
     std::string reason;
@@ -52,5 +64,5 @@ void CheckPageBytes(const char* bytes, size_t size, bool isList, unsigned langua
         run->results.findings.push_back({where, RuleUnreadableInput, reason});
         return;
     }
-    CheckLinks(page, isList, where, documentsFolder, run);
+    CheckLinks(page, isList, where, documentsFolder, package, run);
 }

@@ -10,14 +10,15 @@
 
 struct CheckRun;
 struct PageText;
+struct Package;
 
 // The links of a page's (or, with isList, a link list's) text, shown at
 // where, whose documents stand in documentsFolder.
 void CheckLinks(const PageText& page, bool isList, const Place& where, const std::string& documentsFolder,
-                CheckRun* run);
+                Package* package, CheckRun* run);
 
 // A page's bytes (a page inside a compiled help file, or the fuzzer's), in
 // the code page of its help file's language (0 for none), or a link list's;
 // its documents stand in documentsFolder.
 void CheckPageBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, const Place& where,
-                    const std::string& documentsFolder, CheckRun* run);
+                    const std::string& documentsFolder, Package* package, CheckRun* run);

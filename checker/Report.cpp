@@ -146,9 +146,20 @@ size_t CountSeverity(const CheckResults& results, Severity severity)
 {
     size_t count = 0;
     for (const Finding& finding : results.findings) {
-        count += RuleOf(finding.rule).severity == severity;
+        count += Counts(finding) && RuleOf(finding.rule).severity == severity;
     }
     return count;
+}
+
+bool RunFails(const CheckResults& results)
+{
+    for (const Finding& finding : results.findings) {
+        Severity severity = RuleOf(finding.rule).severity;
+        if (Counts(finding) && (severity == SeverityError || (severity == SeverityWarning && finding.strict))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool InputFailed(const CheckResults& results)
@@ -164,6 +175,9 @@ bool InputFailed(const CheckResults& results)
 void WriteTextReport(FILE* out, const CheckResults& results)
 {
     for (const Finding& finding : results.findings) {
+        if (!Counts(finding)) {
+            continue;  // silenced, or in the baseline: SARIF keeps them
+        }
         const Rule& rule = RuleOf(finding.rule);
         std::string file = ShownFile(finding.place);
         if (finding.place.line) {
@@ -180,12 +194,37 @@ void WriteSummary(FILE* out, const CheckResults& results, double seconds)
 {
     size_t errors = CountSeverity(results, SeverityError);
     size_t warnings = CountSeverity(results, SeverityWarning);
-    fprintf(out, "tipstart-check: %zu link%s in %zu file%s: %zu error%s, %zu warning%s (%.2f s)\n", results.links,
+    size_t suppressed = 0;
+    size_t unchanged = 0;
+    for (const Finding& finding : results.findings) {
+        suppressed += finding.suppression != NotSuppressed;
+        unchanged += finding.suppression == NotSuppressed && finding.unchanged;
+    }
+    std::string silenced = suppressed ? ", " + std::to_string(suppressed) + " suppressed" : "";
+    std::string known = unchanged ? ", " + std::to_string(unchanged) + " in the baseline" : "";
+    fprintf(out, "tipstart-check: %zu link%s in %zu file%s: %zu error%s, %zu warning%s%s%s (%.2f s)\n", results.links,
             results.links == 1 ? "" : "s", results.files, results.files == 1 ? "" : "s", errors, errors == 1 ? "" : "s", warnings,
-            warnings == 1 ? "" : "s", seconds);
+            warnings == 1 ? "" : "s", silenced.c_str(), known.c_str(), seconds);
 }
 
-void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder)
+// What SARIF says of a result beside its place: its fingerprint, how it is
+// silenced, and whether the baseline holds it.
+std::string ResultState(const Finding& finding, bool withBaseline)
+{
+    std::string state = ", \"partialFingerprints\": {" + JsonText(FingerprintName) + ": " + JsonText(finding.fingerprint) + "}";
+    if (finding.suppression != NotSuppressed) {
+        std::string kind = finding.suppression == SuppressedInSource ? "inSource" : "external";
+        std::string reason = finding.justification.empty() ? "" : ", \"justification\": " + JsonText(finding.justification);
+        state += ", \"suppressions\": [{\"kind\": \"" + kind + "\"" + reason + "}]";
+    }
+    if (withBaseline) {
+        state += std::string(", \"baselineState\": \"") + (finding.unchanged ? "unchanged" : "new") + "\"";
+    }
+    return state;
+}
+
+void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder,
+                      bool withBaseline)
 {
     fprintf(out, "{\n  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n  \"version\": \"2.1.0\",\n"
                  "  \"runs\": [\n    {\n      \"tool\": {\n        \"driver\": {\n"
@@ -221,9 +260,10 @@ void WriteSarifReport(FILE* out, const CheckResults& results, const char* versio
         }
         fprintf(out,
                 "%s\n        {\"ruleId\": %s, \"ruleIndex\": %zu, \"level\": \"%s\", \"message\": {\"text\": %s}, "
-                "\"locations\": [{\"physicalLocation\": {\"artifactLocation\": %s%s}}]}",
+                "\"locations\": [{\"physicalLocation\": {\"artifactLocation\": %s%s}}]%s}",
                 i ? "," : "", JsonText(rule.id).c_str(), static_cast<size_t>(finding.rule), LevelName(rule.severity),
-                JsonText(finding.message).c_str(), artifacts.Location(finding.place).c_str(), region.c_str());
+                JsonText(finding.message).c_str(), artifacts.Location(finding.place).c_str(), region.c_str(),
+                ResultState(finding, withBaseline).c_str());
     }
     fprintf(out, "\n      ],\n      \"artifacts\": [");
     for (size_t i = 0; i < artifacts.json.size(); ++i) {

@@ -328,9 +328,28 @@ const Rule Rules[] = {
          *message = "here: would start " + machine.file + " (" + machine.tool + "), which does not exist: nothing opens";
          return true;
      }},
+    {"unused-suppression", SeverityWarning, "A suppression silences nothing",
+     "A tipstart-check directive in the help file, or an [[ignore]] entry of tipstart-check.toml, matches no "
+     "finding: the problem it was written for is gone, or it names the wrong rule, file, program or document.",
+     nullptr},
+    {"unknown-rule", SeverityWarning, "A directive names no rule",
+     "A tipstart-check directive in the help file names a rule the checker does not have; it silences nothing "
+     "for that name.",
+     nullptr},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");
+
+bool FindRule(const std::string& id, RuleId* rule)
+{
+    for (size_t i = 0; i < RuleCount; ++i) {
+        if (id == Rules[i].id) {
+            *rule = static_cast<RuleId>(i);
+            return true;
+        }
+    }
+    return false;
+}
 
 void ApplyRules(const Prediction& prediction, const Place& place, std::vector<Finding>* findings)
 {

@@ -28,5 +28,8 @@ inline const Rule& RuleOf(RuleId id)
     return Rules[id];
 }
 
+// The rule of an id as the user writes it ("missing-document").
+bool FindRule(const std::string& id, RuleId* rule);
+
 // The findings of the rules that apply to a link's prediction, at place.
 void ApplyRules(const Prediction& prediction, const Place& place, std::vector<Finding>* findings);

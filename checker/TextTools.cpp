@@ -139,6 +139,45 @@ std::string Trim(const std::string& text)
     return text.substr(first, last - first);
 }
 
+namespace {
+
+bool GlobFrom(const std::string& pattern, size_t p, const std::string& text, size_t t, bool ignoreCase)
+{
+    while (p < pattern.size()) {
+        if (pattern[p] == '*') {
+            bool any = p + 1 < pattern.size() && pattern[p + 1] == '*';
+            p += any ? 2 : 1;
+            for (size_t rest = t;; ++rest) {
+                if (GlobFrom(pattern, p, text, rest, ignoreCase)) {
+                    return true;
+                }
+                if (rest >= text.size() || (!any && text[rest] == '/')) {
+                    return false;
+                }
+            }
+        }
+        if (t >= text.size()) {
+            return false;
+        }
+        char a = pattern[p];
+        char b = text[t];
+        bool same = pattern[p] == '?' ? b != '/' : ignoreCase ? AsciiLower(a) == AsciiLower(b) : a == b;
+        if (!same) {
+            return false;
+        }
+        ++p;
+        ++t;
+    }
+    return t == text.size();
+}
+
+}  // namespace
+
+bool GlobMatches(const std::string& pattern, const std::string& text, bool ignoreCase)
+{
+    return GlobFrom(pattern, 0, text, 0, ignoreCase);
+}
+
 bool HasNonAscii(const char* bytes, size_t size)
 {
     for (size_t i = 0; i < size; ++i) {

@@ -30,6 +30,10 @@ size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* lower
 bool IsBlank(char c);
 std::string Trim(const std::string& text);
 
+// Whether text matches a glob: "*" any characters but "/", "**" any
+// characters, "?" one character but "/"; in ASCII case or not.
+bool GlobMatches(const std::string& pattern, const std::string& text, bool ignoreCase);
+
 bool HasNonAscii(const char* bytes, size_t size);
 bool HasNonAscii(const std::string& text);
 

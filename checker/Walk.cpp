@@ -32,6 +32,9 @@ void Report(const fs::path& path, RuleId rule, const std::string& message, Check
 // A file found or given: decided, then read as its kind is.
 void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
 {
+    if (!run->caches.inputs.configurationError.empty()) {
+        return;  // the run stops at a configuration it cannot read
+    }
     for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
         if (!input.problem.empty()) {
             run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, input.problem});
@@ -53,7 +56,7 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
                 run->results.findings.push_back({place, RuleUnreadableInput, reason});
                 break;
             }
-            CheckLinks(page, isList, place, input.documentsFolder, run);
+            CheckLinks(page, isList, place, input.documentsFolder, run->PackageFor(input.installFolder), run);
             break;
         }
         case InputOther:

@@ -81,7 +81,7 @@ void VisitPage(void* context, const char* name, const char* bytes, size_t size)
     }
     CheckResults& results = run->results;
     results = CheckResults();
-    CheckPageBytes(bytes, size, false, 1252, {"help.chm", name, 0, 0}, PackageFolder(), run);
+    CheckPageBytes(bytes, size, false, 1252, {"help.chm", name, 0, 0}, PackageFolder(), run->PackageFor(""), run);
     CheckPlaces(results, LineCount(bytes, size));
 }
 
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 0:
     case 1:
         CheckPageBytes(bytes, size - 1, (data[0] & 0x0F) == 1, data[0] & 0x20 ? 932 : 0, {"page", "", 0, 0}, PackageFolder(),
-                       &run);
+                       run.PackageFor(""), &run);
         CheckPlaces(run.results, LineCount(bytes, size - 1));
         break;
     case 2: {

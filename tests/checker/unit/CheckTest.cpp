@@ -201,7 +201,7 @@ std::string Sarif(const CheckResults& results)
     char* text = nullptr;
     size_t size = 0;
     FILE* out = open_memstream(&text, &size);
-    WriteSarifReport(out, results, "2.0.0", "/work");
+    WriteSarifReport(out, results, "2.0.0", "/work", false);
     fclose(out);
     std::string log(text, size);
     free(text);
