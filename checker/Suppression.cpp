@@ -115,10 +115,12 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
     for (const Directive& directive : directives) {
         Place place = {where.file, where.member, directive.line, directive.column};
         std::vector<RuleId> rules;
+        std::vector<std::string> known;
         for (const std::string& name : directive.rules) {
             RuleId rule;
             if (FindRule(name, &rule)) {
                 rules.push_back(rule);
+                known.push_back(name);
             } else {
                 findings->push_back({place, RuleUnknownRule,
                                      "\"" + name + "\" is no rule of tipstart-check: the directive silences nothing "
@@ -140,10 +142,10 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
             }
         }
         if (!used) {
-            std::string which = directive.wholeFile ? "the page has no " + Joined(directive.rules) + " finding"
+            std::string which = directive.wholeFile ? "the page has no " + Joined(known) + " finding"
                                 : directive.link == NoLink
                                     ? std::string("no ShortCut object follows it")
-                                    : "the next ShortCut object has no " + Joined(directive.rules) + " finding";
+                                    : "the next ShortCut object has no " + Joined(known) + " finding";
             findings->push_back({place, RuleUnusedSuppression, "this directive silences nothing: " + which});
         }
     }

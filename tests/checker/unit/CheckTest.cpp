@@ -1,133 +1,20 @@
-// The checker over files on disk: which folder the documents are looked for
-// in, help projects, what --list says, and the reports.
+// The checker over files on disk, as a user reads its lines: help projects
+// in their languages, the walk through folders, what --list says, MAX_PATH,
+// and the inputs that cannot be read.
 #include <gtest/gtest.h>
-#include <stdio.h>
 
-#include <memory>
-
-#include "checker/Check.h"
-#include "checker/Report.h"
-#include "checker/Rules.h"
-#include "tests/checker/unit/TestFolder.h"
+#include "checker/PageCheck.h"
+#include "tests/checker/unit/TestCheck.h"
 
 namespace {
-
-std::string ShortCut(const std::string& item1)
-{
-    return "<OBJECT classid=\"clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11\">"
-           "<PARAM name=\"Command\" value=\"ShortCut\"><PARAM name=\"Item1\" value=\"" +
-           item1 + "\"></OBJECT>\n";
-}
-
-class Checking : public ::testing::Test {
-protected:
-    Checking()
-    {
-        options_.folders.workingFolder = folder_.Path();
-        Restart();
-    }
-
-    // A new run with options_.
-    void Restart() { run_.reset(new CheckRun(options_)); }
-    CheckResults& Results() { return run_->results; }
-
-    // The rule ids of the findings, in order, for the paths given.
-    std::string Check(std::initializer_list<std::string> paths)
-    {
-        for (const std::string& path : paths) {
-            CheckPath(folder_.Path(path), run_.get());
-        }
-        SortFindings(&Results().findings);
-        std::string ids;
-        for (const Finding& finding : run_->results.findings) {
-            ids += (ids.empty() ? "" : " ") + std::string(RuleOf(finding.rule).id);
-        }
-        return ids;
-    }
-
-    std::string Messages() const
-    {
-        std::string all;
-        for (const Finding& finding : run_->results.findings) {
-            all += ShownFile(finding.place) + ": " + finding.message + "\n";
-        }
-        return all;
-    }
-
-    TestFolder folder_;
-    CheckOptions options_;
-    std::unique_ptr<CheckRun> run_;
-};
-
-TEST_F(Checking, EachHelpFileFindsItsOwnTipstartFolder)
-{
-    std::string link = ShortCut(",Tipstart.exe,^3docs\\one.txt");
-    folder_.File("a/Tipstart.exe");
-    folder_.File("a/docs/one.txt");
-    folder_.File("a/pages/one.htm", link);
-    folder_.File("b/TIPSTART.EXE");
-    folder_.File("b/pages/two.htm", link);
-    EXPECT_EQ(Check({""}), "missing-document") << Messages();
-    EXPECT_EQ(Results().findings[0].place.file, folder_.Path("b/pages/two.htm"));
-    EXPECT_EQ(Results().links, 2u);
-}
-
-TEST_F(Checking, WithoutTipstartTheProjectOrTheCompiledFileDecides)
-{
-    // A project above the folder the checker runs in is not looked at.
-    std::string link = ShortCut(",Tipstart.exe,^3docs\\one.txt");
-    folder_.File("stray.hhp");
-    folder_.File("work/help/Help.hhp", "[OPTIONS]\nLanguage=0x409\n");
-    folder_.File("work/help/docs/one.txt");
-    folder_.File("work/help/pages/deep/one.htm", link);
-    folder_.File("work/loose/docs/one.txt");
-    folder_.File("work/loose/one.htm", link);
-    options_.folders.workingFolder = folder_.Path("work");
-    Restart();
-    EXPECT_EQ(Check({"work/help/pages/deep/one.htm", "work/loose/one.htm"}), "") << Messages();
-}
-
-TEST_F(Checking, ACompiledHelpFileShipsBesideItsDocumentsWhateverProjectIsAbove)
-{
-    folder_.File("Help.hhp");
-    std::string help = folder_.File("dist/Help.chm", "");
-    std::string page = folder_.File("dist/page.htm", "");
-    FolderChoice choice;
-    EXPECT_EQ(ChooseFolders(help, true, folder_.Path(), options_.folders, &choice).documents, folder_.Path("dist"));
-    EXPECT_EQ(ChooseFolders(page, false, folder_.Path(), options_.folders, &choice).documents, folder_.Path());
-    folder_.File("Tipstart.exe");
-    choice = FolderChoice();
-    EXPECT_EQ(ChooseFolders(help, true, folder_.Path(), options_.folders, &choice).documents, folder_.Path());
-}
-
-TEST_F(Checking, TheSearchStopsAtTheFolderTheCheckerRunsIn)
-{
-    folder_.File("Tipstart.exe");
-    folder_.File("docs/one.txt");
-    folder_.File("repo/help/one.htm", ShortCut(",Tipstart.exe,^3docs\\one.txt"));
-    options_.folders.workingFolder = folder_.Path("repo");
-    Restart();
-    EXPECT_EQ(Check({"repo/help/one.htm"}), "missing-document") << Messages();
-}
-
-TEST_F(Checking, TheExeFolderWinsOverEverything)
-{
-    folder_.File("Tipstart.exe");
-    folder_.File("pages/one.htm", ShortCut(",Tipstart.exe,^3docs\\one.txt"));
-    folder_.File("elsewhere/docs/one.txt");
-    EXPECT_EQ(Check({"pages/one.htm"}), "missing-document");
-    options_.folders.exeFolder = folder_.Path("elsewhere");
-    Restart();
-    EXPECT_EQ(Check({"pages/one.htm"}), "") << Messages();
-}
 
 TEST_F(Checking, AProjectChecksItsFilesInItsLanguage)
 {
     folder_.File("p/Help.hhp", "[OPTIONS]\r\nContents file=Contents.hhc\r\nLanguage=0x405 Czech\r\n\r\n"
                                "[FILES]\r\npages\\one.htm\r\nimages\\a.png\r\n");
-    folder_.File("p/Contents.hhc", ShortCut(",Tipstart.exe,^3docs\\\xE8.txt"));
-    folder_.File("p/pages/one.htm", ShortCut(",Tipstart.exe,^3docs\\nosuch.txt"));
-    folder_.File("p/pages/unlisted.htm", ShortCut(",Tipstart.exe,^3docs\\nosuch.txt"));
+    folder_.File("p/Contents.hhc", ShortCutLine(",Tipstart.exe,^3docs\\\xE8.txt"));
+    folder_.File("p/pages/one.htm", ShortCutLine(",Tipstart.exe,^3docs\\nosuch.txt"));
+    folder_.File("p/pages/unlisted.htm", ShortCutLine(",Tipstart.exe,^3docs\\nosuch.txt"));
     folder_.File("p/docs/\xC4\x8D.txt");
     EXPECT_EQ(Check({"p/Help.hhp"}), "non-ascii-name missing-document") << Messages();
     EXPECT_EQ(Results().files, 2u);
@@ -137,7 +24,7 @@ TEST_F(Checking, AProjectChecksItsFilesInItsLanguage)
 TEST_F(Checking, FoldersAndTheirPagesAreWalked)
 {
     folder_.File("Tipstart.exe");
-    folder_.File("Contents.hhc", ShortCut(",Tipstart.exe,^3missing.txt"));
+    folder_.File("Contents.hhc", ShortCutLine(",Tipstart.exe,^3missing.txt"));
     folder_.File("links.txt", "Tipstart.exe ^3missing.txt\n");
     std::filesystem::create_directory_symlink("/", folder_.Path("root"));
     EXPECT_EQ(Check({""}), "missing-document outside-link") << Messages();
@@ -190,38 +77,115 @@ TEST_F(Checking, AFullPathPastMaxPathIsAnError)
     folder_.File("Tipstart.exe");
     folder_.File("docs/one.txt");
     folder_.File("docs/one.txtx");
-    folder_.File("one.htm", ShortCut(",Tipstart.exe,^3docs\\one.txt") + ShortCut(",Tipstart.exe,^3docs\\one.txtx"));
+    folder_.File("one.htm",
+                 ShortCutLine(",Tipstart.exe,^3docs\\one.txt") + ShortCutLine(",Tipstart.exe,^3docs\\one.txtx"));
     EXPECT_EQ(Check({"one.htm"}), "path-too-long") << Messages();
     EXPECT_EQ(Results().findings[0].place.line, 2u);
     EXPECT_NE(Results().findings[0].message.find("would be 260 characters"), std::string::npos) << Messages();
 }
 
-std::string Sarif(const CheckResults& results)
+// Only the lines of one rule.
+std::string LinesOf(const std::string& lines, const std::string& rule)
 {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    WriteSarifReport(out, results, "2.0.0", "/work", false);
-    fclose(out);
-    std::string log(text, size);
-    free(text);
-    return log;
+    std::string kept;
+    for (size_t at = 0; at < lines.size();) {
+        size_t end = lines.find('\n', at) + 1;
+        std::string line = lines.substr(at, end - at);
+        kept += line.find("[" + rule + "]") != std::string::npos ? line : "";
+        at = end;
+    }
+    return kept;
 }
 
-TEST_F(Checking, TheSarifLogIsUtf8AndTellsAFailedRun)
+TEST_F(Checking, PagesAreReadInTheLanguageOfTheirProject)
 {
-    folder_.File("b\xFF.htm", "<p>");
+    folder_.File("ru/Help.hhp", "[OPTIONS]\r\nLanguage=0x419\r\n");
+    folder_.File("ru/one.htm", ShortCutLine(",Tipstart.exe,^3docs\\\xE6.txt"));
+    folder_.File("ja/Help.hhp", "[OPTIONS]\r\nTitle=x\r\nLanguage=0x411 Japanese\r\n");
+    folder_.File("ja/one.htm", ShortCutLine(",Tipstart.exe,^3docs\\\x93\xFA.txt"));
+    folder_.File("ja/docs/\xE6\x97\xA5.txt");
+    EXPECT_EQ(LinesOf(Lines({"ru", "ja"}), "missing-document"),
+              "ru/one.htm:1:142: error: docs\\\xD0\xB6.txt is not in the package: OBX 3.5 would start without a "
+              "document [missing-document]\n");
+    EXPECT_EQ(Results().links, 2u);
+}
+
+TEST_F(Checking, TheWarningForUndecodableBytesNamesTheEncoding)
+{
+    folder_.File("big5.htm", "<meta charset=\"big5\">\n" + ShortCutLine(",Tipstart.exe,^3\xA4 x"));
+    folder_.File("utf8.htm", "\xEF\xBB\xBF\n" + ShortCutLine(",Tipstart.exe,^3\xFFx"));
+    folder_.File("links.txt", "Tipstart.exe ^3\xFF\n");
+    EXPECT_EQ(LinesOf(Lines({"big5.htm", "utf8.htm", "links.txt"}), "undecodable-text"),
+              "big5.htm:2:142: warning: the link's parameters hold bytes that are not big5 text; the help viewer "
+              "reads each as U+FFFD [undecodable-text]\n"
+              "utf8.htm:2:142: warning: the link's parameters hold bytes that are not utf-8 text; the help viewer "
+              "reads each as U+FFFD [undecodable-text]\n");
+    // A page of a compiled help file, in the file's language.
+    Restart();
+    std::string page = ShortCutLine(",Tipstart.exe,^3\xD6\xD0\xA4");
+    CheckPageBytes(page.data(), page.size(), false, 936, {"Help.chm", "/pages/a.htm", 0, 0}, folder_.Path(),
+                   run_->PackageFor(""), run_.get());
+    EXPECT_EQ(LinesOf(TextReport(Results()), "undecodable-text"),
+              "Help.chm::/pages/a.htm:1:142: warning: the link's parameters hold bytes that are not gb2312 text; the "
+              "help viewer reads each as U+FFFD [undecodable-text]\n");
+    EXPECT_EQ(LinesOf(TextReport(Results()), "missing-document"),
+              "Help.chm::/pages/a.htm:1:142: error: \xE4\xB8\xAD\xEF\xBF\xBD is not in the package: OBX 3.5 would "
+              "start without a document [missing-document]\n");
+}
+
+TEST_F(Checking, ACompiledHelpFileThatCannotBeReadIsOneErrorLine)
+{
+    // A header whose directory, 0x54 bytes at 0x60, is past the end, or not one.
+    std::string header("ITSF\3\0\0\0`\0\0\0\1\0\0\0", 16);
+    header.resize(0x60);
+    header[0x48] = 0x60;
+    header[0x50] = 0x54;
     folder_.File("empty.chm", "");
-    Check({"b\xFF.htm"});
-    EXPECT_NE(Sarif(Results()).find("\"executionSuccessful\": true"), std::string::npos);
-    Check({"empty.chm"});
-    std::string log = Sarif(Results());
-    EXPECT_NE(log.find("\"executionSuccessful\": false"), std::string::npos);
-    Results().findings.push_back({{"page\xFF.htm", "", 1, 1}, RuleMissingDocument, "caf\xE9"});
-    log = Sarif(Results());
-    EXPECT_NE(log.find("caf\\ufffd"), std::string::npos);
-    EXPECT_NE(log.find("page%FF.htm"), std::string::npos);
-    EXPECT_EQ(log.find('\xFF'), std::string::npos);
+    folder_.File("text.chm", "This is a text file, not a compiled help file.\n");
+    folder_.File("short.chm", header.substr(0, 0x40));
+    folder_.File("cut.chm", header);
+    folder_.File("corrupt.chm", header + std::string(0x54, '\xFF'));
+    EXPECT_EQ(Lines({"empty.chm", "text.chm", "short.chm", "cut.chm", "corrupt.chm"}),
+              "corrupt.chm: error: is a corrupt compiled help file: its directory cannot be read (libmspack, bad "
+              "signature) [unreadable-input]\n"
+              "cut.chm: error: is a truncated compiled help file: its header reaches past its end [unreadable-input]\n"
+              "empty.chm: error: is empty: not a compiled help file [unreadable-input]\n"
+              "short.chm: error: is a truncated compiled help file: its header reaches past its end "
+              "[unreadable-input]\n"
+              "text.chm: error: is not a compiled help file (no ITSF signature) [unreadable-input]\n");
+    EXPECT_TRUE(InputFailed(Results()));
+    EXPECT_EQ(Results().files, 0u);
+}
+
+TEST_F(Checking, EachInputThatCannotBeReadSaysWhy)
+{
+    folder_.File("t/nul.htm", std::string("<p>\0</p>", 8));
+    folder_.File("t/bell.htm", "<p>\a</p>");
+    folder_.File("t/ok.htm", "<p>\x1A\x1B\v\f</p>");
+    std::filesystem::create_symlink(folder_.Path("nowhere.htm"), folder_.Path("t/broken.htm"));
+    std::filesystem::create_directory_symlink(folder_.Path("t"), folder_.Path("t/loop"));
+    std::filesystem::create_directory_symlink("/", folder_.Path("t/root"));
+    folder_.File("notes.md");
+    // A page of 32 MiB is checked; one byte more, and it is not.
+    std::string limit = ShortCutLine(",Tipstart.exe,^3nosuch.txt");
+    limit.resize(32 * 1024 * 1024, ' ');
+    folder_.File("t/limit.htm", limit);
+    folder_.File("t/large.htm", limit + " ");
+    EXPECT_EQ(Lines({"t", "notes.md", "nosuch.htm"}),
+              "nosuch.htm: error: does not exist [unreadable-input]\n"
+              "notes.md: error: is not a page (.htm .html .hhc .hhk), a compiled help file (.chm), a help project "
+              "(.hhp) or a link list (.txt); not checked [unreadable-input]\n"
+              "t/bell.htm: error: holds control bytes: not a text file; not checked [unreadable-input]\n"
+              "t/broken.htm: error: cannot be read: a broken link, or not a file [unreadable-input]\n"
+              "t/large.htm: error: is larger than 32 MiB, more than any help page or link list; not checked "
+              "[unreadable-input]\n"
+              "t/limit.htm:1:142: error: nosuch.txt is not in the package: OBX 3.5 would start without a document "
+              "[missing-document]\n"
+              "t/loop: error: is a symbolic link loop back to t; not followed [unreadable-input]\n"
+              "t/nul.htm: error: holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not "
+              "checked [unreadable-input]\n"
+              "t/root: note: is a symbolic link to /, outside the tree checked; not followed [outside-link]\n");
+    EXPECT_EQ(Results().files, 2u);
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+// The checker's text toolkit: UTF-8 as pages hold it, ASCII case, blanks,
+// and lines and columns as editors count them.
+#include <gtest/gtest.h>
+
+#include "checker/TextTools.h"
+
+namespace {
+
+// The length ReadUtf8 gives for the whole of bytes, and the character.
+size_t Utf8Length(const std::string& bytes, char32_t* c)
+{
+    *c = 0;
+    return ReadUtf8(bytes, 0, c);
+}
+
+TEST(TextToolsTest, Utf8TakesOnlyShortestFormsOfCharacters)
+{
+    char32_t c = 0;
+    EXPECT_EQ(Utf8Length("\xC3\xA9", &c), 2u);
+    EXPECT_EQ(c, U'\u00E9');
+    EXPECT_EQ(Utf8Length("\xEF\xBF\xBF", &c), 3u);
+    EXPECT_EQ(c, U'\uFFFF');
+    EXPECT_EQ(Utf8Length("\xF4\x8F\xBF\xBF", &c), 4u);
+    EXPECT_EQ(c, U'\U0010FFFF');
+    // Overlong forms, surrogates, values past U+10FFFF, lone continuation
+    // bytes and cut-off characters start no character.
+    for (const char* bad : {"\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80",
+                            "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\x80", "\xC3\x28", "\xE2\x82"}) {
+        EXPECT_EQ(Utf8Length(bad, &c), 0u) << bad;
+    }
+    for (char32_t each : {U'\u007F', U'\u0080', U'\u07FF', U'\u0800', U'\uFFFD', U'\U00010000', U'\U0010FFFF'}) {
+        std::string text;
+        AppendUtf8(each, &text);
+        EXPECT_EQ(Utf8Length(text, &c), text.size());
+        EXPECT_EQ(c, each);
+    }
+}
+
+TEST(TextToolsTest, BlanksAndCaseAreHtmlsAndAsciis)
+{
+    // Form feed is a blank of HTML; a vertical tab is not.
+    EXPECT_EQ(Trim(" \t\r\n\fx y\f\n"), "x y");
+    EXPECT_EQ(Trim("\vx"), "\vx");
+    EXPECT_EQ(AsciiLower("TipStart.EXE \xC3\x80"), "tipstart.exe \xC3\x80");
+    std::string text = "b---B--bo--BO";
+    EXPECT_EQ(FindNoCase(text.data(), text.size(), 0, "bo"), 7u);
+    EXPECT_EQ(FindNoCase(text.data(), text.size(), 8, "bo"), 11u);
+    EXPECT_EQ(FindNoCase(text.data(), text.size(), 12, "bo"), text.size());
+}
+
+TEST(TextToolsTest, TheCursorCountsLinesAndCharacters)
+{
+    // LF, CRLF and a lone CR each end a line; a character counts one column,
+    // and so does a byte that starts none.
+    std::string text = "a\r\nb\rc\n\xC3\xA9\xFFx";
+    TextCursor cursor(text.data(), text.size());
+    cursor.MoveTo(4);
+    EXPECT_EQ(cursor.line, 2u);
+    EXPECT_EQ(cursor.column, 2u);
+    cursor.MoveTo(7);
+    EXPECT_EQ(cursor.line, 4u);
+    EXPECT_EQ(cursor.column, 1u);
+    cursor.MoveTo(10);
+    EXPECT_EQ(cursor.column, 3u);
+    cursor.MoveTo(100);
+    EXPECT_EQ(cursor.offset, text.size());
+    EXPECT_EQ(cursor.line, 4u);
+    EXPECT_EQ(cursor.column, 4u);
+}
+
+}  // namespace
