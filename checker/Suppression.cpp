@@ -180,6 +180,7 @@ void SettleFindings(const Settling& settling, CheckResults* results)
                                 RuleUnusedSuppression,
                                 std::string("this [[ignore]] entry silences nothing: no ") + RuleOf(entry.rule).id +
                                     " finding matches it"});
+                kept.back().strict = settling.warningsAsErrors || configuration.warningsAsErrors;
             }
         }
     }
