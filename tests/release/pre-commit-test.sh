@@ -43,5 +43,12 @@ hook --files help/pages/planted.htm
 [ "$status" -ne 0 ] || { cat "$work/hook.out" >&2; fail "a missing document passes the hook"; }
 grep -q '^help/pages/planted.htm:[0-9]*:[0-9]*: error: docs\\nosuch.txt is not in the package' "$work/hook.out" ||
     { cat "$work/hook.out" >&2; fail "the hook does not name the missing document"; }
+
+# The configuration at the repository root governs the page in help/pages.
+printf '[[ignore]]\nrule = "missing-document"\ndocument = "docs\\\\nosuch.txt"\nreason = "installed later"\n' > tipstart-check.toml
+git add tipstart-check.toml
+hook --files help/pages/planted.htm
+[ "$status" -eq 0 ] || { cat "$work/hook.out" >&2; fail "the root configuration does not reach the page"; }
+grep -q ', 1 suppressed' "$work/hook.out" || { cat "$work/hook.out" >&2; fail "the suppressed finding is not counted"; }
 cat "$work/hook.out"
-echo "PASS: the hook passes the example project and fails a missing document"
+echo "PASS: the hook passes the example project, fails a missing document and reads the root configuration"
