@@ -482,9 +482,20 @@ RunResult RunTipstart(const std::string& commandLine, const Script& script, cons
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     Debuggee debuggee;
-    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
-                        FixtureRoot().c_str(), &startup, &debuggee.process)) {
-        result.faults.push_back("CreateProcessA failed: " + std::to_string(GetLastError()));
+    // Under load Wine now and then refuses to create a process with
+    // ERROR_INTERNAL_ERROR before the program runs at all: that is tried again.
+    bool started = false;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                                 nullptr, FixtureRoot().c_str(), &startup, &debuggee.process) != FALSE;
+        error = started ? 0 : GetLastError();
+        if (!started && error != ERROR_INTERNAL_ERROR) {
+            break;
+        }
+    }
+    if (!started) {
+        result.faults.push_back("CreateProcessA failed: " + std::to_string(error));
         return result;
     }
     size_t nextAnswer = 0;
