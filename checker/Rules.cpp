@@ -46,7 +46,8 @@ bool StartsTipstart(const Prediction& p)
 }
 
 // Long texts are cut in messages: a page may hold megabytes in one value.
-std::string Excerpt(const std::string& text)
+// length is the whole text's, of which only the start may be kept.
+std::string Excerpt(const std::string& text, size_t length)
 {
     const size_t shown = 200;
     if (text.size() <= shown) {
@@ -56,15 +57,15 @@ std::string Excerpt(const std::string& text)
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
         --cut;  // not inside a UTF-8 character
     }
-    return text.substr(0, cut) + "... (" + std::to_string(text.size()) + " bytes)";
+    return text.substr(0, cut) + "... (" + std::to_string(length) + " bytes)";
 }
 
 std::string OtherProgramStart(const Prediction& p)
 {
     const FoundLink& link = *p.link;
-    return "\"" + Excerpt(link.program) + "\"" +
+    return "\"" + Excerpt(link.program, link.program.size()) + "\"" +
            (link.parameters.empty() ? std::string(" without parameters")
-                                    : " with the parameters \"" + Excerpt(link.parameters) + "\"");
+                                    : " with the parameters \"" + Excerpt(link.parameters, link.parametersLength) + "\"");
 }
 
 std::string FileName(const std::string& path)

@@ -189,3 +189,17 @@ TEST_F(Checking, EachInputThatCannotBeReadSaysWhy)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Checking, AValueKeptOnlyInPartIsCountedWhole)
+{
+    // Only the first 64 KiB of a value are kept; the message counts all of it.
+    folder_.File("page.htm", ShortCutLine(",notepad.exe," + std::string(70000, 'p')));
+    Check({"page.htm"});
+    ASSERT_EQ(Results().findings.size(), 1u);
+    EXPECT_NE(Results().findings[0].message.find("... (70000 bytes)\", not Tipstart"), std::string::npos)
+        << Results().findings[0].message.substr(Results().findings[0].message.size() - 60);
+}
+
+}  // namespace
