@@ -32,6 +32,10 @@ enum RuleId {
     RuleThisMachineMissing,
     RuleUnusedSuppression,
     RuleUnknownRule,
+    RuleStartsProgram,
+    RuleLeavesPackage,
+    RuleDeviceName,
+    RuleProgramPath,
     RuleCount
 };
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "checker/Names.h"
+#include "checker/Prediction.h"
 #include "platform/MachineRegistry.h"
 
 namespace {
@@ -79,6 +80,7 @@ LauncherOutcome RunLauncher(const std::string& commandLine, const RegistryAnswer
     outcome.argument = request.commandText;
     outcome.relativePath = request.relativePath;
     outcome.target = request.target;
+    outcome.ownFolder = request.ownFolder;
     outcome.showedUnserved = Showed(outcome.record, UnservedVersionText);
     outcome.askedFolder = Showed(outcome.record, Version2QuestionText);
     if (!outcome.record.launches.empty()) {
@@ -110,7 +112,50 @@ void FindStandIns(const std::string& commandLine, const std::string& documentsFo
     }
 }
 
+bool IsFullPath(const std::string& path)
+{
+    bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    return drive || path.compare(0, 2, "\\\\") == 0;
+}
+
+// Whether path names installFolder's Tipstart.exe, as Windows compares names.
+bool IsPackageProgram(const std::string& path, const Package& package)
+{
+    std::vector<std::string> parts = PathParts(path);
+    if (!ResolvePathParts(&parts, false) || parts.size() != package.installKeys.size() + 1 ||
+        NameKey(parts.back()) != NameKey(ProgramName)) {
+        return false;
+    }
+    for (size_t i = 0; i < package.installKeys.size(); ++i) {
+        if (NameKey(parts[i]) != package.installKeys[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string ProgramPathOf(const std::string& program, const std::string& installFolder)
+{
+    std::string path = ShellProgram(program);
+    if (path.find_first_of("\\/") == std::string::npos) {
+        return installFolder + path;  // beside the help file, as the install folder is written
+    }
+    if (!IsFullPath(path)) {
+        bool fromRoot = !path.empty() && (path[0] == '\\' || path[0] == '/');
+        path = (fromRoot ? installFolder.substr(0, 2) : installFolder) + path;  // the drive, or the folder
+    }
+    std::vector<std::string> parts = PathParts(path);
+    if (!ResolvePathParts(&parts, false)) {
+        return path;
+    }
+    std::string resolved;
+    for (const std::string& part : parts) {
+        resolved += (resolved.empty() ? "" : "\\") + part;
+    }
+    return (path.compare(0, 2, "\\\\") == 0 ? "\\\\" : "") + resolved;  // a share keeps its "\\\\"
+}
 
 LinkRuns RunLink(const FoundLink& link, const PredictionOptions& options, const std::string& documentsFolder,
                  Package* package)
@@ -119,8 +164,15 @@ LinkRuns RunLink(const FoundLink& link, const PredictionOptions& options, const 
     if (!link.startsTipstart) {
         return runs;
     }
-    runs.programName = ProgramFileName(link.program);
-    std::string commandLine = "\"" + package->installFolder + runs.programName + "\" " + link.parameters;
+    runs.programName = ProgramFileName(ShellProgram(link.program));
+    if (options.programAsWritten) {
+        runs.programPath = ProgramPathOf(link.program, package->installFolder);
+        runs.packageProgram = IsPackageProgram(runs.programPath, *package);
+    } else {
+        runs.programPath = package->installFolder + runs.programName;
+    }
+    // The shell gives the program its path as the link wrote it, in quotes.
+    std::string commandLine = "\"" + runs.programPath + "\" " + link.parameters;
     // The launcher refuses a command line that does not fit its texts
     // before it looks at anything else; a long one is not copied.
     runs.commandLineLength = commandLine.size() - link.parameters.size() + link.parametersLength;

@@ -43,6 +43,7 @@ struct LauncherOutcome {
     std::string argument;
     std::string relativePath;
     std::string target;
+    std::string ownFolder;  // what Tipstart takes as its own folder
     PlatformRecord record;
     std::string toolKey;                    // whose folder the first launch came from; empty for the shell
     // Of the first run only:
@@ -64,11 +65,16 @@ struct RegistryAnswers {
 struct PredictionOptions {
     bool list = false;         // what every link does, with the tools that stand in
     bool thisMachine = false;  // what this machine's registry makes of it
+    // The link is a page's ShortCut, whose program is started as written; a
+    // link list's lines are the command lines of the installed Tipstart.exe.
+    bool programAsWritten = false;
 };
 
 // The runs of the launcher that a link's prediction reads.
 struct LinkRuns {
     std::string programName;  // the program's file name as the link spells it
+    std::string programPath;  // the Tipstart.exe the HTML Help control starts
+    bool packageProgram = true;  // that is the package's own, in the install folder
     size_t commandLineLength = 0;
     bool commandLineTooLong = false;  // refused before anything is read: nothing runs
     LauncherOutcome run;              // with every tool registered
@@ -79,6 +85,11 @@ struct LinkRuns {
     bool standInsAsk = false;
     LauncherOutcome machine;  // with --this-machine: against this machine's registry
 };
+
+// The program a ShortCut's program field starts: the shell drops the double
+// quotes around it; a name alone, or a relative path, is found beside the
+// help file, in the install folder.
+std::string ProgramPathOf(const std::string& program, const std::string& installFolder);
 
 // Runs the launcher on the link's command line as LauncherMain runs it, as
 // often as the options need, with the package's documents in

@@ -277,9 +277,15 @@ std::string ProgramFileName(const std::string& program)
     return slash == std::string::npos ? program : program.substr(slash + 1);
 }
 
+std::string ShellProgram(const std::string& program)
+{
+    bool quoted = program.size() >= 2 && program.front() == '"' && program.back() == '"';
+    return quoted ? program.substr(1, program.size() - 2) : program;
+}
+
 bool NamesTipstart(const std::string& program)
 {
-    return EqualsNoCase(ProgramFileName(program), "tipstart.exe");
+    return EqualsNoCase(ProgramFileName(ShellProgram(program)), "tipstart.exe");
 }
 
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)

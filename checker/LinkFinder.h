@@ -62,6 +62,9 @@ void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* und
 // skipped. Each counts as a Tipstart link.
 void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
 
+// The program as the shell starts it: without the double quotes around it.
+std::string ShellProgram(const std::string& program);
+
 // The file name of a program as a link spells it: after its last "\" or "/".
 std::string ProgramFileName(const std::string& program);
 

@@ -19,10 +19,20 @@ std::vector<std::string> PathParts(const std::string& path);
 // Whether the path ends in a separator, which keeps its last part untrimmed.
 bool EndsWithSeparator(const std::string& path);
 
-// Resolves "." and ".." textually, as GetFullPathName does, and drops the
-// trailing periods and spaces of the last part unless the path ended in a
-// separator. False when ".." climbs above the first part.
+// Resolves "." and ".." textually, as GetFullPathName does: a folder's one
+// trailing period is dropped, and so are the trailing periods and spaces of
+// the last part unless the path ended in a separator; ".." at a drive's root
+// stays there. False when ".." climbs above a relative path's first part.
 bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator);
+
+// The device a file name names, in capitals ("AUX" for "aux.txt"), or empty:
+// CON, PRN, AUX, NUL, COM0 to COM9 and LPT0 to LPT9 (and COM or LPT with a
+// superscript 1, 2 or 3), with or without an extension.
+std::string DeviceName(const std::string& name);
+
+// Whether the shell runs a file of this name as a program when it is
+// opened (setup.exe, run.bat): its type is one Windows counts as such.
+bool ShellRunsAsProgram(const std::string& name);
 
 // What two names share when Windows takes them for one: every character
 // replaced by its simple uppercase mapping. Bytes that are not UTF-8 stay.

@@ -43,17 +43,22 @@ bool IsValidName(const std::string& name)
 }
 
 // Resolved parts of a full path, looked up: the install folder and the
-// folders above it exist; below it, the package folder answers.
-DocumentMatch Locate(const std::vector<std::string>& parts, Package* package, std::vector<std::string>* onDisk)
+// folders above it exist; below it, the package folder answers. A file
+// followed by a separator names nothing.
+DocumentMatch Locate(const std::vector<std::string>& parts, bool endsWithSeparator, Package* package,
+                     std::vector<std::string>* onDisk)
 {
     onDisk->clear();
     size_t install = package->installKeys.size();
     for (size_t i = 0; i < parts.size() && i < install; ++i) {
         if (parts[i] != package->installParts[i] && NameKey(parts[i]) != package->installKeys[i]) {
-            return DocumentMissing;  // outside the package: nothing of it is known
+            return DocumentOutside;
         }
     }
-    if (parts.size() <= install) {
+    if (parts.size() < install) {
+        return DocumentOutside;  // a folder above the install folder
+    }
+    if (parts.size() == install) {
         return DocumentIsFolder;
     }
     std::string folder = package->folder;
@@ -74,18 +79,19 @@ DocumentMatch Locate(const std::vector<std::string>& parts, Package* package, st
         }
         onDisk->push_back(entry->second.name);
         if (!entry->second.folder) {
-            return i + 1 == parts.size() ? (sameCase ? DocumentExact : DocumentOtherCase) : DocumentMissing;
+            bool last = i + 1 == parts.size() && !endsWithSeparator;
+            return last ? (sameCase ? DocumentExact : DocumentOtherCase) : DocumentMissing;
         }
         folder += "/" + entry->second.name;
     }
     return DocumentIsFolder;
 }
 
-std::string JoinBelowInstall(const std::vector<std::string>& onDisk)
+std::string JoinParts(const std::vector<std::string>& parts)
 {
     std::string joined;
-    for (const std::string& name : onDisk) {
-        joined += (joined.empty() ? "" : "\\") + name;
+    for (const std::string& part : parts) {
+        joined += (joined.empty() ? "" : "\\") + part;
     }
     return joined;
 }
@@ -118,11 +124,17 @@ DocumentMatch ResolveFullPath(const std::string& path, Package* package, std::st
     }
     std::vector<std::string> parts = PathParts(path);
     std::vector<std::string> onDisk;
-    if (!ResolvePathParts(&parts, EndsWithSeparator(path))) {
+    bool endsWithSeparator = EndsWithSeparator(path);
+    if (!ResolvePathParts(&parts, endsWithSeparator)) {
         return DocumentMissing;
     }
-    DocumentMatch match = Locate(parts, package, &onDisk);
-    *found = JoinBelowInstall(onDisk);
+    std::string device = parts.empty() || endsWithSeparator ? std::string() : DeviceName(parts.back());
+    if (!device.empty()) {
+        *found = device;
+        return DocumentDevice;
+    }
+    DocumentMatch match = Locate(parts, endsWithSeparator, package, &onDisk);
+    *found = match == DocumentOutside ? JoinParts(parts) : JoinParts(onDisk);
     return match;
 }
 
@@ -150,8 +162,9 @@ bool ShortPathWalkFinds(const std::string& path, Package* package)
         return false;
     }
     std::vector<std::string> raw = PathParts(path);
-    if (!WalkDiffers(raw)) {
-        return FindFullPath(path, package, nullptr) != DocumentMissing;
+    DocumentMatch whole = FindFullPath(path, package, nullptr);
+    if (!WalkDiffers(raw) || whole == DocumentDevice) {
+        return whole != DocumentMissing;  // a device's name is given back
     }
     std::vector<std::string> walked;
     for (size_t i = 0; i < raw.size(); ++i) {
@@ -162,8 +175,7 @@ bool ShortPathWalkFinds(const std::string& path, Package* package)
         }
         std::vector<std::string> resolved = walked;
         std::vector<std::string> onDisk;
-        if (!ResolvePathParts(&resolved, false) ||
-            Locate(resolved, package, &onDisk) == DocumentMissing) {
+        if (!ResolvePathParts(&resolved, false) || Locate(resolved, false, package, &onDisk) == DocumentMissing) {
             return false;
         }
         if (resolved.size() > package->installKeys.size() && !onDisk.empty()) {

@@ -11,7 +11,17 @@
 // Where Tipstart.exe is taken to be installed when no --install-folder is given.
 extern const char* const DefaultInstallFolder;
 
-enum DocumentMatch { DocumentMissing, DocumentExact, DocumentOtherCase, DocumentIsFolder };
+// How a full path is found. A path that leaves the install folder reaches the
+// user's machine, whose files the checker cannot see; a device name names
+// the device, whatever the package holds.
+enum DocumentMatch {
+    DocumentMissing,
+    DocumentExact,
+    DocumentOtherCase,
+    DocumentIsFolder,
+    DocumentOutside,
+    DocumentDevice,
+};
 
 struct PackageEntry {
     std::string name;
@@ -43,7 +53,8 @@ void PackageStart(const std::string& installFolder, Package* package);
 // FindFirstFile, the shell), with diskFolder on disk beside Tipstart.exe:
 // normalised, then each part looked up without regard to case. found
 // receives the parts below the install folder as they are on disk, joined
-// by "\".
+// by "\"; for a path outside it, the whole path normalised; for a device,
+// its name ("AUX").
 DocumentMatch PackageFindDocument(const std::string& path, const std::string& diskFolder, Package* package,
                                   std::string* found);
 

@@ -33,6 +33,8 @@ void CheckLinks(const PageText& page, bool isList, const Place& where, const std
         findings.push_back({At(where, remark.line, remark.column), remark.rule, remark.message});
     }
     std::vector<FindingSpan> spans;  // each link's findings
+    PredictionOptions options = run->options.prediction;
+    options.programAsWritten = !isList;
     for (const FoundLink& link : scan.links) {
         Place place = At(where, link.line, link.column);
         size_t first = findings.size();
@@ -42,8 +44,8 @@ void CheckLinks(const PageText& page, bool isList, const Place& where, const std
                                     " text; the help viewer reads each as U+FFFD"});
         }
         results.links += link.startsTipstart;
-        LinkRuns runs = RunLink(link, run->options.prediction, documentsFolder, package);
-        Prediction prediction = PredictLink(link, runs, run->options.prediction, package->installFolder);
+        LinkRuns runs = RunLink(link, options, documentsFolder, package);
+        Prediction prediction = PredictLink(link, runs, options, package->installFolder);
         ApplyRules(prediction, place, &findings);
         for (size_t i = first; i < findings.size(); ++i) {
             findings[i].program = link.program;

@@ -1,5 +1,6 @@
 #include "checker/Prediction.h"
 
+#include "checker/Names.h"
 #include "checker/TextTools.h"
 
 namespace {
@@ -87,6 +88,12 @@ void ReadEffect(const LauncherOutcome& run, Prediction* prediction)
         prediction->byAssociation = record.launches[0].show == ShowNormal;
         prediction->match = run.match;
         prediction->found = run.found;
+        if (run.match == DocumentOutside) {
+            prediction->document = run.found;
+        }
+        bool opensFile = prediction->opened == DocumentExact || prediction->opened == DocumentOtherCase ||
+                         prediction->opened == DocumentOutside;
+        prediction->runsProgram = prediction->byAssociation && opensFile && ShellRunsAsProgram(run.found);
     }
 }
 
@@ -110,6 +117,8 @@ Prediction PredictLink(const FoundLink& link, const LinkRuns& runs, const Predic
         return prediction;
     }
     prediction.programName = runs.programName;
+    prediction.programPath = runs.programPath;
+    prediction.packageProgram = runs.packageProgram;
     prediction.commandLineLength = runs.commandLineLength;
     if (runs.commandLineTooLong) {
         prediction.commandLineTooLong = true;
@@ -123,6 +132,7 @@ Prediction PredictLink(const FoundLink& link, const LinkRuns& runs, const Predic
     prediction.argument = run.argument;
     prediction.relativePath = run.relativePath;
     prediction.document = BelowInstallFolder(run.target, installFolder);
+    prediction.ownFolder = run.ownFolder;
     prediction.targetLength = run.targetLength;
     prediction.unservedVersion = run.showedUnserved;
     ReadEffect(run, &prediction);

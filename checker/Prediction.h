@@ -45,6 +45,9 @@ struct Prediction {
     // The command line Tipstart receives.
     std::string installFolder;
     std::string programName;   // the program's file name as the link spells it
+    std::string programPath;   // the Tipstart.exe that starts
+    bool packageProgram = true;  // it is the package's own
+    std::string ownFolder;     // what Tipstart takes as its own folder
     size_t commandLineLength = 0;
     bool commandLineTooLong = false;  // refused before anything is read
 
@@ -53,7 +56,7 @@ struct Prediction {
     std::string versionText;
     std::string argument;      // after the marker
     std::string relativePath;
-    std::string document;      // the target below the install folder
+    std::string document;      // the target below the install folder; outside it, the whole path
     size_t targetLength = 0;   // in UTF-16 units, as MAX_PATH counts
     bool resetMisspelt = false;
     bool unservedVersion = false;  // the version's message was shown
@@ -66,12 +69,13 @@ struct Prediction {
     std::string toolFile;
     bool withDocument = false;
     DocumentMatch opened = DocumentMissing;  // what the shell finds (EffectOpens)
+    bool runsProgram = false;                // the shell runs what it opens as a program
     std::vector<StandIn> standIns;           // with options.list
     bool asksFolderFirst = false;            // with options.list
 
     // The document as the file functions find it.
     DocumentMatch match = DocumentMissing;
-    std::string found;         // below the install folder, as on disk
+    std::string found;         // below the install folder, as on disk; else as Package.h says
 
     MachinePrediction machine;
 };

@@ -78,15 +78,28 @@ std::string DescribeOpening(const Prediction& p)
     if (p.opened == DocumentMissing) {
         return "does nothing: the shell finds no " + p.document + " to open";
     }
-    return (p.opened == DocumentIsFolder ? "opens the folder " + p.document + " in the shell"
-                                         : "opens " + p.document + " through its file association") +
-           " when OBX 5 is registered";
+    if (p.opened == DocumentDevice) {
+        return "does nothing: " + p.document + " names the " + p.found + " device, which the shell does not open";
+    }
+    std::string action = p.runsProgram                   ? "runs " + p.document + " as a program"
+                         : p.opened == DocumentIsFolder ? "opens the folder " + p.document + " in the shell"
+                                                        : "opens " + p.document + " through its file association";
+    return action + " when OBX 5 is registered" + (p.opened == DocumentOutside ? ", where it exists" : "");
+}
+
+std::string ToolAndFile(const Prediction& p)
+{
+    return p.tool + " (" + FileName(p.toolFile) + ")";
 }
 
 std::string DescribeToolStart(const Prediction& p)
 {
-    std::string text = (p.withDocument ? "opens " + p.document + " with " : "starts ") + p.tool + " (" +
-                       FileName(p.toolFile) + ")" + (p.withDocument ? "" : " without a document");
+    if (p.withDocument && p.match == DocumentDevice) {
+        return "hands the " + p.found + " device (" + p.document + ") to " + ToolAndFile(p) + ", not a file";
+    }
+    std::string text = (p.withDocument ? "opens " + p.document + " with " : "starts ") + ToolAndFile(p) +
+                       (p.withDocument ? "" : " without a document") +
+                       (p.withDocument && p.match == DocumentOutside ? ", where it exists" : "");
     for (const StandIn& standIn : p.standIns) {
         text += ", or " + standIn.tool + " when " + standIn.missingVersion + " is not registered";
     }
@@ -156,8 +169,9 @@ const Rule Rules[] = {
          }
          std::string outcome =
              p.byAssociation ? "the shell has nothing to open" : p.tool + " would start without a document";
+         std::string separator = EndsWithSeparator(p.relativePath) ? " (a name followed by a separator names a folder)" : "";
          *message = p.match == DocumentMissing
-                        ? p.document + " is not in the package: " + outcome
+                        ? p.document + " is not in the package" + separator + ": " + outcome
                         : p.document + " resolves to " + p.found +
                               ", but Tipstart's short-path lookup walks each folder as written and a folder "
                               "before a \"..\" is missing: " + outcome;
@@ -337,6 +351,56 @@ const Rule Rules[] = {
      "A tipstart-check directive in the help file names a rule the checker does not have; it silences nothing "
      "for that name.",
      nullptr},
+    {"starts-program", SeverityWarning, "The link runs a program",
+     "Version 5 has the shell open the document by its type, and the shell runs a file of a type Windows counts "
+     "as a program (.exe, .bat, .js, .lnk and the other high-risk types of the Attachment Manager): through "
+     "Tipstart, the help file starts that program.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Started(p) && p.runsProgram)) {
+             return false;
+         }
+         *message = "the shell runs " + p.document + " as a program when OBX 5 is registered: Windows runs " +
+                    "files of its type when they are opened, so this link starts a program, not a document";
+         return true;
+     }},
+    {"leaves-package", SeverityWarning, "The link reaches a file outside the package",
+     "The document's path leaves the folder Tipstart.exe is installed in and reaches the user's machine, whose "
+     "files the checker cannot see: whatever is there is opened.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Started(p) && p.match == DocumentOutside)) {
+             return false;
+         }
+         std::string action = p.byAssociation ? (p.runsProgram ? "the shell runs it as a program"
+                                                               : "the shell opens it through its file association")
+                                              : ToolAndFile(p) + " is given it";
+         *message = p.relativePath + " reaches " + p.found + ", outside the package in " + p.installFolder +
+                    ": the checker cannot see that machine's files; where it exists, " + action;
+         return true;
+     }},
+    {"device-name", SeverityError, "The document's name is a device's",
+     "Windows reserves CON, PRN, AUX, NUL, COM0 to COM9 and LPT0 to LPT9 as device names, with any extension: "
+     "a document so named is never opened; the shell opens nothing, and a tool is handed the device.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Started(p) && p.match == DocumentDevice)) {
+             return false;
+         }
+         *message = p.document + " names the " + p.found + " device, not a file (Windows reserves " + p.found +
+                    ", with any extension): " +
+                    (p.byAssociation ? std::string("the shell opens nothing") : ToolAndFile(p) + " is handed the device");
+         return true;
+     }},
+    {"program-path", SeverityWarning, "The link starts a Tipstart.exe other than the package's",
+     "The ShortCut's program names a folder, and it is not the one the package is installed in: the HTML Help "
+     "control starts that program, and Tipstart takes the folder it is started from as its own.",
+     [](const Prediction& p, std::string* message) {
+         if (!(Runs(p) && !p.packageProgram)) {
+             return false;
+         }
+         *message = "this ShortCut object starts " + p.programPath + ", not the package's " + ProgramName + " in " +
+                    p.installFolder + (!Asked(p) ? std::string()
+                                                           : ": that Tipstart takes " + p.ownFolder + " as its own folder");
+         return true;
+     }},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");

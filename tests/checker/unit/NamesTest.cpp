@@ -19,12 +19,46 @@ TEST(NameRules, SeparatorsDotsAndTrailingPeriodsAndSpaces)
     EXPECT_EQ(Resolved("docs\\\\sub//two.txt"), (Parts{"docs", "sub", "two.txt"}));
     EXPECT_EQ(Resolved("docs\\.\\sub\\..\\one.txt"), (Parts{"docs", "one.txt"}));
     EXPECT_EQ(Resolved("docs\\one.txt. . ."), (Parts{"docs", "one.txt"}));
-    // Only the last part is trimmed, and not when a separator ends the path.
-    EXPECT_EQ(Resolved("docs.\\one.txt"), (Parts{"docs.", "one.txt"}));
-    EXPECT_EQ(Resolved("docs\\one.txt.\\"), (Parts{"docs", "one.txt."}));
+    // Folders lose a single trailing period only; the last part loses every
+    // trailing period and space, unless a separator ends the path.
+    EXPECT_EQ(Resolved("docs.\\one.txt"), (Parts{"docs", "one.txt"}));
+    EXPECT_EQ(Resolved("a.\\b.\\one.txt"), (Parts{"a", "b", "one.txt"}));
+    EXPECT_EQ(Resolved("docs..\\one.txt"), (Parts{"docs..", "one.txt"}));
+    EXPECT_EQ(Resolved("docs .\\one.txt"), (Parts{"docs ", "one.txt"}));
+    EXPECT_EQ(Resolved("docs\\...\\one.txt"), (Parts{"docs", "...", "one.txt"}));
+    EXPECT_EQ(Resolved("docs\\one.txt.\\"), (Parts{"docs", "one.txt"}));
+    EXPECT_EQ(Resolved("docs\\one.txt .\\"), (Parts{"docs", "one.txt "}));
     EXPECT_EQ(Resolved("docs\\..."), (Parts{"docs"}));
+    // ".." at a drive's root stays there; a relative path cannot climb.
+    EXPECT_EQ(Resolved("C:\\..\\..\\Windows\\win.ini"), (Parts{"C:", "Windows", "win.ini"}));
+    EXPECT_EQ(Resolved("C:\\Ext\\..\\..\\..\\x"), (Parts{"C:", "x"}));
     std::vector<std::string> above = PathParts("docs\\..\\..\\x");
     EXPECT_FALSE(ResolvePathParts(&above, false));
+}
+
+TEST(NameRules, DeviceNamesWithOrWithoutAnExtension)
+{
+    for (const char* name : {"aux", "AUX.txt", "Aux .txt", "nul.tar.gz", "con", "prn.doc", "com1.txt", "COM9",
+                             "lpt1", "LPT0.log", "com0", "com\xC2\xB9.txt", "lpt\xC2\xB3", "aux:stream"}) {
+        EXPECT_NE(DeviceName(name), "") << name;
+    }
+    EXPECT_EQ(DeviceName("aux.txt"), "AUX");
+    EXPECT_EQ(DeviceName("Com7.txt"), "COM7");
+    for (const char* name : {"auxiliary.txt", "aux1.txt", "xaux.txt", "com10", "com", "lpt", "comA", "con-fig.txt",
+                             "clock$", "conin$", "one.txt", "", ".aux", "com\xC2\xB4"}) {
+        EXPECT_EQ(DeviceName(name), "") << name;
+    }
+}
+
+TEST(NameRules, TheShellRunsProgramTypes)
+{
+    for (const char* name : {"setup.exe", "run.bat", "RUN.CMD", "x.com", "a.pif", "s.scr", "c.cpl", "i.msi", "h.hta",
+                             "s.js", "s.vbs", "w.wsf", "l.lnk", "docs\\x.reg"}) {
+        EXPECT_TRUE(ShellRunsAsProgram(name)) << name;
+    }
+    for (const char* name : {"one.txt", "exe", "setup.exe.txt", "docs.exe\\one.txt", "a.exe_", "x.obx", ""}) {
+        EXPECT_FALSE(ShellRunsAsProgram(name)) << name;
+    }
 }
 
 TEST(NameRules, CaseFollowsTheSimpleUppercaseMappingOfTheBasicPlane)

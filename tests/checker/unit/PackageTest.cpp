@@ -48,7 +48,39 @@ TEST_F(PackageTest, FindsDocumentsAsTheFileFunctionsResolveThem)
     EXPECT_EQ(Find("docs\\on?.txt"), DocumentMissing);
     // Up out of the install folder and back in by its own name.
     EXPECT_EQ(PackageFindDocument("C:\\ext\\..\\EXT\\docs\\one.txt", folder_.Path(), &package_, &found), DocumentExact);
-    EXPECT_EQ(PackageFindDocument("C:\\Other\\docs\\one.txt", folder_.Path(), &package_, &found), DocumentMissing);
+    EXPECT_EQ(found, "docs\\one.txt");
+}
+
+TEST_F(PackageTest, PathsOutsideTheInstallFolderReachTheMachine)
+{
+    std::string found;
+    EXPECT_EQ(PackageFindDocument("C:\\Other\\docs\\one.txt", folder_.Path(), &package_, &found), DocumentOutside);
+    EXPECT_EQ(found, "C:\\Other\\docs\\one.txt");
+    EXPECT_EQ(Find("..\\..\\Windows\\win.ini", &found), DocumentOutside);
+    EXPECT_EQ(found, "C:\\Windows\\win.ini");
+    EXPECT_EQ(Find("..", &found), DocumentOutside);  // the folder above
+    EXPECT_EQ(found, "C:");
+    EXPECT_EQ(Find("..\\Ext\\docs\\nosuch.txt"), DocumentMissing);  // back inside: the package answers
+    EXPECT_TRUE(ShortPathFound("..\\tools\\assoc.exe"));
+}
+
+TEST_F(PackageTest, DevicesTrailingPeriodsAndSeparatorsFollowWindowsNameRules)
+{
+    folder_.File("docs/aux.txt");
+    std::string found;
+    EXPECT_EQ(Find("docs\\aux.txt", &found), DocumentDevice);
+    EXPECT_EQ(found, "AUX");
+    EXPECT_EQ(Find("docs\\NUL"), DocumentDevice);  // whether or not the package holds it
+    EXPECT_EQ(Find("..\\com1.log"), DocumentDevice);
+    EXPECT_TRUE(ShortPathFound("docs\\aux.txt"));
+    EXPECT_EQ(Find("docs\\aux\\one.txt"), DocumentMissing);  // only the last name counts
+    EXPECT_EQ(Find("docs.\\one.txt"), DocumentExact);
+    EXPECT_EQ(Find("docs\\sub.\\two.txt"), DocumentExact);
+    EXPECT_EQ(Find("docs..\\one.txt"), DocumentMissing);
+    EXPECT_EQ(Find("docs\\one.txt\\"), DocumentMissing);  // a file followed by a separator names nothing
+    EXPECT_EQ(Find("docs\\one.txt.\\"), DocumentMissing);
+    EXPECT_FALSE(ShortPathFound("docs\\one.txt\\"));
+    EXPECT_EQ(Find("docs\\sub\\"), DocumentIsFolder);
 }
 
 TEST_F(PackageTest, TheShortPathWalkChecksEveryFolderAsWritten)

@@ -226,6 +226,10 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         {RuleThisMachineMissing, "this-machine-missing", SeverityWarning},
         {RuleUnusedSuppression, "unused-suppression", SeverityWarning},
         {RuleUnknownRule, "unknown-rule", SeverityWarning},
+        {RuleStartsProgram, "starts-program", SeverityWarning},
+        {RuleLeavesPackage, "leaves-package", SeverityWarning},
+        {RuleDeviceName, "device-name", SeverityError},
+        {RuleProgramPath, "program-path", SeverityWarning},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], static_cast<size_t>(RuleCount));
     for (size_t i = 0; i < RuleCount; ++i) {
