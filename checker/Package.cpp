@@ -134,7 +134,8 @@ DocumentMatch ResolveFullPath(const std::string& path, Package* package, std::st
         return DocumentDevice;
     }
     DocumentMatch match = Locate(parts, endsWithSeparator, package, &onDisk);
-    *found = match == DocumentOutside ? JoinParts(parts) : JoinParts(onDisk);
+    bool share = path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+    *found = match == DocumentOutside ? (share ? "\\\\" : "") + JoinParts(parts) : JoinParts(onDisk);
     return match;
 }
 

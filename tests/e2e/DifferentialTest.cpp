@@ -1,8 +1,11 @@
 // Tipstart.exe and tipstart-check side by side: links drawn from a fixed
-// seed over a package whose names come in several scripts and cases, run
-// through the real program and predicted by the checker. Every link must land
-// in the same class in both.
+// seed over a package whose names come in several scripts and cases, and
+// links that run programs, leave the package or name devices, run through
+// the real program installed where the checker takes it to be, and predicted
+// by the checker. Every link must land in the same class in both.
 #include <gtest/gtest.h>
+
+#include <string.h>
 
 #include <random>
 
@@ -15,17 +18,34 @@ std::string PackageRoot()
     return FixtureRoot() + "\\diff";
 }
 
+// The checker's default install folder.
 std::string PackageExt()
 {
-    return PackageRoot() + "\\Ext";
+    return "C:\\Program Files (x86)\\ZEZODA Extension";
 }
 
-enum Outcome { OpensDocument, StartsToolAlone, ShowsBox, DoesNothing, Unknown };
+// A Tipstart.exe outside the package, which a ShortCut may name.
+std::string OtherExt()
+{
+    return PackageRoot() + "\\Other";
+}
+
+enum Outcome {
+    OpensDocument,
+    StartsToolAlone,
+    ShowsBox,
+    DoesNothing,
+    RunsProgram,
+    ReachesOutside,
+    HandsDevice,
+    Unknown
+};
 
 const char* OutcomeName(Outcome outcome)
 {
     static const char* const names[] = {"opens the document", "starts the tool without one", "a message box",
-                                        "nothing", "unknown"};
+                                        "nothing", "runs a program", "reaches a file outside the package",
+                                        "hands a tool a device", "unknown"};
     return names[outcome];
 }
 
@@ -61,11 +81,13 @@ std::string ChangeCase(const std::string& name, bool upper)
 
 // The package: documents in Latin, Czech, German, Greek and Cyrillic names,
 // one with "ß", a folder named as a document, and a document in a folder.
+// A program in the package and a batch file that runs it, one more program
+// outside it, a file named as a device, and a second Tipstart.exe elsewhere.
 void MakePackage()
 {
-    for (const char* folder : {"", "\\Ext", "\\Ext\\docs", "\\Ext\\docs\\sub", "\\Ext\\docs\\album.txt",
-                               "\\Ext\\my docs"}) {
-        CreateDirectoryW(Wide(PackageRoot() + folder).c_str(), nullptr);
+    CreateDirectoryW(Wide(PackageRoot()).c_str(), nullptr);
+    for (const char* folder : {"", "\\docs", "\\docs\\sub", "\\docs\\album.txt", "\\my docs"}) {
+        CreateDirectoryW(Wide(PackageExt() + folder).c_str(), nullptr);
     }
     CopyFileOrFail(ExtFolder() + "Tipstart.exe", PackageExt() + "\\Tipstart.exe");
     for (const char* document : {"docs\\one.txt", "docs\\Česky.txt", "docs\\Überblick.txt", "docs\\Ωmega.txt",
@@ -73,6 +95,20 @@ void MakePackage()
                                  "docs\\five.tsdoc", "docs\\Fünf.tsdoc"}) {
         WriteFile(PackageExt() + "\\" + document, "document\r\n");
     }
+    CopyFileOrFail(StandInPath(), PackageExt() + "\\docs\\setup.exe");
+    WriteFile(PackageExt() + "\\docs\\run.bat", "@\"%~dp0setup.exe\" from-batch\r\n");
+    CreateDirectoryA("C:\\tools", nullptr);
+    CopyFileOrFail(StandInPath(), "C:\\tools\\assoc.exe");
+    // Only a path of the \\?\ form makes a file of a device's name.
+    HANDLE device = CreateFileW(Wide("\\\\?\\" + PackageExt() + "\\docs\\aux.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    CloseHandle(device);
+    for (const char* folder : {"", "\\docs"}) {
+        CreateDirectoryA((OtherExt() + folder).c_str(), nullptr);
+    }
+    CopyFileOrFail(ExtFolder() + "Tipstart.exe", OtherExt() + "\\Tipstart.exe");
+    WriteFile(OtherExt() + "\\docs\\one.txt", "elsewhere\r\n");
 }
 
 struct Draw {
@@ -138,7 +174,41 @@ struct Draw {
     }
 };
 
-// What the stand-in tools recorded: the parameter after the program's path.
+std::string Upper(std::string text)
+{
+    CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// Whether Windows takes the path for one inside the package.
+bool InsidePackage(const std::string& path)
+{
+    char full[MAX_PATH * 4] = {};
+    char longPath[MAX_PATH * 4] = {};
+    GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (!GetLongPathNameA(full, longPath, sizeof longPath)) {
+        strcpy(longPath, full);
+    }
+    std::string package = Upper(PackageExt() + "\\");
+    return Upper(longPath).compare(0, package.size(), package) == 0;
+}
+
+// A device's path is made \\.\NAME by GetFullPathName.
+bool NamesDevice(const std::string& path)
+{
+    char full[MAX_PATH * 4] = {};
+    GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return strncmp(full, "\\\\.\\", 4) == 0;
+}
+
+bool IsTool(const std::string& program)
+{
+    std::string tools = Upper(FixtureRoot() + "\\O");
+    return Upper(program).compare(0, tools.size(), tools) == 0;  // O2, Obx30, Obx35, Obx4, Obx5
+}
+
+// What the run did: a tool started with a document or without one, or a
+// program that the shell ran.
 Outcome OutcomeOfRun(const RunResult& result, const std::vector<SeenLaunch>& launches)
 {
     if (!result.boxes.empty()) {
@@ -147,16 +217,50 @@ Outcome OutcomeOfRun(const RunResult& result, const std::vector<SeenLaunch>& lau
     if (launches.empty()) {
         return DoesNothing;
     }
-    std::string line = launches[0].commandLine;
+    const SeenLaunch& launch = launches[0];
+    if (!IsTool(launch.program)) {
+        return InsidePackage(launch.program) ? RunsProgram : ReachesOutside;
+    }
+    std::string line = launch.commandLine;
     size_t programEnd = line[0] == '"' ? line.find('"', 1) + 1 : line.find(' ');
     std::string rest = programEnd >= line.size() ? std::string() : line.substr(programEnd);
-    return rest.find_first_not_of(' ') == std::string::npos ? StartsToolAlone : OpensDocument;
+    size_t start = rest.find_first_not_of(' ');
+    if (start == std::string::npos) {
+        return StartsToolAlone;
+    }
+    std::string document = rest.substr(start);
+    document.erase(std::remove(document.begin(), document.end(), '"'), document.end());
+    if (NamesDevice(document)) {
+        return HandsDevice;
+    }
+    return InsidePackage(document) ? OpensDocument : ReachesOutside;
 }
 
-Outcome OutcomeOfNote(const std::string& note)
+// What the checker said of a link: its note, and the rules of its findings.
+struct CheckerView {
+    std::string note;
+    std::vector<std::string> rules;
+};
+
+bool Has(const CheckerView& view, const char* rule)
 {
+    return std::find(view.rules.begin(), view.rules.end(), rule) != view.rules.end();
+}
+
+Outcome OutcomeOfChecker(const CheckerView& view)
+{
+    const std::string& note = view.note;
+    if (Has(view, "leaves-package")) {
+        return ReachesOutside;
+    }
+    if (Has(view, "starts-program")) {
+        return RunsProgram;
+    }
     if (note.rfind("opens ", 0) == 0) {
         return OpensDocument;
+    }
+    if (note.rfind("hands ", 0) == 0) {
+        return HandsDevice;
     }
     if (note.rfind("starts ", 0) == 0 && note.find("without a document") != std::string::npos) {
         return StartsToolAlone;
@@ -185,15 +289,14 @@ std::string ReadFileText(const std::string& path)
     return contents;
 }
 
-// The checker's --list note for each line of the link list, by line number.
-std::vector<std::string> CheckerNotes(const std::string& listPath, size_t links)
+// The checker's --list view of each line of a link list or page, by line number.
+std::vector<CheckerView> CheckerViews(const std::string& path, size_t lines)
 {
     std::string output = PackageRoot() + "\\checker.out";
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     std::string checker = CheckerPath();
-    std::string commandLine = "\"" + checker + "\" --list --exe-folder " + PackageExt() + " --install-folder " +
-                              PackageExt() + " " + listPath;
+    std::string commandLine = "\"" + checker + "\" --list --exe-folder \"" + PackageExt() + "\" \"" + path + "\"";
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     STARTUPINFOA startup = {};
@@ -205,27 +308,35 @@ std::vector<std::string> CheckerNotes(const std::string& listPath, size_t links)
     bool started = CreateProcessA(checker.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                   &startup, &process);
     CloseHandle(out);
-    std::vector<std::string> notes(links + 1);
+    std::vector<CheckerView> views(lines + 1);
     if (!started) {
         ADD_FAILURE() << "cannot start " << checker << ": " << GetLastError();
-        return notes;
+        return views;
     }
     WaitForSingleObject(process.hProcess, 60000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     std::string text = ReadFileText(output);
-    const std::string marker = "links.txt:";
+    const std::string marker = path.substr(path.find_last_of('\\') + 1) + ":";
     for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) {
         size_t end = text.find('\n', at);
         std::string found = text.substr(at + marker.size(), end - at - marker.size());
+        if (!found.empty() && found.back() == '\r') {
+            found.pop_back();
+        }
         size_t number = strtoul(found.c_str(), nullptr, 10);
+        size_t open = found.rfind(" [");
+        if (number < 1 || number > lines || open == std::string::npos) {
+            continue;
+        }
+        std::string rule = found.substr(open + 2, found.size() - open - 3);
+        views[number].rules.push_back(rule);
         size_t note = found.find(": note: ");
-        size_t rule = found.rfind(" [link-action]");
-        if (number >= 1 && number <= links && note != std::string::npos && rule != std::string::npos) {
-            notes[number] = found.substr(note + 8, rule - note - 8);
+        if (rule == "link-action" && note != std::string::npos) {
+            views[number].note = found.substr(note + 8, open - note - 8);
         }
     }
-    return notes;
+    return views;
 }
 
 class Differential : public ::testing::Test {
@@ -245,6 +356,49 @@ protected:
     void TearDown() override { ClearToolLocations(); }
 };
 
+// One link: what the checker reads, and the command line that starts
+// Tipstart (the HTML Help control starts the program as the link names it).
+struct Link {
+    std::string label;
+    std::string program;
+    std::string commandLine;
+};
+
+struct Tally {
+    size_t seen[Unknown + 1] = {};
+    size_t count = 0;
+    std::string disagreements;
+};
+
+void Compare(const std::vector<Link>& links, const std::vector<CheckerView>& views, Tally* tally)
+{
+    for (size_t i = 0; i < links.size(); ++i) {
+        const Link& link = links[i];
+        RunResult result = RunTipstart(link.commandLine, Script(), link.program);
+        ASSERT_TRUE(result.faults.empty()) << link.label << ": " << result.faults.front();
+        Outcome real = OutcomeOfRun(result, TakeLaunches(result.boxes.empty() ? 1 : 0));
+        Outcome predicted = OutcomeOfChecker(views[i + 1]);
+        ++tally->seen[real];
+        ++tally->count;
+        printf("  %-50.70s %s\n", link.label.c_str(), OutcomeName(real));
+        if (real != predicted) {
+            tally->disagreements += "  " + link.label + ": Tipstart " + OutcomeName(real) + ", the checker " +
+                                    OutcomeName(predicted) + " (\"" + views[i + 1].note + "\")\n";
+        }
+    }
+}
+
+// A page of one ShortCut object a line, each with the program as given.
+std::string ShortCutPage(const std::vector<std::pair<std::string, std::string>>& items)
+{
+    std::string page;
+    for (const auto& item : items) {
+        page += "<OBJECT classid=\"clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11\"><PARAM name=\"Command\" "
+                "value=\"ShortCut\"><PARAM name=\"Item1\" value='," + item.first + "," + item.second + "'></OBJECT>\n";
+    }
+    return page;
+}
+
 TEST_F(Differential, TipstartAndTheCheckerPutEveryLinkInTheSameClass)
 {
     // The cases seen to part Tipstart and earlier checkers, then drawn ones;
@@ -252,39 +406,59 @@ TEST_F(Differential, TipstartAndTheCheckerPutEveryLinkInTheSameClass)
     std::vector<std::string> arguments = {"^3docs\\česky.txt", "^4docs\\ΩMEGA.TXT", "^3docs\\жук.txt",
                                           "^3docs\\one.txt.", "^4docs\\one.txt .", "^3docs\\album.txt",
                                           "^3docs\\nosuch\\..\\one.txt", "^4docs\\" + std::string(300, 'x') + ".txt",
-                                          "^3docs\\on?.txt", "^4d*\\one.txt", "^5docs\\fiv?.tsdoc", "^3docs\\x*.txt"};
+                                          "^3docs\\on?.txt", "^4d*\\one.txt", "^5docs\\fiv?.tsdoc", "^3docs\\x*.txt",
+                                          // programs, paths that leave the package, Windows' name rules
+                                          "^5docs\\setup.exe", "^5docs\\run.bat", "^5docs\\SETUP.EXE.",
+                                          "^5..\\..\\tools\\assoc.exe", "^3..\\..\\Windows\\win.ini",
+                                          "^4..\\..\\..\\..\\..\\Windows\\win.ini", "^3..\\ZEZODA Extension\\docs\\one.txt",
+                                          "^5docs.\\five.tsdoc", "^3docs.\\one.txt", "^4docs.\\sub.\\two.txt",
+                                          "^5docs\\aux.txt", "^3docs\\aux.txt", "^4docs\\NUL.txt", "^2docs\\com1.log",
+                                          "^5docs\\five.tsdoc\\"};
     Draw draw;
-    while (arguments.size() < 47) {
+    while (arguments.size() < 62) {
         arguments.push_back(draw.Argument());
     }
     arguments.push_back("^2Reset_");
-    const size_t count = arguments.size();
+    std::vector<Link> listed;
     std::string list;
     for (const std::string& argument : arguments) {
-        list += "\"" + PackageExt() + "\\Tipstart.exe\" " + argument + "\n";
+        std::string commandLine = "\"" + PackageExt() + "\\Tipstart.exe\" " + argument;
+        list += commandLine + "\n";
+        listed.push_back({argument, PackageExt() + "\\Tipstart.exe", commandLine});
     }
     std::string listPath = PackageRoot() + "\\links.txt";
     WriteFile(listPath, list);
-    std::vector<std::string> notes = CheckerNotes(listPath, count);
 
-    size_t seen[Unknown + 1] = {};
-    std::string disagreements;
-    for (size_t i = 0; i < count; ++i) {
-        RunResult result = RunTipstart("\"" + PackageExt() + "\\Tipstart.exe\" " + arguments[i], Script(),
-                                       PackageExt() + "\\Tipstart.exe");
-        ASSERT_TRUE(result.faults.empty()) << arguments[i] << ": " << result.faults.front();
-        Outcome real = OutcomeOfRun(result, TakeLaunches(result.boxes.empty() ? 1 : 0));
-        Outcome predicted = OutcomeOfNote(notes[i + 1]);
-        ++seen[real];
-        printf("  %-40.60s %s\n", arguments[i].c_str(), OutcomeName(real));
-        if (real != predicted) {
-            disagreements += "  " + arguments[i] + ": Tipstart " + OutcomeName(real) + ", the checker " +
-                             OutcomeName(predicted) + " (\"" + notes[i + 1] + "\")\n";
-        }
+    // The program as a ShortCut names it: the shell drops the quotes and
+    // gives the program that path, quoted, as Wine's ShellExecute was seen to.
+    std::string other = OtherExt() + "\\Tipstart.exe";
+    std::vector<std::pair<std::string, std::string>> items = {
+        {other, "^3docs\\one.txt"},
+        {"\"" + other + "\"", "^3docs\\one.txt"},
+        {"\"" + PackageExt() + "\\Tipstart.exe\"", "^3docs\\one.txt"},
+        {PackageExt() + "\\.\\Tipstart.exe", "^4docs\\one.txt"},
+    };
+    std::vector<Link> shortcuts;
+    for (const auto& item : items) {
+        std::string program = item.first;
+        program.erase(std::remove(program.begin(), program.end(), '"'), program.end());
+        shortcuts.push_back({item.first + "," + item.second, program, "\"" + program + "\" " + item.second});
     }
-    printf("%zu links: %zu open the document, %zu start the tool without one, %zu show a box, %zu do nothing\n",
-           count, seen[OpensDocument], seen[StartsToolAlone], seen[ShowsBox], seen[DoesNothing]);
-    EXPECT_TRUE(disagreements.empty()) << "Tipstart and the checker disagree on:\n" << disagreements;
+    std::string pagePath = PackageRoot() + "\\shortcuts.htm";
+    WriteFile(pagePath, ShortCutPage(items));
+    std::vector<CheckerView> pageViews = CheckerViews(pagePath, shortcuts.size());
+    EXPECT_TRUE(Has(pageViews[1], "program-path") && Has(pageViews[2], "program-path"));
+    EXPECT_FALSE(Has(pageViews[3], "program-path") || Has(pageViews[4], "program-path"));
+
+    Tally tally;
+    Compare(shortcuts, pageViews, &tally);
+    Compare(listed, CheckerViews(listPath, listed.size()), &tally);
+    const size_t* seen = tally.seen;
+    printf("%zu links: %zu open the document, %zu start the tool without one, %zu show a box, %zu do nothing, "
+           "%zu run a program, %zu reach a file outside the package, %zu hand a tool a device\n",
+           tally.count, seen[OpensDocument], seen[StartsToolAlone], seen[ShowsBox], seen[DoesNothing],
+           seen[RunsProgram], seen[ReachesOutside], seen[HandsDevice]);
+    EXPECT_TRUE(tally.disagreements.empty()) << "Tipstart and the checker disagree on:\n" << tally.disagreements;
 }
 
 }  // namespace
