@@ -278,11 +278,13 @@ private:
             bool markup = string.text.find('<') != std::string::npos;
             if (!said && !string.text.empty() && NamesShortCutControl(string.text, markup && !string.joinedToExpression)) {
                 said = true;
-                scan_->remarks.push_back({string.origins[0], 0, RuleScriptedShortcut,
+                scan_->remarks.push_back({string.start, 0, RuleScriptedShortcut,
                                           "this script builds an HTML Help ShortCut control in a way that cannot "
                                           "be read as text; what it starts is decided as the page runs"});
             }
-            if (markup) {
+            // Joined to an expression, the markup is only known as the page
+            // runs: what it builds is said above, not guessed.
+            if (markup && !string.joinedToExpression) {
                 WrittenMarkup(string);
             }
         }
@@ -381,7 +383,9 @@ private:
                 remarks_.push_back(remark);
             }
         }
-        size_t origin = OriginOf(bytes_, object.item1Value, parametersStart);
+        // Without a comma the value names nothing: it is placed where it starts.
+        size_t origin = first == std::string::npos ? object.item1Value.valueStart
+                                                   : OriginOf(bytes_, object.item1Value, parametersStart);
         bool undecodable = AnyWithin(undecodable_, PageOffset(origin), PageOffset(object.item1Value.valueEnd));
         // The parameters take the value's own storage: a long value is not copied.
         item.erase(0, parametersStart);

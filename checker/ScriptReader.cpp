@@ -28,8 +28,8 @@ int HexValue(char c)
 class ScriptScanner {
 public:
     ScriptScanner(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
-                  ScriptLanguage language)
-        : text_(text), size_(size), origins_(origins), base_(base), vb_(language == ScriptVBScript)
+                  ScriptLanguage language, int depth = 0)
+        : text_(text), size_(size), origins_(origins), base_(base), vb_(language == ScriptVBScript), depth_(depth)
     {
     }
 
@@ -38,7 +38,7 @@ public:
         size_t at = 0;
         char previous = 0;  // the last character of code before at, blanks aside
         while (at < size_) {
-            ScriptString run = {std::string(), std::vector<size_t>(), previous == '+' || previous == '&'};
+            ScriptString run = {std::string(), std::vector<size_t>(), Origin(at), previous == '+' || previous == '&'};
             size_t next = Literal(at, &run);
             if (next == at) {
                 size_t skipped = SkipBlank(at, &previous);
@@ -75,9 +75,14 @@ public:
     {
         char previous = 0;
         for (size_t at = 0; at < size_;) {
-            ScriptString ignored = {std::string(), std::vector<size_t>(), false};
-            size_t next = Literal(at, &ignored);
+            // A string may be code itself: setTimeout('x.Click()', 10).
+            ScriptString code = {std::string(), std::vector<size_t>(), 0, false};
+            size_t next = Literal(at, &code);
             if (next != at) {
+                if (depth_ == 0 && ScriptScanner(code.text.data(), code.text.size(), nullptr, 0,
+                                                 vb_ ? ScriptVBScript : ScriptJScript, 1).Clicks(id)) {
+                    return true;
+                }
                 at = next;
                 continue;
             }
@@ -112,6 +117,9 @@ private:
     size_t SkipBlank(size_t at, char* previous)
     {
         char c = text_[at];
+        if (vb_ && IsLineEnd(c)) {
+            *previous = 0;  // a statement starts
+        }
         if (IsBlank(c) || IsLineEnd(c) || (vb_ && c == '_')) {
             return at + 1;
         }
@@ -128,9 +136,6 @@ private:
         if (!vb_ && StartsWithNoCase(text_, size_, at, "/*")) {
             size_t end = FindNoCase(text_, size_, at + 2, "*/");
             return end >= size_ ? size_ : end + 2;
-        }
-        if (vb_ && IsLineEnd(c)) {
-            *previous = 0;
         }
         return at;
     }
@@ -344,6 +349,7 @@ private:
     const std::vector<size_t>* origins_;
     size_t base_;
     bool vb_;
+    int depth_;  // 1 in a string read as code
 };
 
 }  // namespace

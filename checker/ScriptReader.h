@@ -13,6 +13,7 @@ enum ScriptLanguage { ScriptJScript, ScriptVBScript };
 struct ScriptString {
     std::string text;             // decoded, UTF-8
     std::vector<size_t> origins;  // the page offset of each byte of text
+    size_t start;                 // the page offset of the first literal (its quote)
     bool joinedToExpression;      // a part of the run is joined to something that is not a literal
 };
 
@@ -27,5 +28,6 @@ void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>*
                        ScriptLanguage language, std::vector<ScriptString>* strings);
 
 // Whether the script calls the Click method of the object named id
-// ("id.Click()", VBScript also "id.Click"), outside its strings and comments.
+// ("id.Click()", VBScript also "id.Click"), outside its comments; a string
+// is read as code too, as setTimeout and eval read it.
 bool ScriptClicks(const char* text, size_t size, ScriptLanguage language, const std::string& id);
