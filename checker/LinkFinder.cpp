@@ -226,6 +226,10 @@ private:
     // The event handlers among the tag's attributes, each a script.
     void HandlerScripts()
     {
+        if (std::none_of(attributes_.begin(), attributes_.end(),
+                         [](const Attribute& attribute) { return attribute.name.compare(0, 2, "on") == 0; })) {
+            return;
+        }
         std::vector<Attribute> attributes = attributes_;  // a script's markup reads its own
         ScriptLanguage language = ScriptLanguageOfTag();
         for (const Attribute& attribute : attributes) {
