@@ -36,6 +36,7 @@ enum RuleId {
     RuleLeavesPackage,
     RuleDeviceName,
     RuleProgramPath,
+    RuleScriptedShortcut,
     RuleCount
 };
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "checker/Markup.h"
+#include "checker/ScriptReader.h"
 #include "checker/TextTools.h"
 
 namespace {
@@ -47,17 +48,17 @@ bool IsShortCutClass(std::string classId)
 
 // One OBJECT element while its PARAMs are read.
 struct OpenObject {
-    bool open = false;
     bool shortCutClass = false;
     bool shortCutCommand = false;
     bool hasItem1 = false;
+    std::string id;            // its id attribute, decoded
     std::string item1;         // at most KeptValueSize bytes of it
     size_t item1Length = 0;    // decoded, in bytes
     Attribute item1Value;
     std::vector<ReferenceRemark> remarks;  // kept only when the object is a link
 };
 
-// The directives waiting for a link are for the one just found.
+// The directives of a link list waiting for a link are for the one just found.
 void AimDirectives(PageScan* scan)
 {
     for (Directive& directive : scan->directives) {
@@ -65,6 +66,39 @@ void AimDirectives(PageScan* scan)
             directive.link = scan->links.size() - 1;
         }
     }
+}
+
+// Markup that a script writes may hold a script that writes markup: so
+// deep, and no deeper, is it read.
+const int MostScriptDepth = 4;
+
+// A class id or "ShortCut" in a script's string that is not read as
+// markup: the control is built as the page runs.
+bool NamesShortCutControl(const std::string& text, bool wholeMarkup)
+{
+    std::string lower = AsciiLower(text);
+    for (const char* known : ShortCutClassIds) {
+        if (lower.find(known) != std::string::npos) {
+            return !wholeMarkup;
+        }
+    }
+    if (wholeMarkup) {
+        return false;
+    }
+    if (Trim(lower) == "shortcut") {
+        return true;
+    }
+    // '<param name="Command" value="ShortCut">' joined to an expression.
+    for (size_t at = lower.find("shortcut"); at != std::string::npos; at = lower.find("shortcut", at + 1)) {
+        size_t p = at;
+        while (p > 0 && (lower[p - 1] == '"' || lower[p - 1] == '\'' || IsBlank(lower[p - 1]))) {
+            --p;
+        }
+        if (p > 0 && lower[p - 1] == '=') {
+            return true;
+        }
+    }
+    return false;
 }
 
 class PageScanner {
@@ -76,6 +110,33 @@ public:
 
     void Run()
     {
+        mode_ = FindDocumentMode(bytes_, size_);
+        Markup();
+        std::vector<size_t> order(scan_->links.size());
+        for (size_t i = 0; i < order.size(); ++i) {
+            order[i] = i;
+        }
+        // Objects close inner first, and scripts write theirs later: the
+        // links go in the order of their places.
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return scan_->links[a].line < scan_->links[b].line; });
+        std::vector<FoundLink> links;
+        for (size_t i : order) {
+            links.push_back(std::move(scan_->links[i]));
+            links.back().clickedByPage = ClickedByPage(linkIds_[i]);
+        }
+        scan_->links = std::move(links);
+        AimDirectivesByPlace();
+        for (const ReferenceRemark& remark : remarks_) {
+            scan_->remarks.push_back({remark.offset, 0, RuleCharacterReference, remark.message});
+        }
+        PlaceFindings();
+    }
+
+private:
+    // The markup of bytes_, to its end.
+    void Markup()
+    {
         size_t at = 0;
         while (at < size_) {
             const char* open = static_cast<const char*>(memchr(bytes_ + at, '<', size_ - at));
@@ -84,105 +145,235 @@ public:
             }
             at = Tag(static_cast<size_t>(open - bytes_));
         }
-        FinishObject();
-        for (const ReferenceRemark& remark : remarks_) {
-            scan_->remarks.push_back({remark.offset, 0, RuleCharacterReference, remark.message});
+        while (!objects_.empty()) {
+            FinishObject();
         }
-        PlaceFindings();
     }
 
-private:
+    // The page offset of bytes_[at]: in markup a script writes, the place in
+    // the script's literal it comes from.
+    size_t PageOffset(size_t at) const
+    {
+        if (!origins_) {
+            return at;
+        }
+        return at < origins_->size() ? (*origins_)[at] : origins_->empty() ? 0 : origins_->back() + 1;
+    }
+
     // The tag at "<"; gives the offset after it.
     size_t Tag(size_t at)
     {
         if (StartsWithNoCase(bytes_, size_, at, "<!--")) {
-            size_t end = FindNoCase(bytes_, size_, at + 4, "-->");
+            Comment comment;
+            size_t end = ReadComment(bytes_, size_, at, mode_, &comment);
             Directive directive;
-            if (ReadDirective(std::string(bytes_ + at + 4, std::min(end, size_) - (at + 4)), &directive)) {
+            if (!origins_ && !comment.live &&
+                ReadDirective(std::string(bytes_ + comment.textStart, comment.textEnd - comment.textStart),
+                              &directive)) {
                 directive.line = at;  // an offset until PlaceFindings
                 scan_->directives.push_back(directive);
             }
-            return end >= size_ ? size_ : end + 3;
-        }
-        size_t p = at + 1;
-        bool closing = p < size_ && bytes_[p] == '/';
-        if (closing) {
-            ++p;
+            return end;
         }
         std::string name;
-        while (p < size_ && name.size() < 16 && ((bytes_[p] >= 'a' && bytes_[p] <= 'z') ||
-                                                (bytes_[p] >= 'A' && bytes_[p] <= 'Z') ||
-                                                (bytes_[p] >= '0' && bytes_[p] <= '9'))) {
-            name += AsciiLower(bytes_[p++]);
-        }
+        bool closing;
+        size_t p = ReadTagName(bytes_, size_, at, &name, &closing);
         if (name.empty()) {
             return at + 1;
         }
         size_t after = ParseAttributes(bytes_, size_, p, &attributes_);
         if (closing) {
-            if (name == "object") {
+            if (name == "object" && !objects_.empty()) {
                 FinishObject();
             }
             return after;
         }
-        if (name == "script" || name == "style") {
-            size_t end = FindNoCase(bytes_, size_, after, name == "script" ? "</script" : "</style");
+        HandlerScripts();
+        if (name == "script") {
+            size_t end = TextElementEnd(bytes_, size_, after, name);
+            // A script without its end tag holds the rest of the page: no
+            // script the engine can run.
+            if (end < size_) {
+                Script(after, end, ScriptLanguageOfTag());
+            }
             return end;
+        }
+        if (IsTextElement(name)) {
+            return TextElementEnd(bytes_, size_, after, name);
         }
         if (name == "object") {
             StartObject();
-        } else if (name == "param" && object_.open) {
+        } else if (name == "param" && !objects_.empty()) {
             Param();
         }
         return after;
     }
 
+    ScriptLanguage ScriptLanguageOfTag()
+    {
+        std::string value;
+        std::vector<ReferenceRemark> ignored;
+        const Attribute* language = FindAttribute(attributes_, "language");
+        if (!language) {
+            language = FindAttribute(attributes_, "type");
+        }
+        if (language) {
+            DecodeValue(bytes_, *language, &value, &ignored);
+        }
+        return ScriptLanguageOf(value);
+    }
+
+    // The event handlers among the tag's attributes, each a script.
+    void HandlerScripts()
+    {
+        if (std::none_of(attributes_.begin(), attributes_.end(),
+                         [](const Attribute& attribute) { return attribute.name.compare(0, 2, "on") == 0; })) {
+            return;
+        }
+        std::vector<Attribute> attributes = attributes_;  // a script's markup reads its own
+        ScriptLanguage language = ScriptLanguageOfTag();
+        for (const Attribute& attribute : attributes) {
+            if (attribute.name.compare(0, 2, "on") != 0 || attribute.valueStart == attribute.valueEnd) {
+                continue;
+            }
+            std::string text;
+            std::vector<size_t> origins;
+            DecodeValueOrigins(bytes_, attribute, &text, &origins);
+            for (size_t& origin : origins) {
+                origin = PageOffset(origin);
+            }
+            ScriptLanguage own = StartsWithNoCase(text.data(), text.size(), 0, "vbscript:") ? ScriptVBScript
+                                 : StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? ScriptJScript
+                                                                                                 : language;
+            bool asPageOpens = attribute.name == "onload" || attribute.name == "onreadystatechange";
+            ScriptText(text.data(), text.size(), &origins, 0, own, asPageOpens);
+        }
+        attributes_ = attributes;
+    }
+
+    void Script(size_t start, size_t end, ScriptLanguage language)
+    {
+        if (origins_) {
+            std::vector<size_t> origins(end - start);
+            for (size_t i = 0; i < origins.size(); ++i) {
+                origins[i] = PageOffset(start + i);
+            }
+            ScriptText(bytes_ + start, end - start, &origins, 0, language, true);
+        } else {
+            ScriptText(bytes_ + start, end - start, nullptr, start, language, true);
+        }
+    }
+
+    // A script: the markup its strings hold is read, and a control it builds
+    // otherwise is said once, at the first string that shows it.
+    void ScriptText(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
+                    ScriptLanguage language, bool runsAsPageOpens)
+    {
+        if (runsAsPageOpens) {
+            openingScripts_.push_back({std::string(text, size), language});
+        }
+        if (depth_ >= MostScriptDepth) {
+            return;
+        }
+        std::vector<ScriptString> strings;
+        ReadScriptStrings(text, size, origins, base, language, &strings);
+        bool said = false;
+        for (const ScriptString& string : strings) {
+            bool markup = string.text.find('<') != std::string::npos;
+            if (!said && !string.text.empty() && NamesShortCutControl(string.text, markup && !string.joinedToExpression)) {
+                said = true;
+                scan_->remarks.push_back({string.start, 0, RuleScriptedShortcut,
+                                          "this script builds an HTML Help ShortCut control in a way that cannot "
+                                          "be read as text; what it starts is decided as the page runs"});
+            }
+            // Joined to an expression, the markup is only known as the page
+            // runs: what it builds is said above, not guessed.
+            if (markup && !string.joinedToExpression) {
+                WrittenMarkup(string);
+            }
+        }
+    }
+
+    // The markup a script's string holds, read as the page's own.
+    void WrittenMarkup(const ScriptString& string)
+    {
+        const char* bytes = bytes_;
+        size_t size = size_;
+        const std::vector<size_t>* origins = origins_;
+        std::vector<OpenObject> objects;
+        objects.swap(objects_);
+        bytes_ = string.text.data();
+        size_ = string.text.size();
+        origins_ = &string.origins;
+        ++depth_;
+        Markup();
+        --depth_;
+        bytes_ = bytes;
+        size_ = size;
+        origins_ = origins;
+        objects_.swap(objects);
+    }
+
+    bool ClickedByPage(const std::string& id) const
+    {
+        for (const OpeningScript& script : openingScripts_) {
+            if (ScriptClicks(script.text.data(), script.text.size(), script.language, id)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // A PARAM belongs to the innermost open object.
     void StartObject()
     {
-        FinishObject();
-        object_ = OpenObject();
-        object_.open = true;
+        objects_.push_back(OpenObject());
+        OpenObject& object = objects_.back();
+        std::string value;
         const Attribute* classId = FindAttribute(attributes_, "classid");
         if (classId) {
-            std::string value;
-            DecodeValue(bytes_, *classId, &value, &object_.remarks);
-            object_.shortCutClass = IsShortCutClass(value);
+            DecodeValue(bytes_, *classId, &value, &object.remarks);
+            object.shortCutClass = IsShortCutClass(value);
+        }
+        const Attribute* id = FindAttribute(attributes_, "id");
+        if (id) {
+            DecodeValue(bytes_, *id, &value, &object.remarks);
+            object.id = Trim(value);
         }
     }
 
     void Param()
     {
+        OpenObject& object = objects_.back();
         const Attribute* name = FindAttribute(attributes_, "name");
         const Attribute* value = FindAttribute(attributes_, "value");
         if (!name || !value) {
             return;
         }
         std::string decodedName;
-        DecodeValue(bytes_, *name, &decodedName, &object_.remarks);
+        DecodeValue(bytes_, *name, &decodedName, &object.remarks);
         decodedName = Trim(decodedName);
         if (EqualsNoCase(decodedName, "command")) {
             std::string command;
-            DecodeValue(bytes_, *value, &command, &object_.remarks);
-            object_.shortCutCommand = EqualsNoCase(Trim(command), "shortcut");
+            DecodeValue(bytes_, *value, &command, &object.remarks);
+            object.shortCutCommand = EqualsNoCase(Trim(command), "shortcut");
         } else if (EqualsNoCase(decodedName, "item1")) {
-            object_.hasItem1 = true;
-            object_.item1Value = *value;
-            object_.item1Length = DecodeValue(bytes_, *value, &object_.item1, &object_.remarks, KeptValueSize);
+            object.hasItem1 = true;
+            object.item1Value = *value;
+            object.item1Length = DecodeValue(bytes_, *value, &object.item1, &object.remarks, KeptValueSize);
         }
     }
 
-    // Item1 is ",PROGRAM,PARAMETERS": a window class (empty), the program and
-    // the text after it, commas and all.
+    // The innermost object ends. Item1 is ",PROGRAM,PARAMETERS": a window
+    // class (empty), the program and the text after it, commas and all.
     void FinishObject()
     {
-        if (!object_.open) {
+        OpenObject object = std::move(objects_.back());
+        objects_.pop_back();
+        if (!object.shortCutClass || !object.shortCutCommand || !object.hasItem1) {
             return;
         }
-        object_.open = false;
-        if (!object_.shortCutClass || !object_.shortCutCommand || !object_.hasItem1) {
-            return;
-        }
-        std::string& item = object_.item1;
+        std::string& item = object.item1;
         size_t first = item.find(',');
         size_t programStart = first == std::string::npos ? item.size() : first + 1;
         size_t second = item.find(',', programStart);
@@ -191,17 +382,35 @@ private:
                                                                        programStart));
         bool tipstart = NamesTipstart(program);
         if (tipstart) {
-            remarks_.insert(remarks_.end(), object_.remarks.begin(), object_.remarks.end());
+            for (ReferenceRemark& remark : object.remarks) {
+                remark.offset = PageOffset(remark.offset);
+                remarks_.push_back(remark);
+            }
         }
-        size_t origin = OriginOf(bytes_, object_.item1Value, parametersStart);
-        bool undecodable = AnyWithin(undecodable_, origin, object_.item1Value.valueEnd);
+        // Without a comma the value names nothing: it is placed where it starts.
+        size_t origin = first == std::string::npos ? object.item1Value.valueStart
+                                                   : OriginOf(bytes_, object.item1Value, parametersStart);
+        bool undecodable = AnyWithin(undecodable_, PageOffset(origin), PageOffset(object.item1Value.valueEnd));
         // The parameters take the value's own storage: a long value is not copied.
         item.erase(0, parametersStart);
         // The line holds the offset until PlaceFindings turns it into a place.
-        size_t parametersLength = object_.item1Length - parametersStart;
-        scan_->links.push_back({origin, 0, program, std::move(item), parametersLength, tipstart, undecodable});
-        AimDirectives(scan_);
-        object_ = OpenObject();
+        size_t parametersLength = object.item1Length - parametersStart;
+        scan_->links.push_back(
+            {PageOffset(origin), 0, program, std::move(item), parametersLength, tipstart, undecodable});
+        linkIds_.push_back(object.id);
+    }
+
+    // A directive is for the first link after it.
+    void AimDirectivesByPlace()
+    {
+        for (Directive& directive : scan_->directives) {
+            if (directive.wholeFile) {
+                continue;
+            }
+            auto next = std::upper_bound(scan_->links.begin(), scan_->links.end(), directive.line,
+                                         [](size_t offset, const FoundLink& link) { return offset < link.line; });
+            directive.link = next == scan_->links.end() ? NoLink : static_cast<size_t>(next - scan_->links.begin());
+        }
     }
 
     // Turns the offsets kept in the line fields into lines and columns, in
@@ -228,13 +437,23 @@ private:
         }
     }
 
+    struct OpeningScript {
+        std::string text;
+        ScriptLanguage language;
+    };
+
     const char* bytes_;
     size_t size_;
     const std::vector<size_t>* undecodable_;
     PageScan* scan_;
+    const std::vector<size_t>* origins_ = nullptr;  // in markup a script writes
+    int mode_ = 7;
+    int depth_ = 0;
     std::vector<Attribute> attributes_;
     std::vector<ReferenceRemark> remarks_;
-    OpenObject object_;
+    std::vector<OpenObject> objects_;
+    std::vector<std::string> linkIds_;  // the object id of each link, in the order found
+    std::vector<OpeningScript> openingScripts_;
 };
 
 }  // namespace

@@ -17,6 +17,7 @@ struct FoundLink {
     size_t parametersLength; // in bytes, decoded
     bool startsTipstart;     // the program is tipstart.exe in any case
     bool undecodable;        // the parameters hold a character that stands for undecodable bytes
+    bool clickedByPage = false;  // the page's own script clicks it as the page opens
 };
 
 // Something in the page that is not as the author probably meant.
@@ -42,7 +43,7 @@ const size_t NoLink = static_cast<size_t>(-1);
 
 struct PageScan {
     std::vector<FoundLink> links;
-    std::vector<PageRemark> remarks;  // malformed character references
+    std::vector<PageRemark> remarks;  // malformed character references, controls built by script
     std::vector<Directive> directives;
 };
 

@@ -1,18 +1,40 @@
 #include "checker/Markup.h"
 
+#include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
 
 #include "checker/TextTools.h"
 
 namespace {
 
 struct NamedReference {
-    const char* name;
-    unsigned long code;
+    const char* name;  // without its ";"
+    const char* text;  // UTF-8
+    bool legacy;       // also read without its ";"
 };
 
-const NamedReference NamedReferences[] = {{"amp", '&'},  {"lt", '<'},     {"gt", '>'},
-                                          {"quot", '"'}, {"apos", '\''}, {"nbsp", 0xA0}};
+#include "checker/CharacterReferences.inc"
+
+const NamedReference* FindNamedReference(const std::string& name)
+{
+    const NamedReference* end = NamedReferences + sizeof NamedReferences / sizeof NamedReferences[0];
+    const NamedReference* found = std::lower_bound(
+        NamedReferences, end, name, [](const NamedReference& a, const std::string& b) { return strcmp(a.name, b.c_str()) < 0; });
+    return found != end && name == found->name ? found : nullptr;
+}
+
+bool IsAsciiAlphanumeric(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// A code point as HTML5 reads &#N;: 0x80 to 0x9F through windows-1252.
+char32_t NumericReferenceCharacter(unsigned long code)
+{
+    return code >= 0x80 && code <= 0x9F ? Windows1252Controls[code - 0x80] : static_cast<char32_t>(code);
+}
 
 // A character reference at bytes[at] ("&"); gives the offset after it, or at
 // when it is a plain "&".
@@ -48,24 +70,34 @@ size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* ou
         } else if (!terminated) {
             remarks->push_back({at, "character reference \"" + written + "\" lacks its \";\""});
         }
-        AppendUtf8(static_cast<char32_t>(code), out);
+        AppendUtf8(NumericReferenceCharacter(code), out);
         return terminated ? q + 1 : q;
     }
     size_t q = p;
-    while (q < end && q - p < 32 && ((bytes[q] >= 'a' && bytes[q] <= 'z') || (bytes[q] >= 'A' && bytes[q] <= 'Z') ||
-                                     (bytes[q] >= '0' && bytes[q] <= '9'))) {
+    while (q < end && q - p < 32 && IsAsciiAlphanumeric(bytes[q])) {
         ++q;
     }
     std::string name(bytes + p, q - p);
     bool terminated = q < end && bytes[q] == ';';
-    for (const NamedReference& known : NamedReferences) {
-        if (name == known.name) {
-            if (!terminated) {
-                remarks->push_back({at, "character reference \"&" + name + "\" lacks its \";\""});
-            }
-            AppendUtf8(static_cast<char32_t>(known.code), out);
-            return terminated ? q + 1 : q;
+    const NamedReference* known = terminated ? FindNamedReference(name) : nullptr;
+    if (known) {
+        *out += known->text;
+        return q + 1;
+    }
+    // HTML5 reads the longest legacy name that starts the run without its
+    // ";", except in a value where a letter, digit or "=" follows it.
+    for (size_t length = name.size(); length >= 2; --length) {
+        known = FindNamedReference(name.substr(0, length));
+        if (!known || !known->legacy) {
+            continue;
         }
+        size_t after = p + length;
+        if (after < end && (IsAsciiAlphanumeric(bytes[after]) || bytes[after] == '=')) {
+            break;
+        }
+        remarks->push_back({at, "character reference \"&" + name.substr(0, length) + "\" lacks its \";\""});
+        *out += known->text;
+        return after;
     }
     if (!name.empty() && terminated) {
         remarks->push_back({at, "unknown character reference \"&" + name + ";\"; kept as written"});
@@ -173,6 +205,23 @@ size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index)
     return attribute.valueEnd;
 }
 
+void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::string* value, std::vector<size_t>* origins)
+{
+    value->clear();
+    origins->clear();
+    std::vector<ReferenceRemark> ignored;
+    size_t at = attribute.valueStart;
+    while (at < attribute.valueEnd) {
+        size_t before = value->size();
+        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, value, &ignored) : at + 1;
+        if (next == at + 1 && value->size() == before) {
+            *value += bytes[at];
+        }
+        origins->insert(origins->end(), value->size() - before, at);
+        at = next;
+    }
+}
+
 const Attribute* FindAttribute(const std::vector<Attribute>& attributes, const char* name)
 {
     for (const Attribute& attribute : attributes) {
@@ -183,18 +232,224 @@ const Attribute* FindAttribute(const std::vector<Attribute>& attributes, const c
     return nullptr;
 }
 
+namespace {
+
+// A version in a conditional comment ("7", "5.5") against the mode's.
+int CompareVersion(double mode, const std::string& version)
+{
+    double wanted = atof(version.c_str());
+    double own = version.find('.') == std::string::npos ? static_cast<double>(static_cast<int>(mode)) : mode;
+    return own < wanted ? -1 : own > wanted ? 1 : 0;
+}
+
+// A condition of a conditional comment ("IE", "lt IE 9", "!(IE 6)|IE 8"),
+// from text[*at], for the document mode; anything but IE is false.
+bool ReadCondition(const std::string& text, size_t* at, int mode);
+
+void SkipBlanks(const std::string& text, size_t* at)
+{
+    while (*at < text.size() && IsBlank(text[*at])) {
+        ++*at;
+    }
+}
+
+std::string ReadConditionWord(const std::string& text, size_t* at)
+{
+    SkipBlanks(text, at);
+    std::string word;
+    while (*at < text.size() && (IsAsciiAlphanumeric(text[*at]) || text[*at] == '.')) {
+        word += AsciiLower(text[(*at)++]);
+    }
+    return word;
+}
+
+bool ReadConditionFactor(const std::string& text, size_t* at, int mode)
+{
+    SkipBlanks(text, at);
+    if (*at < text.size() && text[*at] == '!') {
+        ++*at;
+        return !ReadConditionFactor(text, at, mode);
+    }
+    if (*at < text.size() && text[*at] == '(') {
+        ++*at;
+        bool value = ReadCondition(text, at, mode);
+        SkipBlanks(text, at);
+        *at += *at < text.size() && text[*at] == ')';
+        return value;
+    }
+    std::string word = ReadConditionWord(text, at);
+    std::string comparison;
+    if (word == "lt" || word == "lte" || word == "gt" || word == "gte") {
+        comparison = word;
+        word = ReadConditionWord(text, at);
+    }
+    if (word != "ie") {
+        return word == "true";
+    }
+    size_t before = *at;
+    std::string version = ReadConditionWord(text, at);
+    if (version.empty() || !(version[0] >= '0' && version[0] <= '9')) {
+        *at = before;
+        return comparison.empty();
+    }
+    int order = CompareVersion(mode, version);
+    return comparison == "lt" ? order < 0 : comparison == "lte" ? order <= 0 : comparison == "gt" ? order > 0
+           : comparison == "gte" ? order >= 0 : order == 0;
+}
+
+bool ReadConditionTerm(const std::string& text, size_t* at, int mode)
+{
+    bool value = ReadConditionFactor(text, at, mode);
+    for (SkipBlanks(text, at); *at < text.size() && text[*at] == '&'; SkipBlanks(text, at)) {
+        ++*at;
+        value = ReadConditionFactor(text, at, mode) && value;
+    }
+    return value;
+}
+
+bool ReadCondition(const std::string& text, size_t* at, int mode)
+{
+    bool value = ReadConditionTerm(text, at, mode);
+    for (SkipBlanks(text, at); *at < text.size() && text[*at] == '|'; SkipBlanks(text, at)) {
+        ++*at;
+        value = ReadConditionTerm(text, at, mode) || value;
+    }
+    return value;
+}
+
+}  // namespace
+
+bool ConditionHolds(const std::string& condition, int documentMode)
+{
+    size_t at = 0;
+    return ReadCondition(condition, &at, documentMode);
+}
+
+size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name, bool* closing)
+{
+    size_t p = at + 1;
+    *closing = p < size && bytes[p] == '/';
+    p += *closing;
+    name->clear();
+    while (p < size && name->size() < 16 && IsAsciiAlphanumeric(bytes[p])) {
+        *name += AsciiLower(bytes[p++]);
+    }
+    return p;
+}
+
+size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment)
+{
+    comment->textStart = comment->textEnd = at + 4;
+    comment->live = false;
+    if (StartsWithNoCase(bytes, size, at, "<!-->")) {
+        return at + 5;
+    }
+    if (StartsWithNoCase(bytes, size, at, "<!--->")) {
+        return at + 6;
+    }
+    size_t plain = FindNoCase(bytes, size, at + 4, "-->");
+    size_t bang = FindNoCase(bytes, size, std::min(at + 4, size), "--!>");
+    size_t end = std::min(std::min(plain, bang), size);
+    comment->textEnd = end;
+    if (documentMode < 10 && StartsWithNoCase(bytes, size, at, "<!--[if")) {
+        size_t close = FindNoCase(bytes, size, at + 7, "]>");
+        if (close < end && ConditionHolds(std::string(bytes + at + 7, close - (at + 7)), documentMode)) {
+            comment->live = true;
+            comment->textEnd = close;
+            return close + 2;
+        }
+    }
+    return end >= size ? size : end + (end == bang ? 4 : 3);
+}
+
+bool IsTextElement(const std::string& name)
+{
+    static const char* const names[] = {"script", "style",  "textarea", "title",   "xmp",
+                                        "plaintext", "noscript", "iframe", "noembed", "noframes"};
+    for (const char* text : names) {
+        if (name == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::string& name)
+{
+    if (name == "plaintext") {
+        return size;
+    }
+    return FindNoCase(bytes, size, from, ("</" + name).c_str());
+}
+
+int FindDocumentMode(const char* bytes, size_t size)
+{
+    std::vector<Attribute> attributes;
+    size = FindNoCase(bytes, size, 0, "<body");
+    int mode = 7;
+    std::string value;
+    std::vector<ReferenceRemark> ignored;
+    for (size_t at = FindNoCase(bytes, size, 0, "<meta"); at < size; at = FindNoCase(bytes, size, at, "<meta")) {
+        at = ParseAttributes(bytes, size, at + 5, &attributes);
+        const Attribute* equiv = FindAttribute(attributes, "http-equiv");
+        const Attribute* content = FindAttribute(attributes, "content");
+        if (!equiv || !content) {
+            continue;
+        }
+        DecodeValue(bytes, *equiv, &value, &ignored);
+        if (!EqualsNoCase(Trim(value), "x-ua-compatible")) {
+            continue;
+        }
+        DecodeValue(bytes, *content, &value, &ignored);
+        std::string lower = AsciiLower(value);
+        // "IE=edge", "IE=9; IE=8", "IE=EmulateIE7": the highest one asked for.
+        for (size_t key = lower.find("ie="); key != std::string::npos; key = lower.find("ie=", key + 3)) {
+            size_t digits = lower.find_first_of("0123456789", key + 3);
+            if (lower.compare(key + 3, 4, "edge") == 0) {
+                mode = std::max(mode, 11);
+            } else if (digits != std::string::npos) {
+                mode = std::max(mode, atoi(lower.c_str() + digits));
+            }
+        }
+    }
+    return mode;
+}
+
 std::string FindDeclaredCharset(const char* bytes, size_t size)
 {
     std::vector<Attribute> attributes;
-    // Only the head declares: the search ends where the body starts.
-    size = FindNoCase(bytes, size, 0, "<body");
+    int mode = FindDocumentMode(bytes, size);
+    std::string name;
+    Comment comment;
     size_t at = 0;
     while (at < size) {
-        size_t meta = FindNoCase(bytes, size, at, "<meta");
-        if (meta >= size) {
+        const char* open = static_cast<const char*>(memchr(bytes + at, '<', size - at));
+        if (!open) {
             return std::string();
         }
-        at = ParseAttributes(bytes, size, meta + 5, &attributes);
+        at = static_cast<size_t>(open - bytes);
+        if (StartsWithNoCase(bytes, size, at, "<!--")) {
+            at = ReadComment(bytes, size, at, mode, &comment);
+            continue;
+        }
+        bool closing;
+        size_t afterName = ReadTagName(bytes, size, at, &name, &closing);
+        if (name.empty() || closing) {
+            at = name.empty() ? at + 1 : ParseAttributes(bytes, size, afterName, &attributes);
+            continue;
+        }
+        // Only the head declares: the search ends where the body starts.
+        if (name == "body") {
+            return std::string();
+        }
+        at = ParseAttributes(bytes, size, afterName, &attributes);
+        if (IsTextElement(name)) {
+            at = TextElementEnd(bytes, size, at, name);
+            continue;
+        }
+        if (name != "meta") {
+            continue;
+        }
         std::vector<ReferenceRemark> ignored;
         std::string value;
         const Attribute* charset = FindAttribute(attributes, "charset");
@@ -217,7 +472,11 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
         if (key == std::string::npos) {
             continue;
         }
-        size_t start = key + 8;
+        // The label may be quoted itself: charset="koi8-r".
+        size_t start = lower.find_first_not_of(" \t\"'", key + 8);
+        if (start == std::string::npos) {
+            continue;
+        }
         size_t end = lower.find_first_of("; \t\"'", start);
         return value.substr(start, (end == std::string::npos ? value.size() : end) - start);
     }

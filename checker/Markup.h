@@ -29,10 +29,48 @@ struct ReferenceRemark {
 size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* value,
                    std::vector<ReferenceRemark>* remarks, size_t limit = static_cast<size_t>(-1));
 
+// The attribute's value decoded, with the page offset each of its bytes
+// comes from: an event handler's script, read in its place.
+void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::string* value, std::vector<size_t>* origins);
+
 // The page offset that the decoded value's byte at index comes from, found
 // by decoding again up to it: no offset is kept per byte of a long value.
 size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index);
 
+// The tag name at bytes[at] ("<"), lower case, empty when none; closing
+// for "</". Gives the offset after the name.
+size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name, bool* closing);
+
+// The document mode the page asks for with X-UA-Compatible (IE=edge is 11);
+// 7, the help viewer's own, when it asks for none.
+int FindDocumentMode(const char* bytes, size_t size);
+
+// Whether a conditional comment's condition ("IE", "lt IE 9", "!IE",
+// "(IE 6)|(IE 7)") holds in the document mode.
+bool ConditionHolds(const std::string& condition, int documentMode);
+
+struct Comment {
+    size_t textStart;
+    size_t textEnd;
+    bool live;  // a downlevel-hidden conditional comment whose content is markup
+};
+
+// The comment at bytes[at] ("<!--"); gives the offset after it. It ends as
+// HTML5 ends it: at "-->", "--!>", or at once in "<!-->" and "<!--->". In
+// the document modes below 10 a downlevel-hidden conditional comment
+// ("<!--[if IE]>") whose condition holds ends at its "]>": what follows is
+// markup, and "<![endif]-->" a stray tag.
+size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment);
+
+// script, style, and the elements whose content is text, not markup:
+// textarea, title, xmp, plaintext, noscript, iframe, noembed, noframes.
+bool IsTextElement(const std::string& name);
+
+// Where a text element's content ends, from the offset after its start tag:
+// at its end tag, or the page's end (plaintext has none).
+size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::string& name);
+
 // The encoding a page declares in <meta charset> or in the http-equiv
-// Content-Type, as written; empty when it declares none.
+// Content-Type, as written; empty when it declares none. Comments and text
+// elements declare nothing.
 std::string FindDeclaredCharset(const char* bytes, size_t size);

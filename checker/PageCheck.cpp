@@ -48,6 +48,10 @@ void CheckLinks(const PageText& page, bool isList, const Place& where, const std
         Prediction prediction = PredictLink(link, runs, options, package->installFolder);
         ApplyRules(prediction, place, &findings);
         for (size_t i = first; i < findings.size(); ++i) {
+            if (link.clickedByPage) {
+                findings[i].message += "; the page clicks this ShortCut itself: it runs as the page opens, without "
+                                       "the reader's click";
+            }
             findings[i].program = link.program;
             findings[i].parameters = link.parameters;
             findings[i].document = prediction.relativePath;

@@ -60,6 +60,14 @@ std::string Excerpt(const std::string& text, size_t length)
     return text.substr(0, cut) + "... (" + std::to_string(length) + " bytes)";
 }
 
+// An Item1 without its program field, as ",", "" or a bare window class.
+bool NamesNoProgram(const Prediction& p)
+{
+    return p.effect == EffectOtherProgram && p.link->program.empty();
+}
+
+const char* const NoProgramText = "names no program in its Item1 (\",PROGRAM,PARAMETERS\"), so it starts nothing";
+
 std::string OtherProgramStart(const Prediction& p)
 {
     const FoundLink& link = *p.link;
@@ -111,7 +119,7 @@ std::string Describe(const Prediction& p)
 {
     switch (p.effect) {
     case EffectOtherProgram:
-        return "starts " + OtherProgramStart(p);
+        return NamesNoProgram(p) ? std::string("does nothing: the ShortCut object ") + NoProgramText : "starts " + OtherProgramStart(p);
     case EffectShowsBox:
         return "shows \"" + p.boxText + "\" and starts nothing";
     case EffectForgets:
@@ -288,7 +296,8 @@ const Rule Rules[] = {
          if (p.effect != EffectOtherProgram) {
              return false;
          }
-         *message = "this ShortCut object starts " + OtherProgramStart(p) + ", not Tipstart";
+         *message = NamesNoProgram(p) ? std::string("this ShortCut object ") + NoProgramText
+                                      : "this ShortCut object starts " + OtherProgramStart(p) + ", not Tipstart";
          return true;
      }},
     {"character-reference", SeverityWarning, "A character reference is malformed",
@@ -401,6 +410,11 @@ const Rule Rules[] = {
                                                            : ": that Tipstart takes " + p.ownFolder + " as its own folder");
          return true;
      }},
+    {"scripted-shortcut", SeverityWarning, "A script builds an HTML Help control",
+     "A script builds a ShortCut object of the HTML Help control in a way that cannot be read as text "
+     "(createElement with the class id, setAttribute, innerHTML or document.write joined from parts that are not "
+     "literals): what it starts is decided as the page runs. Said once per script.",
+     nullptr},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");

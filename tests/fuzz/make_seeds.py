@@ -100,6 +100,27 @@ CHECK = {
     "shift_jis_language": b"\x30" + OBJECT % b"^3docs\\\x93\xfa\x96\x7b.txt\xff",
     "names": b"\x11Tipstart.exe ^3DOCS/sub/./../one.txt \x2e\rTipstart.exe ^4docs\\nosuch\\..\\sub\\two.txt\r"
              b"Tipstart.exe ^2\\\xc3\x9cberblick\\\xc3\x9f.TXT\r",
+    # Comments as HTML5 ends them, conditional comments, text elements, and
+    # objects inside objects.
+    "comments": b"\x10<!--><!---><!-- a --!>" + OBJECT % b"^3a" + b"<!--[if lt IE 8]>" + OBJECT % b"^3b"
+                + b"<![endif]--><!--[if !(IE 6)|(IE 7.0)&gte IE 5.5]><!--[if IE]>",
+    "ie_edge": b"\x10<meta http-equiv=X-UA-Compatible content='IE=edge; IE=EmulateIE7'><!--[if IE]>" + OBJECT % b"^3c",
+    "text_elements": b"\x10<title>" + OBJECT % b"^3a" + b"</title><textarea><xmp></textarea><plaintext><OBJECT",
+    "nested_objects": b"\x10<OBJECT classid='clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11'><PARAM name=Command value=ShortCut>"
+                      b"<object data=a.png><object></OBJECT><PARAM name=Item1 value=',Tipstart.exe,^3x'></object></object>",
+    # Named references HTML5 reads with and without ";", and C1 numbers.
+    "named_references": b"\x10" + OBJECT % b"^3caf&eacute;&notin;&notit;&not=&AMP&fjlig;&#150;&#x9D;&#x80&CounterClockwiseContourIntegral;",
+    # Scripts that write markup, build controls, and click them.
+    "script_jscript": b"\x10<OBJECT id=s classid='clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11'></OBJECT><script>// '\n"
+                      b"/*'*/ var r = /'[\"]/; document.write('\\x3COBJECT classid=\"clsid:adb880a6-d8ff-11cf-9377-"
+                      b"00aa003b7a11\">' +\n \"<PARAM name='Command' value='ShortCut'>\" + '<PARAM name=\"Item1\" "
+                      b"value=\",Tipstart.exe,^3\\u0064\\\\x.txt\">' + x + '\\\n'); s.Click(); '\\u12</script>",
+    "script_vbscript": b"\x10<script language=VBScript>Rem \"\r\ndocument.write \"<OBJECT classid=\"\"clsid:adb880a6-d8ff-"
+                       b"11cf-9377-00aa003b7a11\"\">\" & _\r\n Chr(60) & \"PARAM name=Item1 value=\" & ChrW(34) & vbCrLf"
+                       b" & x & \"ShortCut\"\r\ns.Click</script><body onload=\"s.Click()\" onclick='document.write(&quot;<b&quot;'>",
+    "script_built": b"\x10<script>var o = document.createElement('object'); o.setAttribute('classid', "
+                    b"'clsid:52a2aaae-085d-4187-97ea-8c30db990436'); o.innerHTML = '<param name=Command value=ShortCut>' + c;"
+                    b"</script><script>'unclosed",
 }
 
 

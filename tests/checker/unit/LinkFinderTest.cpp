@@ -112,4 +112,147 @@ TEST(LinkFinderTest, ItemOneIsAWindowClassAProgramAndItsParameters)
               "3:32 *C:\\Program Files\\Tipstart.exe|^4x\n4:9 *cmd.exe|/c calc\n5:13 *Tipstart.exe|\n");
 }
 
+// Each link as "line:column parameters", and each remark as
+// "line:column rule-index message".
+std::string Placed(const PageScan& scan)
+{
+    std::string all;
+    for (const FoundLink& link : scan.links) {
+        all += std::to_string(link.line) + ":" + std::to_string(link.column) + " " + link.parameters +
+               (link.clickedByPage ? " (clicked)" : "") + "\n";
+    }
+    for (const PageRemark& remark : scan.remarks) {
+        all += std::to_string(remark.line) + ":" + std::to_string(remark.column) + " #" +
+               std::to_string(remark.rule) + " " + remark.message + "\n";
+    }
+    return all;
+}
+
+TEST(LinkFinderTest, CommentsEndAsHtml5EndsThem)
+{
+    EXPECT_EQ(Placed(Links("<!-->" + ShortCut(",Tipstart.exe,^3a") + "\n<!--->" + ShortCut(",Tipstart.exe,^3b") +
+                           "\n<!-- x --!>" + ShortCut(",Tipstart.exe,^3c") + "\n<!---->" +
+                           ShortCut(",Tipstart.exe,^3d") + "\n<!-- -- > " + ShortCut(",Tipstart.exe,^3e") + " -->")),
+              "1:147 ^3a\n2:148 ^3b\n3:153 ^3c\n4:149 ^3d\n");
+}
+
+TEST(LinkFinderTest, ConditionalCommentsHoldMarkupInTheViewersMode)
+{
+    std::string live = "<!--[if IE]>" + ShortCut(",Tipstart.exe,^3a") + "<![endif]-->\n" + "<!--[if lt IE 8]>" +
+                       ShortCut(",Tipstart.exe,^3b") + "<![endif]-->\n" + "<!--[if (IE 6)|(IE 7)]>" +
+                       ShortCut(",Tipstart.exe,^3c") + "<![endif]-->\n";
+    std::string hidden = "<!--[if !IE]>" + ShortCut(",Tipstart.exe,^3x") + "<![endif]-->\n" + "<!--[if gte IE 8]>" +
+                         ShortCut(",Tipstart.exe,^3y") + "<![endif]-->\n" + "<!--[if IE 5.5]>" +
+                         ShortCut(",Tipstart.exe,^3z") + "<![endif]-->\n";
+    EXPECT_EQ(Placed(Links(hidden + live)), "4:154 ^3a\n5:159 ^3b\n6:165 ^3c\n");
+    // A page in IE=edge has no conditional comments: they are comments.
+    EXPECT_EQ(Placed(Links("<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">" + live)), "");
+    EXPECT_EQ(Placed(Links("<meta http-equiv=X-UA-Compatible content=IE=EmulateIE7>" + live)),
+              "1:209 ^3a\n2:159 ^3b\n3:165 ^3c\n");
+}
+
+TEST(LinkFinderTest, TextElementsHoldTextNotLinks)
+{
+    for (const char* name : {"textarea", "title", "xmp", "noscript", "iframe", "noembed", "noframes", "TEXTAREA"}) {
+        std::string element = name;
+        EXPECT_EQ(Placed(Links("<" + element + " rows=2>" + ShortCut(",Tipstart.exe,^3x") + "</" + element + ">\n" +
+                               ShortCut(",Tipstart.exe,^3a"))),
+                  "2:142 ^3a\n")
+            << name;
+    }
+    EXPECT_EQ(Placed(Links("<plaintext>" + ShortCut(",Tipstart.exe,^3x") + "</plaintext>" +
+                           ShortCut(",Tipstart.exe,^3y"))),
+              "");
+}
+
+TEST(LinkFinderTest, AParamBelongsToTheInnermostOpenObject)
+{
+    const std::string open = "<OBJECT classid=\"clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11\">";
+    const std::string command = "<PARAM name=\"Command\" value=\"ShortCut\">";
+    // A fallback image inside the ShortCut object.
+    EXPECT_EQ(Placed(Links(open + command + "<OBJECT data=\"a.png\"><PARAM name=\"Item1\" value=\",Tipstart.exe,^3x\">"
+                           "</OBJECT>\n<PARAM name=\"Item1\" value=\",Tipstart.exe,^3a\"></OBJECT>")),
+              "2:42 ^3a\n");
+    // A ShortCut inside another object: the inner closes first, the outer
+    // keeps its own PARAMs, and the links stand in the order of their places.
+    EXPECT_EQ(Placed(Links(open + command + "<PARAM name=\"Item1\" value=\",Tipstart.exe,^3outer\">\n" + open +
+                           command + "<PARAM name=\"Item1\" value=\",Tipstart.exe,^3inner\"></OBJECT></OBJECT>")),
+              "1:142 ^3outer\n2:142 ^3inner\n");
+}
+
+TEST(LinkFinderTest, NamedReferencesAreHtml5sAndNumbersFrom128To159AreWindows1252)
+{
+    EXPECT_EQ(Placed(Links(ShortCut(",Tipstart.exe,^3caf&eacute;&hearts;&thetasym;&AMP;&fjlig;&NotEqualTilde;"))),
+              "1:142 ^3caf\xC3\xA9\xE2\x99\xA5\xCF\x91&fj\xE2\x89\x82\xCC\xB8\n");
+    EXPECT_EQ(Placed(Links(ShortCut(",Tipstart.exe,^3&#150;&#x80;&#x9d;&#159;&#127;&#160;"))),
+              "1:142 ^3\xE2\x80\x93\xE2\x82\xAC\xC2\x9D\xC5\xB8\x7F\xC2\xA0\n");
+    // Legacy names without ";": read, but not before a letter, digit or "=".
+    EXPECT_EQ(Placed(Links(ShortCut(",Tipstart.exe,^3&eacute &notin &notit; &not= &copy2 &Eacutex"))),
+              "1:142 ^3\xC3\xA9 &notin &notit; &not= &copy2 &Eacutex\n"
+              "1:144 #13 character reference \"&eacute\" lacks its \";\"\n"
+              "1:159 #13 unknown character reference \"&notit;\"; kept as written\n");
+}
+
+TEST(LinkFinderTest, MarkupInAScriptsStringsIsReadAtItsPlace)
+{
+    const std::string classId = "clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11";
+    // JScript: escapes decoded, literals joined with "+" across lines.
+    EXPECT_EQ(Placed(Links("<script>\ndocument.write('\\x3COBJECT classid=\"" + classId + "\">' +\n"
+                           "  \"<PARAM name='Command' value='ShortCut'>\" + // the program\n"
+                           "  '<PARAM name=\"Item1\" value=\",Tipstart.exe,^3\\u0064ocs\\\\a\\'b.txt\">\\\n</OBJECT>');\n"
+                           "</script>")),
+              "4:45 ^3docs\\a'b.txt\n");
+    // VBScript: "" is a quote, "&" and "_" join, Chr(34) is a literal.
+    EXPECT_EQ(Placed(Links("<script language=\"VBScript\">\r\n' \"a comment\r\ndocument.write \"<OBJECT classid=\"\"" +
+                           classId + "\"\"><PARAM name=Command value=ShortCut>\" & _\r\n  \"<PARAM name=Item1 value=\" & "
+                           "Chr(34) & \",Tipstart.exe,^3b.txt\" & Chr(34) & \"></OBJECT>\"\r\n</script>")),
+              "4:57 ^3b.txt\n");
+    // An event handler's script, its references decoded first.
+    EXPECT_EQ(Placed(Links("<img src=a.png onerror=\"document.write(&quot;<OBJECT classid='" + classId +
+                           "'><PARAM name=Command value=ShortCut><PARAM name=Item1 value=',Tipstart.exe,^3c'>&quot;)\">")),
+              "1:181 ^3c\n");
+    // Strings in comments and regular expressions are not strings.
+    EXPECT_EQ(Placed(Links("<script>/* '<OBJECT' */ var r = /'<OBJECT/; // '" + ShortCut(",Tipstart.exe,^3x") +
+                           "\n</script>")),
+              "");
+}
+
+TEST(LinkFinderTest, AControlBuiltByScriptIsSaidOncePerScript)
+{
+    const std::string said = " #" + std::to_string(RuleScriptedShortcut) + " this script builds an HTML Help ShortCut control in a way that cannot be read as "
+                             "text; what it starts is decided as the page runs\n";
+    EXPECT_EQ(Placed(Links("<script>\nvar o = document.createElement(\"object\");\n"
+                           "o.setAttribute(\"classid\", \"clsid:ADB880A6-D8FF-11CF-9377-00AA003B7A11\");\n"
+                           "o.setAttribute(\"classid\", \"clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11\");\n</script>")),
+              "3:27" + said);
+    EXPECT_EQ(Placed(Links("<script>\nx.innerHTML = '<object classid=\"clsid:52a2aaae-085d-4187-97ea-8c30db990436\">"
+                           "<param name=\"Item1\" value=\"' + cmd + '\">';\n</script><script>\np.value = \"ShortCut\";"
+                           "</script><script language=vbscript>\nx = \"<param name=Command value=ShortCut>\" & c\n"
+                           "</script>")),
+              "2:15" + said + "4:11" + said + "5:5" + said);
+    // Markup joined to an expression is not read: only the warning stands.
+    EXPECT_EQ(Placed(Links("<script>document.write('" + ShortCut(",cmd.exe,/c") + "' + more);</script>")),
+              "1:24" + said);
+    // Written whole, or saying "shortcut" in words, it builds nothing unseen.
+    EXPECT_EQ(Placed(Links("<script>alert('Make a shortcut'); document.write('" + ShortCut(",cmd.exe,/c") +
+                           "');</script>")),
+              "1:187 /c\n");
+}
+
+TEST(LinkFinderTest, AShortCutThePageClicksRunsAsItOpens)
+{
+    std::string object = "<OBJECT id=\"run\" classid=\"clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11\">"
+                         "<PARAM name=\"Command\" value=\"ShortCut\"><PARAM name=\"Item1\" value=\",cmd.exe,/c\">"
+                         "</OBJECT>\n";
+    EXPECT_EQ(Placed(Links(object + "<script>run.Click();</script>")), "1:146 /c (clicked)\n");
+    EXPECT_EQ(Placed(Links(object + "<script language=VBScript>run.Click</script>")), "1:146 /c (clicked)\n");
+    EXPECT_EQ(Placed(Links("<body onload=\"run.Click()\">" + object)), "1:173 /c (clicked)\n");
+    EXPECT_EQ(Placed(Links(object + "<span onreadystatechange='run . Click ( )'>")), "1:146 /c (clicked)\n");
+    // The reader's own click, or another object's, is not the page's.
+    EXPECT_EQ(Placed(Links(object + "<button onclick=\"run.Click()\">")), "1:146 /c\n");
+    EXPECT_EQ(Placed(Links(object + "<script>rerun.Click(); run.Clicks(); // run.Click()\n</script>")),
+              "1:146 /c\n");
+    EXPECT_EQ(Placed(Links("<body onload=\"setTimeout('run.Click()', 10)\">" + object)), "1:191 /c (clicked)\n");
+}
+
 }  // namespace

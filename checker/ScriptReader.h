@@ -1,0 +1,33 @@
+// The string literals of JScript and VBScript, as the script engines decode
+// them, so that the markup a script writes can be read as markup.
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+enum ScriptLanguage { ScriptJScript, ScriptVBScript };
+
+// A run of string literals joined with "+" (VBScript: "&" or "+") as one.
+struct ScriptString {
+    std::string text;             // decoded, UTF-8
+    std::vector<size_t> origins;  // the page offset of each byte of text
+    size_t start;                 // the page offset of the first literal (its quote)
+    bool joinedToExpression;      // a part of the run is joined to something that is not a literal
+};
+
+// The language a <script> element's language or type attribute names
+// (decoded, lower case or not); JScript when it names none.
+ScriptLanguage ScriptLanguageOf(const std::string& languageOrType);
+
+// The strings of the script text[0, size). The page offset of text[i] is
+// origins[i], or base + i when origins is null. VBScript's Chr(N), ChrW(N)
+// and its vbCr, vbLf, vbCrLf, vbNewLine and vbTab count as literals.
+void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
+                       ScriptLanguage language, std::vector<ScriptString>* strings);
+
+// Whether the script calls the Click method of the object named id
+// ("id.Click()", VBScript also "id.Click"), outside its comments; a string
+// is read as code too, as setTimeout and eval read it.
+bool ScriptClicks(const char* text, size_t size, ScriptLanguage language, const std::string& id);

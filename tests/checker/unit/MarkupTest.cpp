@@ -1,0 +1,83 @@
+// Markup as the viewer's engine reads it: the declared encoding, comments
+// and conditional comments, and values with their character references.
+#include <gtest/gtest.h>
+
+#include "checker/Markup.h"
+
+namespace {
+
+std::string Charset(const std::string& page)
+{
+    return FindDeclaredCharset(page.data(), page.size());
+}
+
+TEST(MarkupTest, TheDeclaredEncodingIsNotInCommentsNorTextElements)
+{
+    EXPECT_EQ(Charset("<!-- <meta charset=\"koi8-r\"> --><meta charset=\"utf-8\">"), "utf-8");
+    EXPECT_EQ(Charset("<!--> <meta charset=\"koi8-r\">"), "koi8-r");
+    EXPECT_EQ(Charset("<!-- --!><meta charset=\"koi8-r\">"), "koi8-r");
+    EXPECT_EQ(Charset("<title><meta charset=\"koi8-r\"></title><script>'<meta charset=x>'</script>"
+                      "<noscript><meta charset=y></noscript><META CHARSET=windows-1251>"),
+              "windows-1251");
+    EXPECT_EQ(Charset("<textarea><meta charset=\"koi8-r\">"), "");
+    // A live conditional comment declares; one that does not hold does not.
+    EXPECT_EQ(Charset("<!--[if gt IE 7]><meta charset=\"koi8-r\"><![endif]--><!--[if IE]><meta charset=big5>"), "big5");
+    EXPECT_EQ(Charset("<body><meta charset=\"koi8-r\">"), "");
+}
+
+TEST(MarkupTest, AQuotedCharsetInTheContentTypeIsRead)
+{
+    EXPECT_EQ(Charset("<meta http-equiv=\"Content-Type\" content='text/html; charset=\"koi8-r\"'>"), "koi8-r");
+    EXPECT_EQ(Charset("<meta http-equiv=Content-Type content=\"text/html; charset='shift_jis'; x\">"), "shift_jis");
+    EXPECT_EQ(Charset("<meta http-equiv=Content-Type content=\"text/html; charset=&quot;big5&quot;\">"), "big5");
+    EXPECT_EQ(Charset("<meta http-equiv=Content-Type content=\"text/html; charset=\"><meta charset=gbk>"), "gbk");
+}
+
+TEST(MarkupTest, ConditionsAreReadForTheDocumentMode)
+{
+    EXPECT_TRUE(ConditionHolds(" IE", 7));
+    EXPECT_TRUE(ConditionHolds(" IE 7", 7));
+    EXPECT_TRUE(ConditionHolds(" IE 7.0", 7));
+    EXPECT_FALSE(ConditionHolds(" IE 5.5", 7));
+    EXPECT_TRUE(ConditionHolds(" lt IE 8", 7));
+    EXPECT_TRUE(ConditionHolds(" lte IE 7", 7));
+    EXPECT_FALSE(ConditionHolds(" gt IE 7", 7));
+    EXPECT_TRUE(ConditionHolds(" gte IE 5.5", 7));
+    EXPECT_FALSE(ConditionHolds(" !IE", 7));
+    EXPECT_TRUE(ConditionHolds(" (IE 6)|(IE 7)", 7));
+    EXPECT_FALSE(ConditionHolds(" (gt IE 5)&!(IE 7)", 7));
+    EXPECT_TRUE(ConditionHolds(" IE 9", 9));
+    EXPECT_FALSE(ConditionHolds(" WindowsEdition", 7));
+    EXPECT_TRUE(ConditionHolds(" true", 7));
+    EXPECT_FALSE(ConditionHolds("", 7) && ConditionHolds(" !", 7));
+}
+
+TEST(MarkupTest, TheDocumentModeIsTheHighestAskedFor)
+{
+    auto mode = [](const std::string& page) { return FindDocumentMode(page.data(), page.size()); };
+    EXPECT_EQ(mode("<p>"), 7);
+    EXPECT_EQ(mode("<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">"), 11);
+    EXPECT_EQ(mode("<meta http-equiv=x-ua-compatible content=\"IE=9; IE=8\">"), 9);
+    EXPECT_EQ(mode("<meta http-equiv=X-UA-Compatible content=IE=EmulateIE7>"), 7);
+    EXPECT_EQ(mode("<body><meta http-equiv=X-UA-Compatible content=IE=10>"), 7);
+}
+
+TEST(MarkupTest, ACommentEndsWhereHtml5EndsIt)
+{
+    auto end = [](const std::string& page, int mode = 7) {
+        Comment comment;
+        size_t after = ReadComment(page.data(), page.size(), 0, mode, &comment);
+        return std::to_string(after) + (comment.live ? " live " : " ") +
+               page.substr(comment.textStart, comment.textEnd - comment.textStart);
+    };
+    EXPECT_EQ(end("<!-->x-->"), "5 ");
+    EXPECT_EQ(end("<!--->x-->"), "6 ");
+    EXPECT_EQ(end("<!-- a --!>b-->"), "11  a ");
+    EXPECT_EQ(end("<!-- a -- > b -->"), "17  a -- > b ");
+    EXPECT_EQ(end("<!-- open"), "9  open");
+    EXPECT_EQ(end("<!--[if IE]><p><![endif]-->"), "12 live [if IE");
+    EXPECT_EQ(end("<!--[if IE]><p><![endif]-->", 11), "27 [if IE]><p><![endif]");
+    EXPECT_EQ(end("<!--[if !IE]><p><![endif]-->"), "28 [if !IE]><p><![endif]");
+}
+
+}  // namespace
