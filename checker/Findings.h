@@ -32,6 +32,8 @@ enum RuleId {
     RuleThisMachineMissing,
     RuleUnusedSuppression,
     RuleUnknownRule,
+    RuleUnknownCharset,
+    RuleUndeclaredEncoding,
     RuleCount
 };
 
