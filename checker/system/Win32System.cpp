@@ -123,8 +123,9 @@ unsigned SystemLanguageCodePage(unsigned lcid)
 
 // The charset database as MLang reads it on Windows: the label's key, its
 // InternetEncoding, an AliasForCharset followed (a few times at most, so a
-// loop ends). Wine's MLang answers from a table of its own instead, which
-// holds 33 of its database's 156 labels: the database is the authority.
+// loop ends). Wine's MLang answers from a table of its own instead, and
+// answers only 33 of its database's 156 labels as the database does: the
+// database is the authority (README, "Where Wine and the documentation differ").
 unsigned SystemCharsetCodePage(const std::string& label)
 {
     std::wstring name = Wide(label);
