@@ -43,11 +43,13 @@ std::string IconvName(unsigned codePage)
     return name;
 }
 
-// Windows gives the five bytes windows-1252 leaves undefined the C1
-// control of the same number; glibc's table refuses them.
-bool IsWindows1252Hole(unsigned codePage, unsigned char c)
+// Windows (and Wine) give each byte from 0x80 to 0x9F that windows-1250 to
+// windows-1258 leave undefined (windows-1252's 0x81, 0x8D, 0x8F, 0x90, 0x9D,
+// windows-1251's 0x98...) the C1 control of the same number; glibc's tables
+// refuse them.
+bool IsWindowsC1Hole(unsigned codePage, unsigned char c)
 {
-    return codePage == 1252 && (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D);
+    return codePage >= 1250 && codePage <= 1258 && c >= 0x80 && c <= 0x9F;
 }
 
 void AppendReplacement(std::string* out, std::vector<size_t>* undecodable)
@@ -83,7 +85,7 @@ bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string
         size_t result = iconv(converter, &in, &inLeft, &next, &room);
         int error = result == static_cast<size_t>(-1) ? errno : 0;
         out->append(block, static_cast<size_t>(next - block));
-        if ((error == EILSEQ || error == EINVAL) && IsWindows1252Hole(codePage, static_cast<unsigned char>(*in))) {
+        if ((error == EILSEQ || error == EINVAL) && IsWindowsC1Hole(codePage, static_cast<unsigned char>(*in))) {
             *out += '\xC2';
             *out += *in;
             ++in;

@@ -160,6 +160,21 @@ int main()
     // Windows gives windows-1252's undefined bytes the C1 control of the same
     // number, as the Linux build does.
     CheckDecoding(1252, "\x81\x8D\x8F\x90\x9D", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
+    // So does every code page from windows-1250 to windows-1258 with its
+    // undefined bytes from 0x80 to 0x9F: each is a character, none U+FFFD.
+    for (unsigned codePage = 1250; codePage <= 1258; ++codePage) {
+        for (unsigned c = 0x80; c <= 0x9F; ++c) {
+            std::string byte(1, static_cast<char>(c));
+            std::string out;
+            std::vector<size_t> undecodable;
+            SystemDecode(codePage, byte.data(), 1, &out, &undecodable);
+            if (!undecodable.empty()) {
+                Fail("code page " + std::to_string(codePage) + " refuses byte " + std::to_string(c));
+            }
+        }
+    }
+    CheckDecoding(1251, "\x98", "\xC2\x98");
+    CheckDecoding(1250, "\x81\x83\x88\x90\x98", "\xC2\x81\xC2\x83\xC2\x88\xC2\x90\xC2\x98");
     CheckDecoding(65000, "+ADw-object classid+AD0AIg-x+ACIAPg-", "<object classid=\"x\">");
     printf("%d failures\n", failures);
     return failures ? 1 : 0;

@@ -247,7 +247,8 @@ same-report)
     for build in "$windows_checker" ${shipped_checker:+"$shipped_checker"}; do
         # The encoding cases too: the charset database, the language ids, UTF-7
         # and UTF-16, each build answering from its own system.
-        encodings=$(for case_name in charset-database language-ids utf7 undeclared-utf8 meta-utf16-labels; do
+        encodings=$(for case_name in charset-database language-ids utf7 undeclared-utf8 meta-utf16-labels \
+            single-byte-page-past-64-kib; do
             printf '%s ' "$here/fixtures/encoding-$case_name"; done)
         for args in "--list $root/examples/help" "--list help/Help.chm" "--list faults" "empty.chm" "text.chm" \
             "truncated-header.chm" "truncated.chm" "corrupt-directory.chm" $encodings; do

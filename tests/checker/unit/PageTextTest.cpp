@@ -291,6 +291,29 @@ std::string Utf16Units(std::initializer_list<unsigned> units, const std::string&
     return out;
 }
 
+TEST(PageTextTest, UndefinedBytesOfTheWindowsCodePagesAreC1Controls)
+{
+    // As Windows and Wine read them: windows-1251's 0x98, windows-1250's
+    // 0x81, windows-1253's 0x9F are U+0098, U+0081, U+009F; every byte from
+    // 0x80 to 0x9F of windows-1250 to windows-1258 is a character.
+    EXPECT_EQ(FirstParameters(ShortCut(",Tipstart.exe,^3\x98"), 1251, nullptr), "^3\xC2\x98");
+    EXPECT_EQ(FirstParameters(ShortCut(",Tipstart.exe,^3\x81\x88"), 1250, nullptr), "^3\xC2\x81\xC2\x88");
+    EXPECT_EQ(FirstParameters(ShortCut(",Tipstart.exe,^3\x9F\x80"), 1253, nullptr), "^3\xC2\x9F\xE2\x82\xAC");
+    for (unsigned codePage = 1250; codePage <= 1258; ++codePage) {
+        for (unsigned c = 0x80; c <= 0x9F; ++c) {
+            std::string out;
+            std::vector<size_t> undecodable;
+            std::string byte(1, static_cast<char>(c));
+            ASSERT_TRUE(SystemDecode(codePage, byte.data(), 1, &out, &undecodable));
+            EXPECT_TRUE(undecodable.empty()) << codePage << " " << Hex(c);
+        }
+    }
+    // Above 0x9F an undefined byte stays undecodable (windows-1253's 0xAA).
+    PageScan greek = Scan(ShortCut(",Tipstart.exe,^3\xAA"), 1253);
+    ASSERT_EQ(greek.links.size(), 1u);
+    EXPECT_TRUE(greek.links[0].undecodable);
+}
+
 TEST(PageTextTest, AUtf16LabelWithoutAMarkMeansUtf8)
 {
     // The database's UTF-16 labels ("unicode", "unicodeFFFE") on a page of
