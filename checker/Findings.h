@@ -37,6 +37,8 @@ enum RuleId {
     RuleDeviceName,
     RuleProgramPath,
     RuleScriptedShortcut,
+    RuleUnknownCharset,
+    RuleUndeclaredEncoding,
     RuleCount
 };
 

@@ -29,8 +29,18 @@ void CheckLinks(const PageText& page, bool isList, const Place& where, const std
     std::vector<Finding>& findings = results.findings;
     ++results.files;
     size_t pageStart = findings.size();
+    if (!page.unknownCharset.empty()) {
+        findings.push_back({where, RuleUnknownCharset,
+                            "the page declares the encoding \"" + page.unknownCharset +
+                                "\", which the help viewer does not know; it reads the page as " + page.encoding});
+    }
     for (const PageRemark& remark : scan.remarks) {
         findings.push_back({At(where, remark.line, remark.column), remark.rule, remark.message});
+    }
+    PageScan utf8;  // the links as the page would read in UTF-8, for a page that looks like it
+    if (page.undeclaredUtf8) {
+        std::vector<size_t> none;
+        FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8);
     }
     std::vector<FindingSpan> spans;  // each link's findings
     PredictionOptions options = run->options.prediction;
@@ -42,6 +52,14 @@ void CheckLinks(const PageText& page, bool isList, const Place& where, const std
             findings.push_back({place, RuleUndecodableText,
                                 "the link's parameters hold bytes that are not " + page.encoding +
                                     " text; the help viewer reads each as U+FFFD"});
+        }
+        size_t index = spans.size();
+        if (index < utf8.links.size() &&
+            (utf8.links[index].program != link.program || utf8.links[index].parameters != link.parameters)) {
+            findings.push_back({place, RuleUndeclaredEncoding,
+                                "the page declares no encoding and looks like UTF-8, but the help viewer reads it "
+                                "as " + page.encoding + ": add <meta charset=\"utf-8\"> to its head, or save it in " +
+                                    page.encoding});
         }
         results.links += link.startsTipstart;
         LinkRuns runs = RunLink(link, options, documentsFolder, package);

@@ -10,38 +10,66 @@
 
 namespace {
 
-struct Label {
-    const char* name;
+struct Name {
     unsigned codePage;
+    const char* name;
 };
 
-// The labels pages use, and the Windows code page each names. As in
-// Internet Explorer, whose engine the help viewer is, ISO-8859-1 and
-// US-ASCII are read as windows-1252.
-const Label Labels[] = {
-    {"utf-8", 65001},        {"utf8", 65001},          {"unicode-1-1-utf-8", 65001},
-    {"windows-1252", 1252},  {"iso-8859-1", 1252},     {"latin1", 1252},
-    {"us-ascii", 1252},      {"ascii", 1252},          {"cp1252", 1252},
-    {"windows-1250", 1250},  {"windows-1251", 1251},   {"windows-1253", 1253},
-    {"windows-1254", 1254},  {"windows-1255", 1255},   {"windows-1256", 1256},
-    {"windows-1257", 1257},  {"windows-1258", 1258},   {"windows-874", 874},
-    {"iso-8859-2", 28592},   {"iso-8859-5", 28595},    {"iso-8859-7", 28597},
-    {"iso-8859-9", 28599},   {"iso-8859-15", 28605},   {"koi8-r", 20866},
-    {"koi8-u", 21866},       {"shift_jis", 932},       {"shift-jis", 932},
-    {"sjis", 932},           {"windows-31j", 932},     {"euc-jp", 51932},
-    {"gb2312", 936},         {"gbk", 936},             {"gb18030", 54936},
-    {"big5", 950},           {"euc-kr", 949},          {"ks_c_5601-1987", 949},
-    {"utf-16", 1200},        {"utf-16le", 1200},       {"utf-16be", 1201},
+// How messages name the code pages pages are most often in; any other is
+// "code page N". The code page a label names is the charset database's
+// (SystemCharsetCodePage).
+const Name Names[] = {
+    {65001, "utf-8"},        {65000, "utf-7"},        {1200, "utf-16"},         {1201, "utf-16be"},
+    {1252, "windows-1252"},  {1250, "windows-1250"},  {1251, "windows-1251"},   {1253, "windows-1253"},
+    {1254, "windows-1254"},  {1255, "windows-1255"},  {1256, "windows-1256"},   {1257, "windows-1257"},
+    {1258, "windows-1258"},  {874, "windows-874"},    {28592, "iso-8859-2"},    {28595, "iso-8859-5"},
+    {28597, "iso-8859-7"},   {28599, "iso-8859-9"},   {28605, "iso-8859-15"},   {20866, "koi8-r"},
+    {21866, "koi8-u"},       {932, "shift_jis"},      {51932, "euc-jp"},        {936, "gb2312"},
+    {54936, "gb18030"},      {950, "big5"},           {949, "euc-kr"},
 };
 
 std::string CodePageName(unsigned codePage)
 {
-    for (const Label& label : Labels) {
-        if (label.codePage == codePage) {
-            return label.name;
+    for (const Name& name : Names) {
+        if (name.codePage == codePage) {
+            return name.name;
         }
     }
     return "code page " + std::to_string(codePage);
+}
+
+bool IsUtf16(unsigned codePage)
+{
+    return codePage == 1200 || codePage == 1201;
+}
+
+void AppendReplacement(std::string* out, std::vector<size_t>* undecodable)
+{
+    undecodable->push_back(out->size());
+    *out += "\xEF\xBF\xBD";
+}
+
+// UTF-16 is decoded here, the same in every build: a surrogate without its
+// other half, and an odd last byte, each become one U+FFFD.
+void DecodeUtf16(bool bigEndian, const char* bytes, size_t size, std::string* out, std::vector<size_t>* undecodable)
+{
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes);
+    auto unit = [&](size_t at) { return bigEndian ? b[at] << 8 | b[at + 1] : b[at + 1] << 8 | b[at]; };
+    size_t at = 0;
+    for (; at + 1 < size; at += 2) {
+        char32_t c = static_cast<char32_t>(unit(at));
+        if (c >= 0xD800 && c <= 0xDBFF && at + 3 < size && unit(at + 2) >= 0xDC00 && unit(at + 2) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(unit(at + 2)) - 0xDC00);
+            at += 2;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            AppendReplacement(out, undecodable);
+            continue;
+        }
+        AppendUtf8(c, out);
+    }
+    if (at < size) {
+        AppendReplacement(out, undecodable);
+    }
 }
 
 bool IsUtf8(const char* bytes, size_t size)
@@ -88,13 +116,15 @@ bool DecodeFileByBlocks(const std::string& path, size_t markSize, PageText* page
 
 unsigned CharsetCodePage(const std::string& label)
 {
-    std::string lower = AsciiLower(label);
-    for (const Label& known : Labels) {
-        if (lower == known.name) {
-            return known.codePage;
-        }
-    }
-    return 0;
+    return label.empty() ? 0 : SystemCharsetCodePage(label);
+}
+
+unsigned DeclaredCodePage(const std::string& label)
+{
+    unsigned codePage = CharsetCodePage(label);
+    // As HTML5 reads a declaration: a page whose bytes are not UTF-16 (it
+    // has no UTF-16 mark) cannot have found its own <meta> in UTF-16.
+    return IsUtf16(codePage) ? Utf8CodePage : codePage;
 }
 
 unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize)
@@ -116,20 +146,28 @@ unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize)
     return 0;
 }
 
-unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned languageCodePage, size_t* markSize)
+unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned languageCodePage, size_t* markSize,
+                      PageText* page)
 {
+    page->unknownCharset.clear();
+    page->undeclaredUtf8 = false;
     unsigned codePage = ByteOrderMark(bytes, size, markSize);
     bytes += *markSize;
     size -= *markSize;
-    if (!codePage && isList) {
-        codePage = IsUtf8(bytes, size) ? Utf8CodePage : DefaultCodePage;
+    if (codePage) {
+        return codePage;
     }
-    if (!codePage) {
-        codePage = CharsetCodePage(FindDeclaredCharset(bytes, size));
+    if (isList) {
+        return IsUtf8(bytes, size) ? Utf8CodePage : DefaultCodePage;
     }
-    if (!codePage) {
-        codePage = languageCodePage ? languageCodePage : DefaultCodePage;
+    std::string label = FindDeclaredCharset(bytes, size);
+    codePage = DeclaredCodePage(label);
+    if (codePage) {
+        return codePage;
     }
+    page->unknownCharset = label;
+    codePage = languageCodePage ? languageCodePage : DefaultCodePage;
+    page->undeclaredUtf8 = label.empty() && codePage != Utf8CodePage && HasNonAscii(bytes, size) && IsUtf8(bytes, size);
     return codePage;
 }
 
@@ -138,7 +176,7 @@ bool PageIsText(const char* bytes, size_t size, unsigned codePage)
     if (codePage == Utf8CodePage) {
         return IsUtf8(bytes, size);
     }
-    return codePage != 1200 && codePage != 1201 && !HasNonAscii(bytes, size);
+    return !IsUtf16(codePage) && codePage != 65000 && !HasNonAscii(bytes, size);
 }
 
 bool IsSingleByteCodePage(unsigned codePage)
@@ -152,7 +190,7 @@ void StartPageText(unsigned codePage, PageText* page)
     std::vector<size_t> probe;
     std::string ignored;
     // A code page the system does not know is read as the default one.
-    page->codePage = SystemDecode(codePage, "", 0, &ignored, &probe) ? codePage : DefaultCodePage;
+    page->codePage = IsUtf16(codePage) || SystemDecode(codePage, "", 0, &ignored, &probe) ? codePage : DefaultCodePage;
     page->encoding = CodePageName(page->codePage);
     page->decoded.clear();
     page->undecodable.clear();
@@ -165,7 +203,11 @@ void ReserveText(size_t size, PageText* page)
 
 void DecodePageBytes(const char* bytes, size_t size, PageText* page)
 {
-    SystemDecode(page->codePage, bytes, size, &page->decoded, &page->undecodable);
+    if (IsUtf16(page->codePage)) {
+        DecodeUtf16(page->codePage == 1201, bytes, size, &page->decoded, &page->undecodable);
+    } else {
+        SystemDecode(page->codePage, bytes, size, &page->decoded, &page->undecodable);
+    }
     page->text = page->decoded.data();
     page->size = page->decoded.size();
 }
@@ -173,10 +215,13 @@ void DecodePageBytes(const char* bytes, size_t size, PageText* page)
 void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page)
 {
     size_t markSize = 0;
-    unsigned codePage = PageCodePage(bytes, size, isList, languageCodePage, &markSize);
+    unsigned codePage = PageCodePage(bytes, size, isList, languageCodePage, &markSize, page);
     bytes += markSize;
     size -= markSize;
     StartPageText(codePage, page);
+    if (page->undeclaredUtf8) {
+        page->utf8Reading.assign(bytes, size);
+    }
     if (PageIsText(bytes, size, codePage)) {
         page->text = bytes;
         page->size = size;
@@ -190,7 +235,7 @@ const char* BinaryReason(const char* bytes, size_t size)
 {
     size_t markSize = 0;
     unsigned marked = ByteOrderMark(bytes, size, &markSize);
-    if (marked == 1200 || marked == 1201) {
+    if (IsUtf16(marked)) {
         return nullptr;  // UTF-16 with its mark holds NUL bytes
     }
     if (memchr(bytes, 0, size)) {
@@ -232,8 +277,8 @@ bool ReadTextFile(const std::string& path, std::string* bytes, bool isList, unsi
         return false;
     }
     size_t markSize = 0;
-    unsigned codePage = PageCodePage(bytes->data(), bytes->size(), isList, languageCodePage, &markSize);
-    if (IsSingleByteCodePage(codePage) && !PageIsText(bytes->data() + markSize, bytes->size() - markSize, codePage)) {
+    unsigned codePage = PageCodePage(bytes->data(), bytes->size(), isList, languageCodePage, &markSize, page);
+    if (IsSingleByteCodePage(codePage) && !page->undeclaredUtf8 && !PageIsText(bytes->data() + markSize, bytes->size() - markSize, codePage)) {
         size_t size = bytes->size();
         std::string().swap(*bytes);
         StartPageText(codePage, page);

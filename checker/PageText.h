@@ -15,14 +15,22 @@ struct PageText {
     std::vector<size_t> undecodable;  // offsets in text of U+FFFD standing for bytes that did not decode
     std::string encoding;             // as named in messages, such as "windows-1252"
     unsigned codePage = 0;
+    std::string unknownCharset;  // a label the page declares that the charset database does not hold
+    bool undeclaredUtf8 = false;  // declares nothing, looks like UTF-8 (non-ASCII), is read in another code page
+    std::string utf8Reading;      // then its bytes, which are its text read as UTF-8
 };
 
 const unsigned Utf8CodePage = 65001;
 const unsigned DefaultCodePage = 1252;
 
 // The Windows code page of an encoding label as pages write it ("utf-8",
-// "iso-8859-1", "shift_jis"...); 0 for a label not known here.
+// "iso-8859-1", "x-sjis"...), as the viewer's charset database gives it; 0
+// for a label outside the database.
 unsigned CharsetCodePage(const std::string& label);
+
+// The code page a page that declares label (and has no byte-order mark) is
+// read in: the label's, except that a UTF-16 label means UTF-8, as in HTML5.
+unsigned DeclaredCodePage(const std::string& label);
 
 // The code page a byte-order mark at the start of bytes names (UTF-8,
 // UTF-16), with the mark's size; 0 without one.
@@ -30,10 +38,13 @@ unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize);
 
 // The code page a page is written in: a byte-order mark (whose size goes to
 // markSize); for an HTML page, <meta charset> or the http-equiv
-// Content-Type; the code page of the help file's language (0 when there is
-// none); else windows-1252. A link list without a mark is UTF-8 when its
-// bytes are, else windows-1252.
-unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned languageCodePage, size_t* markSize);
+// Content-Type (DeclaredCodePage); the code page of the help file's
+// language (0 when there is none); else windows-1252. A link list without a
+// mark is UTF-8 when its bytes are, else windows-1252. A label outside the
+// database, and a page that looks like UTF-8 but declares nothing, are noted
+// in page.
+unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned languageCodePage, size_t* markSize,
+                      PageText* page);
 
 // Whether the bytes (after the mark) are the page's UTF-8 text as they stand.
 bool PageIsText(const char* bytes, size_t size, unsigned codePage);

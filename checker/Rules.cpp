@@ -415,6 +415,16 @@ const Rule Rules[] = {
      "(createElement with the class id, setAttribute, innerHTML or document.write joined from parts that are not "
      "literals): what it starts is decided as the page runs. Said once per script.",
      nullptr},
+    {"unknown-charset", SeverityWarning, "The page declares an encoding the help viewer does not know",
+     "The page's <meta charset> or Content-Type names a label that the help viewer's charset database "
+     "(HKCR\\MIME\\Database\\Charset, served by MLang) does not hold: the viewer ignores it and reads the page "
+     "in the code page of the help file's language, else windows-1252.",
+     nullptr},
+    {"undeclared-encoding", SeverityWarning, "A page that looks like UTF-8 declares no encoding",
+     "The page declares no encoding and its bytes are UTF-8, but the help viewer reads it in the code page of the "
+     "help file's language (else windows-1252), so the link's text is not the one written. Declare "
+     "<meta charset=\"utf-8\">, or save the page in that code page.",
+     nullptr},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");

@@ -8,6 +8,8 @@
 
 #include "checker/system/System.h"
 
+#include "checker/EncodingTables.h"
+
 namespace {
 
 locale_t Utf8Locale()
@@ -21,6 +23,7 @@ std::string IconvName(unsigned codePage)
 {
     switch (codePage) {
     case 65001: return "UTF-8";
+    case 65000: return "UTF-7";
     case 1200: return "UTF-16LE";
     case 1201: return "UTF-16BE";
     case 20866: return "KOI8-R";
@@ -40,11 +43,13 @@ std::string IconvName(unsigned codePage)
     return name;
 }
 
-// Windows gives the five bytes windows-1252 leaves undefined the C1
-// control of the same number; glibc's table refuses them.
-bool IsWindows1252Hole(unsigned codePage, unsigned char c)
+// Windows (and Wine) give each byte from 0x80 to 0x9F that windows-1250 to
+// windows-1258 leave undefined (windows-1252's 0x81, 0x8D, 0x8F, 0x90, 0x9D,
+// windows-1251's 0x98...) the C1 control of the same number; glibc's tables
+// refuse them.
+bool IsWindowsC1Hole(unsigned codePage, unsigned char c)
 {
-    return codePage == 1252 && (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D);
+    return codePage >= 1250 && codePage <= 1258 && c >= 0x80 && c <= 0x9F;
 }
 
 void AppendReplacement(std::string* out, std::vector<size_t>* undecodable)
@@ -80,7 +85,7 @@ bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string
         size_t result = iconv(converter, &in, &inLeft, &next, &room);
         int error = result == static_cast<size_t>(-1) ? errno : 0;
         out->append(block, static_cast<size_t>(next - block));
-        if ((error == EILSEQ || error == EINVAL) && IsWindows1252Hole(codePage, static_cast<unsigned char>(*in))) {
+        if ((error == EILSEQ || error == EINVAL) && IsWindowsC1Hole(codePage, static_cast<unsigned char>(*in))) {
             *out += '\xC2';
             *out += *in;
             ++in;
@@ -99,25 +104,15 @@ bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string
     return true;
 }
 
-// No library on Linux knows Windows' language identifiers: the ANSI code
-// page of each primary language, as Windows gives it.
+// No library on Linux knows Windows' language identifiers nor its charset
+// database: the tables generated from Wine's answers.
 unsigned SystemLanguageCodePage(unsigned lcid)
 {
-    unsigned language = lcid & 0x3FF;
-    switch (language) {
-    case 0x04: return (lcid >> 10) == 1 || lcid == 0x0C04 || lcid == 0x1404 ? 950 : 936;  // Chinese
-    case 0x11: return 932;   // Japanese
-    case 0x12: return 949;   // Korean
-    case 0x1E: return 874;   // Thai
-    case 0x2A: return 1258;  // Vietnamese
-    case 0x01: case 0x20: case 0x29: return 1256;  // Arabic, Urdu, Persian
-    case 0x0D: return 1255;  // Hebrew
-    case 0x08: return 1253;  // Greek
-    case 0x1F: return 1254;  // Turkish
-    case 0x25: case 0x26: case 0x27: return 1257;  // Estonian, Latvian, Lithuanian
-    case 0x02: case 0x19: case 0x22: case 0x23: case 0x2F: case 0x44: case 0x3F: return 1251;
-    case 0x05: case 0x0E: case 0x15: case 0x18: case 0x1B: case 0x24: case 0x1C: case 0x1A: return 1250;
-    case 0x00: return 0;
-    default: return 1252;
-    }
+    unsigned language = lcid & 0xFFFF;
+    return IsMachineLanguage(language) ? 0 : TableLanguageCodePage(language);
+}
+
+unsigned SystemCharsetCodePage(const std::string& label)
+{
+    return TableCharsetCodePage(label);
 }

@@ -19,5 +19,11 @@ char32_t SystemUppercase(char32_t c);
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,
                   std::vector<size_t>* undecodable);
 
-// The ANSI code page of a Windows language identifier (LCID); 0 when unknown.
+// The ANSI code page of a Windows language identifier (LCID), by its
+// language id (sort ignored); 0 when unknown, for a language without one,
+// and for the ids that stand for the machine's own locale.
 unsigned SystemLanguageCodePage(unsigned lcid);
+
+// The code page the help viewer's charset database (MLang's) gives an
+// encoding label, in any letter case; 0 for a label outside it.
+unsigned SystemCharsetCodePage(const std::string& label);

@@ -4,6 +4,8 @@
 
 #include "checker/system/System.h"
 
+#include "checker/EncodingTables.h"
+
 namespace {
 
 void AppendUtf8(const wchar_t* text, int length, std::string* out)
@@ -17,6 +19,12 @@ void AppendUtf8(const wchar_t* text, int length, std::string* out)
     WideCharToMultiByte(CP_UTF8, 0, text, length, &(*out)[at], bytes, nullptr, nullptr);
 }
 
+// MB_ERR_INVALID_CHARS is refused for UTF-7 (ERROR_INVALID_FLAGS).
+DWORD DecodeFlags(unsigned codePage)
+{
+    return codePage == CP_UTF7 ? 0 : MB_ERR_INVALID_CHARS;
+}
+
 // Decodes bytes that hold at least one undecodable sequence: the longest
 // sequence of at most four bytes that decodes, or one byte as U+FFFD.
 void DecodeByCharacter(unsigned codePage, const char* bytes, size_t size, std::string* out,
@@ -28,7 +36,7 @@ void DecodeByCharacter(unsigned codePage, const char* bytes, size_t size, std::s
         int length = 0;
         size_t used = 1;
         for (; used <= 4 && at + used <= size; ++used) {
-            length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes + at, static_cast<int>(used), wide, 4);
+            length = MultiByteToWideChar(codePage, DecodeFlags(codePage), bytes + at, static_cast<int>(used), wide, 4);
             if (length > 0) {
                 break;
             }
@@ -44,19 +52,27 @@ void DecodeByCharacter(unsigned codePage, const char* bytes, size_t size, std::s
     }
 }
 
-void DecodeUtf16(bool bigEndian, const char* bytes, size_t size, std::string* out, std::vector<size_t>* undecodable)
+// The wide form of UTF-8 text; empty when it is not UTF-8.
+std::wstring Wide(const std::string& text)
 {
-    std::wstring wide(size / 2, L'\0');
-    for (size_t i = 0; i < wide.size(); ++i) {
-        unsigned char first = static_cast<unsigned char>(bytes[2 * i]);
-        unsigned char second = static_cast<unsigned char>(bytes[2 * i + 1]);
-        wide[i] = static_cast<wchar_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    int length = text.size() < 0x10000 ? MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                                              static_cast<int>(text.size()), nullptr, 0)
+                                       : 0;
+    if (length <= 0) {
+        return std::wstring();
     }
-    AppendUtf8(wide.data(), static_cast<int>(wide.size()), out);
-    if (size % 2) {
-        undecodable->push_back(out->size());
-        *out += "\xEF\xBF\xBD";
-    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return wide;
+}
+
+// A value of a label's key in the charset database: the DWORD
+// InternetEncoding, or the text AliasForCharset.
+bool CharsetValue(HKEY key, const wchar_t* name, DWORD type, void* value, DWORD size)
+{
+    DWORD found = 0;
+    return RegQueryValueExW(key, name, nullptr, &found, static_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+           found == type;
 }
 
 }  // namespace
@@ -74,17 +90,13 @@ char32_t SystemUppercase(char32_t c)
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,
                   std::vector<size_t>* undecodable)
 {
-    if (codePage == 1200 || codePage == 1201) {
-        DecodeUtf16(codePage == 1201, bytes, size, out, undecodable);
-        return true;
-    }
     if (!IsValidCodePage(codePage)) {
         return false;
     }
     if (size == 0) {
         return true;
     }
-    int length = size <= 0x7FFFFFFF ? MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes,
+    int length = size <= 0x7FFFFFFF ? MultiByteToWideChar(codePage, DecodeFlags(codePage), bytes,
                                                           static_cast<int>(size), nullptr, 0)
                                     : 0;
     if (length <= 0) {
@@ -92,17 +104,46 @@ bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string
         return true;
     }
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(size), &wide[0], length);
+    MultiByteToWideChar(codePage, DecodeFlags(codePage), bytes, static_cast<int>(size), &wide[0], length);
     AppendUtf8(wide.data(), length, out);
     return true;
 }
 
 unsigned SystemLanguageCodePage(unsigned lcid)
 {
+    unsigned language = lcid & 0xFFFF;
     DWORD codePage = 0;
-    if (!GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&codePage),
-                        sizeof codePage / sizeof(wchar_t))) {
+    if (IsMachineLanguage(language) ||
+        !GetLocaleInfoW(language, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(wchar_t))) {
         return 0;
     }
     return codePage;
+}
+
+// The charset database as MLang reads it on Windows: the label's key, its
+// InternetEncoding, an AliasForCharset followed (a few times at most, so a
+// loop ends). Wine's MLang answers from a table of its own instead, and
+// answers only 33 of its database's 156 labels as the database does: the
+// database is the authority (README, "Where Wine and the documentation differ").
+unsigned SystemCharsetCodePage(const std::string& label)
+{
+    std::wstring name = Wide(label);
+    for (int hop = 0; hop < 8 && !name.empty() && name.find(L'\\') == std::wstring::npos; ++hop) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"MIME\\Database\\Charset\\" + name).c_str(), 0, KEY_READ, &key) !=
+            ERROR_SUCCESS) {
+            return 0;
+        }
+        DWORD codePage = 0;
+        wchar_t alias[128] = {};
+        bool encoded = CharsetValue(key, L"InternetEncoding", REG_DWORD, &codePage, sizeof codePage);
+        bool aliased = !encoded && CharsetValue(key, L"AliasForCharset", REG_SZ, alias, sizeof alias - sizeof(wchar_t));
+        RegCloseKey(key);
+        if (encoded) {
+            return codePage;
+        }
+        name = aliased ? alias : L"";
+    }
+    return 0;
 }

@@ -245,8 +245,13 @@ same-report)
     make_bad_help_files help/Help.chm
     # Both Windows builds: the one given, and the shipped PE32 when given too.
     for build in "$windows_checker" ${shipped_checker:+"$shipped_checker"}; do
+        # The encoding cases too: the charset database, the language ids, UTF-7
+        # and UTF-16, each build answering from its own system.
+        encodings=$(for case_name in charset-database language-ids utf7 undeclared-utf8 meta-utf16-labels \
+            single-byte-page-past-64-kib; do
+            printf '%s ' "$here/fixtures/encoding-$case_name"; done)
         for args in "--list $root/examples/help" "--list help/Help.chm" "--list faults" "empty.chm" "text.chm" \
-            "truncated-header.chm" "truncated.chm" "corrupt-directory.chm"; do
+            "truncated-header.chm" "truncated.chm" "corrupt-directory.chm" $encodings; do
             linux_status=0
             # shellcheck disable=SC2086
             "$checker" $args > linux.out 2>&1 || linux_status=$?

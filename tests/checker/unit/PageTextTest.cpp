@@ -141,26 +141,33 @@ TEST(PageTextTest, EachLabelReadsInItsCodePage)
         const char* text;
         const char* encoding;
     };
+    // Labels of the viewer's charset database, aliases among them.
     const Case cases[] = {
-        {"shift_jis", "\x93\xFA", "\xE6\x97\xA5", "shift_jis"},
-        {"Windows-31J", "\x93\xFA", "\xE6\x97\xA5", "shift_jis"}, {"euc-jp", "\xC6\xFC", "\xE6\x97\xA5", "euc-jp"},
+        {"shift_jis", "\x93\xFA", "\xE6\x97\xA5", "shift_jis"}, {"x-sjis", "\x93\xFA", "\xE6\x97\xA5", "shift_jis"},
+        {"MS_Kanji", "\x93\xFA", "\xE6\x97\xA5", "shift_jis"}, {"csShiftJIS", "\x93\xFA", "\xE6\x97\xA5", "shift_jis"},
+        {"x-ms-cp932", "\x93\xFA", "\xE6\x97\xA5", "shift_jis"}, {"euc-jp", "\xC6\xFC", "\xE6\x97\xA5", "euc-jp"},
+        {"x-euc-jp", "\xC6\xFC", "\xE6\x97\xA5", "euc-jp"},
         {"gb2312", "\xD6\xD0", "\xE4\xB8\xAD", "gb2312"}, {"GBK", "\xD6\xD0", "\xE4\xB8\xAD", "gb2312"},
-        {"gb18030", "\x81\x30\x81\x30", "\xC2\x80", "gb18030"}, {"big5", "\xA4\xA4", "\xE4\xB8\xAD", "big5"},
+        {"big5", "\xA4\xA4", "\xE4\xB8\xAD", "big5"}, {"x-x-big5", "\xA4\xA4", "\xE4\xB8\xAD", "big5"},
         {"euc-kr", "\xC7\xD1", "\xED\x95\x9C", "euc-kr"}, {"ks_c_5601-1987", "\xC7\xD1", "\xED\x95\x9C", "euc-kr"},
-        {"koi8-r", "\xD6", "\xD0\xB6", "koi8-r"}, {"KOI8-U", "\xA4", "\xD1\x94", "koi8-u"},
-        {"windows-1251", "\xE6", "\xD0\xB6", "windows-1251"}, {"windows-1250", "\xE8", "\xC4\x8D", "windows-1250"},
+        {"koi8-r", "\xD6", "\xD0\xB6", "koi8-r"}, {"koi8-ru", "\xA4", "\xD1\x94", "koi8-u"},
+        {"windows-1251", "\xE6", "\xD0\xB6", "windows-1251"}, {"x-cp1251", "\xE6", "\xD0\xB6", "windows-1251"},
+        {"windows-1250", "\xE8", "\xC4\x8D", "windows-1250"}, {"x-cp1250", "\xE8", "\xC4\x8D", "windows-1250"},
         {"windows-1253", "\xE1", "\xCE\xB1", "windows-1253"}, {"windows-1254", "\xFD", "\xC4\xB1", "windows-1254"},
         {"windows-1255", "\xE0", "\xD7\x90", "windows-1255"}, {"windows-1256", "\xC7", "\xD8\xA7", "windows-1256"},
         {"windows-1257", "\xE8", "\xC4\x8D", "windows-1257"}, {"windows-1258", "\xE0", "\xC3\xA0", "windows-1258"},
         {"windows-874", "\xA1", "\xE0\xB8\x81", "windows-874"}, {"iso-8859-2", "\xE8", "\xC4\x8D", "iso-8859-2"},
         {"iso-8859-5", "\xD6", "\xD0\xB6", "iso-8859-5"}, {"iso-8859-7", "\xE1", "\xCE\xB1", "iso-8859-7"},
-        {"iso-8859-9", "\xFD", "\xC4\xB1", "iso-8859-9"}, {"iso-8859-15", "\xA4", "\xE2\x82\xAC", "iso-8859-15"},
-        {"utf8", "\xC3\xA9", "\xC3\xA9", "utf-8"},
+        // The database reads iso-8859-9 and latin5 as windows-1254, as WHATWG's Encoding Standard does.
+        {"iso-8859-9", "\xFD", "\xC4\xB1", "windows-1254"}, {"latin5", "\x80", "\xE2\x82\xAC", "windows-1254"},
+        {"utf-8", "\xC3\xA9", "\xC3\xA9", "utf-8"}, {"unicode-1-1-utf-8", "\xC3\xA9", "\xC3\xA9", "utf-8"},
         // As in the viewer's engine, ISO-8859-1 and US-ASCII are windows-1252.
         {"ISO-8859-1", "\x80", "\xE2\x82\xAC", "windows-1252"}, {"us-ascii", "\x80", "\xE2\x82\xAC", "windows-1252"},
-        {"latin1", "\x9C", "\xC5\x93", "windows-1252"},
-        // A label not known here leaves the help file's language to decide.
-        {"x-unknown", "\xE6", "\xD0\xB6", "windows-1251"},
+        {"latin1", "\x9C", "\xC5\x93", "windows-1252"}, {"ANSI_X3.4-1968", "\x80", "\xE2\x82\xAC", "windows-1252"},
+        // A label outside the database leaves the help file's language to decide.
+        {"x-unknown", "\xE6", "\xD0\xB6", "windows-1251"}, {"utf8", "\xE6", "\xD0\xB6", "windows-1251"},
+        {"gb18030", "\xE6", "\xD0\xB6", "windows-1251"}, {"iso-8859-15", "\xE6", "\xD0\xB6", "windows-1251"},
+        {"windows-31j", "\xE6", "\xD0\xB6", "windows-1251"},
     };
     for (const Case& each : cases) {
         std::string link = ShortCut(std::string(",Tipstart.exe,^3") + each.bytes);
@@ -210,6 +217,22 @@ TEST(PageTextTest, TheHelpFileLanguageGivesTheCodePage)
         EXPECT_EQ(ChmHeaderLanguage(header, sizeof header), 0u);
     }
     EXPECT_EQ(ProjectCodePage("[OPTIONS]\nlanguage=1049\n"), 1251u);
+    // Ids whose code page is not their primary language's, as Windows (and
+    // the table generated from it) answers: Cyrillic Serbian, Bosnian,
+    // Azerbaijani and Uzbek, Kyrgyz, Mongolian, Tajik, Bashkir, Yakut; Latin
+    // Azerbaijani and Uzbek; Turkmen; Uyghur, Dari, Kurdish, Sindhi, Punjabi
+    // (Arabic); Chinese (Traditional) 0x7c04. A language without an ANSI code
+    // page (Hindi), and the ids of the machine's own locale, give none.
+    const unsigned others[][2] = {
+        {0x1C1A, 1251}, {0x201A, 1251}, {0x281A, 1251}, {0x301A, 1251}, {0x82C, 1251}, {0x843, 1251},
+        {0x440, 1251},  {0x450, 1251},  {0x428, 1251},  {0x46D, 1251},  {0x485, 1251}, {0x42C, 1254},
+        {0x443, 1254},  {0x442, 1250},  {0x480, 1256},  {0x48C, 1256},  {0x492, 1256}, {0x859, 1256},
+        {0x846, 1256},  {0x7C04, 950},  {0x10407, 1252}, {0x439, 0},    {0x0, 0},      {0x400, 0},
+        {0x800, 0},     {0xC00, 0},     {0x1000, 0},    {0x1400, 0},    {0x7F, 1252},
+    };
+    for (const auto& language : others) {
+        EXPECT_EQ(SystemLanguageCodePage(language[0]), language[1]) << Hex(language[0]);
+    }
     EXPECT_EQ(ProjectCodePage("[OPTIONS]\n;Language=0x419\nTitle=x\n"), 0u);
 }
 
@@ -234,6 +257,165 @@ TEST(PageTextTest, UnicodeMarksAndLinkLists)
     PageScan western = Scan("# <meta charset=\"koi8-r\">\nTipstart.exe ^3caf\xE9\xD6\n", 1251, true, &encoding);
     EXPECT_EQ(encoding, "windows-1252");
     EXPECT_EQ(western.links[0].parameters, "^3caf\xC3\xA9\xC3\x96");
+}
+
+// UTF-8 text as UTF-7 writes it: the characters of markup and "é" each as
+// its own base64 run, the way pages in UTF-7 hide their ShortCut objects.
+std::string Utf7(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '<': out += "+ADw-"; break;
+        case '>': out += "+AD4-"; break;
+        case '"': out += "+ACI-"; break;
+        case '=': out += "+AD0-"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+// UTF-16LE code units, with the mark.
+std::string Utf16Units(std::initializer_list<unsigned> units, const std::string& asciiAfter)
+{
+    std::string out = "\xFF\xFE";
+    for (unsigned unit : units) {
+        out += static_cast<char>(unit & 0xFF);
+        out += static_cast<char>(unit >> 8);
+    }
+    for (char c : asciiAfter) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+TEST(PageTextTest, UndefinedBytesOfTheWindowsCodePagesAreC1Controls)
+{
+    // As Windows and Wine read them: windows-1251's 0x98, windows-1250's
+    // 0x81, windows-1253's 0x9F are U+0098, U+0081, U+009F; every byte from
+    // 0x80 to 0x9F of windows-1250 to windows-1258 is a character.
+    EXPECT_EQ(FirstParameters(ShortCut(",Tipstart.exe,^3\x98"), 1251, nullptr), "^3\xC2\x98");
+    EXPECT_EQ(FirstParameters(ShortCut(",Tipstart.exe,^3\x81\x88"), 1250, nullptr), "^3\xC2\x81\xC2\x88");
+    EXPECT_EQ(FirstParameters(ShortCut(",Tipstart.exe,^3\x9F\x80"), 1253, nullptr), "^3\xC2\x9F\xE2\x82\xAC");
+    for (unsigned codePage = 1250; codePage <= 1258; ++codePage) {
+        for (unsigned c = 0x80; c <= 0x9F; ++c) {
+            std::string out;
+            std::vector<size_t> undecodable;
+            std::string byte(1, static_cast<char>(c));
+            ASSERT_TRUE(SystemDecode(codePage, byte.data(), 1, &out, &undecodable));
+            EXPECT_TRUE(undecodable.empty()) << codePage << " " << Hex(c);
+        }
+    }
+    // Above 0x9F an undefined byte stays undecodable (windows-1253's 0xAA).
+    PageScan greek = Scan(ShortCut(",Tipstart.exe,^3\xAA"), 1253);
+    ASSERT_EQ(greek.links.size(), 1u);
+    EXPECT_TRUE(greek.links[0].undecodable);
+}
+
+TEST(PageTextTest, AUtf16LabelWithoutAMarkMeansUtf8)
+{
+    // The database's UTF-16 labels ("unicode", "unicodeFFFE") on a page of
+    // 8-bit bytes: as in HTML5, UTF-8, and the links are found.
+    for (const char* label : {"unicode", "unicodeFFFE", "Unicode"}) {
+        std::string encoding;
+        PageScan scan = Scan(std::string("<meta charset=\"") + label + "\">\n" +
+                                 ShortCut(",Tipstart.exe,^3docs\\caf\xC3\xA9.txt"),
+                             1251, false, &encoding);
+        EXPECT_EQ(encoding, "utf-8") << label;
+        ASSERT_EQ(scan.links.size(), 1u) << label;
+        EXPECT_EQ(scan.links[0].parameters, "^3docs\\caf\xC3\xA9.txt");
+        EXPECT_EQ(scan.links[0].line, 2u);
+        EXPECT_EQ(scan.links[0].column, 142u);
+    }
+    // "utf-16" is not in the database: an ASCII page declaring it keeps its
+    // links, read in the language's code page, and the label is noted.
+    PageText page;
+    std::string bytes = "<meta charset=\"utf-16\">\n" + ShortCut(",Tipstart.exe,^3one.txt");
+    ReadPageText(bytes.data(), bytes.size(), false, 0, &page);
+    EXPECT_EQ(page.encoding, "windows-1252");
+    EXPECT_EQ(page.unknownCharset, "utf-16");
+    PageScan scan;
+    FindPageLinks(page.text, page.size, &page.undecodable, &scan);
+    ASSERT_EQ(scan.links.size(), 1u);
+    EXPECT_EQ(scan.links[0].line, 2u);
+    EXPECT_EQ(scan.links[0].column, 142u);
+    // A UTF-16 mark still wins, whatever the page declares.
+    EXPECT_EQ(Scan(Utf16("<meta charset=\"utf-8\">\n" + ShortCut(",Tipstart.exe,^3\xC4\x8D"), false)).links.at(0)
+                  .parameters,
+              "^3\xC4\x8D");
+}
+
+TEST(PageTextTest, Utf7PagesAreDecoded)
+{
+    for (const char* label : {"utf-7", "csUnicode11UTF7", "x-unicode-2-0-utf-7"}) {
+        std::string encoding;
+        std::string head = std::string("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=") + label +
+                           "\">\n<p>\n";
+        // The head is ASCII, which UTF-7 leaves as it is; the objects are hidden.
+        PageScan scan = Scan(head + Utf7(ShortCut(",Tipstart.exe,^3docs/caf")) + "+AOk-" +
+                                 Utf7(ShortCut(",Tipstart.exe,^3two.txt")),
+                             1252, false, &encoding);
+        EXPECT_EQ(encoding, "utf-7") << label;
+        ASSERT_EQ(scan.links.size(), 2u) << label;
+        EXPECT_EQ(scan.links[0].parameters, "^3docs/caf");
+        EXPECT_EQ(scan.links[0].line, 3u);
+        EXPECT_EQ(scan.links[0].column, 142u);
+        // "+AOk-" is one character, é, between the objects.
+        EXPECT_EQ(scan.links[1].line, 3u);
+        EXPECT_EQ(scan.links[1].column, 162u + 1 + 142);  // the first object takes 162
+    }
+}
+
+TEST(PageTextTest, ASurrogateWithoutItsHalfIsOneCharacterOfUtf16)
+{
+    // A lone low surrogate, a lone high one, then a pair (U+1F600): each
+    // lone one is one U+FFFD, and the text after them stays in step.
+    PageText page;
+    std::string bytes = Utf16Units({'<', 'p', '>', 0xDC00, 0xD800, 0xD83D, 0xDE00, '\n'},
+                                   ShortCut(",Tipstart.exe,^3one.txt"));
+    bytes += std::string("\x00\xD8", 2);  // a high surrogate at the very end
+    ReadPageText(bytes.data(), bytes.size(), false, 1252, &page);
+    std::string text(page.text, page.size);
+    EXPECT_EQ(text.substr(0, 14), "<p>\xEF\xBF\xBD\xEF\xBF\xBD\xF0\x9F\x98\x80\n");
+    EXPECT_EQ(text.substr(text.size() - 3), "\xEF\xBF\xBD");
+    EXPECT_EQ(page.undecodable, (std::vector<size_t>{3, 6, text.size() - 3}));
+    PageScan scan;
+    FindPageLinks(page.text, page.size, &page.undecodable, &scan);
+    ASSERT_EQ(scan.links.size(), 1u);
+    EXPECT_EQ(scan.links[0].parameters, "^3one.txt");
+    EXPECT_EQ(scan.links[0].line, 2u);
+    EXPECT_EQ(scan.links[0].column, 142u);
+    // An odd last byte is one U+FFFD too.
+    bytes = Utf16Units({'a'}, "") + "b";
+    ReadPageText(bytes.data(), bytes.size(), false, 1252, &page);
+    EXPECT_EQ(std::string(page.text, page.size), "a\xEF\xBF\xBD");
+}
+
+TEST(PageTextTest, APageThatLooksLikeUtf8ButDeclaresNothingIsNoted)
+{
+    struct Case {
+        std::string bytes;
+        unsigned languageCodePage;
+        bool noted;
+    };
+    const Case cases[] = {
+        {"<p>\xC3\x9C" "berblick</p>", 0, true},
+        {"<p>\xC3\x9C" "berblick</p>", 1251, true},
+        {"<p>\xC3\x9C" "berblick</p>", 65001, false},             // the language's code page is UTF-8
+        {"<p>Uberblick</p>", 0, false},                            // ASCII reads alike in every code page
+        {"<p>\xDC" "berblick</p>", 0, false},                      // not UTF-8
+        {"<meta charset=\"windows-1252\"><p>\xC3\x9C</p>", 0, false},  // declared
+        {"<meta charset=\"x-none\"><p>\xC3\x9C</p>", 0, false},      // declared, if unknown
+        {"\xEF\xBB\xBF<p>\xC3\x9C</p>", 0, false},                 // marked
+    };
+    for (const Case& each : cases) {
+        PageText page;
+        ReadPageText(each.bytes.data(), each.bytes.size(), false, each.languageCodePage, &page);
+        EXPECT_EQ(page.undeclaredUtf8, each.noted) << each.bytes;
+        EXPECT_EQ(page.utf8Reading, each.noted ? each.bytes : std::string()) << each.bytes;
+    }
 }
 
 // A page as the checker reads a file: whole, or again a block at a time.

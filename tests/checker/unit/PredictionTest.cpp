@@ -231,6 +231,8 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         {RuleDeviceName, "device-name", SeverityError},
         {RuleProgramPath, "program-path", SeverityWarning},
         {RuleScriptedShortcut, "scripted-shortcut", SeverityWarning},
+        {RuleUnknownCharset, "unknown-charset", SeverityWarning},
+        {RuleUndeclaredEncoding, "undeclared-encoding", SeverityWarning},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], static_cast<size_t>(RuleCount));
     for (size_t i = 0; i < RuleCount; ++i) {
@@ -241,7 +243,8 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         bool fromPages = rows[i].rule == RuleUndecodableText || rows[i].rule == RuleCharacterReference ||
                          rows[i].rule == RuleUnreadableInput || rows[i].rule == RuleOutsideLink ||
                          rows[i].rule == RuleUnusedSuppression || rows[i].rule == RuleUnknownRule ||
-                         rows[i].rule == RuleScriptedShortcut;
+                         rows[i].rule == RuleScriptedShortcut ||
+                         rows[i].rule == RuleUnknownCharset || rows[i].rule == RuleUndeclaredEncoding;
         EXPECT_EQ(RuleOf(rows[i].rule).check == nullptr, fromPages) << rows[i].id;
     }
 }
