@@ -112,7 +112,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             }
             file.installFolder = configuration.installFolder;
         }
-        if (file.kind == InputPage && !file.codePage) {
+        if (file.kind == InputPage && !listed) {
             file.project = folders.project;
             file.codePage = ProjectCodePageOf(folders.project, &caches->codePages);
         } else if (file.kind == InputHelp) {
