@@ -1,5 +1,7 @@
 #include "checker/HelpFile.h"
 
+#include <string>
+
 #include "checker/Check.h"
 #include "checker/FileBytes.h"
 #include "checker/PageCheck.h"
@@ -41,7 +43,14 @@ std::string HelpFailure(ChmStatus status, const ChmFailure& failure, size_t page
     case ChmRead:
         // Every help file has a page; a directory the library skipped as
         // unreadable leaves none.
-        return pages == 0 ? "holds no pages: its directory is empty or corrupt" : "";
+        if (pages > 0) {
+            return "";
+        }
+        if (failure.members == 0) {
+            return "holds no pages: its directory lists no files";
+        }
+        return "holds no pages: its directory lists " + std::to_string(failure.members) +
+               (failure.members == 1 ? " file" : " files") + ", none of them a page (.htm .html .hhc .hhk)";
     case ChmEmpty:
         return "is empty: not a compiled help file";
     case ChmNotHelp:

@@ -12,25 +12,22 @@ bool IsLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// The attribute of a tag that names a page; null for a tag that names none.
-const char* ReferenceAttribute(const std::string& tag)
-{
-    if (tag == "a" || tag == "area") {
-        return "href";
-    }
-    if (tag == "frame" || tag == "iframe") {
-        return "src";
-    }
-    return nullptr;
-}
+struct ReferringTag {
+    const char* tag;
+    const char* attribute;
+    bool gathered;
+};
 
-void AddValue(const char* text, const Attribute* attribute, std::vector<PageReference>* references)
+const ReferringTag ReferringTags[] = {{"a", "href", true},       {"link", "href", true},    {"img", "src", true},
+                                      {"area", "href", false},   {"frame", "src", false},   {"iframe", "src", false}};
+
+void AddValue(const char* text, const Attribute* attribute, bool gathered, std::vector<PageReference>* references)
 {
     if (!attribute || attribute->valueStart == attribute->valueEnd) {
         return;
     }
     std::vector<ReferenceRemark> remarks;  // reported where the page's links are checked
-    PageReference reference = {attribute->valueStart, std::string()};
+    PageReference reference = {attribute->valueStart, std::string(), gathered};
     DecodeValue(text, *attribute, &reference.value, &remarks);
     references->push_back(reference);
 }
@@ -68,15 +65,17 @@ std::vector<PageReference> FindPageReferences(const char* text, size_t size)
         }
         std::string tag = AsciiLower(std::string(text + at, nameEnd - at));
         at = ParseAttributes(text, size, nameEnd, &attributes);
-        const char* named = ReferenceAttribute(tag);
-        if (named) {
-            AddValue(text, FindAttribute(attributes, named), &references);
-        } else if (tag == "param") {
+        for (const ReferringTag& referring : ReferringTags) {
+            if (tag == referring.tag) {
+                AddValue(text, FindAttribute(attributes, referring.attribute), referring.gathered, &references);
+            }
+        }
+        if (tag == "param") {
             const Attribute* name = FindAttribute(attributes, "name");
             std::string value;
             std::vector<ReferenceRemark> remarks;
             if (name && (DecodeValue(text, *name, &value, &remarks), EqualsNoCase(Trim(value), "local"))) {
-                AddValue(text, FindAttribute(attributes, "value"), &references);
+                AddValue(text, FindAttribute(attributes, "value"), true, &references);
             }
         }
     }

@@ -89,6 +89,13 @@ void AddOnce(const std::string& name, std::vector<std::string>* names)
     }
 }
 
+// A project's folder is empty when it was given by a bare name.
+void ListProjectFolder(const fs::path& folder, std::vector<FolderEntry>* entries)
+{
+    std::error_code error;
+    ListFolder(folder.empty() ? fs::path(".") : folder, entries, &error);
+}
+
 bool HasWildcard(const std::string& name)
 {
     return name.find_first_of("*?") != std::string::npos;
@@ -102,7 +109,7 @@ std::string EntryNamed(const fs::path& folder, const std::string& name)
         return name;
     }
     std::vector<FolderEntry> entries;
-    ListFolder(folder, &entries, &error);
+    ListProjectFolder(folder, &entries);
     std::string key = NameKey(name);
     for (const FolderEntry& entry : entries) {
         if (NameKey(entry.name) == key) {
@@ -125,8 +132,7 @@ std::vector<fs::path> ListedFiles(const fs::path& folder, const std::string& nam
     fs::path where = slash == std::string::npos ? folder : FindProjectFile(folder, written.substr(0, slash));
     std::string pattern = NameKey(written.substr(slash == std::string::npos ? 0 : slash + 1));
     std::vector<FolderEntry> entries;
-    std::error_code error;
-    ListFolder(where, &entries, &error);
+    ListProjectFolder(where, &entries);
     std::vector<fs::path> files;
     for (const FolderEntry& entry : entries) {
         if (entry.type == fs::file_type::regular && GlobMatches(pattern, NameKey(entry.name), false)) {
@@ -175,7 +181,7 @@ private:
         std::string from = page.parent_path().lexically_relative(folder_).generic_u8string();
         for (const PageReference& reference : FindPageReferences(text.text, text.size)) {
             std::string target;
-            if (!LocalTarget(reference.value, &target)) {
+            if (!reference.gathered || !LocalTarget(reference.value, &target)) {
                 continue;
             }
             std::string name = target[0] == '/' ? target : from + "/" + target;

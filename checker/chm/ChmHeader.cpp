@@ -107,3 +107,9 @@ unsigned long long ChmExpansionBudget(unsigned long long helpSize)
 {
     return 256ull * 1024 * 1024 + 64ull * helpSize;
 }
+
+bool ChmIsMemberName(const char* name)
+{
+    size_t length = strlen(name);
+    return length > 0 && name[length - 1] != '/' && strncmp(name, "::", 2) != 0;
+}

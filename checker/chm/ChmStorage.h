@@ -27,13 +27,14 @@ struct ChmFailure {
     std::string library;
     std::string page;
     std::string reason;
+    size_t members = 0;  // the files its directory lists, pages or not, each once; set whatever the status
 };
 
 // Calls visit for every page (.htm, .html, .hhc, .hhk) inside the file at
 // path, in the order the library reads them (libmspack: the order of the
 // compressed stream; ITSS: the order of its directory). Pages larger than
 // pageLimit are passed without their bytes. failure is filled in when the
-// status is not ChmRead.
+// status is not ChmRead. A member the directory lists twice is read once.
 ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure);
 
 // A hostile file can make a small section expand enormously, or point many
@@ -73,3 +74,7 @@ unsigned ChmReadLanguage(const char* path);
 // Whether a name, inside a compiled help file or on disk, is a page worth
 // reading: .htm, .html, .hhc or .hhk in any case.
 bool ChmIsPageName(const char* name);
+
+// Whether a directory entry is a file of the help file's own: not a folder
+// ("/docs/") and not the storage's ("::DataSpace/...").
+bool ChmIsMemberName(const char* name);

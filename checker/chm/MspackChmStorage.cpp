@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "checker/chm/MspackChmStorage.h"
@@ -227,8 +228,15 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
         return error == MSPACK_ERR_OPEN || error == MSPACK_ERR_READ ? ChmUnreadable : ChmCorrupt;
     }
     std::vector<PageEntry> pages;
+    std::unordered_set<std::string> listed;
     for (mschmd_file* file = header->files; file; file = file->next) {
-        if (file->filename && ChmIsPageName(file->filename)) {
+        // chmcmd lists a page twice when [FILES] names one its scan reaches
+        // again; ITSS reads such an entry once, and so do we.
+        if (!file->filename || !ChmIsMemberName(file->filename) || !listed.insert(file->filename).second) {
+            continue;
+        }
+        ++failure->members;
+        if (ChmIsPageName(file->filename)) {
             pages.push_back({file, static_cast<int>(file->section->id)});
         }
     }

@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "checker/chm/ChmStorage.h"
@@ -57,6 +58,7 @@ struct Reader {
     unsigned long long budget;  // bytes a hostile file may make us read
     int depth;
     ChmFailure* failure;
+    std::unordered_set<std::string> listed;  // read once, however often the directory lists them
 };
 
 // The system's message for a result, with its number.
@@ -146,7 +148,8 @@ bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath,
                 ok = ReadFolder(root, inner, path + "/", reader);
                 inner->Release();
             }
-        } else if (entry.type == STGTY_STREAM && ChmIsPageName(path.c_str())) {
+        } else if (entry.type == STGTY_STREAM && ChmIsMemberName(("/" + path).c_str()) &&
+                   reader->listed.insert(path).second && (++reader->failure->members, ChmIsPageName(path.c_str()))) {
             IStream* stream = OpenPage(root, folder, Wide(path.c_str()), entry.pwcsName);
             ok = stream ? ReadPage(stream, "/" + path, entry.cbSize.QuadPart, reader)
                         : Fail(reader, "/" + path, "the page cannot be opened");
@@ -244,7 +247,7 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     } else if (SUCCEEDED(opened = storage->StgOpenStorage(widePath.c_str(), nullptr,
                                                           STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, &root))) {
         Reader reader = {pageLimit, visit, context,
-                         ChmExpansionBudget(static_cast<unsigned long long>(size.QuadPart)), 0, failure};
+                         ChmExpansionBudget(static_cast<unsigned long long>(size.QuadPart)), 0, failure, {}};
         status = ReadFolder(root, root, "", &reader) ? ChmRead : ChmCorrupt;
         root->Release();
     } else {
