@@ -32,6 +32,7 @@ enum RuleId {
     RuleThisMachineMissing,
     RuleUnusedSuppression,
     RuleUnknownRule,
+    RuleMissingPage,
     RuleCount
 };
 

@@ -1,10 +1,14 @@
 #include "checker/HelpFile.h"
 
 #include <string>
+#include <unordered_set>
 
 #include "checker/Check.h"
 #include "checker/FileBytes.h"
+#include "checker/MissingPages.h"
+#include "checker/Names.h"
 #include "checker/PageCheck.h"
+#include "checker/PageText.h"
 #include "checker/chm/ChmStorage.h"
 
 namespace {
@@ -13,7 +17,22 @@ struct HelpVisit {
     const Input& help;
     CheckRun* run;
     size_t pages;
+    std::string name;                 // the file's own, for ms-its: links into it
+    std::vector<PageTarget> targets;  // held against the members once all are known
 };
+
+// The pages' entries and links: their targets are found as each page is
+// read, as the directory may list its members in any order.
+void FindTargets(HelpVisit* visit, const std::string& member, const char* bytes, size_t size, const Place& place)
+{
+    PageText page;
+    std::string reason;
+    if (!ReadTextBytes(bytes, size, false, visit->help.codePage, &page, &reason)) {
+        return;  // reported as the page was checked
+    }
+    std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
+    FindPageTargets(page, {folder, visit->name}, place, &visit->targets);
+}
 
 void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
 {
@@ -27,6 +46,7 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
     }
     CheckPageBytes(bytes, size, false, visit->help.codePage, place, visit->help.documentsFolder,
                    visit->run->PackageFor(visit->help.installFolder), visit->run);
+    FindTargets(visit, place.member, bytes, size, place);
 }
 
 // The words for a compiled help file that could not be read; empty when it was.
@@ -46,11 +66,11 @@ std::string HelpFailure(ChmStatus status, const ChmFailure& failure, size_t page
         if (pages > 0) {
             return "";
         }
-        if (failure.members == 0) {
+        if (failure.members.empty()) {
             return "holds no pages: its directory lists no files";
         }
-        return "holds no pages: its directory lists " + std::to_string(failure.members) +
-               (failure.members == 1 ? " file" : " files") + ", none of them a page (.htm .html .hhc .hhk)";
+        return "holds no pages: its directory lists " + std::to_string(failure.members.size()) +
+               (failure.members.size() == 1 ? " file" : " files") + ", none of them a page (.htm .html .hhc .hhk)";
     case ChmEmpty:
         return "is empty: not a compiled help file";
     case ChmNotHelp:
@@ -69,9 +89,17 @@ std::string HelpFailure(ChmStatus status, const ChmFailure& failure, size_t page
 
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
-    HelpVisit visit = {input, run, 0};
+    HelpVisit visit = {input, run, 0, input.path.filename().u8string(), {}};
     ChmFailure failure;
     ChmStatus status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &failure);
+    std::unordered_set<std::string> members;
+    for (const std::string& member : failure.members) {
+        members.insert(NameKey(member.substr(member[0] == '/' ? 1 : 0)));
+    }
+    // A directory not read to its end lists too few members to hold links against.
+    ReportMissingPages(
+        status == ChmRead ? visit.targets : std::vector<PageTarget>(), [&members](const std::string& path) { return members.count(NameKey(path)) > 0; },
+        &run->results.findings);
     std::string reason = HelpFailure(status, failure, visit.pages);
     if (!reason.empty()) {
         run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, reason});

@@ -236,6 +236,8 @@ ProjectListing ReadProjectListing(const std::string& bytes)
             std::string key = OptionKey(line.text, &value);
             if (key == "contents file" || key == "index file") {
                 AddOnce(value, &listing.navigation);
+            } else if (key == "compiled file") {
+                listing.compiledFile = value;
             }
         } else if (line.section == "[windows]") {
             std::vector<std::string> fields = WindowFields(line.text);
@@ -293,14 +295,17 @@ fs::path FindProjectFile(const fs::path& folder, const std::string& name)
     return found.lexically_normal();
 }
 
-bool ReadProject(const fs::path& project, std::vector<fs::path>* pages, unsigned* codePage, std::string* reason)
+bool ReadProject(const fs::path& project, ProjectPages* read, std::string* reason)
 {
     std::string bytes;
     if (!ReadWholeFile(project.generic_u8string(), &bytes, reason)) {
         return false;
     }
     ProjectListing listing = ReadProjectListing(bytes);
-    *codePage = listing.codePage;
+    read->codePage = listing.codePage;
+    // The compiler names the file after the project when it is not told.
+    std::string compiled = listing.compiledFile.empty() ? project.stem().u8string() + ".chm" : listing.compiledFile;
+    read->compiledName = compiled.substr(compiled.find_last_of("/\\") == std::string::npos ? 0 : compiled.find_last_of("/\\") + 1);
     fs::path folder = project.parent_path();
     PageGathering gathering(folder, listing.codePage);
     std::vector<fs::path> missing;
@@ -320,7 +325,7 @@ bool ReadProject(const fs::path& project, std::vector<fs::path>* pages, unsigned
         }
     }
     std::vector<fs::path> gathered = gathering.Gather();
-    pages->insert(pages->end(), gathered.begin(), gathered.end());
-    pages->insert(pages->end(), missing.begin(), missing.end());
+    read->pages.insert(read->pages.end(), gathered.begin(), gathered.end());
+    read->pages.insert(read->pages.end(), missing.begin(), missing.end());
     return true;
 }

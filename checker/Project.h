@@ -14,7 +14,8 @@ typedef std::unordered_map<std::string, unsigned> ProjectCodePages;
 struct ProjectListing {
     std::vector<std::string> files;
     std::vector<std::string> navigation;
-    unsigned codePage = 0;  // of its Language=; 0 for none
+    unsigned codePage = 0;     // of its Language=; 0 for none
+    std::string compiledFile;  // its Compiled file=, as written; empty for none
 };
 
 // The .hhp's bytes read as HTML Help Workshop, an ANSI program, reads them:
@@ -36,8 +37,14 @@ unsigned ProjectCodePageOf(const std::filesystem::path& project, ProjectCodePage
 // (any case); the name joined to the folder as written when there is none.
 std::filesystem::path FindProjectFile(const std::filesystem::path& folder, const std::string& name);
 
+// What a project's compiler makes of it.
+struct ProjectPages {
+    std::vector<std::filesystem::path> pages;  // gathered, then the listed ones that are not files
+    unsigned codePage = 0;                     // of its language; 0 for none
+    std::string compiledName;                  // the compiled file's name, without folders
+};
+
 // Reads the project at path: the pages its compiler gathers, on disk below
-// its folder (see ProjectPages.h), and the code page of its language. False,
-// with the reason, when it cannot be read.
-bool ReadProject(const std::filesystem::path& project, std::vector<std::filesystem::path>* pages, unsigned* codePage,
-                 std::string* reason);
+// its folder, and the code page of its language. False, with the reason,
+// when it cannot be read.
+bool ReadProject(const std::filesystem::path& project, ProjectPages* read, std::string* reason);

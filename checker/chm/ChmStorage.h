@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <vector>
 
 enum ChmStatus {
     ChmRead,
@@ -27,7 +28,7 @@ struct ChmFailure {
     std::string library;
     std::string page;
     std::string reason;
-    size_t members = 0;  // the files its directory lists, pages or not, each once; set whatever the status
+    std::vector<std::string> members;  // the files its directory lists ("/a.gif"), each once, whatever the status
 };
 
 // Calls visit for every page (.htm, .html, .hhc, .hhk) inside the file at

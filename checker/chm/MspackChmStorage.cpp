@@ -235,7 +235,7 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
         if (!file->filename || !ChmIsMemberName(file->filename) || !listed.insert(file->filename).second) {
             continue;
         }
-        ++failure->members;
+        failure->members.push_back(file->filename);
         if (ChmIsPageName(file->filename)) {
             pages.push_back({file, static_cast<int>(file->section->id)});
         }

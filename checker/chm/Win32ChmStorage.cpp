@@ -149,7 +149,7 @@ bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath,
                 inner->Release();
             }
         } else if (entry.type == STGTY_STREAM && ChmIsMemberName(("/" + path).c_str()) &&
-                   reader->listed.insert(path).second && (++reader->failure->members, ChmIsPageName(path.c_str()))) {
+                   reader->listed.insert(path).second && (reader->failure->members.push_back("/" + path), ChmIsPageName(path.c_str()))) {
             IStream* stream = OpenPage(root, folder, Wide(path.c_str()), entry.pwcsName);
             ok = stream ? ReadPage(stream, "/" + path, entry.cbSize.QuadPart, reader)
                         : Fail(reader, "/" + path, "the page cannot be opened");

@@ -226,6 +226,7 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         {RuleThisMachineMissing, "this-machine-missing", SeverityWarning},
         {RuleUnusedSuppression, "unused-suppression", SeverityWarning},
         {RuleUnknownRule, "unknown-rule", SeverityWarning},
+        {RuleMissingPage, "missing-page", SeverityWarning},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], static_cast<size_t>(RuleCount));
     for (size_t i = 0; i < RuleCount; ++i) {
@@ -235,7 +236,8 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         // Found as pages, inputs and suppressions are read, or from a link's prediction.
         bool fromPages = rows[i].rule == RuleUndecodableText || rows[i].rule == RuleCharacterReference ||
                          rows[i].rule == RuleUnreadableInput || rows[i].rule == RuleOutsideLink ||
-                         rows[i].rule == RuleUnusedSuppression || rows[i].rule == RuleUnknownRule;
+                         rows[i].rule == RuleUnusedSuppression || rows[i].rule == RuleUnknownRule ||
+                         rows[i].rule == RuleMissingPage;
         EXPECT_EQ(RuleOf(rows[i].rule).check == nullptr, fromPages) << rows[i].id;
     }
 }
