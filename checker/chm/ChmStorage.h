@@ -79,3 +79,11 @@ bool ChmIsPageName(const char* name);
 // Whether a directory entry is a file of the help file's own: not a folder
 // ("/docs/") and not the storage's ("::DataSpace/...").
 bool ChmIsMemberName(const char* name);
+
+// The contents and index files a compiled file's #SYSTEM names (its entries
+// 0 and 1), as members ("/toc.hcc"), whatever their extension.
+enum { ChmSystemLimit = 1024 * 1024 };
+std::vector<std::string> ChmSystemNavigation(const unsigned char* system, size_t size);
+
+// Whether a member is read: a page, or a contents or index file #SYSTEM names.
+bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation);

@@ -227,6 +227,18 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
         Fail(failure, nullptr, ErrorText(error), *system);
         return error == MSPACK_ERR_OPEN || error == MSPACK_ERR_READ ? ChmUnreadable : ChmCorrupt;
     }
+    // The contents and index files are the ones #SYSTEM names.
+    std::vector<std::string> navigation;
+    for (mschmd_file* file = header->files; file; file = file->next) {
+        if (file->filename && strcmp(file->filename, "/#SYSTEM") == 0 && file->length <= ChmSystemLimit) {
+            system->pageSize = static_cast<size_t>(file->length);
+            if (chm->extract(chm, file, PageName) == MSPACK_ERR_OK) {
+                navigation = ChmSystemNavigation(reinterpret_cast<const unsigned char*>(system->page.data()),
+                                                 system->page.size());
+            }
+            break;
+        }
+    }
     std::vector<PageEntry> pages;
     std::unordered_set<std::string> listed;
     for (mschmd_file* file = header->files; file; file = file->next) {
@@ -236,7 +248,7 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
             continue;
         }
         failure->members.push_back(file->filename);
-        if (ChmIsPageName(file->filename)) {
+        if (ChmIsReadMember(file->filename, navigation)) {
             pages.push_back({file, static_cast<int>(file->section->id)});
         }
     }

@@ -59,7 +59,23 @@ struct Reader {
     int depth;
     ChmFailure* failure;
     std::unordered_set<std::string> listed;  // read once, however often the directory lists them
+    std::vector<std::string> navigation;     // the contents and index files #SYSTEM names
 };
+
+// The contents and index files the help file's #SYSTEM names.
+std::vector<std::string> ReadNavigation(IStorage* root)
+{
+    IStream* stream = nullptr;
+    if (FAILED(root->OpenStream(L"#SYSTEM", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream)) &&
+        FAILED(root->OpenStream(L"/#SYSTEM", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream))) {
+        return {};
+    }
+    std::vector<unsigned char> bytes(ChmSystemLimit);
+    ULONG done = 0;
+    HRESULT result = stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &done);
+    stream->Release();
+    return SUCCEEDED(result) ? ChmSystemNavigation(bytes.data(), done) : std::vector<std::string>();
+}
 
 // The system's message for a result, with its number.
 std::string ResultText(HRESULT result)
@@ -149,7 +165,7 @@ bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath,
                 inner->Release();
             }
         } else if (entry.type == STGTY_STREAM && ChmIsMemberName(("/" + path).c_str()) &&
-                   reader->listed.insert(path).second && (reader->failure->members.push_back("/" + path), ChmIsPageName(path.c_str()))) {
+                   reader->listed.insert(path).second && (reader->failure->members.push_back("/" + path), ChmIsReadMember(path.c_str(), reader->navigation))) {
             IStream* stream = OpenPage(root, folder, Wide(path.c_str()), entry.pwcsName);
             ok = stream ? ReadPage(stream, "/" + path, entry.cbSize.QuadPart, reader)
                         : Fail(reader, "/" + path, "the page cannot be opened");
@@ -247,7 +263,8 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     } else if (SUCCEEDED(opened = storage->StgOpenStorage(widePath.c_str(), nullptr,
                                                           STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, &root))) {
         Reader reader = {pageLimit, visit, context,
-                         ChmExpansionBudget(static_cast<unsigned long long>(size.QuadPart)), 0, failure, {}};
+                         ChmExpansionBudget(static_cast<unsigned long long>(size.QuadPart)), 0, failure, {},
+                         ReadNavigation(root)};
         status = ReadFolder(root, root, "", &reader) ? ChmRead : ChmCorrupt;
         root->Release();
     } else {
