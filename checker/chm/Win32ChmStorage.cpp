@@ -156,9 +156,16 @@ bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath,
             path.erase(0, 1);
         }
         if (entry.type == STGTY_STORAGE) {
+            // By its whole path from the root, as streams are: Wine names a
+            // folder's entries by their whole path, and a folder opened by
+            // that name from its parent lists nothing.
             IStorage* inner = nullptr;
-            HRESULT opened =
-                folder->OpenStorage(entry.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &inner);
+            HRESULT opened = root->OpenStorage(Wide(path.c_str()).c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                               nullptr, 0, &inner);
+            if (FAILED(opened)) {
+                opened = folder->OpenStorage(entry.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                             &inner);
+            }
             ok = SUCCEEDED(opened) || Fail(reader, "/" + path, ResultText(opened));
             if (ok) {
                 ok = ReadFolder(root, inner, path + "/", reader);

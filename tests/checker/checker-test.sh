@@ -263,10 +263,15 @@ same-report)
     "$root/scripts/build-example-help.sh" help >/dev/null
     make_faults_copy
     make_bad_help_files help/Help.chm
-    # Both Windows builds: the one given, and the shipped PE32 when given too.
+    # Both Windows builds: the one given, and the shipped PE32 when given too;
+    # compiled files with members listed twice, a contents file named by
+    # #SYSTEM in folders two deep, and dead entries.
     for build in "$windows_checker" ${shipped_checker:+"$shipped_checker"}; do
         for args in "--list $root/examples/help" "--list help/Help.chm" "--list faults" "empty.chm" "text.chm" \
-            "truncated-header.chm" "truncated.chm" "corrupt-directory.chm"; do
+            "truncated-header.chm" "truncated.chm" "corrupt-directory.chm" \
+            "--list $here/fixtures/chm-duplicate-members/Dup.chm" \
+            "--list $here/fixtures/chm-contents-named-by-system/Gather.chm" \
+            "$here/fixtures/missing-page-project-and-chm/Help.chm"; do
             linux_status=0
             # shellcheck disable=SC2086
             "$checker" $args > linux.out 2>&1 || linux_status=$?
