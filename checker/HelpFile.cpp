@@ -97,9 +97,8 @@ void CheckHelpFile(const Input& input, CheckRun* run)
         members.insert(NameKey(member.substr(member[0] == '/' ? 1 : 0)));
     }
     // A directory not read to its end lists too few members to hold links against.
-    ReportMissingPages(
-        status == ChmRead ? visit.targets : std::vector<PageTarget>(), [&members](const std::string& path) { return members.count(NameKey(path)) > 0; },
-        &run->results.findings);
+    HoldsPage holds = [&members](const std::string& path) { return members.count(NameKey(path)) > 0; };
+    ReportMissingPages(status == ChmRead ? visit.targets : std::vector<PageTarget>(), holds, &run->results.findings);
     std::string reason = HelpFailure(status, failure, visit.pages);
     if (!reason.empty()) {
         run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, reason});

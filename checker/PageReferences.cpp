@@ -57,7 +57,8 @@ std::vector<PageReference> FindPageReferences(const char* text, size_t size)
             continue;
         }
         size_t nameEnd = at;
-        while (nameEnd < size && (IsLetter(text[nameEnd]) || (nameEnd > at && text[nameEnd] >= '0' && text[nameEnd] <= '9'))) {
+        while (nameEnd < size &&
+               (IsLetter(text[nameEnd]) || (nameEnd > at && text[nameEnd] >= '0' && text[nameEnd] <= '9'))) {
             ++nameEnd;
         }
         if (nameEnd == at) {

@@ -305,7 +305,8 @@ bool ReadProject(const fs::path& project, ProjectPages* read, std::string* reaso
     read->codePage = listing.codePage;
     // The compiler names the file after the project when it is not told.
     std::string compiled = listing.compiledFile.empty() ? project.stem().u8string() + ".chm" : listing.compiledFile;
-    read->compiledName = compiled.substr(compiled.find_last_of("/\\") == std::string::npos ? 0 : compiled.find_last_of("/\\") + 1);
+    size_t folders = compiled.find_last_of("/\\");
+    read->compiledName = compiled.substr(folders == std::string::npos ? 0 : folders + 1);
     fs::path folder = project.parent_path();
     PageGathering gathering(folder, listing.codePage);
     std::vector<fs::path> missing;

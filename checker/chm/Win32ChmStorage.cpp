@@ -99,6 +99,13 @@ bool Fail(Reader* reader, const std::string& page, const std::string& reason)
     return false;
 }
 
+// Counts a member the directory lists (once each); whether it is read.
+bool ListMember(const std::string& path, Reader* reader)
+{
+    reader->failure->members.push_back("/" + path);
+    return ChmIsReadMember(path.c_str(), reader->navigation);
+}
+
 // A stream by its path from the root; Wine's storage opens only that way, as
 // it names the entries of a folder by their whole path.
 IStream* OpenPage(IStorage* root, IStorage* folder, const std::wstring& path, const WCHAR* name)
@@ -172,7 +179,7 @@ bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath,
                 inner->Release();
             }
         } else if (entry.type == STGTY_STREAM && ChmIsMemberName(("/" + path).c_str()) &&
-                   reader->listed.insert(path).second && (reader->failure->members.push_back("/" + path), ChmIsReadMember(path.c_str(), reader->navigation))) {
+                   reader->listed.insert(path).second && ListMember(path, reader)) {
             IStream* stream = OpenPage(root, folder, Wide(path.c_str()), entry.pwcsName);
             ok = stream ? ReadPage(stream, "/" + path, entry.cbSize.QuadPart, reader)
                         : Fail(reader, "/" + path, "the page cannot be opened");
