@@ -18,20 +18,42 @@ struct HelpVisit {
     CheckRun* run;
     size_t pages;
     std::string name;                 // the file's own, for ms-its: links into it
-    std::vector<PageTarget> targets;  // held against the members once all are known
+    const ChmFailure* listing;        // its members, by the reader
+    std::unordered_set<std::string> keys;  // their NameKeys, once the members are all known
+    std::vector<PageTarget> targets;  // kept until then
 };
 
-// The pages' entries and links: their targets are found as each page is
-// read, as the directory may list its members in any order.
-void FindTargets(HelpVisit* visit, const std::string& member, const char* bytes, size_t size, const Place& place)
+void KeyMembers(HelpVisit* visit)
 {
-    PageText page;
-    std::string reason;
-    if (!ReadTextBytes(bytes, size, false, visit->help.codePage, &page, &reason)) {
-        return;  // reported as the page was checked
+    for (const std::string& member : visit->listing->members) {
+        visit->keys.insert(NameKey(member.substr(member[0] == '/' ? 1 : 0)));
     }
+}
+
+void ReportTargets(HelpVisit* visit, const std::vector<PageTarget>& targets)
+{
+    const std::unordered_set<std::string>& keys = visit->keys;
+    HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
+    ReportMissingPages(targets, holds, &visit->run->results.findings);
+}
+
+// The pages' entries and links: held against the members as each page is
+// read when the reader lists them first (libmspack), else once all are read
+// (ITSS lists them folder by folder).
+void FindTargets(HelpVisit* visit, const PageText& page, const Place& place)
+{
+    const std::string& member = place.member;
     std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
-    FindPageTargets(page, {folder, visit->name}, place, &visit->targets);
+    if (!visit->listing->membersListed) {
+        FindPageTargets(page, {folder, visit->name}, place, &visit->targets);
+        return;
+    }
+    if (visit->keys.empty()) {
+        KeyMembers(visit);
+    }
+    const std::unordered_set<std::string>& keys = visit->keys;
+    HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
+    CheckPageTargets(page, {folder, visit->name}, holds, place, &visit->run->results.findings);
 }
 
 void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
@@ -44,9 +66,16 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
             {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
         return;
     }
-    CheckPageBytes(bytes, size, false, visit->help.codePage, place, visit->help.documentsFolder,
-                   visit->run->PackageFor(visit->help.installFolder), visit->run);
-    FindTargets(visit, place.member, bytes, size, place);
+    // Decoded once for its links and its entries.
+    PageText page;
+    std::string reason;
+    if (!ReadTextBytes(bytes, size, false, visit->help.codePage, &page, &reason)) {
+        visit->run->results.findings.push_back({place, RuleUnreadableInput, reason});
+        return;
+    }
+    CheckLinks(page, false, place, visit->help.documentsFolder, visit->run->PackageFor(visit->help.installFolder),
+               visit->run);
+    FindTargets(visit, page, place);
 }
 
 // The words for a compiled help file that could not be read; empty when it was.
@@ -89,16 +118,14 @@ std::string HelpFailure(ChmStatus status, const ChmFailure& failure, size_t page
 
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
-    HelpVisit visit = {input, run, 0, input.path.filename().u8string(), {}};
     ChmFailure failure;
+    HelpVisit visit = {input, run, 0, input.path.filename().u8string(), &failure, {}, {}};
     ChmStatus status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &failure);
-    std::unordered_set<std::string> members;
-    for (const std::string& member : failure.members) {
-        members.insert(NameKey(member.substr(member[0] == '/' ? 1 : 0)));
-    }
     // A directory not read to its end lists too few members to hold links against.
-    HoldsPage holds = [&members](const std::string& path) { return members.count(NameKey(path)) > 0; };
-    ReportMissingPages(status == ChmRead ? visit.targets : std::vector<PageTarget>(), holds, &run->results.findings);
+    if (!failure.membersListed && status == ChmRead) {
+        KeyMembers(&visit);
+        ReportTargets(&visit, visit.targets);
+    }
     std::string reason = HelpFailure(status, failure, visit.pages);
     if (!reason.empty()) {
         run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, reason});

@@ -47,9 +47,11 @@ bool SameFileTarget(const std::string& reference, const std::string& helpName, s
     return !target->empty();
 }
 
-void FindPageTargets(const PageText& page, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+namespace {
+
+// The local pages a page names, line and column left for later.
+void FindTargetsOf(const PageText& page, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
 {
-    TextCursor cursor(page.text, page.size);
     for (const PageReference& reference : FindPageReferences(page.text, page.size)) {
         std::string target;
         std::string own;
@@ -62,9 +64,43 @@ void FindPageTargets(const PageText& page, const PageInHelp& in, const Place& wh
         if (!ResolveTarget(own.empty() ? in.folder : "", target, &path)) {
             path.clear();
         }
-        cursor.MoveTo(reference.offset);
-        targets->push_back({{where.file, where.member, cursor.line, cursor.column}, reference.value, path, path});
+        targets->push_back({{where.file, where.member, 0, 0}, reference.offset, reference.value, path, path});
     }
+}
+
+void PlaceTargets(const PageText& page, std::vector<PageTarget>* targets)
+{
+    TextCursor cursor(page.text, page.size);
+    for (PageTarget& target : *targets) {
+        cursor.MoveTo(target.offset);
+        target.place.line = cursor.line;
+        target.place.column = cursor.column;
+    }
+}
+
+}  // namespace
+
+void FindPageTargets(const PageText& page, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+{
+    std::vector<PageTarget> found;
+    FindTargetsOf(page, in, where, &found);
+    PlaceTargets(page, &found);
+    targets->insert(targets->end(), found.begin(), found.end());
+}
+
+void CheckPageTargets(const PageText& page, const PageInHelp& in, const HoldsPage& holds, const Place& where,
+                      std::vector<Finding>* findings)
+{
+    std::vector<PageTarget> found;
+    FindTargetsOf(page, in, where, &found);
+    std::vector<PageTarget> missing;
+    for (const PageTarget& target : found) {
+        if (target.path.empty() || !holds(target.path)) {
+            missing.push_back(target);
+        }
+    }
+    PlaceTargets(page, &missing);
+    ReportMissingPages(missing, holds, findings);
 }
 
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,

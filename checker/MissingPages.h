@@ -25,7 +25,8 @@ struct PageInHelp {
 
 // A local page an entry or link of a page names, at its place.
 struct PageTarget {
-    Place place;
+    Place place;            // its line and column are 0 until they are needed
+    size_t offset;          // in the page's text
     std::string reference;  // as written, references decoded
     std::string path;       // from the help file's root; empty when it climbs above it
     std::string shown;      // the path as the message names it
@@ -38,6 +39,11 @@ void FindPageTargets(const PageText& page, const PageInHelp& in, const Place& wh
 // A missing-page finding for each target that holds does not know.
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,
                         std::vector<Finding>* findings);
+
+// The same at once, when the help file's pages are known: only the targets
+// it does not hold are given their line and column.
+void CheckPageTargets(const PageText& page, const PageInHelp& in, const HoldsPage& holds, const Place& where,
+                      std::vector<Finding>* findings);
 
 // Whether a file is on disk at an absolute path, in any case.
 bool FileOnDisk(const std::string& path);

@@ -35,10 +35,9 @@ void CheckPageTargets(const Input& input, const PageText& page, const Place& pla
     if (input.gathered) {
         std::string below = input.path.parent_path().lexically_relative(input.project.parent_path()).generic_u8string();
         std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
-        FindPageTargets(page, {below == "." ? "" : below, compiledName}, place, &targets);
         const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
-        ReportMissingPages(
-            targets, [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; }, findings);
+        HoldsPage holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
+        CheckPageTargets(page, {below == "." ? "" : below, compiledName}, holds, place, findings);
         return;
     }
     std::error_code error;

@@ -29,6 +29,7 @@ struct ChmFailure {
     std::string page;
     std::string reason;
     std::vector<std::string> members;  // the files its directory lists ("/a.gif"), each once, whatever the status
+    bool membersListed = false;        // members is whole before the first page is visited
 };
 
 // Calls visit for every page (.htm, .html, .hhc, .hhk) inside the file at

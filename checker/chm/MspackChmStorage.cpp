@@ -252,6 +252,7 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
             pages.push_back({file, static_cast<int>(file->section->id)});
         }
     }
+    failure->membersListed = true;
     // In the order of the compressed stream, so that each page continues the
     // decompression where the last one ended.
     std::stable_sort(pages.begin(), pages.end(), [](const PageEntry& a, const PageEntry& b) {
