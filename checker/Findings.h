@@ -39,6 +39,7 @@ enum RuleId {
     RuleScriptedShortcut,
     RuleUnknownCharset,
     RuleUndeclaredEncoding,
+    RuleMissingPage,
     RuleCount
 };
 

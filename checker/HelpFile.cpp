@@ -1,8 +1,14 @@
 #include "checker/HelpFile.h"
 
+#include <string>
+#include <unordered_set>
+
 #include "checker/Check.h"
 #include "checker/FileBytes.h"
+#include "checker/MissingPages.h"
+#include "checker/Names.h"
 #include "checker/PageCheck.h"
+#include "checker/PageText.h"
 #include "checker/chm/ChmStorage.h"
 
 namespace {
@@ -11,7 +17,44 @@ struct HelpVisit {
     const Input& help;
     CheckRun* run;
     size_t pages;
+    std::string name;                 // the file's own, for ms-its: links into it
+    const ChmFailure* listing;        // its members, by the reader
+    std::unordered_set<std::string> keys;  // their NameKeys, once the members are all known
+    std::vector<PageTarget> targets;  // kept until then
 };
+
+void KeyMembers(HelpVisit* visit)
+{
+    for (const std::string& member : visit->listing->members) {
+        visit->keys.insert(NameKey(member.substr(member[0] == '/' ? 1 : 0)));
+    }
+}
+
+void ReportTargets(HelpVisit* visit, const std::vector<PageTarget>& targets)
+{
+    const std::unordered_set<std::string>& keys = visit->keys;
+    HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
+    ReportMissingPages(targets, holds, &visit->run->results.findings);
+}
+
+// The pages' entries and links: held against the members as each page is
+// read when the reader lists them first (libmspack), else once all are read
+// (ITSS lists them folder by folder).
+void FindTargets(HelpVisit* visit, const PageText& page, const Place& place)
+{
+    const std::string& member = place.member;
+    std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
+    if (!visit->listing->membersListed) {
+        FindPageTargets(page, {folder, visit->name}, place, &visit->targets);
+        return;
+    }
+    if (visit->keys.empty()) {
+        KeyMembers(visit);
+    }
+    const std::unordered_set<std::string>& keys = visit->keys;
+    HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
+    CheckPageTargets(page, {folder, visit->name}, holds, place, &visit->run->results.findings);
+}
 
 void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
 {
@@ -23,8 +66,16 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
             {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
         return;
     }
-    CheckPageBytes(bytes, size, false, visit->help.codePage, place, visit->help.documentsFolder,
-                   visit->run->PackageFor(visit->help.installFolder), visit->run);
+    // Decoded once for its links and its entries.
+    PageText page;
+    std::string reason;
+    if (!ReadTextBytes(bytes, size, false, visit->help.codePage, &page, &reason)) {
+        visit->run->results.findings.push_back({place, RuleUnreadableInput, reason});
+        return;
+    }
+    CheckLinks(page, false, place, visit->help.documentsFolder, visit->run->PackageFor(visit->help.installFolder),
+               visit->run);
+    FindTargets(visit, page, place);
 }
 
 // The words for a compiled help file that could not be read; empty when it was.
@@ -41,7 +92,14 @@ std::string HelpFailure(ChmStatus status, const ChmFailure& failure, size_t page
     case ChmRead:
         // Every help file has a page; a directory the library skipped as
         // unreadable leaves none.
-        return pages == 0 ? "holds no pages: its directory is empty or corrupt" : "";
+        if (pages > 0) {
+            return "";
+        }
+        if (failure.members.empty()) {
+            return "holds no pages: its directory lists no files";
+        }
+        return "holds no pages: its directory lists " + std::to_string(failure.members.size()) +
+               (failure.members.size() == 1 ? " file" : " files") + ", none of them a page (.htm .html .hhc .hhk)";
     case ChmEmpty:
         return "is empty: not a compiled help file";
     case ChmNotHelp:
@@ -60,9 +118,14 @@ std::string HelpFailure(ChmStatus status, const ChmFailure& failure, size_t page
 
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
-    HelpVisit visit = {input, run, 0};
     ChmFailure failure;
+    HelpVisit visit = {input, run, 0, input.path.filename().u8string(), &failure, {}, {}};
     ChmStatus status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &failure);
+    // A directory not read to its end lists too few members to hold links against.
+    if (!failure.membersListed && status == ChmRead) {
+        KeyMembers(&visit);
+        ReportTargets(&visit, visit.targets);
+    }
     std::string reason = HelpFailure(status, failure, visit.pages);
     if (!reason.empty()) {
         run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, reason});

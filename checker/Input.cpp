@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "checker/Names.h"
 #include "checker/TextTools.h"
 #include "checker/chm/ChmStorage.h"
 #include "checker/system/System.h"
@@ -65,9 +66,20 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
     // A project stands for the pages it lists, in its language; it is read
     // before it is known to be new to the run, which is rare.
     std::vector<fs::path> files = {path};
-    unsigned listingCodePage = 0;
-    if (input.kind == InputProject && !ReadProject(path, &files, &listingCodePage, &input.problem)) {
-        files.resize(1);
+    ProjectPages project;
+    if (input.kind == InputProject && ReadProject(path, &project, &input.problem)) {
+        files.insert(files.end(), project.pages.begin(), project.pages.end());
+    }
+    unsigned listingCodePage = project.codePage;
+    if (input.kind == InputProject) {
+        caches->compiledNames[path.u8string()] = project.compiledName;
+        std::unordered_set<std::string>& pages = caches->projectPages[path.u8string()];
+        for (size_t i = 1; i < files.size(); ++i) {
+            std::error_code error;
+            if (fs::is_regular_file(files[i], error)) {
+                pages.insert(NameKey(files[i].lexically_relative(path.parent_path()).generic_u8string()));
+            }
+        }
     }
     std::vector<Input> inputs;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -80,6 +92,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             file.kind = InputPage;
             file.project = path;
             file.codePage = listingCodePage;
+            file.gathered = true;
             std::error_code error;
             if (!fs::is_regular_file(files[i], error)) {
                 file.problem = "is listed in " + input.shown + " but is not a file";
@@ -112,7 +125,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             }
             file.installFolder = configuration.installFolder;
         }
-        if (file.kind == InputPage && !file.codePage) {
+        if (file.kind == InputPage && !listed) {
             file.project = folders.project;
             file.codePage = ProjectCodePageOf(folders.project, &caches->codePages);
         } else if (file.kind == InputHelp) {

@@ -30,6 +30,7 @@ struct Input {
     std::string problem;            // why it cannot be read, when that is known before reading
     int configuration = -1;         // the configuration that governs it (InputCaches), or none
     std::string installFolder;      // its configuration's, or empty for the run's
+    bool gathered = false;          // one of its project's pages, whose links are held against them
 };
 
 struct InputCaches {
@@ -40,6 +41,10 @@ struct InputCaches {
     int givenConfiguration = -1;                // --config: the one for every file
     std::unordered_map<std::string, int> configurationOf;  // by shown file
     std::string configurationError;             // the first configuration that could not be read: the run stops
+    // The pages each project gathers, by NameKey of their path below its
+    // folder, with "/"; and the name of the file it compiles to.
+    std::unordered_map<std::string, std::unordered_set<std::string>> projectPages;
+    std::unordered_map<std::string, std::string> compiledNames;
 };
 
 // What a file found in, or given as, the path given stands for: itself; for

@@ -425,6 +425,12 @@ const Rule Rules[] = {
      "help file's language (else windows-1252), so the link's text is not the one written. Declare "
      "<meta charset=\"utf-8\">, or save the page in that code page.",
      nullptr},
+    {"missing-page", SeverityWarning, "A contents entry or a link names a page the help file does not hold",
+     "A contents or index entry (its Local), or a relative link of a page (a, area and link href, frame, iframe and "
+     "img src), names a page (.htm .html .hhc .hhk) that the help file does not hold: the compiled file's members, "
+     "the pages its project gathers, or the files below a folder, compared without regard to case. URLs with a "
+     "scheme are not checked, save ms-its: and mk:@MSITStore: links into the same compiled file.",
+     nullptr},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");

@@ -9,6 +9,8 @@
 #include "checker/FileBytes.h"
 #include "checker/FolderListing.h"
 #include "checker/HelpFile.h"
+#include "checker/MissingPages.h"
+#include "checker/Names.h"
 #include "checker/PageCheck.h"
 #include "checker/PageText.h"
 
@@ -23,6 +25,31 @@ struct TreeWalk {
     std::unordered_set<std::string> visited;  // canonical folders
     CheckRun* run;
 };
+
+// A page's entries and links, held against its project's gathered pages, or
+// against the files on disk.
+void CheckPageTargets(const Input& input, const PageText& page, const Place& place, CheckRun* run)
+{
+    std::vector<PageTarget> targets;
+    std::vector<Finding>* findings = &run->results.findings;
+    if (input.gathered) {
+        std::string below = input.path.parent_path().lexically_relative(input.project.parent_path()).generic_u8string();
+        std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
+        const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
+        HoldsPage holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
+        CheckPageTargets(page, {below == "." ? "" : below, compiledName}, holds, place, findings);
+        return;
+    }
+    std::error_code error;
+    fs::path working = fs::current_path(error);
+    std::string folder = fs::absolute(input.path).parent_path().lexically_normal().generic_u8string();
+    FindPageTargets(page, {folder, ""}, place, &targets);
+    for (PageTarget& target : targets) {
+        fs::path path = fs::u8path(target.path);
+        target.shown = PathWithin(path, working) ? path.lexically_relative(working).generic_u8string() : target.shown;
+    }
+    ReportMissingPages(targets, FileOnDisk, findings);
+}
 
 void Report(const fs::path& path, RuleId rule, const std::string& message, CheckRun* run)
 {
@@ -57,6 +84,9 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
                 break;
             }
             CheckLinks(page, isList, place, input.documentsFolder, run->PackageFor(input.installFolder), run);
+            if (!isList) {
+                CheckPageTargets(input, page, place, run);
+            }
             break;
         }
         case InputOther:

@@ -1,6 +1,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "checker/TextTools.h"
 #include "checker/chm/ChmStorage.h"
 
@@ -106,4 +108,48 @@ unsigned ChmReadLanguage(const char* path)
 unsigned long long ChmExpansionBudget(unsigned long long helpSize)
 {
     return 256ull * 1024 * 1024 + 64ull * helpSize;
+}
+
+bool ChmIsMemberName(const char* name)
+{
+    size_t length = strlen(name);
+    return length > 0 && name[length - 1] != '/' && strncmp(name, "::", 2) != 0;
+}
+
+std::vector<std::string> ChmSystemNavigation(const unsigned char* system, size_t size)
+{
+    std::vector<std::string> names;
+    size_t at = 4;  // after its version
+    while (at + 4 <= size) {
+        unsigned code = static_cast<unsigned>(LittleEndian(system + at, 2));
+        size_t length = static_cast<size_t>(LittleEndian(system + at + 2, 2));
+        at += 4;
+        if (length > size - at) {
+            break;
+        }
+        if (code <= 1) {
+            std::string name(reinterpret_cast<const char*>(system + at), length);
+            name.resize(strlen(name.c_str()));
+            std::replace(name.begin(), name.end(), '\\', '/');
+            if (!name.empty()) {
+                names.push_back(name[0] == '/' ? name : "/" + name);
+            }
+        }
+        at += length;
+    }
+    return names;
+}
+
+bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation)
+{
+    if (ChmIsPageName(name)) {
+        return true;
+    }
+    std::string lower = AsciiLower(std::string(name[0] == '/' ? "" : "/") + name);
+    for (const std::string& file : navigation) {
+        if (AsciiLower(file) == lower) {
+            return true;
+        }
+    }
+    return false;
 }

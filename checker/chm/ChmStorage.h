@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <vector>
 
 enum ChmStatus {
     ChmRead,
@@ -27,13 +28,15 @@ struct ChmFailure {
     std::string library;
     std::string page;
     std::string reason;
+    std::vector<std::string> members;  // the files its directory lists ("/a.gif"), each once, whatever the status
+    bool membersListed = false;        // members is whole before the first page is visited
 };
 
 // Calls visit for every page (.htm, .html, .hhc, .hhk) inside the file at
 // path, in the order the library reads them (libmspack: the order of the
 // compressed stream; ITSS: the order of its directory). Pages larger than
 // pageLimit are passed without their bytes. failure is filled in when the
-// status is not ChmRead.
+// status is not ChmRead. A member the directory lists twice is read once.
 ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure);
 
 // A hostile file can make a small section expand enormously, or point many
@@ -73,3 +76,15 @@ unsigned ChmReadLanguage(const char* path);
 // Whether a name, inside a compiled help file or on disk, is a page worth
 // reading: .htm, .html, .hhc or .hhk in any case.
 bool ChmIsPageName(const char* name);
+
+// Whether a directory entry is a file of the help file's own: not a folder
+// ("/docs/") and not the storage's ("::DataSpace/...").
+bool ChmIsMemberName(const char* name);
+
+// The contents and index files a compiled file's #SYSTEM names (its entries
+// 0 and 1), as members ("/toc.hcc"), whatever their extension.
+enum { ChmSystemLimit = 1024 * 1024 };
+std::vector<std::string> ChmSystemNavigation(const unsigned char* system, size_t size);
+
+// Whether a member is read: a page, or a contents or index file #SYSTEM names.
+bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "checker/chm/MspackChmStorage.h"
@@ -226,12 +227,32 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
         Fail(failure, nullptr, ErrorText(error), *system);
         return error == MSPACK_ERR_OPEN || error == MSPACK_ERR_READ ? ChmUnreadable : ChmCorrupt;
     }
-    std::vector<PageEntry> pages;
+    // The contents and index files are the ones #SYSTEM names.
+    std::vector<std::string> navigation;
     for (mschmd_file* file = header->files; file; file = file->next) {
-        if (file->filename && ChmIsPageName(file->filename)) {
+        if (file->filename && strcmp(file->filename, "/#SYSTEM") == 0 && file->length <= ChmSystemLimit) {
+            system->pageSize = static_cast<size_t>(file->length);
+            if (chm->extract(chm, file, PageName) == MSPACK_ERR_OK) {
+                navigation = ChmSystemNavigation(reinterpret_cast<const unsigned char*>(system->page.data()),
+                                                 system->page.size());
+            }
+            break;
+        }
+    }
+    std::vector<PageEntry> pages;
+    std::unordered_set<std::string> listed;
+    for (mschmd_file* file = header->files; file; file = file->next) {
+        // chmcmd lists a page twice when [FILES] names one its scan reaches
+        // again; ITSS reads such an entry once, and so do we.
+        if (!file->filename || !ChmIsMemberName(file->filename) || !listed.insert(file->filename).second) {
+            continue;
+        }
+        failure->members.push_back(file->filename);
+        if (ChmIsReadMember(file->filename, navigation)) {
             pages.push_back({file, static_cast<int>(file->section->id)});
         }
     }
+    failure->membersListed = true;
     // In the order of the compressed stream, so that each page continues the
     // decompression where the last one ended.
     std::stable_sort(pages.begin(), pages.end(), [](const PageEntry& a, const PageEntry& b) {

@@ -6,6 +6,7 @@
 #include <objbase.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "checker/chm/ChmStorage.h"
@@ -57,7 +58,24 @@ struct Reader {
     unsigned long long budget;  // bytes a hostile file may make us read
     int depth;
     ChmFailure* failure;
+    std::unordered_set<std::string> listed;  // read once, however often the directory lists them
+    std::vector<std::string> navigation;     // the contents and index files #SYSTEM names
 };
+
+// The contents and index files the help file's #SYSTEM names.
+std::vector<std::string> ReadNavigation(IStorage* root)
+{
+    IStream* stream = nullptr;
+    if (FAILED(root->OpenStream(L"#SYSTEM", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream)) &&
+        FAILED(root->OpenStream(L"/#SYSTEM", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream))) {
+        return {};
+    }
+    std::vector<unsigned char> bytes(ChmSystemLimit);
+    ULONG done = 0;
+    HRESULT result = stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &done);
+    stream->Release();
+    return SUCCEEDED(result) ? ChmSystemNavigation(bytes.data(), done) : std::vector<std::string>();
+}
 
 // The system's message for a result, with its number.
 std::string ResultText(HRESULT result)
@@ -79,6 +97,13 @@ bool Fail(Reader* reader, const std::string& page, const std::string& reason)
     reader->failure->page = page;
     reader->failure->reason = reason;
     return false;
+}
+
+// Counts a member the directory lists (once each); whether it is read.
+bool ListMember(const std::string& path, Reader* reader)
+{
+    reader->failure->members.push_back("/" + path);
+    return ChmIsReadMember(path.c_str(), reader->navigation);
 }
 
 // A stream by its path from the root; Wine's storage opens only that way, as
@@ -138,15 +163,23 @@ bool ReadFolder(IStorage* root, IStorage* folder, const std::string& folderPath,
             path.erase(0, 1);
         }
         if (entry.type == STGTY_STORAGE) {
+            // By its whole path from the root, as streams are: Wine names a
+            // folder's entries by their whole path, and a folder opened by
+            // that name from its parent lists nothing.
             IStorage* inner = nullptr;
-            HRESULT opened =
-                folder->OpenStorage(entry.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &inner);
+            HRESULT opened = root->OpenStorage(Wide(path.c_str()).c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                               nullptr, 0, &inner);
+            if (FAILED(opened)) {
+                opened = folder->OpenStorage(entry.pwcsName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                             &inner);
+            }
             ok = SUCCEEDED(opened) || Fail(reader, "/" + path, ResultText(opened));
             if (ok) {
                 ok = ReadFolder(root, inner, path + "/", reader);
                 inner->Release();
             }
-        } else if (entry.type == STGTY_STREAM && ChmIsPageName(path.c_str())) {
+        } else if (entry.type == STGTY_STREAM && ChmIsMemberName(("/" + path).c_str()) &&
+                   reader->listed.insert(path).second && ListMember(path, reader)) {
             IStream* stream = OpenPage(root, folder, Wide(path.c_str()), entry.pwcsName);
             ok = stream ? ReadPage(stream, "/" + path, entry.cbSize.QuadPart, reader)
                         : Fail(reader, "/" + path, "the page cannot be opened");
@@ -244,7 +277,8 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     } else if (SUCCEEDED(opened = storage->StgOpenStorage(widePath.c_str(), nullptr,
                                                           STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, &root))) {
         Reader reader = {pageLimit, visit, context,
-                         ChmExpansionBudget(static_cast<unsigned long long>(size.QuadPart)), 0, failure};
+                         ChmExpansionBudget(static_cast<unsigned long long>(size.QuadPart)), 0, failure, {},
+                         ReadNavigation(root)};
         status = ReadFolder(root, root, "", &reader) ? ChmRead : ChmCorrupt;
         root->Release();
     } else {

@@ -85,6 +85,26 @@ example)
     for kind in '^2docs' '^2Reset_' '^3docs' '^4docs' '^5docs'; do
         grep -qF "value=\",Tipstart.exe,$kind" "$root"/examples/help/pages/*.htm || fail "no link $kind"
     done
+    # A project stands for the pages chmcmd compiles from it: the example's,
+    # and those gathered from a contents file of another extension, an index
+    # file and links. The same files are read, with the same findings.
+    for project in "$root/examples/help/Help.hhp" \
+        "$here/fixtures/project-gathered-pages/Gather.hhp" "$here/fixtures/missing-page-project-and-chm/Help.hhp"; do
+        name=$(basename "$(dirname "$project")")
+        rm -rf "gather-$name" && cp -r "$(dirname "$project")" "gather-$name"
+        rm -f "gather-$name"/*.chm "gather-$name"/expected.* "gather-$name"/args
+        hhp=$(basename "$project")
+        chm=$(sed -n 's/^Compiled file=\(.*\)\r*$/\1/p' "gather-$name/$hhp" | tr -d '\r')
+        (cd "gather-$name" && chmcmd "$hhp" > chmcmd.log 2>&1) || { cat "gather-$name/chmcmd.log" >&2; fail "chmcmd $hhp"; }
+        (cd "gather-$name" && "$checker" --list "$hhp" > ../project.out 2>&1) || true
+        (cd "gather-$name" && "$checker" --list "$chm" > ../compiled.out 2>&1) || true
+        sed -n 's|^tipstart-check: .* in \([0-9]*\) files.*|\1|p' project.out > project.count
+        sed -n 's|^tipstart-check: .* in \([0-9]*\) files.*|\1|p' compiled.out > compiled.count
+        diff project.count compiled.count || fail "$hhp: not the files of $chm: $(cat project.out compiled.out)"
+        grep -v '^tipstart-check:' project.out | sort > project.findings
+        grep -v '^tipstart-check:' compiled.out | sed "s|^$chm::/||" | sort > compiled.findings
+        diff project.findings compiled.findings || fail "$hhp: not the findings of $chm"
+    done
     # A help file whose directory takes several chunks: every page is read.
     mkdir -p large/pages
     printf '[OPTIONS]\nCompiled file=Large.chm\nDefault topic=pages\\p000.htm\n\n[FILES]\n' > large/Large.hhp
@@ -243,7 +263,9 @@ same-report)
     "$root/scripts/build-example-help.sh" help >/dev/null
     make_faults_copy
     make_bad_help_files help/Help.chm
-    # Both Windows builds: the one given, and the shipped PE32 when given too.
+    # Both Windows builds: the one given, and the shipped PE32 when given too;
+    # compiled files with members listed twice, a contents file named by
+    # #SYSTEM in folders two deep, and dead entries.
     for build in "$windows_checker" ${shipped_checker:+"$shipped_checker"}; do
         # The encoding cases too: the charset database, the language ids, UTF-7
         # and UTF-16, each build answering from its own system.
@@ -251,7 +273,10 @@ same-report)
             single-byte-page-past-64-kib; do
             printf '%s ' "$here/fixtures/encoding-$case_name"; done)
         for args in "--list $root/examples/help" "--list help/Help.chm" "--list faults" "empty.chm" "text.chm" \
-            "truncated-header.chm" "truncated.chm" "corrupt-directory.chm" $encodings; do
+            "truncated-header.chm" "truncated.chm" "corrupt-directory.chm" \
+            "--list $here/fixtures/chm-duplicate-members/Dup.chm" \
+            "--list $here/fixtures/chm-contents-named-by-system/Gather.chm" \
+            "$here/fixtures/missing-page-project-and-chm/Help.chm" $encodings; do
             linux_status=0
             # shellcheck disable=SC2086
             "$checker" $args > linux.out 2>&1 || linux_status=$?

@@ -74,7 +74,8 @@ const std::string& PackageFolder()
 void VisitPage(void* context, const char* name, const char* bytes, size_t size)
 {
     CheckRun* run = static_cast<CheckRun*>(context);
-    Check(ChmIsPageName(name), "only pages are read from a help file");
+    Check(ChmIsMemberName(name),
+          "only the help file's own files are read: pages, and the contents and index files its #SYSTEM names");
     if (!bytes) {
         Check(size > PageLimit, "only pages over the limit come without bytes");
         return;

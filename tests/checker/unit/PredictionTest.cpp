@@ -233,6 +233,7 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         {RuleScriptedShortcut, "scripted-shortcut", SeverityWarning},
         {RuleUnknownCharset, "unknown-charset", SeverityWarning},
         {RuleUndeclaredEncoding, "undeclared-encoding", SeverityWarning},
+        {RuleMissingPage, "missing-page", SeverityWarning},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], static_cast<size_t>(RuleCount));
     for (size_t i = 0; i < RuleCount; ++i) {
@@ -244,7 +245,8 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
                          rows[i].rule == RuleUnreadableInput || rows[i].rule == RuleOutsideLink ||
                          rows[i].rule == RuleUnusedSuppression || rows[i].rule == RuleUnknownRule ||
                          rows[i].rule == RuleScriptedShortcut ||
-                         rows[i].rule == RuleUnknownCharset || rows[i].rule == RuleUndeclaredEncoding;
+                         rows[i].rule == RuleUnknownCharset || rows[i].rule == RuleUndeclaredEncoding ||
+                         rows[i].rule == RuleMissingPage;
         EXPECT_EQ(RuleOf(rows[i].rule).check == nullptr, fromPages) << rows[i].id;
     }
 }

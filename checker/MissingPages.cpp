@@ -1,0 +1,138 @@
+#include "checker/MissingPages.h"
+
+#include "checker/Names.h"
+#include "checker/PageReferences.h"
+#include "checker/PageText.h"
+#include "checker/Project.h"
+#include "checker/TextTools.h"
+#include "checker/chm/ChmStorage.h"
+
+namespace {
+
+// The page a target names from a page's folder; false when it climbs above
+// the help file's root.
+bool ResolveTarget(const std::string& folder, const std::string& target, std::string* path)
+{
+    bool absolute = !folder.empty() && folder[0] == '/';
+    std::string joined = target[0] == '/' && !absolute ? target : folder + "/" + target;
+    std::vector<std::string> parts = PathParts(joined);
+    if (parts.empty() || !ResolvePathParts(&parts, false)) {
+        return false;
+    }
+    path->assign(absolute ? "/" : "");
+    for (size_t i = 0; i < parts.size(); ++i) {
+        *path += (i ? "/" : "") + parts[i];
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SameFileTarget(const std::string& reference, const std::string& helpName, std::string* target)
+{
+    std::string url = Trim(reference);
+    size_t scheme = StartsWithNoCase(url.data(), url.size(), 0, "ms-its:")           ? 7
+                    : StartsWithNoCase(url.data(), url.size(), 0, "mk:@msitstore:") ? 14
+                                                                                    : 0;
+    size_t separator = url.find("::", scheme);
+    if (scheme == 0 || helpName.empty() || separator == std::string::npos) {
+        return false;
+    }
+    std::string file = url.substr(scheme, separator - scheme);
+    file = file.substr(file.find_last_of("/\\") == std::string::npos ? 0 : file.find_last_of("/\\") + 1);
+    if (NameKey(file) != NameKey(helpName)) {
+        return false;
+    }
+    *target = url.substr(separator + 2);
+    return !target->empty();
+}
+
+namespace {
+
+// The local pages a page names, line and column left for later.
+void FindTargetsOf(const PageText& page, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+{
+    for (const PageReference& reference : FindPageReferences(page.text, page.size)) {
+        std::string target;
+        std::string own;
+        bool local = SameFileTarget(reference.value, in.helpName, &own) ? LocalTarget(own, &target)
+                                                                         : LocalTarget(reference.value, &target);
+        if (!local || !ChmIsPageName(target.c_str())) {
+            continue;
+        }
+        std::string path;
+        if (!ResolveTarget(own.empty() ? in.folder : "", target, &path)) {
+            path.clear();
+        }
+        targets->push_back({{where.file, where.member, 0, 0}, reference.offset, reference.value, path, path});
+    }
+}
+
+void PlaceTargets(const PageText& page, std::vector<PageTarget>* targets)
+{
+    TextCursor cursor(page.text, page.size);
+    for (PageTarget& target : *targets) {
+        cursor.MoveTo(target.offset);
+        target.place.line = cursor.line;
+        target.place.column = cursor.column;
+    }
+}
+
+}  // namespace
+
+void FindPageTargets(const PageText& page, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+{
+    std::vector<PageTarget> found;
+    FindTargetsOf(page, in, where, &found);
+    PlaceTargets(page, &found);
+    targets->insert(targets->end(), found.begin(), found.end());
+}
+
+void CheckPageTargets(const PageText& page, const PageInHelp& in, const HoldsPage& holds, const Place& where,
+                      std::vector<Finding>* findings)
+{
+    std::vector<PageTarget> found;
+    FindTargetsOf(page, in, where, &found);
+    std::vector<PageTarget> missing;
+    for (const PageTarget& target : found) {
+        if (target.path.empty() || !holds(target.path)) {
+            missing.push_back(target);
+        }
+    }
+    PlaceTargets(page, &missing);
+    ReportMissingPages(missing, holds, findings);
+}
+
+void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,
+                        std::vector<Finding>* findings)
+{
+    for (const PageTarget& target : targets) {
+        if (!target.path.empty() && holds(target.path)) {
+            continue;
+        }
+        std::string reference = target.reference;
+        if (reference.size() > 200) {
+            size_t cut = 200;
+            while (cut > 0 && (static_cast<unsigned char>(reference[cut]) & 0xC0) == 0x80) {
+                --cut;  // not inside a UTF-8 character
+            }
+            reference = reference.substr(0, cut) + "...";
+        }
+        findings->push_back({target.place, RuleMissingPage,
+                             "\"" + reference + "\" names a page the help file does not hold" +
+                                 (target.path.empty()                ? std::string(": it leads above its root")
+                                  : target.shown == target.reference ? std::string()
+                                                                     : " (" + target.shown + ")")});
+    }
+}
+
+bool FileOnDisk(const std::string& path)
+{
+    std::filesystem::path file = std::filesystem::u8path(path);
+    std::error_code error;
+    if (std::filesystem::is_regular_file(file, error)) {
+        return true;
+    }
+    std::filesystem::path found = FindProjectFile(file.root_path(), file.relative_path().generic_u8string());
+    return std::filesystem::is_regular_file(found, error);
+}

@@ -1,0 +1,116 @@
+// The pages a page names, what a project names, and which names are local
+// pages of the help file.
+#include <gtest/gtest.h>
+
+#include "checker/MissingPages.h"
+#include "checker/PageReferences.h"
+#include "checker/Project.h"
+#include "tests/checker/unit/TestFolder.h"
+
+namespace {
+
+std::string References(const std::string& text)
+{
+    std::string all;
+    for (const PageReference& reference : FindPageReferences(text.data(), text.size())) {
+        all += (reference.gathered ? "+" : "-") + reference.value + "@" + std::to_string(reference.offset) + " ";
+    }
+    return all;
+}
+
+TEST(PageReferencesTest, EachTagThatNamesAPageAndWhetherTheCompilerTakesIt)
+{
+    EXPECT_EQ(References("<A HREF='a.htm'><area href=b.htm><link href=\"c.css\"><IMG src=d.gif>"),
+              "+a.htm@9 -b.htm@27 +c.css@45 +d.gif@61 ");
+    EXPECT_EQ(References("<frame src=f.htm><iframe src=\"g.htm\"><a name=x><a href=''>"), "-f.htm@11 -g.htm@30 ");
+    // Local in contents and index files, its name in any case; comments hold nothing.
+    EXPECT_EQ(References("<param name=\"LOCAL\" value=\"x&amp;y.htm\"><param name=Name value=n.htm>"
+                         "<!-- <a href=c.htm> --><a href=d.htm>"),
+              "+x&y.htm@27 +d.htm@100 ");
+    EXPECT_EQ(References("<a href=\"never closed"), "+never closed@9 ");
+    EXPECT_EQ(References("< a href=x.htm> <1 href=y.htm> <"), "");
+}
+
+TEST(PageReferencesTest, OnlyLocalNamesArePages)
+{
+    std::string target;
+    for (const char* url : {"http://h/a.htm", "mailto:a@b", "javascript:go('a.htm')", "ms-its:Other.chm::/a.htm",
+                            "mk:@MSITStore:x.chm::/a.htm", "C:\\help\\a.htm", "#top", "?q", "  ", ""}) {
+        EXPECT_FALSE(LocalTarget(url, &target)) << url;
+    }
+    ASSERT_TRUE(LocalTarget(" sub\\My%20Page.htm?x=1#part ", &target));
+    EXPECT_EQ(target, "sub/My Page.htm");
+    ASSERT_TRUE(LocalTarget("a%2.htm%zz%41", &target));
+    EXPECT_EQ(target, "a%2.htm%zzA");
+    ASSERT_TRUE(LocalTarget("dir/odd:name.htm", &target));
+    EXPECT_EQ(target, "dir/odd:name.htm");
+}
+
+TEST(PageReferencesTest, LinksIntoTheSameCompiledFile)
+{
+    std::string target;
+    ASSERT_TRUE(SameFileTarget("ms-its:HELP.chm::/pages/a.htm#x", "Help.chm", &target));
+    EXPECT_EQ(target, "/pages/a.htm#x");
+    ASSERT_TRUE(SameFileTarget("MK:@MSITStore:C:\\dir\\help.CHM::/b.htm", "Help.chm", &target));
+    EXPECT_EQ(target, "/b.htm");
+    EXPECT_FALSE(SameFileTarget("ms-its:Other.chm::/a.htm", "Help.chm", &target));
+    EXPECT_FALSE(SameFileTarget("ms-its:Help.chm", "Help.chm", &target));
+    EXPECT_FALSE(SameFileTarget("ms-its:Help.chm::/a.htm", "", &target));
+    EXPECT_FALSE(SameFileTarget("a.htm", "Help.chm", &target));
+}
+
+TEST(PageReferencesTest, WhatAProjectNames)
+{
+    // A UTF-8 mark keeps [OPTIONS], whose first line is then Language=.
+    ProjectListing marked = ReadProjectListing(
+        "\xEF\xBB\xBF[OPTIONS]\r\nContents file=a.hcc\r\n[FILES]\r\n\xD0\x96.htm\r\n");
+    EXPECT_EQ(marked.navigation, std::vector<std::string>{"a.hcc"});
+    EXPECT_EQ(marked.files, std::vector<std::string>{"\xD0\x96.htm"});
+    EXPECT_EQ(ProjectCodePage("\xEF\xBB\xBF[OPTIONS]\nLanguage=0x419\n"), 1251u);
+    EXPECT_EQ(ProjectCodePage("Language=0x419\n[OPTIONS]\n"), 0u);
+    EXPECT_EQ(ProjectCodePage("[OPTIONS]\nLanguage=0x411\nLanguage=0x419\n"), 932u);
+    EXPECT_EQ(ProjectCodePage("[FILES]\nLanguage=0x419\n"), 0u);
+    // Names in the language's code page; windows-1252 without one.
+    ProjectListing russian = ReadProjectListing("[OPTIONS]\nLanguage=0x419\n[FILES]\n\xC6.htm\n");
+    EXPECT_EQ(russian.files, std::vector<std::string>{"\xD0\x96.htm"});
+    EXPECT_EQ(ReadProjectListing("[FILES]\n\xC6.htm\n").files, std::vector<std::string>{"\xC3\x86.htm"});
+    // [WINDOWS]: the contents and index files, quoted or not, once each.
+    ProjectListing windows = ReadProjectListing(
+        "[OPTIONS]\nContents file=toc.hhc\nCompiled file=out\\Help.chm\n[WINDOWS]\n"
+        "main=\"Title, with a comma\",\"toc.hhc\",\"Index.hhk\",\"a.htm\",,,\nside=,other.hcc\n");
+    EXPECT_EQ(windows.navigation, (std::vector<std::string>{"toc.hhc", "Index.hhk", "other.hcc"}));
+    EXPECT_EQ(windows.compiledFile, "out\\Help.chm");
+}
+
+TEST(PageReferencesTest, AProjectsFilesAreFoundInAnyCaseAndByWildcards)
+{
+    TestFolder folder;
+    folder.File("p/Html/Intro.htm");
+    folder.File("p/Html/two.HTM");
+    folder.File("p/Html/notes.txt");
+    folder.File("p/toc.hhc", "<param name=Local value=\"HTML\\INTRO.htm\"><a href=\"../outside.htm\">");
+    folder.File("outside.htm");
+    std::filesystem::path p = folder.Path("p");
+    EXPECT_EQ(FindProjectFile(p, "html\\INTRO.HTM"), p / "Html/Intro.htm");
+    EXPECT_EQ(FindProjectFile(p, "nowhere\\a.htm"), p / "nowhere/a.htm");
+    folder.File("p/Help.hhp", "[OPTIONS]\nContents file=TOC.HHC\n[FILES]\nhtml\\*.htm\nmissing.htm\n");
+    ProjectPages read;
+    std::string reason;
+    ASSERT_TRUE(ReadProject(p / "Help.hhp", &read, &reason)) << reason;
+    std::vector<std::filesystem::path> expected = {p / "toc.hhc", p / "Html/Intro.htm", p / "Html/two.HTM",
+                                                   p / "missing.htm"};
+    EXPECT_EQ(read.pages, expected);
+    EXPECT_EQ(read.compiledName, "Help.chm");
+}
+
+TEST(PageReferencesTest, FilesOnDiskInAnyCase)
+{
+    TestFolder folder;
+    folder.File("Some/Page.htm");
+    EXPECT_TRUE(FileOnDisk(folder.Path("Some/Page.htm")));
+    EXPECT_TRUE(FileOnDisk(folder.Path("SOME/page.HTM")));
+    EXPECT_FALSE(FileOnDisk(folder.Path("Some")));
+    EXPECT_FALSE(FileOnDisk(folder.Path("Some/Other.htm")));
+}
+
+}  // namespace
