@@ -5,6 +5,7 @@
 
 #include "checker/Check.h"
 #include "checker/FileBytes.h"
+#include "checker/LinkFinder.h"
 #include "checker/MissingPages.h"
 #include "checker/Names.h"
 #include "checker/PageCheck.h"
@@ -40,12 +41,12 @@ void ReportTargets(HelpVisit* visit, const std::vector<PageTarget>& targets)
 // The pages' entries and links: held against the members as each page is
 // read when the reader lists them first (libmspack), else once all are read
 // (ITSS lists them folder by folder).
-void FindTargets(HelpVisit* visit, const PageText& page, const Place& place)
+void FindTargets(HelpVisit* visit, const PageText& page, const PageScan& scan, const Place& place)
 {
     const std::string& member = place.member;
     std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
     if (!visit->listing->membersListed) {
-        FindPageTargets(page, {folder, visit->name}, place, &visit->targets);
+        FindPageTargets(page, scan, {folder, visit->name}, place, &visit->targets);
         return;
     }
     if (visit->keys.empty()) {
@@ -53,7 +54,7 @@ void FindTargets(HelpVisit* visit, const PageText& page, const Place& place)
     }
     const std::unordered_set<std::string>& keys = visit->keys;
     HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
-    CheckPageTargets(page, {folder, visit->name}, holds, place, &visit->run->results.findings);
+    CheckPageTargets(page, scan, {folder, visit->name}, holds, place, &visit->run->results.findings);
 }
 
 void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
@@ -73,9 +74,10 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
         visit->run->results.findings.push_back({place, RuleUnreadableInput, reason});
         return;
     }
+    PageScan scan;
     CheckLinks(page, false, place, visit->help.documentsFolder, visit->run->PackageFor(visit->help.installFolder),
-               visit->run);
-    FindTargets(visit, page, place);
+               visit->run, &scan);
+    FindTargets(visit, page, scan, place);
 }
 
 // The words for a compiled help file that could not be read; empty when it was.

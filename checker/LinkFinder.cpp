@@ -126,6 +126,8 @@ public:
             links.back().clickedByPage = ClickedByPage(linkIds_[i]);
         }
         scan_->links = std::move(links);
+        std::stable_sort(scan_->references.begin(), scan_->references.end(),
+                         [](const PageReference& a, const PageReference& b) { return a.offset < b.offset; });
         AimDirectivesByPlace();
         for (const ReferenceRemark& remark : remarks_) {
             scan_->remarks.push_back({remark.offset, 0, RuleCharacterReference, remark.message});
@@ -189,6 +191,7 @@ private:
             return after;
         }
         HandlerScripts();
+        Reference(name);
         if (name == "script") {
             size_t end = TextElementEnd(bytes_, size_, after, name);
             // A script without its end tag holds the rest of the page: no
@@ -207,6 +210,29 @@ private:
             Param();
         }
         return after;
+    }
+
+    // A page the tag names, and the page's base.
+    void Reference(const std::string& name)
+    {
+        bool gathered;
+        const char* referring = ReferringAttribute(name, &gathered);
+        const Attribute* attribute = referring                                             ? FindAttribute(attributes_, referring)
+                                     : name == "param" && IsLocalParam(bytes_, attributes_) ? FindAttribute(attributes_, "value")
+                                     : name == "base" && !baseFound_                       ? FindAttribute(attributes_, "href")
+                                                                                           : nullptr;
+        if (!attribute || attribute->valueStart == attribute->valueEnd) {
+            return;
+        }
+        std::string value;
+        std::vector<ReferenceRemark> ignored;  // said of the page's links
+        DecodeValue(bytes_, *attribute, &value, &ignored);
+        if (name == "base") {
+            baseFound_ = true;
+            scan_->base = value;
+        } else {
+            scan_->references.push_back({PageOffset(attribute->valueStart), value});
+        }
     }
 
     ScriptLanguage ScriptLanguageOfTag()
@@ -449,6 +475,7 @@ private:
     const std::vector<size_t>* origins_ = nullptr;  // in markup a script writes
     int mode_ = 7;
     int depth_ = 0;
+    bool baseFound_ = false;
     std::vector<Attribute> attributes_;
     std::vector<ReferenceRemark> remarks_;
     std::vector<OpenObject> objects_;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "checker/Findings.h"
+#include "checker/PageReferences.h"
 
 struct FoundLink {
     size_t line;    // of the parameter text, 1-based
@@ -45,6 +46,10 @@ struct PageScan {
     std::vector<FoundLink> links;
     std::vector<PageRemark> remarks;  // malformed character references, controls built by script
     std::vector<Directive> directives;
+    // The pages it names as the viewer follows them: in markup, in what its
+    // scripts write, not in comments or text elements.
+    std::vector<PageReference> references;
+    std::string base;  // the first <base href>, decoded; empty when none
 };
 
 // The directive in a comment's text, if it is one.
@@ -56,7 +61,7 @@ bool ReadDirective(const std::string& comment, Directive* directive);
 // (sorted; may be null).
 
 // The ShortCut objects of an HTML page (.htm, .html, .hhc, .hhk), whatever
-// program they start.
+// program they start, and the pages it names.
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
 
 // One command line per line; blank lines and lines starting with "#" are

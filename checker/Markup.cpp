@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "checker/TextTools.h"
 
@@ -364,9 +365,10 @@ size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, 
 
 bool IsTextElement(const std::string& name)
 {
-    static const char* const names[] = {"script", "style",  "textarea", "title",   "xmp",
-                                        "plaintext", "noscript", "iframe", "noembed", "noframes"};
-    for (const char* text : names) {
+    // Views, not C strings: every tag of every page is held against these.
+    static const std::string_view names[] = {"script",   "style",  "textarea", "title",  "xmp",
+                                             "plaintext", "noscript", "iframe", "noembed", "noframes"};
+    for (std::string_view text : names) {
         if (name == text) {
             return true;
         }

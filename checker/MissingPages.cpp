@@ -1,5 +1,6 @@
 #include "checker/MissingPages.h"
 
+#include "checker/LinkFinder.h"
 #include "checker/Names.h"
 #include "checker/PageReferences.h"
 #include "checker/PageText.h"
@@ -49,19 +50,41 @@ bool SameFileTarget(const std::string& reference, const std::string& helpName, s
 
 namespace {
 
-// The local pages a page names, line and column left for later.
-void FindTargetsOf(const PageText& page, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+// What a page's relative references are read from: its own folder (an
+// empty prefix) or the folder its base names ("sub/"; "/sub/" from the help
+// file's root). False when the base is no page of the help file: they name
+// none of its pages.
+bool BasePrefix(const std::string& base, const std::string& helpName, std::string* prefix, bool* ownFile)
 {
-    for (const PageReference& reference : FindPageReferences(page.text, page.size)) {
+    prefix->clear();
+    std::string own;
+    *ownFile = SameFileTarget(base, helpName, &own);
+    return base.empty() || BaseFolder(*ownFile ? own : base, prefix);
+}
+
+// The local pages a page names, line and column left for later.
+void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+{
+    std::string prefix;
+    bool baseInFile = false;
+    bool baseLocal = BasePrefix(scan.base, in.helpName, &prefix, &baseInFile);
+    for (const PageReference& reference : scan.references) {
         std::string target;
         std::string own;
-        bool local = SameFileTarget(reference.value, in.helpName, &own) ? LocalTarget(own, &target)
-                                                                         : LocalTarget(reference.value, &target);
-        if (!local || !ChmIsPageName(target.c_str())) {
+        bool inFile = SameFileTarget(reference.value, in.helpName, &own);
+        if (!(inFile ? LocalTarget(own, &target) : LocalTarget(reference.value, &target)) ||
+            !ChmIsPageName(target.c_str())) {
             continue;
         }
+        if (!inFile && target[0] != '/') {
+            if (!baseLocal) {
+                continue;
+            }
+            target = prefix + target;
+            inFile = baseInFile;
+        }
         std::string path;
-        if (!ResolveTarget(own.empty() ? in.folder : "", target, &path)) {
+        if (!ResolveTarget(inFile ? "" : in.folder, target, &path)) {
             path.clear();
         }
         targets->push_back({{where.file, where.member, 0, 0}, reference.offset, reference.value, path, path});
@@ -80,19 +103,20 @@ void PlaceTargets(const PageText& page, std::vector<PageTarget>* targets)
 
 }  // namespace
 
-void FindPageTargets(const PageText& page, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const Place& where,
+                     std::vector<PageTarget>* targets)
 {
     std::vector<PageTarget> found;
-    FindTargetsOf(page, in, where, &found);
+    FindTargetsOf(scan, in, where, &found);
     PlaceTargets(page, &found);
     targets->insert(targets->end(), found.begin(), found.end());
 }
 
-void CheckPageTargets(const PageText& page, const PageInHelp& in, const HoldsPage& holds, const Place& where,
-                      std::vector<Finding>* findings)
+void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const HoldsPage& holds,
+                      const Place& where, std::vector<Finding>* findings)
 {
     std::vector<PageTarget> found;
-    FindTargetsOf(page, in, where, &found);
+    FindTargetsOf(scan, in, where, &found);
     std::vector<PageTarget> missing;
     for (const PageTarget& target : found) {
         if (target.path.empty() || !holds(target.path)) {

@@ -11,6 +11,7 @@
 
 #include "checker/Findings.h"
 
+struct PageScan;
 struct PageText;
 
 // Whether the help file holds the page at a path from its root, with "/"
@@ -34,7 +35,8 @@ struct PageTarget {
 
 // The local pages a page names; found as it is read, held against the help
 // file's pages once they are all known.
-void FindPageTargets(const PageText& page, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets);
+void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const Place& where,
+                     std::vector<PageTarget>* targets);
 
 // A missing-page finding for each target that holds does not know.
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,
@@ -42,8 +44,8 @@ void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage&
 
 // The same at once, when the help file's pages are known: only the targets
 // it does not hold are given their line and column.
-void CheckPageTargets(const PageText& page, const PageInHelp& in, const HoldsPage& holds, const Place& where,
-                      std::vector<Finding>* findings);
+void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const HoldsPage& holds,
+                      const Place& where, std::vector<Finding>* findings);
 
 // Whether a file is on disk at an absolute path, in any case.
 bool FileOnDisk(const std::string& path);

@@ -17,9 +17,9 @@ Place At(const Place& where, size_t line, size_t column)
 }  // namespace
 
 void CheckLinks(const PageText& page, bool isList, const Place& where, const std::string& documentsFolder,
-                Package* package, CheckRun* run)
+                Package* package, CheckRun* run, PageScan* found)
 {
-    PageScan scan;
+    PageScan& scan = *found;
     if (isList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);
     } else {
@@ -88,5 +88,6 @@ void CheckPageBytes(const char* bytes, size_t size, bool isList, unsigned langua
         run->results.findings.push_back({where, RuleUnreadableInput, reason});
         return;
     }
-    CheckLinks(page, isList, where, documentsFolder, package, run);
+    PageScan scan;
+    CheckLinks(page, isList, where, documentsFolder, package, run, &scan);
 }

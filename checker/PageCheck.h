@@ -9,13 +9,15 @@
 #include "checker/Findings.h"
 
 struct CheckRun;
+struct PageScan;
 struct PageText;
 struct Package;
 
 // The links of a page's (or, with isList, a link list's) text, shown at
-// where, whose documents stand in documentsFolder.
+// where, whose documents stand in documentsFolder. scan keeps what was
+// found, for the pages the page names.
 void CheckLinks(const PageText& page, bool isList, const Place& where, const std::string& documentsFolder,
-                Package* package, CheckRun* run);
+                Package* package, CheckRun* run, PageScan* scan);
 
 // A page's bytes (a page inside a compiled help file, or the fuzzer's), in
 // the code page of its help file's language (0 for none), or a link list's;

@@ -2,32 +2,29 @@
 
 #include <string.h>
 
+#include <string_view>
+
 #include "checker/Markup.h"
 #include "checker/TextTools.h"
 
 namespace {
 
-bool IsLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 struct ReferringTag {
-    const char* tag;
+    std::string_view tag;  // not a C string: every tag of every page is held against it
     const char* attribute;
     bool gathered;
 };
 
-const ReferringTag ReferringTags[] = {{"a", "href", true},       {"link", "href", true},    {"img", "src", true},
-                                      {"area", "href", false},   {"frame", "src", false},   {"iframe", "src", false}};
+const ReferringTag ReferringTags[] = {{"a", "href", true},     {"link", "href", true},  {"img", "src", true},
+                                      {"area", "href", false}, {"frame", "src", false}, {"iframe", "src", false}};
 
-void AddValue(const char* text, const Attribute* attribute, bool gathered, std::vector<PageReference>* references)
+void AddValue(const char* text, const Attribute* attribute, std::vector<PageReference>* references)
 {
     if (!attribute || attribute->valueStart == attribute->valueEnd) {
         return;
     }
     std::vector<ReferenceRemark> remarks;  // reported where the page's links are checked
-    PageReference reference = {attribute->valueStart, std::string(), gathered};
+    PageReference reference = {attribute->valueStart, std::string()};
     DecodeValue(text, *attribute, &reference.value, &remarks);
     references->push_back(reference);
 }
@@ -41,7 +38,26 @@ int HexDigit(char c)
 
 }  // namespace
 
-std::vector<PageReference> FindPageReferences(const char* text, size_t size)
+bool IsLocalParam(const char* text, const std::vector<Attribute>& attributes)
+{
+    const Attribute* name = FindAttribute(attributes, "name");
+    std::string value;
+    std::vector<ReferenceRemark> remarks;
+    return name && (DecodeValue(text, *name, &value, &remarks), EqualsNoCase(Trim(value), "local"));
+}
+
+const char* ReferringAttribute(const std::string& tag, bool* gathered)
+{
+    for (const ReferringTag& referring : ReferringTags) {
+        if (tag == referring.tag) {
+            *gathered = referring.gathered;
+            return referring.attribute;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
 {
     std::vector<PageReference> references;
     std::vector<Attribute> attributes;
@@ -51,33 +67,30 @@ std::vector<PageReference> FindPageReferences(const char* text, size_t size)
         if (!open) {
             break;
         }
-        at = static_cast<size_t>(open - text) + 1;
-        if (StartsWithNoCase(text, size, at, "!--")) {
-            at = FindNoCase(text, size, at + 3, "-->");
+        at = static_cast<size_t>(open - text);
+        if (StartsWithNoCase(text, size, at, "<!--")) {
+            at = FindNoCase(text, size, at + 4, "-->");  // chmcmd ends a comment there alone
             continue;
         }
-        size_t nameEnd = at;
-        while (nameEnd < size &&
-               (IsLetter(text[nameEnd]) || (nameEnd > at && text[nameEnd] >= '0' && text[nameEnd] <= '9'))) {
-            ++nameEnd;
-        }
-        if (nameEnd == at) {
+        std::string tag;
+        bool closing;
+        size_t nameEnd = ReadTagName(text, size, at, &tag, &closing);
+        if (tag.empty()) {
+            ++at;
             continue;
         }
-        std::string tag = AsciiLower(std::string(text + at, nameEnd - at));
         at = ParseAttributes(text, size, nameEnd, &attributes);
-        for (const ReferringTag& referring : ReferringTags) {
-            if (tag == referring.tag) {
-                AddValue(text, FindAttribute(attributes, referring.attribute), referring.gathered, &references);
-            }
+        if (closing) {
+            continue;
         }
-        if (tag == "param") {
-            const Attribute* name = FindAttribute(attributes, "name");
-            std::string value;
-            std::vector<ReferenceRemark> remarks;
-            if (name && (DecodeValue(text, *name, &value, &remarks), EqualsNoCase(Trim(value), "local"))) {
-                AddValue(text, FindAttribute(attributes, "value"), true, &references);
-            }
+        bool gathered = false;
+        const char* attribute = ReferringAttribute(tag, &gathered);
+        if (attribute && gathered) {
+            AddValue(text, FindAttribute(attributes, attribute), &references);
+        } else if (tag == "param" && IsLocalParam(text, attributes)) {
+            AddValue(text, FindAttribute(attributes, "value"), &references);
+        } else if (tag == "script" || tag == "style") {
+            at = TextElementEnd(text, size, at, tag);
         }
     }
     return references;
@@ -91,6 +104,9 @@ bool LocalTarget(const std::string& reference, std::string* target)
     if (name.empty() || (colon != std::string::npos && colon < name.find_first_of("/\\"))) {
         return false;  // a scheme, or a drive
     }
+    if (name.size() > 1 && (name[0] == '/' || name[0] == '\\') && (name[1] == '/' || name[1] == '\\')) {
+        return false;  // a server's share
+    }
     target->clear();
     for (size_t at = 0; at < name.size(); ++at) {
         int high = name[at] == '%' && at + 2 < name.size() ? HexDigit(name[at + 1]) : -1;
@@ -102,5 +118,16 @@ bool LocalTarget(const std::string& reference, std::string* target)
             *target += name[at] == '\\' ? '/' : name[at];
         }
     }
+    return IsUtf8(target->data(), target->size());
+}
+
+bool BaseFolder(const std::string& base, std::string* folder)
+{
+    std::string target;
+    if (!LocalTarget(base, &target)) {
+        return false;
+    }
+    size_t slash = target.find_last_of('/');
+    folder->assign(slash == std::string::npos ? std::string() : target.substr(0, slash + 1));
     return true;
 }

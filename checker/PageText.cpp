@@ -72,19 +72,6 @@ void DecodeUtf16(bool bigEndian, const char* bytes, size_t size, std::string* ou
     }
 }
 
-bool IsUtf8(const char* bytes, size_t size)
-{
-    for (size_t at = 0; at < size;) {
-        char32_t c = 0;
-        size_t length = ReadUtf8(bytes, size, at, &c);
-        if (length == 0) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
-}
-
 // A page in a code page of one byte a character, decoded a block at a time
 // as the file is read again, so that its bytes and its text are never both
 // held whole: a character may take three bytes in UTF-8.

@@ -179,9 +179,9 @@ private:
             return;  // reported when the page is checked
         }
         std::string from = page.parent_path().lexically_relative(folder_).generic_u8string();
-        for (const PageReference& reference : FindPageReferences(text.text, text.size)) {
+        for (const PageReference& reference : FindGatheredReferences(text.text, text.size)) {
             std::string target;
-            if (!reference.gathered || !LocalTarget(reference.value, &target)) {
+            if (!LocalTarget(reference.value, &target)) {
                 continue;
             }
             std::string name = target[0] == '/' ? target : from + "/" + target;

@@ -34,6 +34,19 @@ size_t ReadUtf8(const std::string& text, size_t at, char32_t* c)
     return ReadUtf8(text.data(), text.size(), at, c);
 }
 
+bool IsUtf8(const char* bytes, size_t size)
+{
+    for (size_t at = 0; at < size;) {
+        char32_t c = 0;
+        size_t length = ReadUtf8(bytes, size, at, &c);
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
 void AppendUtf8(char32_t c, std::string* out)
 {
     if (c < 0x80) {

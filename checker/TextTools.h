@@ -12,6 +12,7 @@
 size_t ReadUtf8(const char* text, size_t size, size_t at, char32_t* c);
 size_t ReadUtf8(const std::string& text, size_t at, char32_t* c);
 void AppendUtf8(char32_t c, std::string* out);
+bool IsUtf8(const char* bytes, size_t size);
 
 // ASCII letters in lower case, for the fixed names and words the checker
 // looks for (tipstart.exe, .hhp, <object>, charset).

@@ -9,6 +9,7 @@
 #include "checker/FileBytes.h"
 #include "checker/FolderListing.h"
 #include "checker/HelpFile.h"
+#include "checker/LinkFinder.h"
 #include "checker/MissingPages.h"
 #include "checker/Names.h"
 #include "checker/PageCheck.h"
@@ -28,7 +29,7 @@ struct TreeWalk {
 
 // A page's entries and links, held against its project's gathered pages, or
 // against the files on disk.
-void CheckPageTargets(const Input& input, const PageText& page, const Place& place, CheckRun* run)
+void CheckPageTargets(const Input& input, const PageText& page, const PageScan& scan, const Place& place, CheckRun* run)
 {
     std::vector<PageTarget> targets;
     std::vector<Finding>* findings = &run->results.findings;
@@ -37,13 +38,13 @@ void CheckPageTargets(const Input& input, const PageText& page, const Place& pla
         std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
         const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
         HoldsPage holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
-        CheckPageTargets(page, {below == "." ? "" : below, compiledName}, holds, place, findings);
+        CheckPageTargets(page, scan, {below == "." ? "" : below, compiledName}, holds, place, findings);
         return;
     }
     std::error_code error;
     fs::path working = fs::current_path(error);
     std::string folder = fs::absolute(input.path).parent_path().lexically_normal().generic_u8string();
-    FindPageTargets(page, {folder, ""}, place, &targets);
+    FindPageTargets(page, scan, {folder, ""}, place, &targets);
     for (PageTarget& target : targets) {
         fs::path path = fs::u8path(target.path);
         target.shown = PathWithin(path, working) ? path.lexically_relative(working).generic_u8string() : target.shown;
@@ -83,9 +84,10 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
                 run->results.findings.push_back({place, RuleUnreadableInput, reason});
                 break;
             }
-            CheckLinks(page, isList, place, input.documentsFolder, run->PackageFor(input.installFolder), run);
+            PageScan scan;
+            CheckLinks(page, isList, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan);
             if (!isList) {
-                CheckPageTargets(input, page, place, run);
+                CheckPageTargets(input, page, scan, place, run);
             }
             break;
         }

@@ -2,6 +2,7 @@
 // pages of the help file.
 #include <gtest/gtest.h>
 
+#include "checker/LinkFinder.h"
 #include "checker/MissingPages.h"
 #include "checker/PageReferences.h"
 #include "checker/Project.h"
@@ -9,33 +10,88 @@
 
 namespace {
 
-std::string References(const std::string& text)
+std::string Listed(const std::vector<PageReference>& references)
 {
     std::string all;
-    for (const PageReference& reference : FindPageReferences(text.data(), text.size())) {
-        all += (reference.gathered ? "+" : "-") + reference.value + "@" + std::to_string(reference.offset) + " ";
+    for (const PageReference& reference : references) {
+        all += reference.value + "@" + std::to_string(reference.offset) + " ";
     }
     return all;
 }
 
+// As chmcmd gathers a project's pages.
+std::string Gathered(const std::string& text)
+{
+    return Listed(FindGatheredReferences(text.data(), text.size()));
+}
+
+// As the viewer follows them.
+std::string Followed(const std::string& text, std::string* base = nullptr)
+{
+    PageScan scan;
+    FindPageLinks(text.data(), text.size(), nullptr, &scan);
+    if (base) {
+        *base = scan.base;
+    }
+    return Listed(scan.references);
+}
+
 TEST(PageReferencesTest, EachTagThatNamesAPageAndWhetherTheCompilerTakesIt)
 {
-    EXPECT_EQ(References("<A HREF='a.htm'><area href=b.htm><link href=\"c.css\"><IMG src=d.gif>"),
-              "+a.htm@9 -b.htm@27 +c.css@45 +d.gif@61 ");
-    EXPECT_EQ(References("<frame src=f.htm><iframe src=\"g.htm\"><a name=x><a href=''>"), "-f.htm@11 -g.htm@30 ");
+    std::string tags = "<A HREF='a.htm'><area href=b.htm><link href=\"c.css\"><IMG src=d.gif>";
+    EXPECT_EQ(Gathered(tags), "a.htm@9 c.css@45 d.gif@61 ");
+    EXPECT_EQ(Followed(tags), "a.htm@9 b.htm@27 c.css@45 d.gif@61 ");
+    std::string frames = "<frame src=f.htm><iframe src=\"g.htm\"><a name=x><a href=''>";
+    EXPECT_EQ(Gathered(frames), "");
+    EXPECT_EQ(Followed(frames), "f.htm@11 g.htm@30 ");
     // Local in contents and index files, its name in any case; comments hold nothing.
-    EXPECT_EQ(References("<param name=\"LOCAL\" value=\"x&amp;y.htm\"><param name=Name value=n.htm>"
-                         "<!-- <a href=c.htm> --><a href=d.htm>"),
-              "+x&y.htm@27 +d.htm@100 ");
-    EXPECT_EQ(References("<a href=\"never closed"), "+never closed@9 ");
-    EXPECT_EQ(References("< a href=x.htm> <1 href=y.htm> <"), "");
+    std::string entries = "<param name=\"LOCAL\" value=\"x&amp;y.htm\"><param name=Name value=n.htm>"
+                          "<!-- <a href=c.htm> --><a href=d.htm>";
+    EXPECT_EQ(Gathered(entries), "x&y.htm@27 d.htm@100 ");
+    EXPECT_EQ(Followed(entries), "x&y.htm@27 d.htm@100 ");
+    EXPECT_EQ(Gathered("<a href=\"never closed"), "never closed@9 ");
+    EXPECT_EQ(Gathered("< a href=x.htm> <1 href=y.htm> <"), "");
+    EXPECT_EQ(Followed("< a href=x.htm> <1 href=y.htm> <"), "");
+}
+
+// chmcmd reads text elements as markup and skips scripts and style sheets;
+// the viewer shows text elements as text, and reads what scripts write.
+TEST(PageReferencesTest, TextElementsScriptsAndCommentsAsEachProgramReadsThem)
+{
+    std::string page = "<title><a href=t1.htm></title><textarea><a href=t2.htm></textarea>"
+                       "<xmp><a href=t3.htm></xmp><noscript><a href=t4.htm></noscript>"
+                       "<script>document.write('<a href=\"t5.htm\">');</script><style><a href=t6.htm></style>"
+                       "<a href=t7.htm><plaintext><a href=t8.htm>";
+    EXPECT_EQ(Gathered(page), "t1.htm@15 t2.htm@48 t3.htm@79 t4.htm@110 t7.htm@219 t8.htm@245 ");
+    EXPECT_EQ(Followed(page), "t5.htm@161 t7.htm@219 ");
+    // The viewer's own document mode reads a conditional comment's markup;
+    // chmcmd ends a comment at "-->" alone.
+    std::string comments = "<!--[if IE]><a href=c1.htm><![endif]--><!--><a href=c2.htm>--><a href=c3.htm>";
+    EXPECT_EQ(Gathered(comments), "c3.htm@70 ");
+    EXPECT_EQ(Followed(comments), "c1.htm@20 c2.htm@52 c3.htm@70 ");
+}
+
+TEST(PageReferencesTest, TheFirstBaseOfThePage)
+{
+    std::string base;
+    EXPECT_EQ(Followed("<a href=a.htm><base href=\"sub/x.htm\"><base href=other/>", &base), "a.htm@8 ");
+    EXPECT_EQ(base, "sub/x.htm");
+    std::string folder;
+    ASSERT_TRUE(BaseFolder("sub/x.htm", &folder));
+    EXPECT_EQ(folder, "sub/");
+    ASSERT_TRUE(BaseFolder("/top/", &folder));
+    EXPECT_EQ(folder, "/top/");
+    ASSERT_TRUE(BaseFolder("x.htm", &folder));
+    EXPECT_EQ(folder, "");
+    EXPECT_FALSE(BaseFolder("http://host/help/", &folder));
 }
 
 TEST(PageReferencesTest, OnlyLocalNamesArePages)
 {
     std::string target;
     for (const char* url : {"http://h/a.htm", "mailto:a@b", "javascript:go('a.htm')", "ms-its:Other.chm::/a.htm",
-                            "mk:@MSITStore:x.chm::/a.htm", "C:\\help\\a.htm", "#top", "?q", "  ", ""}) {
+                            "mk:@MSITStore:x.chm::/a.htm", "C:\\help\\a.htm", "#top", "?q", "  ", "",
+                            "//server/share/a.htm", "\\\\server\\share\\a.htm", "caf%E9.htm"}) {
         EXPECT_FALSE(LocalTarget(url, &target)) << url;
     }
     ASSERT_TRUE(LocalTarget(" sub\\My%20Page.htm?x=1#part ", &target));
