@@ -75,9 +75,12 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
         return;
     }
     PageScan scan;
-    CheckLinks(page, false, place, visit->help.documentsFolder, visit->run->PackageFor(visit->help.installFolder),
+    TextKind kind = TextKindOfName(name);
+    CheckLinks(page, kind, place, visit->help.documentsFolder, visit->run->PackageFor(visit->help.installFolder),
                visit->run, &scan);
-    FindTargets(visit, page, scan, place);
+    if (kind == TextPage) {
+        FindTargets(visit, page, scan, place);
+    }
 }
 
 // The words for a compiled help file that could not be read; empty when it was.

@@ -50,7 +50,7 @@ InputKind KindOfName(const std::string& name)
     if (extension == ListExtension) {
         return InputList;
     }
-    return ChmIsPageName(lower.c_str()) ? InputPage : InputOther;
+    return ChmIsPageName(lower.c_str()) ? InputPage : ChmIsScriptName(lower.c_str()) ? InputScript : InputOther;
 }
 
 std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, const FolderOptions& options,
@@ -89,7 +89,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             file = Input();
             file.path = files[i];
             file.shown = files[i].generic_u8string();
-            file.kind = InputPage;
+            file.kind = KindOfName(files[i].filename().u8string()) == InputScript ? InputScript : InputPage;
             file.project = path;
             file.codePage = listingCodePage;
             file.gathered = true;
@@ -125,7 +125,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             }
             file.installFolder = configuration.installFolder;
         }
-        if (file.kind == InputPage && !listed) {
+        if ((file.kind == InputPage || file.kind == InputScript) && !listed) {
             file.project = folders.project;
             file.codePage = ProjectCodePageOf(folders.project, &caches->codePages);
         } else if (file.kind == InputHelp) {

@@ -14,7 +14,7 @@
 #include "checker/Project.h"
 
 // A file name's kind, by its extension.
-enum InputKind { InputPage, InputList, InputHelp, InputProject, InputOther };
+enum InputKind { InputPage, InputList, InputScript, InputHelp, InputProject, InputOther };
 InputKind KindOfName(const std::string& name);
 
 // A link list's extension.

@@ -112,6 +112,19 @@ public:
     {
         mode_ = FindDocumentMode(bytes_, size_);
         Markup();
+        Finish();
+    }
+
+    // A script file runs as the page that loads it opens.
+    void RunScript(ScriptLanguage language)
+    {
+        ScriptText(bytes_, size_, nullptr, 0, language, true);
+        Finish();
+    }
+
+private:
+    void Finish()
+    {
         std::vector<size_t> order(scan_->links.size());
         for (size_t i = 0; i < order.size(); ++i) {
             order[i] = i;
@@ -135,7 +148,6 @@ public:
         PlaceFindings();
     }
 
-private:
     // The markup of bytes_, to its end.
     void Markup()
     {
@@ -537,6 +549,12 @@ bool NamesTipstart(const std::string& program)
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)
 {
     PageScanner(text, size, undecodable, scan).Run();
+}
+
+void FindScriptLinks(const char* text, size_t size, ScriptLanguage language, const std::vector<size_t>* undecodable,
+                     PageScan* scan)
+{
+    PageScanner(text, size, undecodable, scan).RunScript(language);
 }
 
 void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)

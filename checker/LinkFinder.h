@@ -9,6 +9,7 @@
 
 #include "checker/Findings.h"
 #include "checker/PageReferences.h"
+#include "checker/ScriptReader.h"
 
 struct FoundLink {
     size_t line;    // of the parameter text, 1-based
@@ -63,6 +64,11 @@ bool ReadDirective(const std::string& comment, Directive* directive);
 // The ShortCut objects of an HTML page (.htm, .html, .hhc, .hhk), whatever
 // program they start, and the pages it names.
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
+
+// The ShortCut objects that a script file's strings write (a .js or .vbs
+// file that pages load), read as a page's script is.
+void FindScriptLinks(const char* text, size_t size, ScriptLanguage language, const std::vector<size_t>* undecodable,
+                     PageScan* scan);
 
 // One command line per line; blank lines and lines starting with "#" are
 // skipped. Each counts as a Tipstart link.

@@ -6,6 +6,7 @@
 #include "checker/Prediction.h"
 #include "checker/Rules.h"
 #include "checker/Suppression.h"
+#include "checker/TextTools.h"
 
 namespace {
 
@@ -16,14 +17,26 @@ Place At(const Place& where, size_t line, size_t column)
 
 }  // namespace
 
-void CheckLinks(const PageText& page, bool isList, const Place& where, const std::string& documentsFolder,
+TextKind TextKindOfName(const std::string& name)
+{
+    size_t length = name.size();
+    return EndsWithNoCase(name.c_str(), length, ".js")    ? TextJScript
+           : EndsWithNoCase(name.c_str(), length, ".vbs") ? TextVBScript
+                                                          : TextPage;
+}
+
+void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
                 Package* package, CheckRun* run, PageScan* found)
 {
     PageScan& scan = *found;
+    bool isList = kind == TextList;
     if (isList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);
-    } else {
+    } else if (kind == TextPage) {
         FindPageLinks(page.text, page.size, &page.undecodable, &scan);
+    } else {
+        FindScriptLinks(page.text, page.size, kind == TextVBScript ? ScriptVBScript : ScriptJScript,
+                        &page.undecodable, &scan);
     }
     CheckResults& results = run->results;
     std::vector<Finding>& findings = results.findings;
@@ -40,7 +53,12 @@ void CheckLinks(const PageText& page, bool isList, const Place& where, const std
     PageScan utf8;  // the links as the page would read in UTF-8, for a page that looks like it
     if (page.undeclaredUtf8) {
         std::vector<size_t> none;
-        FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8);
+        if (kind == TextPage) {
+            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8);
+        } else {
+            FindScriptLinks(page.utf8Reading.data(), page.utf8Reading.size(),
+                            kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8);
+        }
     }
     std::vector<FindingSpan> spans;  // each link's findings
     PredictionOptions options = run->options.prediction;
@@ -79,15 +97,15 @@ void CheckLinks(const PageText& page, bool isList, const Place& where, const std
     SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
 }
 
-void CheckPageBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, const Place& where,
+void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned languageCodePage, const Place& where,
                     const std::string& documentsFolder, Package* package, CheckRun* run)
 {
     PageText page;
     std::string reason;
-    if (!ReadTextBytes(bytes, size, isList, languageCodePage, &page, &reason)) {
+    if (!ReadTextBytes(bytes, size, kind == TextList, languageCodePage, &page, &reason)) {
         run->results.findings.push_back({where, RuleUnreadableInput, reason});
         return;
     }
     PageScan scan;
-    CheckLinks(page, isList, where, documentsFolder, package, run, &scan);
+    CheckLinks(page, kind, where, documentsFolder, package, run, &scan);
 }

@@ -152,9 +152,13 @@ public:
     void Add(const fs::path& path, bool navigation)
     {
         std::string key = NameKey(path.generic_u8string());
-        if ((navigation || ChmIsPageName(path.filename().u8string().c_str())) && seen_.insert(key).second) {
+        std::string name = path.filename().u8string();
+        bool page = navigation || ChmIsPageName(name.c_str());
+        if ((page || ChmIsScriptName(name.c_str())) && seen_.insert(key).second) {
             pages_.push_back(path);
-            waiting_.push_back(path);
+            if (page) {
+                waiting_.push_back(path);  // a script reaches no page the compiler takes
+            }
         }
     }
 

@@ -73,6 +73,7 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
             CheckHelpFile(input, run);
             break;
         case InputPage:
+        case InputScript:
         case InputList: {
             PageText page;
             std::string bytes;
@@ -85,8 +86,9 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
                 break;
             }
             PageScan scan;
-            CheckLinks(page, isList, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan);
-            if (!isList) {
+            TextKind kind = isList ? TextList : TextKindOfName(input.shown);
+            CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan);
+            if (kind == TextPage) {
                 CheckPageTargets(input, page, scan, place, run);
             }
             break;
@@ -94,8 +96,8 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
         case InputOther:
             run->results.findings.push_back(
                 {{shownGiven, "", 0, 0}, RuleUnreadableInput,
-                 std::string("is not a page (.htm .html .hhc .hhk), a compiled help file (.chm), a help project "
-                             "(.hhp) or a link list (") +
+                 std::string("is not a page (.htm .html .hhc .hhk), a script (.js .vbs), a compiled help file (.chm), "
+                             "a help project (.hhp) or a link list (") +
                      ListExtension + "); not checked"});
             break;
         case InputProject:
@@ -153,7 +155,7 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
     for (const FolderEntry& entry : entries) {
         fs::path path = folder / fs::u8path(entry.name);
         InputKind kind = KindOfName(entry.name);
-        bool checked = kind == InputPage || kind == InputHelp;
+        bool checked = kind == InputPage || kind == InputScript || kind == InputHelp;
         if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
             WalkInto(path, entry, walk);
         } else if (entry.type != fs::file_type::regular && checked) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Generates the checker's encoding tables from a fresh Wine prefix, the
 # Linux build's stand-in for the help viewer's Windows:
-#   checker/tables/Charsets.inc          the charset database MLang serves
+#   checker/tables/Charsets.inc          the charset database MLang serves, and
+#                                        the names MLang knows beside it
 #   checker/tables/LanguageCodePages.inc every language id's ANSI code page
 # Run from anywhere; needs wine64 and x86_64-w64-mingw32-gcc. The win64
 # tier's test checker_encoding_tables holds both against Wine's answers.
@@ -11,7 +12,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 wine_prefix_start
 tables=$root/checker/tables
 mkdir -p "$tables"
-python3 "$root/scripts/tables/charsets.py" "$WINEPREFIX/system.reg" > "$tables/Charsets.inc.new"
+x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -o "$WINEPREFIX/mlang-charsets.exe" \
+    "$root/scripts/tables/mlang-charsets.c" -lole32 -loleaut32 -luuid
+"$WINE" "$WINEPREFIX/mlang-charsets.exe" | tr -d "\r" > "$WINEPREFIX/mlang-charsets.txt"
+python3 "$root/scripts/tables/charsets.py" "$WINEPREFIX/system.reg" "$WINEPREFIX/mlang-charsets.txt" \
+    > "$tables/Charsets.inc.new"
 x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -o "$WINEPREFIX/language-code-pages.exe" \
     "$root/scripts/tables/language-code-pages.c"
 "$WINE" "$WINEPREFIX/language-code-pages.exe" > "$WINEPREFIX/language-code-pages.txt"

@@ -85,6 +85,12 @@ bool ChmIsPageName(const char* name)
            EndsWithNoCase(name, length, ".hhc") || EndsWithNoCase(name, length, ".hhk");
 }
 
+bool ChmIsScriptName(const char* name)
+{
+    size_t length = strlen(name);
+    return EndsWithNoCase(name, length, ".js") || EndsWithNoCase(name, length, ".vbs");
+}
+
 unsigned ChmHeaderLanguage(const unsigned char* header, size_t headerSize)
 {
     if (headerSize < 0x18 || memcmp(header, "ITSF", 4) != 0) {
@@ -142,7 +148,7 @@ std::vector<std::string> ChmSystemNavigation(const unsigned char* system, size_t
 
 bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation)
 {
-    if (ChmIsPageName(name)) {
+    if (ChmIsPageName(name) || ChmIsScriptName(name)) {
         return true;
     }
     std::string lower = AsciiLower(std::string(name[0] == '/' ? "" : "/") + name);

@@ -77,6 +77,10 @@ unsigned ChmReadLanguage(const char* path);
 // reading: .htm, .html, .hhc or .hhk in any case.
 bool ChmIsPageName(const char* name);
 
+// Whether a name is a script file's (.js, .vbs, any case), which pages load:
+// read for the markup its strings write.
+bool ChmIsScriptName(const char* name);
+
 // Whether a directory entry is a file of the help file's own: not a folder
 // ("/docs/") and not the storage's ("::DataSpace/...").
 bool ChmIsMemberName(const char* name);
@@ -86,5 +90,6 @@ bool ChmIsMemberName(const char* name);
 enum { ChmSystemLimit = 1024 * 1024 };
 std::vector<std::string> ChmSystemNavigation(const unsigned char* system, size_t size);
 
-// Whether a member is read: a page, or a contents or index file #SYSTEM names.
+// Whether a member is read: a page, a script, or a contents or index file
+// #SYSTEM names.
 bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation);

@@ -2,6 +2,8 @@
 // Win32 API.
 #include <windows.h>
 
+#include <mlang.h>
+
 #include "checker/system/System.h"
 
 #include "checker/EncodingTables.h"
@@ -121,11 +123,36 @@ unsigned SystemLanguageCodePage(unsigned lcid)
     return codePage;
 }
 
+// A charset name MLang knows of its own, beside the database: the code page
+// its GetCharsetInfo reads it in; 0 when it knows none.
+unsigned MlangCharsetCodePage(const std::wstring& name)
+{
+    static const IID multiLanguage2 = {0xdccfc164, 0x2b38, 0x11d2, {0xb7, 0xec, 0x00, 0xc0, 0x4f, 0x8f, 0x5d, 0x9a}};
+    bool initialised = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    IMultiLanguage2* languages = nullptr;
+    unsigned codePage = 0;
+    if (SUCCEEDED(CoCreateInstance(CLSID_CMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, multiLanguage2,
+                                   reinterpret_cast<void**>(&languages)))) {
+        BSTR text = SysAllocString(name.c_str());
+        MIMECSETINFO info = {};
+        if (text && SUCCEEDED(languages->GetCharsetInfo(text, &info))) {
+            codePage = info.uiInternetEncoding;
+        }
+        SysFreeString(text);
+        languages->Release();
+    }
+    if (initialised) {
+        CoUninitialize();
+    }
+    return codePage;
+}
+
 // The charset database as MLang reads it on Windows: the label's key, its
 // InternetEncoding, an AliasForCharset followed (a few times at most, so a
-// loop ends). Wine's MLang answers from a table of its own instead, and
-// answers only 33 of its database's 156 labels as the database does: the
-// database is the authority (README, "Where Wine and the documentation differ").
+// loop ends); a label the database lacks, as MLang itself names its code
+// pages. Wine's MLang answers only 33 of its database's 156 labels as the
+// database does: the database comes first (README, "Where Wine and the
+// documentation differ").
 unsigned SystemCharsetCodePage(const std::string& label)
 {
     std::wstring name = Wide(label);
@@ -133,7 +160,7 @@ unsigned SystemCharsetCodePage(const std::string& label)
         HKEY key = nullptr;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, (L"MIME\\Database\\Charset\\" + name).c_str(), 0, KEY_READ, &key) !=
             ERROR_SUCCESS) {
-            return 0;
+            return hop == 0 ? MlangCharsetCodePage(name) : 0;
         }
         DWORD codePage = 0;
         wchar_t alias[128] = {};

@@ -8,10 +8,12 @@
 #include <mlang.h>
 #include <stdio.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "checker/EncodingTables.h"
+#include "checker/TextTools.h"
 #include "checker/system/System.h"
 
 namespace {
@@ -54,41 +56,53 @@ std::vector<std::string> DatabaseLabels()
     return labels;
 }
 
-// How many labels Wine's MLang answers as the database does: told, not held,
-// since the checker follows the database (see SystemCharsetCodePage).
-void TellMlangAgreement(const std::vector<std::string>& labels)
+// The charset names MLang gives its code pages, and answers: the labels it
+// knows beside the database.
+std::vector<std::string> MlangLabels()
 {
     static const IID MultiLanguage2 = {0xdccfc164, 0x2b38, 0x11d2, {0xb7, 0xec, 0x00, 0xc0, 0x4f, 0x8f, 0x5d, 0x9a}};
+    std::vector<std::string> labels;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IMultiLanguage2* languages = nullptr;
+    IEnumCodePage* pages = nullptr;
     if (FAILED(CoCreateInstance(CLSID_CMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, MultiLanguage2,
-                                reinterpret_cast<void**>(&languages)))) {
-        printf("MLang: not available\n");
-        return;
+                                reinterpret_cast<void**>(&languages))) ||
+        FAILED(languages->EnumCodePages(0, 0, &pages))) {
+        Fail("MLang is not available");
+        return labels;
     }
-    size_t same = 0;
-    for (const std::string& label : labels) {
-        std::wstring wide(label.begin(), label.end());
-        BSTR name = SysAllocString(wide.c_str());
-        MIMECSETINFO info = {};
-        bool known = SUCCEEDED(languages->GetCharsetInfo(name, &info));
-        SysFreeString(name);
-        if (known && info.uiInternetEncoding == TableCharsetCodePage(label)) {
-            ++same;
-        } else {
-            printf("MLang: %s gives %u, the database %u\n", label.c_str(), known ? info.uiInternetEncoding : 0,
-                   TableCharsetCodePage(label));
+    MIMECPINFO info;
+    ULONG got = 0;
+    while (pages->Next(1, &info, &got) == S_OK && got == 1) {
+        for (const wchar_t* name : {info.wszWebCharset, info.wszHeaderCharset, info.wszBodyCharset}) {
+            BSTR text = SysAllocString(name);
+            MIMECSETINFO charset = {};
+            if (SUCCEEDED(languages->GetCharsetInfo(text, &charset))) {
+                labels.push_back(Narrow(name));
+            }
+            SysFreeString(text);
         }
     }
-    printf("MLang: %zu of %zu labels as the database gives them\n", same, labels.size());
+    pages->Release();
     languages->Release();
+    return labels;
 }
 
 void CheckCharsets()
 {
     std::vector<std::string> labels = DatabaseLabels();
+    std::set<std::string> distinct;
+    for (const std::string& label : labels) {
+        distinct.insert(AsciiLower(label));
+    }
+    size_t inDatabase = labels.size();
+    for (const std::string& label : MlangLabels()) {
+        if (distinct.insert(AsciiLower(label)).second) {
+            labels.push_back(label);
+        }
+    }
     if (labels.size() != CharsetTableSize) {
-        Fail("the database holds " + std::to_string(labels.size()) + " labels, the table " +
+        Fail("the database and MLang know " + std::to_string(labels.size()) + " labels, the table " +
              std::to_string(CharsetTableSize));
     }
     for (const std::string& label : labels) {
@@ -106,8 +120,8 @@ void CheckCharsets()
     if (SystemCharsetCodePage("x-no-such-charset") != 0 || TableCharsetCodePage("x-no-such-charset") != 0) {
         Fail("a label outside the database has a code page");
     }
-    printf("charsets: %zu labels held\n", labels.size());
-    TellMlangAgreement(labels);
+    printf("charsets: %zu labels held, %zu of the database and %zu that MLang knows beside it\n", labels.size(),
+           inDatabase, labels.size() - inDatabase);
 }
 
 void CheckLanguages()

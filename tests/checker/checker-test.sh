@@ -89,7 +89,8 @@ example)
     # and those gathered from a contents file of another extension, an index
     # file and links. The same files are read, with the same findings.
     for project in "$root/examples/help/Help.hhp" \
-        "$here/fixtures/project-gathered-pages/Gather.hhp" "$here/fixtures/missing-page-project-and-chm/Help.hhp"; do
+        "$here/fixtures/project-gathered-pages/Gather.hhp" "$here/fixtures/missing-page-project-and-chm/Help.hhp" \
+        "$here/fixtures/script-files/Help.hhp"; do
         name=$(basename "$(dirname "$project")")
         rm -rf "gather-$name" && cp -r "$(dirname "$project")" "gather-$name"
         rm -f "gather-$name"/*.chm "gather-$name"/expected.* "gather-$name"/args

@@ -85,7 +85,7 @@ void VisitPage(void* context, const char* name, const char* bytes, size_t size)
     }
     CheckResults& results = run->results;
     results = CheckResults();
-    CheckPageBytes(bytes, size, false, 1252, {"help.chm", name, 0, 0}, PackageFolder(), run->PackageFor(""), run);
+    CheckPageBytes(bytes, size, TextKindOfName(name), 1252, {"help.chm", name, 0, 0}, PackageFolder(), run->PackageFor(""), run);
     CheckPlaces(results, LineCount(bytes, size));
 }
 
@@ -103,10 +103,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     switch (data[0] & 0x0F) {
     case 0:
     case 1:
-        CheckPageBytes(bytes, size - 1, (data[0] & 0x0F) == 1, data[0] & 0x20 ? 932 : 0, {"page", "", 0, 0}, PackageFolder(),
-                       run.PackageFor(""), &run);
+    case 3:
+    case 4: {
+        static const TextKind kinds[] = {TextPage, TextList, TextPage, TextJScript, TextVBScript};
+        CheckPageBytes(bytes, size - 1, kinds[data[0] & 0x0F], data[0] & 0x20 ? 932 : 0, {"page", "", 0, 0},
+                       PackageFolder(), run.PackageFor(""), &run);
         CheckPlaces(run.results, LineCount(bytes, size - 1));
         break;
+    }
     case 2: {
         ChmFailure failure;
         ChmReadPagesFromMemory(data + 1, size - 1, PageLimit, VisitPage, &run, &failure);

@@ -123,7 +123,7 @@ TEST_F(Checking, TheWarningForUndecodableBytesNamesTheEncoding)
     // A page of a compiled help file, in the file's language.
     Restart();
     std::string page = ShortCutLine(",Tipstart.exe,^3\xD6\xD0\xA4");
-    CheckPageBytes(page.data(), page.size(), false, 936, {"Help.chm", "/pages/a.htm", 0, 0}, folder_.Path(),
+    CheckPageBytes(page.data(), page.size(), TextPage, 936, {"Help.chm", "/pages/a.htm", 0, 0}, folder_.Path(),
                    run_->PackageFor(""), run_.get());
     EXPECT_EQ(LinesOf(TextReport(Results()), "undecodable-text"),
               "Help.chm::/pages/a.htm:1:142: warning: the link's parameters hold bytes that are not gb2312 text; the "
@@ -173,8 +173,8 @@ TEST_F(Checking, EachInputThatCannotBeReadSaysWhy)
     folder_.File("t/large.htm", limit + " ");
     EXPECT_EQ(Lines({"t", "notes.md", "nosuch.htm"}),
               "nosuch.htm: error: does not exist [unreadable-input]\n"
-              "notes.md: error: is not a page (.htm .html .hhc .hhk), a compiled help file (.chm), a help project "
-              "(.hhp) or a link list (.txt); not checked [unreadable-input]\n"
+              "notes.md: error: is not a page (.htm .html .hhc .hhk), a script (.js .vbs), a compiled help file "
+              "(.chm), a help project (.hhp) or a link list (.txt); not checked [unreadable-input]\n"
               "t/bell.htm: error: holds control bytes: not a text file; not checked [unreadable-input]\n"
               "t/broken.htm: error: cannot be read: a broken link, or not a file [unreadable-input]\n"
               "t/large.htm: error: is larger than 32 MiB, more than any help page or link list; not checked "

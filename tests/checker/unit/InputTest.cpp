@@ -17,7 +17,7 @@ protected:
     {
         std::vector<Input> inputs = DecideInputs(folder_.Path(path), folder_.Path(given.empty() ? path : given),
                                                  options_.folders, &caches_);
-        const char* const kinds[] = {"page", "list", "help", "project", "other"};
+        const char* const kinds[] = {"page", "list", "script", "help", "project", "other"};
         std::string all;
         for (const Input& input : inputs) {
             all += kinds[input.kind] + (" " + Below(input.shown));
