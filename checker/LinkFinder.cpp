@@ -189,6 +189,9 @@ private:
             }
             return end;
         }
+        if (StartsWithNoCase(bytes_, size_, at, "<![if")) {
+            return ReadRevealedCondition(bytes_, size_, at, mode_);
+        }
         std::string name;
         bool closing;
         size_t p = ReadTagName(bytes_, size_, at, &name, &closing);
@@ -354,12 +357,11 @@ private:
 
     bool ClickedByPage(const std::string& id) const
     {
+        std::vector<ScriptSource> scripts;
         for (const OpeningScript& script : openingScripts_) {
-            if (ScriptClicks(script.text.data(), script.text.size(), script.language, id)) {
-                return true;
-            }
+            scripts.push_back({script.text.data(), script.text.size(), script.language});
         }
-        return false;
+        return ScriptsClick(scripts, id);
     }
 
     // A PARAM belongs to the innermost open object.
@@ -373,7 +375,11 @@ private:
             DecodeValue(bytes_, *classId, &value, &object.remarks);
             object.shortCutClass = IsShortCutClass(value);
         }
+        // Scripts reach an object by its id, or by its name.
         const Attribute* id = FindAttribute(attributes_, "id");
+        if (!id) {
+            id = FindAttribute(attributes_, "name");
+        }
         if (id) {
             DecodeValue(bytes_, *id, &value, &object.remarks);
             object.id = Trim(value);

@@ -359,8 +359,28 @@ size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, 
             comment->textEnd = close;
             return close + 2;
         }
+        // Its condition fails: all up to "<![endif]-->" is hidden, a "<!-->"
+        // inside (the "<!--[if !IE]><!-->" of pages for other browsers) too.
+        size_t endif = close < size ? FindNoCase(bytes, size, close, "<![endif]") : size;
+        size_t endifEnd = endif < size ? FindNoCase(bytes, size, endif, "-->") : size;
+        if (endifEnd < size) {
+            comment->textEnd = endifEnd;
+            return endifEnd + 3;
+        }
     }
     return end >= size ? size : end + (end == bang ? 4 : 3);
+}
+
+size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode)
+{
+    size_t close = FindNoCase(bytes, size, at + 5, "]>");
+    if (documentMode >= 10 || close >= size || ConditionHolds(std::string(bytes + at + 5, close - (at + 5)), documentMode)) {
+        size_t end = FindNoCase(bytes, size, at, ">");
+        return end >= size ? size : end + 1;
+    }
+    size_t endif = FindNoCase(bytes, size, close, "<![endif");
+    size_t endifEnd = endif < size ? FindNoCase(bytes, size, endif, ">") : size;
+    return endifEnd >= size ? size : endifEnd + 1;
 }
 
 bool IsTextElement(const std::string& name)
@@ -432,6 +452,10 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
         at = static_cast<size_t>(open - bytes);
         if (StartsWithNoCase(bytes, size, at, "<!--")) {
             at = ReadComment(bytes, size, at, mode, &comment);
+            continue;
+        }
+        if (StartsWithNoCase(bytes, size, at, "<![if")) {
+            at = ReadRevealedCondition(bytes, size, at, mode);
             continue;
         }
         bool closing;

@@ -62,6 +62,12 @@ struct Comment {
 // markup, and "<![endif]-->" a stray tag.
 size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment);
 
+// A downlevel-revealed conditional comment at bytes[at] ("<![if !IE]>");
+// gives the offset after it. In the document modes below 10 a condition that
+// fails hides all up to its "<![endif]>"; otherwise, as from mode 10 on,
+// what follows is markup (Microsoft, "About conditional comments").
+size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode);
+
 // script, style, and the elements whose content is text, not markup:
 // textarea, title, xmp, plaintext, noscript, iframe, noembed, noframes.
 bool IsTextElement(const std::string& name);

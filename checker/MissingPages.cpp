@@ -33,6 +33,7 @@ bool SameFileTarget(const std::string& reference, const std::string& helpName, s
 {
     std::string url = Trim(reference);
     size_t scheme = StartsWithNoCase(url.data(), url.size(), 0, "ms-its:")           ? 7
+                    : StartsWithNoCase(url.data(), url.size(), 0, "its:")           ? 4
                     : StartsWithNoCase(url.data(), url.size(), 0, "mk:@msitstore:") ? 14
                                                                                     : 0;
     size_t separator = url.find("::", scheme);
@@ -67,12 +68,13 @@ void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& wher
 {
     std::string prefix;
     bool baseInFile = false;
-    bool baseLocal = BasePrefix(scan.base, in.helpName, &prefix, &baseInFile);
+    bool baseLocal = BasePrefix(UrlText(scan.base), in.helpName, &prefix, &baseInFile);
     for (const PageReference& reference : scan.references) {
         std::string target;
         std::string own;
-        bool inFile = SameFileTarget(reference.value, in.helpName, &own);
-        if (!(inFile ? LocalTarget(own, &target) : LocalTarget(reference.value, &target)) ||
+        std::string url = UrlText(reference.value);
+        bool inFile = SameFileTarget(url, in.helpName, &own);
+        if (!(inFile ? LocalTarget(own, &target) : LocalTarget(url, &target)) ||
             !ChmIsPageName(target.c_str())) {
             continue;
         }

@@ -50,7 +50,7 @@ void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHe
 // Whether a file is on disk at an absolute path, in any case.
 bool FileOnDisk(const std::string& path);
 
-// A link's target inside the compiled file named helpName, from an ms-its:
-// or mk:@MSITStore: URL ("ms-its:Help.chm::/a.htm" is "/a.htm"); false for
+// A link's target inside the compiled file named helpName, from an ms-its:,
+// its: or mk:@MSITStore: URL ("ms-its:Help.chm::/a.htm" is "/a.htm"); false for
 // any other URL.
 bool SameFileTarget(const std::string& reference, const std::string& helpName, std::string* target);

@@ -96,6 +96,17 @@ std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
     return references;
 }
 
+std::string UrlText(const std::string& reference)
+{
+    std::string url;
+    for (char c : reference) {
+        if (c != '\t' && c != '\n' && c != '\r') {
+            url += c;
+        }
+    }
+    return url;
+}
+
 bool LocalTarget(const std::string& reference, std::string* target)
 {
     std::string name = Trim(reference);

@@ -30,6 +30,10 @@ bool IsLocalParam(const char* text, const std::vector<Attribute>& attributes);
 // read as markup. (The viewer's are found with the page's links.)
 std::vector<PageReference> FindGatheredReferences(const char* text, size_t size);
 
+// A reference as a URL parser reads it: without the ASCII tabs and line
+// ends it holds (WHATWG URL Standard, "basic URL parser").
+std::string UrlText(const std::string& reference);
+
 // The page a reference names inside the help file: its path with "/",
 // #fragment and ?query dropped, % escapes decoded. False for a reference to
 // no local page: a URL with a scheme (http:, mailto:, javascript:, ms-its:...),

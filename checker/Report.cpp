@@ -172,6 +172,21 @@ bool InputFailed(const CheckResults& results)
     return false;
 }
 
+namespace {
+
+// A finding is one line, for the tools that read them: line ends that a
+// value or a name holds are written as \r and \n.
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    for (char c : text) {
+        line += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    return line;
+}
+
+}  // namespace
+
 void WriteTextReport(FILE* out, const CheckResults& results)
 {
     for (const Finding& finding : results.findings) {
@@ -179,13 +194,13 @@ void WriteTextReport(FILE* out, const CheckResults& results)
             continue;  // silenced, or in the baseline: SARIF keeps them
         }
         const Rule& rule = RuleOf(finding.rule);
-        std::string file = ShownFile(finding.place);
+        std::string file = OneLine(ShownFile(finding.place));
+        std::string message = OneLine(finding.message);
         if (finding.place.line) {
             fprintf(out, "%s:%zu:%zu: %s: %s [%s]\n", file.c_str(), finding.place.line, finding.place.column,
-                    LevelName(rule.severity), finding.message.c_str(), rule.id);
+                    LevelName(rule.severity), message.c_str(), rule.id);
         } else {
-            fprintf(out, "%s: %s: %s [%s]\n", file.c_str(), LevelName(rule.severity), finding.message.c_str(),
-                    rule.id);
+            fprintf(out, "%s: %s: %s [%s]\n", file.c_str(), LevelName(rule.severity), message.c_str(), rule.id);
         }
     }
 }

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "checker/TextTools.h"
 
 namespace {
@@ -70,11 +72,58 @@ public:
         }
     }
 
-    // Whether id.Click is called outside strings and comments.
-    bool Clicks(const std::string& id)
+    // The routines the script declares (JScript "function name(...) {...}",
+    // VBScript "Sub name ... End Sub" and "Function"), outermost only, and
+    // the names its code outside them mentions.
+    void ReadRoutines(std::vector<ScriptRoutine>* routines, std::vector<std::string>* mentioned)
     {
         char previous = 0;
+        std::string last;  // the identifier before this one, lower case
         for (size_t at = 0; at < size_;) {
+            ScriptString ignored = {std::string(), std::vector<size_t>(), 0, false};
+            size_t next = Literal(at, &ignored);
+            if (next == at) {
+                next = SkipBlank(at, &previous);
+            }
+            if (next != at) {
+                at = next;
+                continue;
+            }
+            if (!IsIdentifierCharacter(text_[at])) {
+                previous = text_[at];
+                at = Skip(at);
+                continue;
+            }
+            size_t end = Skip(at);
+            std::string word = AsciiLower(std::string(text_ + at, end - at));
+            ScriptRoutine routine;
+            bool declares = vb_ ? (word == "sub" || word == "function") && last != "end" && last != "exit"
+                                : word == "function";
+            if (declares && Routine(end, word, &routine)) {
+                routines->push_back(routine);
+                at = routine.bodyEnd;
+                last.clear();
+                continue;
+            }
+            mentioned->push_back(word);
+            last = word;
+            at = end;
+        }
+    }
+
+    // Whether id.Click is called in [from, to), outside strings, comments
+    // and the routines skipped.
+    bool Clicks(const std::string& id, size_t from = 0, size_t to = static_cast<size_t>(-1),
+                const std::vector<ScriptRoutine>* skipped = nullptr)
+    {
+        char previous = 0;
+        to = std::min(to, size_);
+        size_t nextSkipped = 0;  // they are in order, none inside another
+        for (size_t at = from; at < to;) {
+            if (skipped && nextSkipped < skipped->size() && at >= (*skipped)[nextSkipped].bodyStart) {
+                at = std::max(at, (*skipped)[nextSkipped++].bodyEnd);
+                continue;
+            }
             // A string may be code itself: setTimeout('x.Click()', 10).
             ScriptString code = {std::string(), std::vector<size_t>(), 0, false};
             size_t next = Literal(at, &code);
@@ -102,6 +151,68 @@ public:
     }
 
 private:
+    // A routine's name after its keyword at at, and its body; false for an
+    // anonymous JScript function, which is part of the code around it.
+    bool Routine(size_t at, const std::string& keyword, ScriptRoutine* routine)
+    {
+        char ignored = 0;
+        size_t p = SkipBlanks(at, &ignored);
+        size_t nameStart = p;
+        // JScript also names an event's handler "window.onload" or "window::onload".
+        while (p < size_ && (IsIdentifierCharacter(text_[p]) || (!vb_ && (text_[p] == '.' || text_[p] == ':')))) {
+            ++p;
+        }
+        if (p == nameStart) {
+            return false;
+        }
+        routine->name = AsciiLower(std::string(text_ + nameStart, p - nameStart));
+        routine->bodyStart = p;
+        routine->bodyEnd = vb_ ? RoutineEnd(p, keyword) : BlockEnd(p);
+        return true;
+    }
+
+    // After the "{" that follows at, the end of its block.
+    size_t BlockEnd(size_t at)
+    {
+        int depth = 0;
+        char previous = 0;
+        while (at < size_) {
+            ScriptString ignored = {std::string(), std::vector<size_t>(), 0, false};
+            size_t next = Literal(at, &ignored);
+            if (next == at) {
+                next = SkipBlank(at, &previous);
+            }
+            if (next != at) {
+                at = next;
+                continue;
+            }
+            char c = text_[at];
+            depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+            at = Skip(at);
+            if (c == '}' && depth <= 0) {
+                return at;
+            }
+        }
+        return size_;
+    }
+
+    // After "End Sub" (or "End Function") from at.
+    size_t RoutineEnd(size_t at, const std::string& keyword)
+    {
+        std::string end = "end " + keyword;
+        for (size_t p = FindNoCase(text_, size_, at, "end"); p < size_; p = FindNoCase(text_, size_, p + 3, "end")) {
+            size_t after = p + 3;
+            while (after < size_ && IsBlank(text_[after])) {
+                ++after;
+            }
+            if ((p == 0 || !IsIdentifierCharacter(text_[p - 1])) && StartsWithNoCase(text_, size_, after, keyword.c_str()) &&
+                (after + keyword.size() >= size_ || !IsIdentifierCharacter(text_[after + keyword.size()]))) {
+                return after + keyword.size();
+            }
+        }
+        return size_;
+    }
+
     size_t Origin(size_t at) const
     {
         return origins_ ? (*origins_)[at] : base_ + at;
@@ -323,7 +434,8 @@ private:
 
     bool CallsClick(size_t at, const std::string& id)
     {
-        if (at + id.size() + 6 > size_ || !StartsWithNoCase(text_, size_, at, AsciiLower(id).c_str())) {
+        if (at + id.size() + 6 > size_ || !StartsWithNoCase(text_, size_, at, AsciiLower(id).c_str()) ||
+            !NamedFromPage(at)) {
             return false;
         }
         size_t p = at + id.size();
@@ -342,6 +454,31 @@ private:
         }
         size_t paren = SkipBlanks(p, &ignored);
         return vb_ || (paren < size_ && text_[paren] == '(');
+    }
+
+    // Whether the name at at is the page's element: alone, or a member of
+    // window, self, top, parent, document or document.all; not of another
+    // object ("other.sc").
+    bool NamedFromPage(size_t at) const
+    {
+        size_t p = at;
+        while (p > 0 && (IsBlank(text_[p - 1]) || IsLineEnd(text_[p - 1]))) {
+            --p;
+        }
+        if (p == 0 || text_[p - 1] != '.') {
+            return true;
+        }
+        size_t end = p - 1;
+        while (end > 0 && IsBlank(text_[end - 1])) {
+            --end;
+        }
+        size_t start = end;
+        while (start > 0 && IsIdentifierCharacter(text_[start - 1])) {
+            --start;
+        }
+        std::string owner = AsciiLower(std::string(text_ + start, end - start));
+        return owner == "window" || owner == "self" || owner == "top" || owner == "parent" || owner == "document" ||
+               owner == "all";
     }
 
     const char* text_;
@@ -365,7 +502,52 @@ void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>*
     ScriptScanner(text, size, origins, base, language).Run(strings);
 }
 
-bool ScriptClicks(const char* text, size_t size, ScriptLanguage language, const std::string& id)
+bool ScriptsClick(const std::vector<ScriptSource>& scripts, const std::string& id)
 {
-    return !id.empty() && ScriptScanner(text, size, nullptr, 0, language).Clicks(id);
+    if (id.empty()) {
+        return false;
+    }
+    // What runs as the page opens: each script's code outside its routines,
+    // the routines named for the page's load, and those that running code
+    // names (called, or handed on as a handler), again and again.
+    std::vector<std::vector<ScriptRoutine>> routines(scripts.size());
+    std::vector<std::string> mentioned;
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        ScriptScanner(scripts[i].text, scripts[i].size, nullptr, 0, scripts[i].language)
+            .ReadRoutines(&routines[i], &mentioned);
+    }
+    std::vector<std::pair<size_t, const ScriptRoutine*>> running;
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (size_t i = 0; i < scripts.size(); ++i) {
+            for (const ScriptRoutine& routine : routines[i]) {
+                bool known = std::any_of(running.begin(), running.end(),
+                                         [&](const std::pair<size_t, const ScriptRoutine*>& r) { return r.second == &routine; });
+                bool opens = routine.name.find("onload") != std::string::npos ||
+                             routine.name.find("onreadystatechange") != std::string::npos;
+                if (!known && (opens || std::find(mentioned.begin(), mentioned.end(), routine.name) != mentioned.end())) {
+                    running.push_back({i, &routine});
+                    std::vector<ScriptRoutine> inner;
+                    ScriptScanner(scripts[i].text + routine.bodyStart, routine.bodyEnd - routine.bodyStart, nullptr, 0,
+                                  scripts[i].language)
+                        .ReadRoutines(&inner, &mentioned);
+                    grew = true;
+                }
+            }
+        }
+    }
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        if (ScriptScanner(scripts[i].text, scripts[i].size, nullptr, 0, scripts[i].language)
+                .Clicks(id, 0, scripts[i].size, &routines[i])) {
+            return true;
+        }
+    }
+    for (const auto& routine : running) {
+        const ScriptSource& script = scripts[routine.first];
+        if (ScriptScanner(script.text, script.size, nullptr, 0, script.language)
+                .Clicks(id, routine.second->bodyStart, routine.second->bodyEnd)) {
+            return true;
+        }
+    }
+    return false;
 }

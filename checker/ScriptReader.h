@@ -27,7 +27,22 @@ ScriptLanguage ScriptLanguageOf(const std::string& languageOrType);
 void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
                        ScriptLanguage language, std::vector<ScriptString>* strings);
 
-// Whether the script calls the Click method of the object named id
-// ("id.Click()", VBScript also "id.Click"), outside its comments; a string
-// is read as code too, as setTimeout and eval read it.
-bool ScriptClicks(const char* text, size_t size, ScriptLanguage language, const std::string& id);
+// A routine a script declares: its name, lower case, and its body.
+struct ScriptRoutine {
+    std::string name;
+    size_t bodyStart;
+    size_t bodyEnd;
+};
+
+struct ScriptSource {
+    const char* text;
+    size_t size;
+    ScriptLanguage language;
+};
+
+// Whether the scripts that run as a page opens call the Click method of the
+// object named id ("id.Click()", VBScript also "id.Click") in code that runs
+// then: outside comments and outside routines, unless a routine is named for
+// the page's load (window_onload, window.onload) or code that runs names it.
+// A string is read as code too, as setTimeout and eval read it.
+bool ScriptsClick(const std::vector<ScriptSource>& scripts, const std::string& id);

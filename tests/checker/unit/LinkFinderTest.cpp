@@ -151,6 +151,17 @@ TEST(LinkFinderTest, ConditionalCommentsHoldMarkupInTheViewersMode)
               "1:209 ^3a\n2:159 ^3b\n3:165 ^3c\n");
 }
 
+// Markup for browsers other than IE: hidden from IE up to 9, live from 10 on.
+TEST(LinkFinderTest, MarkupForOtherBrowsersIsHiddenFromTheViewer)
+{
+    std::string others = "<!--[if !IE]><!-->" + ShortCut(",Tipstart.exe,^3x") + "<!--<![endif]-->\n" +
+                         "<![if !IE]>" + ShortCut(",Tipstart.exe,^3y") + "<![endif]>\n" + "<![if IE]>" +
+                         ShortCut(",Tipstart.exe,^3a") + "<![endif]>\n";
+    EXPECT_EQ(Placed(Links(others)), "3:152 ^3a\n");
+    EXPECT_EQ(Placed(Links("<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">\n" + others)),
+              "2:160 ^3x\n3:153 ^3y\n4:152 ^3a\n");
+}
+
 TEST(LinkFinderTest, TextElementsHoldTextNotLinks)
 {
     for (const char* name : {"textarea", "title", "xmp", "noscript", "iframe", "noembed", "noframes", "TEXTAREA"}) {

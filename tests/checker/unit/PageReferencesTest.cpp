@@ -98,6 +98,7 @@ TEST(PageReferencesTest, OnlyLocalNamesArePages)
     EXPECT_EQ(target, "sub/My Page.htm");
     ASSERT_TRUE(LocalTarget("a%2.htm%zz%41", &target));
     EXPECT_EQ(target, "a%2.htm%zzA");
+    EXPECT_EQ(UrlText("\tsub/\r\nb\t.htm\n"), "sub/b.htm");
     ASSERT_TRUE(LocalTarget("dir/odd:name.htm", &target));
     EXPECT_EQ(target, "dir/odd:name.htm");
 }
@@ -109,6 +110,8 @@ TEST(PageReferencesTest, LinksIntoTheSameCompiledFile)
     EXPECT_EQ(target, "/pages/a.htm#x");
     ASSERT_TRUE(SameFileTarget("MK:@MSITStore:C:\\dir\\help.CHM::/b.htm", "Help.chm", &target));
     EXPECT_EQ(target, "/b.htm");
+    ASSERT_TRUE(SameFileTarget("its:Help.chm::/c.htm", "Help.chm", &target));
+    EXPECT_EQ(target, "/c.htm");
     EXPECT_FALSE(SameFileTarget("ms-its:Other.chm::/a.htm", "Help.chm", &target));
     EXPECT_FALSE(SameFileTarget("ms-its:Help.chm", "Help.chm", &target));
     EXPECT_FALSE(SameFileTarget("ms-its:Help.chm::/a.htm", "", &target));

@@ -54,19 +54,48 @@ TEST(ScriptReaderTest, VBScriptStringsJoinWithAmpersandPlusAndContinuations)
     EXPECT_EQ(ScriptLanguageOf("JavaScript1.2"), ScriptJScript);
 }
 
+bool Clicks(const std::string& script, ScriptLanguage language, const std::string& id)
+{
+    return ScriptsClick({{script.data(), script.size(), language}}, id);
+}
+
 TEST(ScriptReaderTest, AClickIsACallOfTheObjectsClickMethod)
 {
     const std::string js = "a.Click(); b . click ( ); setTimeout('c.Click()', 9); // d.Click()\n e.Click; "
-                           "f.Clickable(); gf.Click(); /* h.Click() */";
-    for (const char* id : {"a", "b", "A", "c"}) {
-        EXPECT_TRUE(ScriptClicks(js.data(), js.size(), ScriptJScript, id)) << id;
+                           "f.Clickable(); gf.Click(); /* h.Click() */ other.i.Click(); document.all.j.Click();";
+    for (const char* id : {"a", "b", "A", "c", "j"}) {
+        EXPECT_TRUE(Clicks(js, ScriptJScript, id)) << id;
     }
-    for (const char* id : {"d", "e", "f", "g", "h", ""}) {
-        EXPECT_FALSE(ScriptClicks(js.data(), js.size(), ScriptJScript, id)) << id;
+    for (const char* id : {"d", "e", "f", "g", "h", "i", ""}) {
+        EXPECT_FALSE(Clicks(js, ScriptJScript, id)) << id;
     }
     const std::string vb = "e.Click\r\n' d.Click\r\n";
-    EXPECT_TRUE(ScriptClicks(vb.data(), vb.size(), ScriptVBScript, "E"));
-    EXPECT_FALSE(ScriptClicks(vb.data(), vb.size(), ScriptVBScript, "d"));
+    EXPECT_TRUE(Clicks(vb, ScriptVBScript, "E"));
+    EXPECT_FALSE(Clicks(vb, ScriptVBScript, "d"));
+}
+
+// A click in a routine runs as the page opens only when the routine does:
+// named for the load, or named by code that runs, in any of the page's scripts.
+TEST(ScriptReaderTest, AClickInARoutineRunsWhenTheRoutineRuns)
+{
+    const std::string js = "function later() { a.Click(); }\nfunction now() { if (x) { b.Click(); } c(); }\n"
+                           "function c() { c1.Click(); }\nnow();\nwindow.onload = function () { d.Click(); };\n"
+                           "function window.onload() { e.Click(); }\nsetTimeout(handed, 10); function handed() { f.Click() }";
+    for (const char* id : {"b", "c1", "d", "e", "f"}) {
+        EXPECT_TRUE(Clicks(js, ScriptJScript, id)) << id;
+    }
+    EXPECT_FALSE(Clicks(js, ScriptJScript, "a"));
+    const std::string vb = "Sub Later\r\n  a.Click\r\nEnd Sub\r\nSub window_onload()\r\n  b.Click\r\nEnd Sub\r\n"
+                           "Function Go()\r\n  c.Click\r\n  Exit Function\r\nEnd Function\r\nGo\r\n";
+    EXPECT_FALSE(Clicks(vb, ScriptVBScript, "a"));
+    EXPECT_TRUE(Clicks(vb, ScriptVBScript, "b"));
+    EXPECT_TRUE(Clicks(vb, ScriptVBScript, "c"));
+    // Declared in one script, called from another (a handler's "init()").
+    const std::string declared = "function init() { g.Click(); }";
+    const std::string handler = "init()";
+    EXPECT_TRUE(ScriptsClick({{declared.data(), declared.size(), ScriptJScript},
+                              {handler.data(), handler.size(), ScriptJScript}},
+                             "g"));
 }
 
 }  // namespace
