@@ -15,8 +15,9 @@ struct ReferringTag {
     bool gathered;
 };
 
-const ReferringTag ReferringTags[] = {{"a", "href", true},     {"link", "href", true},  {"img", "src", true},
-                                      {"area", "href", false}, {"frame", "src", false}, {"iframe", "src", false}};
+const ReferringTag ReferringTags[] = {{"a", "href", true},      {"link", "href", true},  {"img", "src", true},
+                                      {"script", "src", true},  {"area", "href", false}, {"frame", "src", false},
+                                      {"iframe", "src", false}};
 
 void AddValue(const char* text, const Attribute* attribute, std::vector<PageReference>* references)
 {
@@ -89,7 +90,8 @@ std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
             AddValue(text, FindAttribute(attributes, attribute), &references);
         } else if (tag == "param" && IsLocalParam(text, attributes)) {
             AddValue(text, FindAttribute(attributes, "value"), &references);
-        } else if (tag == "script" || tag == "style") {
+        }
+        if (tag == "script" || tag == "style") {
             at = TextElementEnd(text, size, at, tag);
         }
     }

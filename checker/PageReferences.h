@@ -16,9 +16,10 @@ struct PageReference {
     std::string value;  // character references decoded
 };
 
-// The attribute of a tag that names a page ("href" of "a"), or null. chmcmd,
-// the compiler that judges which files a project ships, takes the files of
-// a href, link href and img src (gathered), not those of frames or areas.
+// The attribute of a tag that names a page or a file it loads ("href" of
+// "a"), or null. chmcmd, the compiler that judges which files a project
+// ships, takes the files of a href, link href, img src and script src
+// (gathered), not those of frames or areas.
 const char* ReferringAttribute(const std::string& tag, bool* gathered);
 
 // Whether a <param>'s name is Local, in any case: a contents or index entry's page.

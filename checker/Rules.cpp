@@ -71,7 +71,10 @@ const char* const NoProgramText = "names no program in its Item1 (\",PROGRAM,PAR
 std::string OtherProgramStart(const Prediction& p)
 {
     const FoundLink& link = *p.link;
-    return "\"" + Excerpt(link.program, link.program.size()) + "\"" +
+    std::string program = Excerpt(link.program, link.program.size());
+    // A program the link quotes is shown in its own quotes.
+    bool quoted = program.size() >= 2 && program.front() == '"' && program.back() == '"';
+    return (quoted ? program : "\"" + program + "\"") +
            (link.parameters.empty() ? std::string(" without parameters")
                                     : " with the parameters \"" + Excerpt(link.parameters, link.parametersLength) + "\"");
 }

@@ -14,6 +14,8 @@
 #include "checker/Names.h"
 #include "checker/PageCheck.h"
 #include "checker/PageText.h"
+#include "checker/Project.h"
+#include "checker/chm/ChmStorage.h"
 
 namespace fs = std::filesystem;
 
@@ -57,6 +59,26 @@ void Report(const fs::path& path, RuleId rule, const std::string& message, Check
     run->results.findings.push_back({{path.generic_u8string(), "", 0, 0}, rule, message});
 }
 
+void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run);
+
+// The script files a page on disk loads (<script src>), read with it and
+// once in a run: a folder's walk finds them too, and a project gathers those
+// its pages load.
+void CheckLoadedScripts(const Input& page, const PageScan& scan, CheckRun* run)
+{
+    for (const PageReference& reference : scan.references) {
+        std::string target;
+        if (!LocalTarget(UrlText(reference.value), &target) || !ChmIsScriptName(target.c_str()) || target[0] == '/') {
+            continue;
+        }
+        fs::path script = FindProjectFile(page.path.parent_path(), target).lexically_normal();
+        std::error_code error;
+        if (fs::is_regular_file(script, error)) {
+            CheckFound(script, script, script.generic_u8string(), run);
+        }
+    }
+}
+
 // A file found or given: decided, then read as its kind is.
 void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
 {
@@ -90,6 +112,9 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
             CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan);
             if (kind == TextPage) {
                 CheckPageTargets(input, page, scan, place, run);
+            }
+            if (kind == TextPage && !input.gathered) {
+                CheckLoadedScripts(input, scan, run);
             }
             break;
         }

@@ -49,6 +49,8 @@ TEST(PageReferencesTest, EachTagThatNamesAPageAndWhetherTheCompilerTakesIt)
                           "<!-- <a href=c.htm> --><a href=d.htm>";
     EXPECT_EQ(Gathered(entries), "x&y.htm@27 d.htm@100 ");
     EXPECT_EQ(Followed(entries), "x&y.htm@27 d.htm@100 ");
+    // A script's file is taken, and its code is no markup.
+    EXPECT_EQ(Gathered("<script src=s.js>'<a href=x.htm>'</script>"), "s.js@12 ");
     EXPECT_EQ(Gathered("<a href=\"never closed"), "never closed@9 ");
     EXPECT_EQ(Gathered("< a href=x.htm> <1 href=y.htm> <"), "");
     EXPECT_EQ(Followed("< a href=x.htm> <1 href=y.htm> <"), "");
