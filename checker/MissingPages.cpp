@@ -10,14 +10,35 @@
 
 namespace {
 
-// The page a target names from a page's folder; false when it climbs above
-// the help file's root.
+// A member of a compiled file is named as the URL names it: "." and ".."
+// resolve, and no trailing period or space is dropped, as Windows drops
+// them from a file's name. False when ".." climbs above the root.
+bool ResolveMemberParts(std::vector<std::string>* parts)
+{
+    std::vector<std::string> resolved;
+    for (const std::string& part : *parts) {
+        if (part == "..") {
+            if (resolved.empty()) {
+                return false;
+            }
+            resolved.pop_back();
+        } else if (part != ".") {
+            resolved.push_back(part);
+        }
+    }
+    parts->swap(resolved);
+    return true;
+}
+
+// The page a target names from a page's folder: a member of the help file,
+// or for a folder on disk (absolute) a file by Windows' rules; false when it
+// climbs above the help file's root.
 bool ResolveTarget(const std::string& folder, const std::string& target, std::string* path)
 {
     bool absolute = !folder.empty() && folder[0] == '/';
     std::string joined = target[0] == '/' && !absolute ? target : folder + "/" + target;
     std::vector<std::string> parts = PathParts(joined);
-    if (parts.empty() || !ResolvePathParts(&parts, false)) {
+    if (parts.empty() || !(absolute ? ResolvePathParts(&parts, false) : ResolveMemberParts(&parts))) {
         return false;
     }
     path->assign(absolute ? "/" : "");
@@ -51,6 +72,16 @@ bool SameFileTarget(const std::string& reference, const std::string& helpName, s
 
 namespace {
 
+// Whether a target names a page: "a.htm." does too, which Windows opens as
+// a.htm from a folder, but which no member of a compiled file is.
+bool NamesPage(std::string target)
+{
+    while (!target.empty() && (target.back() == '.' || target.back() == ' ')) {
+        target.pop_back();
+    }
+    return ChmIsPageName(target.c_str());
+}
+
 // What a page's relative references are read from: its own folder (an
 // empty prefix) or the folder its base names ("sub/"; "/sub/" from the help
 // file's root). False when the base is no page of the help file: they name
@@ -74,8 +105,7 @@ void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& wher
         std::string own;
         std::string url = UrlText(reference.value);
         bool inFile = SameFileTarget(url, in.helpName, &own);
-        if (!(inFile ? LocalTarget(own, &target) : LocalTarget(url, &target)) ||
-            !ChmIsPageName(target.c_str())) {
+        if (!(inFile ? LocalTarget(own, &target) : LocalTarget(url, &target)) || !NamesPage(target)) {
             continue;
         }
         if (!inFile && target[0] != '/') {
