@@ -47,14 +47,19 @@ bool IsShortCutClass(std::string classId)
 }
 
 // One OBJECT element while its PARAMs are read.
+struct Item1 {
+    std::string text;    // at most KeptValueSize bytes of it
+    size_t length = 0;   // decoded, in bytes
+    Attribute value;
+};
+
 struct OpenObject {
     bool shortCutClass = false;
     bool shortCutCommand = false;
-    bool hasItem1 = false;
     std::string id;            // its id attribute, decoded
-    std::string item1;         // at most KeptValueSize bytes of it
-    size_t item1Length = 0;    // decoded, in bytes
-    Attribute item1Value;
+    // Each of its Item1 PARAMs: which of several the control reads is not
+    // documented, so each is a link.
+    std::vector<Item1> items;
     std::vector<ReferenceRemark> remarks;  // kept only when the object is a link
 };
 
@@ -402,9 +407,10 @@ private:
             DecodeValue(bytes_, *value, &command, &object.remarks);
             object.shortCutCommand = EqualsNoCase(Trim(command), "shortcut");
         } else if (EqualsNoCase(decodedName, "item1")) {
-            object.hasItem1 = true;
-            object.item1Value = *value;
-            object.item1Length = DecodeValue(bytes_, *value, &object.item1, &object.remarks, KeptValueSize);
+            object.items.emplace_back();
+            Item1& item = object.items.back();
+            item.value = *value;
+            item.length = DecodeValue(bytes_, *value, &item.text, &object.remarks, KeptValueSize);
         }
     }
 
@@ -414,10 +420,19 @@ private:
     {
         OpenObject object = std::move(objects_.back());
         objects_.pop_back();
-        if (!object.shortCutClass || !object.shortCutCommand || !object.hasItem1) {
+        if (!object.shortCutClass || !object.shortCutCommand) {
             return;
         }
-        std::string& item = object.item1;
+        for (Item1& item : object.items) {
+            ItemLink(&item, object.id, &object.remarks);
+        }
+    }
+
+    // The link of one Item1 of a ShortCut object. The object's malformed
+    // references are said once, with the first that starts Tipstart.
+    void ItemLink(Item1* item1, const std::string& id, std::vector<ReferenceRemark>* remarks)
+    {
+        std::string& item = item1->text;
         size_t first = item.find(',');
         size_t programStart = first == std::string::npos ? item.size() : first + 1;
         size_t second = item.find(',', programStart);
@@ -426,22 +441,23 @@ private:
                                                                        programStart));
         bool tipstart = NamesTipstart(program);
         if (tipstart) {
-            for (ReferenceRemark& remark : object.remarks) {
+            for (ReferenceRemark& remark : *remarks) {
                 remark.offset = PageOffset(remark.offset);
                 remarks_.push_back(remark);
             }
+            remarks->clear();
         }
         // Without a comma the value names nothing: it is placed where it starts.
-        size_t origin = first == std::string::npos ? object.item1Value.valueStart
-                                                   : OriginOf(bytes_, object.item1Value, parametersStart);
-        bool undecodable = AnyWithin(undecodable_, PageOffset(origin), PageOffset(object.item1Value.valueEnd));
+        size_t origin = first == std::string::npos ? item1->value.valueStart
+                                                   : OriginOf(bytes_, item1->value, parametersStart);
+        bool undecodable = AnyWithin(undecodable_, PageOffset(origin), PageOffset(item1->value.valueEnd));
         // The parameters take the value's own storage: a long value is not copied.
         item.erase(0, parametersStart);
         // The line holds the offset until PlaceFindings turns it into a place.
-        size_t parametersLength = object.item1Length - parametersStart;
+        size_t parametersLength = item1->length - parametersStart;
         scan_->links.push_back(
             {PageOffset(origin), 0, program, std::move(item), parametersLength, tipstart, undecodable});
-        linkIds_.push_back(object.id);
+        linkIds_.push_back(id);
     }
 
     // A directive is for the first link after it.
