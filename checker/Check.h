@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <unordered_map>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -28,6 +29,7 @@ struct CheckOptions {
 struct CheckCaches {
     InputCaches inputs;
     std::map<std::string, Package> packages;  // by install folder
+    std::unordered_map<std::string, bool> filesOnDisk;  // the pages links name, by absolute path
 };
 
 struct CheckRun {

@@ -46,7 +46,7 @@ void FindTargets(HelpVisit* visit, const PageText& page, const PageScan& scan, c
     const std::string& member = place.member;
     std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
     if (!visit->listing->membersListed) {
-        FindPageTargets(page, scan, {folder, visit->name}, place, &visit->targets);
+        FindPageTargets(page, scan, {folder, visit->name, ""}, place, &visit->targets);
         return;
     }
     if (visit->keys.empty()) {
@@ -54,7 +54,7 @@ void FindTargets(HelpVisit* visit, const PageText& page, const PageScan& scan, c
     }
     const std::unordered_set<std::string>& keys = visit->keys;
     HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
-    CheckPageTargets(page, scan, {folder, visit->name}, holds, place, &visit->run->results.findings);
+    CheckPageTargets(page, scan, {folder, visit->name, ""}, holds, place, &visit->run->results.findings);
 }
 
 void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)

@@ -1,5 +1,6 @@
 #include "checker/MissingPages.h"
 
+#include "checker/FolderChoice.h"
 #include "checker/LinkFinder.h"
 #include "checker/Names.h"
 #include "checker/PageReferences.h"
@@ -156,6 +157,13 @@ void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHe
         }
     }
     PlaceTargets(page, &missing);
+    if (!in.shownFrom.empty()) {
+        std::filesystem::path from = std::filesystem::u8path(in.shownFrom);
+        for (PageTarget& target : missing) {
+            std::filesystem::path path = std::filesystem::u8path(target.path);
+            target.shown = PathWithin(path, from) ? path.lexically_relative(from).generic_u8string() : target.shown;
+        }
+    }
     ReportMissingPages(missing, holds, findings);
 }
 

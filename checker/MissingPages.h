@@ -22,6 +22,7 @@ typedef std::function<bool(const std::string& path)> HoldsPage;
 struct PageInHelp {
     std::string folder;    // from the help file's root, "/" separated; absolute on disk
     std::string helpName;  // a compiled file's name: ms-its: links into it are its own; empty for none
+    std::string shownFrom; // on disk: a path below this folder is named from it in messages
 };
 
 // A local page an entry or link of a page names, at its place.

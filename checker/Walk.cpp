@@ -33,25 +33,25 @@ struct TreeWalk {
 // against the files on disk.
 void CheckPageTargets(const Input& input, const PageText& page, const PageScan& scan, const Place& place, CheckRun* run)
 {
-    std::vector<PageTarget> targets;
     std::vector<Finding>* findings = &run->results.findings;
     if (input.gathered) {
         std::string below = input.path.parent_path().lexically_relative(input.project.parent_path()).generic_u8string();
         std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
         const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
         HoldsPage holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
-        CheckPageTargets(page, scan, {below == "." ? "" : below, compiledName}, holds, place, findings);
+        CheckPageTargets(page, scan, {below == "." ? "" : below, compiledName, ""}, holds, place, findings);
         return;
     }
     std::error_code error;
-    fs::path working = fs::current_path(error);
+    std::string working = fs::current_path(error).generic_u8string();
     std::string folder = fs::absolute(input.path).parent_path().lexically_normal().generic_u8string();
-    FindPageTargets(page, scan, {folder, ""}, place, &targets);
-    for (PageTarget& target : targets) {
-        fs::path path = fs::u8path(target.path);
-        target.shown = PathWithin(path, working) ? path.lexically_relative(working).generic_u8string() : target.shown;
-    }
-    ReportMissingPages(targets, FileOnDisk, findings);
+    // Pages link to the same pages again and again: each is looked for once.
+    std::unordered_map<std::string, bool>& known = run->caches.filesOnDisk;
+    HoldsPage holds = [&known](const std::string& path) {
+        auto found = known.find(path);
+        return found != known.end() ? found->second : known.emplace(path, FileOnDisk(path)).first->second;
+    };
+    CheckPageTargets(page, scan, {folder, "", working}, holds, place, findings);
 }
 
 void Report(const fs::path& path, RuleId rule, const std::string& message, CheckRun* run)
