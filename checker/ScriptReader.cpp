@@ -80,11 +80,7 @@ public:
         char previous = 0;
         std::string last;  // the identifier before this one, lower case
         for (size_t at = 0; at < size_;) {
-            ScriptString ignored = {std::string(), std::vector<size_t>(), 0, false};
-            size_t next = Literal(at, &ignored);
-            if (next == at) {
-                next = SkipBlank(at, &previous);
-            }
+            size_t next = SkipLiteralOrBlank(at, &previous);
             if (next != at) {
                 at = next;
                 continue;
@@ -171,17 +167,22 @@ private:
         return true;
     }
 
+    // A literal, comment or blank at at, passed over; gives the offset after
+    // it, or at for other code.
+    size_t SkipLiteralOrBlank(size_t at, char* previous)
+    {
+        ScriptString ignored = {std::string(), std::vector<size_t>(), 0, false};
+        size_t next = Literal(at, &ignored);
+        return next != at ? next : SkipBlank(at, previous);
+    }
+
     // After the "{" that follows at, the end of its block.
     size_t BlockEnd(size_t at)
     {
         int depth = 0;
         char previous = 0;
         while (at < size_) {
-            ScriptString ignored = {std::string(), std::vector<size_t>(), 0, false};
-            size_t next = Literal(at, &ignored);
-            if (next == at) {
-                next = SkipBlank(at, &previous);
-            }
+            size_t next = SkipLiteralOrBlank(at, &previous);
             if (next != at) {
                 at = next;
                 continue;
