@@ -138,10 +138,18 @@ private:
         // links go in the order of their places.
         std::stable_sort(order.begin(), order.end(),
                          [&](size_t a, size_t b) { return scan_->links[a].line < scan_->links[b].line; });
+        // The scripts are read for clicks only when an object has an id.
+        std::vector<ScriptSource> scripts;
+        bool named = std::any_of(linkIds_.begin(), linkIds_.end(), [](const std::string& id) { return !id.empty(); });
+        for (size_t i = 0; named && i < openingScripts_.size(); ++i) {
+            const OpeningScript& script = openingScripts_[i];
+            scripts.push_back({script.text.data(), script.text.size(), script.language});
+        }
+        OpeningCode opening(scripts);
         std::vector<FoundLink> links;
         for (size_t i : order) {
             links.push_back(std::move(scan_->links[i]));
-            links.back().clickedByPage = ClickedByPage(linkIds_[i]);
+            links.back().clickedByPage = opening.Clicks(linkIds_[i]);
         }
         scan_->links = std::move(links);
         std::stable_sort(scan_->references.begin(), scan_->references.end(),
@@ -358,15 +366,6 @@ private:
         size_ = size;
         origins_ = origins;
         objects_.swap(objects);
-    }
-
-    bool ClickedByPage(const std::string& id) const
-    {
-        std::vector<ScriptSource> scripts;
-        for (const OpeningScript& script : openingScripts_) {
-            scripts.push_back({script.text.data(), script.text.size(), script.language});
-        }
-        return ScriptsClick(scripts, id);
     }
 
     // A PARAM belongs to the innermost open object.

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "checker/TextTools.h"
 
@@ -75,7 +76,7 @@ public:
     // The routines the script declares (JScript "function name(...) {...}",
     // VBScript "Sub name ... End Sub" and "Function"), outermost only, and
     // the names its code outside them mentions.
-    void ReadRoutines(std::vector<ScriptRoutine>* routines, std::vector<std::string>* mentioned)
+    void ReadRoutines(std::vector<ScriptRoutine>* routines, std::unordered_set<std::string>* mentioned)
     {
         char previous = 0;
         std::string last;  // the identifier before this one, lower case
@@ -101,7 +102,7 @@ public:
                 last.clear();
                 continue;
             }
-            mentioned->push_back(word);
+            mentioned->insert(word);
             last = word;
             at = end;
         }
@@ -490,6 +491,11 @@ private:
     int depth_;  // 1 in a string read as code
 };
 
+ScriptScanner ScannerOf(const ScriptSource& script)
+{
+    return ScriptScanner(script.text, script.size, nullptr, 0, script.language);
+}
+
 }  // namespace
 
 ScriptLanguage ScriptLanguageOf(const std::string& languageOrType)
@@ -503,52 +509,59 @@ void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>*
     ScriptScanner(text, size, origins, base, language).Run(strings);
 }
 
-bool ScriptsClick(const std::vector<ScriptSource>& scripts, const std::string& id)
+OpeningCode::OpeningCode(const std::vector<ScriptSource>& scripts) : scripts_(scripts), routines_(scripts.size())
 {
-    if (id.empty()) {
-        return false;
-    }
     // What runs as the page opens: each script's code outside its routines,
     // the routines named for the page's load, and those that running code
     // names (called, or handed on as a handler), again and again.
-    std::vector<std::vector<ScriptRoutine>> routines(scripts.size());
-    std::vector<std::string> mentioned;
-    for (size_t i = 0; i < scripts.size(); ++i) {
-        ScriptScanner(scripts[i].text, scripts[i].size, nullptr, 0, scripts[i].language)
-            .ReadRoutines(&routines[i], &mentioned);
+    std::unordered_set<std::string> mentioned;
+    for (size_t i = 0; i < scripts_.size(); ++i) {
+        ScannerOf(scripts_[i]).ReadRoutines(&routines_[i], &mentioned);
     }
-    std::vector<std::pair<size_t, const ScriptRoutine*>> running;
+    std::vector<std::vector<bool>> runs(scripts_.size());
+    for (size_t i = 0; i < scripts_.size(); ++i) {
+        runs[i].assign(routines_[i].size(), false);
+    }
     for (bool grew = true; grew;) {
         grew = false;
-        for (size_t i = 0; i < scripts.size(); ++i) {
-            for (const ScriptRoutine& routine : routines[i]) {
-                bool known = std::any_of(running.begin(), running.end(),
-                                         [&](const std::pair<size_t, const ScriptRoutine*>& r) { return r.second == &routine; });
+        for (size_t i = 0; i < scripts_.size(); ++i) {
+            for (size_t r = 0; r < routines_[i].size(); ++r) {
+                const ScriptRoutine& routine = routines_[i][r];
                 bool opens = routine.name.find("onload") != std::string::npos ||
                              routine.name.find("onreadystatechange") != std::string::npos;
-                if (!known && (opens || std::find(mentioned.begin(), mentioned.end(), routine.name) != mentioned.end())) {
-                    running.push_back({i, &routine});
+                if (!runs[i][r] && (opens || mentioned.count(routine.name))) {
+                    runs[i][r] = grew = true;
+                    running_.push_back({i, r});
                     std::vector<ScriptRoutine> inner;
-                    ScriptScanner(scripts[i].text + routine.bodyStart, routine.bodyEnd - routine.bodyStart, nullptr, 0,
-                                  scripts[i].language)
+                    ScriptScanner(scripts_[i].text + routine.bodyStart, routine.bodyEnd - routine.bodyStart, nullptr, 0,
+                                  scripts_[i].language)
                         .ReadRoutines(&inner, &mentioned);
-                    grew = true;
                 }
             }
         }
     }
-    for (size_t i = 0; i < scripts.size(); ++i) {
-        if (ScriptScanner(scripts[i].text, scripts[i].size, nullptr, 0, scripts[i].language)
-                .Clicks(id, 0, scripts[i].size, &routines[i])) {
+}
+
+bool OpeningCode::Clicks(const std::string& id) const
+{
+    if (id.empty()) {
+        return false;
+    }
+    for (size_t i = 0; i < scripts_.size(); ++i) {
+        if (ScannerOf(scripts_[i]).Clicks(id, 0, scripts_[i].size, &routines_[i])) {
             return true;
         }
     }
-    for (const auto& routine : running) {
-        const ScriptSource& script = scripts[routine.first];
-        if (ScriptScanner(script.text, script.size, nullptr, 0, script.language)
-                .Clicks(id, routine.second->bodyStart, routine.second->bodyEnd)) {
+    for (const std::pair<size_t, size_t>& routine : running_) {
+        const ScriptRoutine& body = routines_[routine.first][routine.second];
+        if (ScannerOf(scripts_[routine.first]).Clicks(id, body.bodyStart, body.bodyEnd)) {
             return true;
         }
     }
     return false;
+}
+
+bool ScriptsClick(const std::vector<ScriptSource>& scripts, const std::string& id)
+{
+    return OpeningCode(scripts).Clicks(id);
 }

@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 enum ScriptLanguage { ScriptJScript, ScriptVBScript };
@@ -40,9 +41,24 @@ struct ScriptSource {
     ScriptLanguage language;
 };
 
-// Whether the scripts that run as a page opens call the Click method of the
-// object named id ("id.Click()", VBScript also "id.Click") in code that runs
-// then: outside comments and outside routines, unless a routine is named for
-// the page's load (window_onload, window.onload) or code that runs names it.
-// A string is read as code too, as setTimeout and eval read it.
+// The code of the scripts that run as a page opens that runs then: outside
+// comments and outside routines, unless a routine is named for the page's
+// load (window_onload, window.onload) or code that runs names it. Found
+// once for all the page's objects; the scripts' text must outlive it.
+class OpeningCode {
+public:
+    explicit OpeningCode(const std::vector<ScriptSource>& scripts);
+
+    // Whether that code calls the Click method of the object named id
+    // ("id.Click()", VBScript also "id.Click"). A string is read as code
+    // too, as setTimeout and eval read it.
+    bool Clicks(const std::string& id) const;
+
+private:
+    std::vector<ScriptSource> scripts_;
+    std::vector<std::vector<ScriptRoutine>> routines_;  // each script's, in order
+    std::vector<std::pair<size_t, size_t>> running_;    // the routines that run: script, routine
+};
+
+// OpeningCode(scripts).Clicks(id).
 bool ScriptsClick(const std::vector<ScriptSource>& scripts, const std::string& id);
