@@ -14,6 +14,7 @@
 #include "checker/Input.h"
 #include "checker/Package.h"
 #include "checker/Prediction.h"
+#include "checker/script/ScriptEngine.h"
 
 struct CheckOptions {
     PredictionOptions prediction;
@@ -24,6 +25,7 @@ struct CheckOptions {
     std::vector<RuleId> disabled;                      // --disable
     std::unordered_set<std::string> baseline;          // the fingerprints of --baseline's results
     bool hasBaseline = false;
+    ScriptBudget scripts;                              // each page's, for its scripts
 };
 
 struct CheckCaches {

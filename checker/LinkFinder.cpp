@@ -3,11 +3,13 @@
 #include <string.h>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "checker/Markup.h"
 #include "checker/ScriptReader.h"
 #include "checker/TextTools.h"
+#include "checker/script/ScriptEngine.h"
 
 namespace {
 
@@ -50,7 +52,9 @@ bool IsShortCutClass(std::string classId)
 struct Item1 {
     std::string text;    // at most KeptValueSize bytes of it
     size_t length = 0;   // decoded, in bytes
-    Attribute value;
+    size_t origin = 0;   // the page offset of its parameters (or of the value without a comma)
+    bool undecodable = false;
+    bool written = false;  // a script wrote it
 };
 
 struct OpenObject {
@@ -60,7 +64,8 @@ struct OpenObject {
     // Each of its Item1 PARAMs: which of several the control reads is not
     // documented, so each is a link.
     std::vector<Item1> items;
-    std::vector<ReferenceRemark> remarks;  // kept only when the object is a link
+    std::vector<ReferenceRemark> remarks;  // kept only when the object is a link, at page offsets
+    long element = -1;                     // its element in the page's script engine
 };
 
 // The directives of a link list waiting for a link are for the one just found.
@@ -75,7 +80,52 @@ void AimDirectives(PageScan* scan)
 
 // Markup that a script writes may hold a script that writes markup: so
 // deep, and no deeper, is it read.
-const int MostScriptDepth = 4;
+const int MostScriptDepth = 8;
+
+bool StartsWithWord(const char* bytes, size_t size, size_t at, const char* word)
+{
+    return StartsWithNoCase(bytes, size, at, word);
+}
+
+// Whether a page may run script: it has a script element, or a handler of an
+// event of its load. A page without either gets no engine.
+bool MayRunScripts(const char* bytes, size_t size)
+{
+    for (size_t at = 0; at < size; ++at) {
+        char c = bytes[at];
+        if (c == '<' && StartsWithWord(bytes, size, at + 1, "script")) {
+            return true;
+        }
+        if ((c == 'o' || c == 'O') && (StartsWithWord(bytes, size, at, "onload") ||
+                                       StartsWithWord(bytes, size, at, "onerror") ||
+                                       StartsWithWord(bytes, size, at, "onreadystatechange"))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// JScript takes "<!--" and "-->" at a line's start as a comment's start:
+// written as "//", in place, for an engine that does not.
+std::string WithoutMarkupComments(const char* text, size_t size)
+{
+    std::string code(text, size);
+    bool lineStart = true;
+    for (size_t i = 0; i < code.size(); ++i) {
+        char c = code[i];
+        if (c == '\n' || c == '\r') {
+            lineStart = true;
+        } else if (lineStart && c != ' ' && c != '\t') {
+            lineStart = false;
+            if (code.compare(i, 4, "<!--") == 0 || code.compare(i, 3, "-->") == 0) {
+                code[i] = '/';
+                code[i + 1] = '/';
+                code[i + 2] = ' ';
+            }
+        }
+    }
+    return code;
+}
 
 // A class id or "ShortCut" in a script's string that is not read as
 // markup: the control is built as the page runs.
@@ -106,25 +156,57 @@ bool NamesShortCutControl(const std::string& text, bool wholeMarkup)
     return false;
 }
 
-class PageScanner {
+// A script that could not be read to its end.
+struct UnfinishedScript {
+    size_t script;  // where the script stands
+    size_t stop;    // where it stopped
+    std::string reason;
+};
+
+class PageScanner : public ScriptPage {
 public:
-    PageScanner(const char* bytes, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)
-        : bytes_(bytes), size_(size), undecodable_(undecodable), scan_(scan)
+    PageScanner(const char* bytes, size_t size, const std::vector<size_t>* undecodable, const ScriptBudget& budget,
+                PageScan* scan)
+        : bytes_(bytes), size_(size), undecodable_(undecodable), budget_(budget), scan_(scan)
     {
     }
 
     void Run()
     {
         mode_ = FindDocumentMode(bytes_, size_);
+        if (MayRunScripts(bytes_, size_)) {
+            engine_.reset(new ScriptEngine(budget_, this));
+        }
         Markup();
+        FinishObjects();
+        if (engine_) {
+            engine_->RunLoad();
+        }
         Finish();
     }
 
     // A script file runs as the page that loads it opens.
     void RunScript(ScriptLanguage language)
     {
-        ScriptText(bytes_, size_, nullptr, 0, language, true);
+        if (language == ScriptJScript) {
+            engine_.reset(new ScriptEngine(budget_, this));
+            RunJScript(bytes_, size_, nullptr, 0);
+            FinishObjects();
+            engine_->RunLoad();
+        } else {
+            ScriptText(bytes_, size_, nullptr, 0, language, true);
+        }
         Finish();
+    }
+
+    void ReadWritten(const std::string& markup, const std::vector<size_t>& writers) override
+    {
+        ReadScriptMarkup(markup, writers, true, -1);
+    }
+
+    void ReadBuilt(const std::string& markup, size_t writer, long built) override
+    {
+        ReadScriptMarkup(markup, std::vector<size_t>(markup.size(), writer), false, built);
     }
 
 private:
@@ -149,8 +231,10 @@ private:
         std::vector<FoundLink> links;
         for (size_t i : order) {
             links.push_back(std::move(scan_->links[i]));
-            links.back().clickedByPage = opening.Clicks(linkIds_[i]);
+            links.back().clickedByPage =
+                (engine_ && engine_->Clicked(linkElements_[i])) || opening.Clicks(linkIds_[i]);
         }
+        SayUnfinishedScripts();
         scan_->links = std::move(links);
         std::stable_sort(scan_->references.begin(), scan_->references.end(),
                          [](const PageReference& a, const PageReference& b) { return a.offset < b.offset; });
@@ -167,14 +251,66 @@ private:
         size_t at = 0;
         while (at < size_) {
             const char* open = static_cast<const char*>(memchr(bytes_ + at, '<', size_ - at));
+            size_t tag = open ? static_cast<size_t>(open - bytes_) : size_;
+            if (BuildsElements() && tag > at) {
+                DomText(at, tag);
+            }
             if (!open) {
                 break;
             }
-            at = Tag(static_cast<size_t>(open - bytes_));
+            at = Tag(tag);
         }
+    }
+
+    void FinishObjects()
+    {
         while (!objects_.empty()) {
             FinishObject();
         }
+    }
+
+    // Whether the markup read makes the elements of the page's scripts: not
+    // for markup a script built from elements it made itself.
+    bool BuildsElements() const
+    {
+        return engine_ && built_ < 0;
+    }
+
+    // Text between tags, for innerText.
+    void DomText(size_t from, size_t to)
+    {
+        size_t p = from;
+        while (p < to && (IsBlank(bytes_[p]) || bytes_[p] == '\n' || bytes_[p] == '\r')) {
+            ++p;
+        }
+        if (p == to) {
+            return;
+        }
+        std::string text;
+        std::vector<ReferenceRemark> ignored;
+        DecodeValue(bytes_, Attribute{std::string(), from, to}, &text, &ignored);
+        engine_->Text(text);
+    }
+
+    // The element a start tag opens, made for the page's scripts.
+    long DomElement(const std::string& name, size_t contentStart, size_t contentEnd, bool text)
+    {
+        std::vector<ScriptAttribute> attributes;
+        std::vector<ReferenceRemark> ignored;
+        for (const Attribute& attribute : attributes_) {
+            attributes.push_back({attribute.name, std::string()});
+            DecodeValue(bytes_, attribute, &attributes.back().value, &ignored);
+        }
+        if (!text) {
+            return engine_->OpenElement(name, attributes, nullptr);
+        }
+        std::string content;
+        if (name == "textarea" || name == "title") {
+            DecodeValue(bytes_, Attribute{std::string(), contentStart, contentEnd}, &content, &ignored);
+        } else {
+            content.assign(bytes_ + contentStart, contentEnd - contentStart);
+        }
+        return engine_->OpenElement(name, attributes, &content);
     }
 
     // The page offset of bytes_[at]: in markup a script writes, the place in
@@ -213,15 +349,20 @@ private:
         }
         size_t after = ParseAttributes(bytes_, size_, p, &attributes_);
         if (closing) {
+            if (BuildsElements()) {
+                engine_->CloseElement(name);
+            }
             if (name == "object" && !objects_.empty()) {
                 FinishObject();
             }
             return after;
         }
-        HandlerScripts();
+        bool text = name == "script" || IsTextElement(name);
+        size_t end = text ? TextElementEnd(bytes_, size_, after, name) : after;
+        long element = BuildsElements() ? DomElement(name, after, end, text) : built_;
+        HandlerScripts(name, element);
         Reference(name);
         if (name == "script") {
-            size_t end = TextElementEnd(bytes_, size_, after, name);
             // A script without its end tag holds the rest of the page: no
             // script the engine can run.
             if (end < size_) {
@@ -229,11 +370,11 @@ private:
             }
             return end;
         }
-        if (IsTextElement(name)) {
-            return TextElementEnd(bytes_, size_, after, name);
+        if (text) {
+            return end;
         }
         if (name == "object") {
-            StartObject();
+            StartObject(element);
         } else if (name == "param" && !objects_.empty()) {
             Param();
         }
@@ -277,8 +418,11 @@ private:
         return ScriptLanguageOf(value);
     }
 
-    // The event handlers among the tag's attributes, each a script.
-    void HandlerScripts()
+    // The event handlers among the tag's attributes, each a script. JScript
+    // runs the handlers of the page's load (a body's onload, an image's
+    // onerror, onreadystatechange) as it loads; those of the reader's actions
+    // wait for the reader, and do not run.
+    void HandlerScripts(const std::string& name, long element)
     {
         if (std::none_of(attributes_.begin(), attributes_.end(),
                          [](const Attribute& attribute) { return attribute.name.compare(0, 2, "on") == 0; })) {
@@ -300,13 +444,34 @@ private:
                                  : StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? ScriptJScript
                                                                                                  : language;
             bool asPageOpens = attribute.name == "onload" || attribute.name == "onreadystatechange";
-            ScriptText(text.data(), text.size(), &origins, 0, own, asPageOpens);
+            if (own == ScriptVBScript) {
+                ScriptText(text.data(), text.size(), &origins, 0, own, asPageOpens);
+                continue;
+            }
+            bool loadTime = (attribute.name == "onload" && (name == "body" || name == "frameset")) ||
+                            (attribute.name == "onerror" && name == "img") || attribute.name == "onreadystatechange";
+            if (loadTime && engine_ && built_ < 0) {
+                size_t skip = StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? 11 : 0;
+                text.replace(0, skip, std::string(skip, ' '));
+                engine_->AddLoadHandler(element, WithoutMarkupComments(text.data(), text.size()),
+                                        LinesOfCode(text.data(), text.size(), &origins, 0));
+            }
         }
         attributes_ = attributes;
     }
 
     void Script(size_t start, size_t end, ScriptLanguage language)
     {
+        if (language == ScriptJScript) {
+            std::vector<size_t> origins;
+            if (origins_) {
+                for (size_t i = start; i < end; ++i) {
+                    origins.push_back(PageOffset(i));
+                }
+            }
+            RunJScript(bytes_ + start, end - start, origins_ ? &origins : nullptr, start);
+            return;
+        }
         if (origins_) {
             std::vector<size_t> origins(end - start);
             for (size_t i = 0; i < origins.size(); ++i) {
@@ -318,65 +483,141 @@ private:
         }
     }
 
-    // A script: the markup its strings hold is read, and a control it builds
-    // otherwise is said once, at the first string that shows it.
+    // A JScript runs in the page's engine, where it stands; what it writes
+    // is read right after it.
+    void RunJScript(const char* text, size_t size, const std::vector<size_t>* origins, size_t base)
+    {
+        ScriptLines lines = LinesOfCode(text, size, origins, base);
+        if (!engine_ || built_ >= 0 || building_ || lines.empty()) {
+            return;  // markup set as innerHTML runs no script
+        }
+        if (depth_ >= MostScriptDepth) {
+            unfinished_.push_back({lines[0], lines[0],
+                                   "scripts that write scripts go deeper than " + std::to_string(MostScriptDepth)});
+            return;
+        }
+        // The script stands where its code starts.
+        size_t first = 0;
+        while (first < size && (IsBlank(text[first]) || text[first] == '\n' || text[first] == '\r')) {
+            ++first;
+        }
+        size_t place = first == size ? lines[0] : origins ? (*origins)[first] : base + first;
+        engine_->Run(WithoutMarkupComments(text, size), lines, place);
+    }
+
+    // A VBScript, read, not run: its writes of literals are read as markup at
+    // its place, one stream; a write of anything else is said; a control
+    // built otherwise is said once, at the first string that shows it.
     void ScriptText(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
                     ScriptLanguage language, bool runsAsPageOpens)
     {
         if (runsAsPageOpens) {
             openingScripts_.push_back({std::string(text, size), language});
         }
-        if (depth_ >= MostScriptDepth) {
+        if (depth_ >= MostScriptDepth || size == 0) {
             return;
         }
         std::vector<ScriptString> strings;
         ReadScriptStrings(text, size, origins, base, language, &strings);
-        bool said = false;
         for (const ScriptString& string : strings) {
             bool markup = string.text.find('<') != std::string::npos;
-            if (!said && !string.text.empty() && NamesShortCutControl(string.text, markup && !string.joinedToExpression)) {
-                said = true;
+            if (!string.text.empty() && NamesShortCutControl(string.text, markup && !string.joinedToExpression)) {
                 scan_->remarks.push_back({string.start, 0, RuleScriptedShortcut,
                                           "this script builds an HTML Help ShortCut control in a way that cannot "
                                           "be read as text; what it starts is decided as the page runs"});
+                break;
             }
-            // Joined to an expression, the markup is only known as the page
-            // runs: what it builds is said above, not guessed.
-            if (markup && !string.joinedToExpression) {
-                WrittenMarkup(string);
-            }
+        }
+        ScriptString stream = {std::string(), std::vector<size_t>(), 0, false};
+        std::vector<size_t> others;
+        ReadVbScriptWrites(text, size, origins, base, &stream, &others);
+        if (!others.empty()) {
+            size_t script = origins ? (*origins)[0] : base;
+            unfinished_.push_back({script, others[0],
+                                   "VBScript is read, not run, and this writes markup made of more than literals"});
+        }
+        if (!stream.text.empty()) {
+            ReadScriptMarkup(stream.text, stream.origins, true, -1);
         }
     }
 
-    // The markup a script's string holds, read as the page's own.
-    void WrittenMarkup(const ScriptString& string)
+    // Markup a script wrote, read as the page's own where the script stands:
+    // what it leaves open stays open for the page's markup after it (shared).
+    // Markup it built is read apart: its elements are the one it built
+    // (built), or made anew.
+    void ReadScriptMarkup(const std::string& markup, const std::vector<size_t>& origins, bool shared, long built)
     {
         const char* bytes = bytes_;
         size_t size = size_;
-        const std::vector<size_t>* origins = origins_;
+        const std::vector<size_t>* savedOrigins = origins_;
+        long savedBuilt = built_;
+        bool savedBuilding = building_;
         std::vector<OpenObject> objects;
-        objects.swap(objects_);
-        bytes_ = string.text.data();
-        size_ = string.text.size();
-        origins_ = &string.origins;
+        if (!shared) {
+            objects.swap(objects_);
+        }
+        bytes_ = markup.data();
+        size_ = markup.size();
+        origins_ = &origins;
+        built_ = built;
+        building_ = !shared;
         ++depth_;
         Markup();
         --depth_;
+        if (!shared) {
+            FinishObjects();
+            objects_.swap(objects);
+        }
         bytes_ = bytes;
         size_ = size;
-        origins_ = origins;
-        objects_.swap(objects);
+        origins_ = savedOrigins;
+        built_ = savedBuilt;
+        building_ = savedBuilding;
+    }
+
+    // The scripts that stopped, each said at the script, with the line where
+    // it stopped.
+    void SayUnfinishedScripts()
+    {
+        std::vector<UnfinishedScript> stops = unfinished_;
+        if (engine_) {
+            for (const ScriptStop& stop : engine_->Stops()) {
+                stops.push_back({stop.script, stop.offset, stop.reason});
+            }
+        }
+        for (const UnfinishedScript& stop : stops) {
+            TextCursor cursor(bytes_, size_);
+            cursor.MoveTo(std::min(stop.stop, size_));
+            scan_->remarks.push_back({stop.script, 0, RuleUnfinishedScript,
+                                      "the script stopped at line " + std::to_string(cursor.line) + ": " + stop.reason +
+                                          "; what it writes after that is not checked"});
+        }
+    }
+
+    // A value decoded, its malformed references placed in the page.
+    void Decode(const Attribute& attribute, std::string* value, std::vector<ReferenceRemark>* remarks,
+                size_t limit = static_cast<size_t>(-1), size_t* length = nullptr)
+    {
+        size_t before = remarks->size();
+        size_t decoded = DecodeValue(bytes_, attribute, value, remarks, limit);
+        if (length) {
+            *length = decoded;
+        }
+        for (size_t i = before; i < remarks->size(); ++i) {
+            (*remarks)[i].offset = PageOffset((*remarks)[i].offset);
+        }
     }
 
     // A PARAM belongs to the innermost open object.
-    void StartObject()
+    void StartObject(long element)
     {
         objects_.push_back(OpenObject());
         OpenObject& object = objects_.back();
+        object.element = element;
         std::string value;
         const Attribute* classId = FindAttribute(attributes_, "classid");
         if (classId) {
-            DecodeValue(bytes_, *classId, &value, &object.remarks);
+            Decode(*classId, &value, &object.remarks);
             object.shortCutClass = IsShortCutClass(value);
         }
         // Scripts reach an object by its id, or by its name.
@@ -385,7 +626,7 @@ private:
             id = FindAttribute(attributes_, "name");
         }
         if (id) {
-            DecodeValue(bytes_, *id, &value, &object.remarks);
+            Decode(*id, &value, &object.remarks);
             object.id = Trim(value);
         }
     }
@@ -399,17 +640,25 @@ private:
             return;
         }
         std::string decodedName;
-        DecodeValue(bytes_, *name, &decodedName, &object.remarks);
+        Decode(*name, &decodedName, &object.remarks);
         decodedName = Trim(decodedName);
         if (EqualsNoCase(decodedName, "command")) {
             std::string command;
-            DecodeValue(bytes_, *value, &command, &object.remarks);
+            Decode(*value, &command, &object.remarks);
             object.shortCutCommand = EqualsNoCase(Trim(command), "shortcut");
         } else if (EqualsNoCase(decodedName, "item1")) {
             object.items.emplace_back();
             Item1& item = object.items.back();
-            item.value = *value;
-            item.length = DecodeValue(bytes_, *value, &item.text, &object.remarks, KeptValueSize);
+            Decode(*value, &item.text, &object.remarks, KeptValueSize, &item.length);
+            // Placed now: the object may end in other markup than its PARAM's.
+            size_t first = item.text.find(',');
+            size_t second = first == std::string::npos ? std::string::npos : item.text.find(',', first + 1);
+            size_t parametersStart = second == std::string::npos ? item.text.size() : second + 1;
+            // Without a comma the value names nothing: it is placed where it starts.
+            size_t origin = first == std::string::npos ? value->valueStart : OriginOf(bytes_, *value, parametersStart);
+            item.origin = PageOffset(origin);
+            item.undecodable = AnyWithin(undecodable_, item.origin, PageOffset(value->valueEnd));
+            item.written = origins_ != nullptr;
         }
     }
 
@@ -423,13 +672,13 @@ private:
             return;
         }
         for (Item1& item : object.items) {
-            ItemLink(&item, object.id, &object.remarks);
+            ItemLink(&item, object, &object.remarks);
         }
     }
 
     // The link of one Item1 of a ShortCut object. The object's malformed
     // references are said once, with the first that starts Tipstart.
-    void ItemLink(Item1* item1, const std::string& id, std::vector<ReferenceRemark>* remarks)
+    void ItemLink(Item1* item1, const OpenObject& object, std::vector<ReferenceRemark>* remarks)
     {
         std::string& item = item1->text;
         size_t first = item.find(',');
@@ -440,23 +689,18 @@ private:
                                                                        programStart));
         bool tipstart = NamesTipstart(program);
         if (tipstart) {
-            for (ReferenceRemark& remark : *remarks) {
-                remark.offset = PageOffset(remark.offset);
-                remarks_.push_back(remark);
-            }
+            remarks_.insert(remarks_.end(), remarks->begin(), remarks->end());
             remarks->clear();
         }
-        // Without a comma the value names nothing: it is placed where it starts.
-        size_t origin = first == std::string::npos ? item1->value.valueStart
-                                                   : OriginOf(bytes_, item1->value, parametersStart);
-        bool undecodable = AnyWithin(undecodable_, PageOffset(origin), PageOffset(item1->value.valueEnd));
         // The parameters take the value's own storage: a long value is not copied.
         item.erase(0, parametersStart);
         // The line holds the offset until PlaceFindings turns it into a place.
         size_t parametersLength = item1->length - parametersStart;
         scan_->links.push_back(
-            {PageOffset(origin), 0, program, std::move(item), parametersLength, tipstart, undecodable});
-        linkIds_.push_back(id);
+            {item1->origin, 0, program, std::move(item), parametersLength, tipstart, item1->undecodable});
+        scan_->links.back().writtenByScript = item1->written;
+        linkIds_.push_back(object.id);
+        linkElements_.push_back(object.element);
     }
 
     // A directive is for the first link after it.
@@ -504,7 +748,13 @@ private:
     const char* bytes_;
     size_t size_;
     const std::vector<size_t>* undecodable_;
+    ScriptBudget budget_;
     PageScan* scan_;
+    std::unique_ptr<ScriptEngine> engine_;  // only for a page that may run script
+    long built_ = -1;        // reading markup a script built of its own elements: the element
+    bool building_ = false;  // reading markup a script set (innerHTML): its scripts do not run
+    std::vector<UnfinishedScript> unfinished_;
+    std::vector<long> linkElements_;  // the object element of each link in the engine, -1 for none
     const std::vector<size_t>* origins_ = nullptr;  // in markup a script writes
     int mode_ = 7;
     int depth_ = 0;
@@ -567,15 +817,16 @@ bool NamesTipstart(const std::string& program)
     return EqualsNoCase(ProgramFileName(ShellProgram(program)), "tipstart.exe");
 }
 
-void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)
+void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan,
+                   const ScriptBudget& budget)
 {
-    PageScanner(text, size, undecodable, scan).Run();
+    PageScanner(text, size, undecodable, budget, scan).Run();
 }
 
 void FindScriptLinks(const char* text, size_t size, ScriptLanguage language, const std::vector<size_t>* undecodable,
-                     PageScan* scan)
+                     PageScan* scan, const ScriptBudget& budget)
 {
-    PageScanner(text, size, undecodable, scan).RunScript(language);
+    PageScanner(text, size, undecodable, budget, scan).RunScript(language);
 }
 
 void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan)

@@ -10,6 +10,7 @@
 #include "checker/Findings.h"
 #include "checker/PageReferences.h"
 #include "checker/ScriptReader.h"
+#include "checker/script/ScriptEngine.h"
 
 struct FoundLink {
     size_t line;    // of the parameter text, 1-based
@@ -20,6 +21,7 @@ struct FoundLink {
     bool startsTipstart;     // the program is tipstart.exe in any case
     bool undecodable;        // the parameters hold a character that stands for undecodable bytes
     bool clickedByPage = false;  // the page's own script clicks it as the page opens
+    bool writtenByScript = false;  // a script wrote it: it stands where the script's writing code does
 };
 
 // Something in the page that is not as the author probably meant.
@@ -62,13 +64,15 @@ bool ReadDirective(const std::string& comment, Directive* directive);
 // (sorted; may be null).
 
 // The ShortCut objects of an HTML page (.htm, .html, .hhc, .hhk), whatever
-// program they start, and the pages it names.
-void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
+// program they start, and the pages it names. Its JScript runs in an engine
+// within the budget.
+void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan,
+                   const ScriptBudget& budget = ScriptBudget());
 
-// The ShortCut objects that a script file's strings write (a .js or .vbs
-// file that pages load), read as a page's script is.
+// The ShortCut objects that a script file writes (a .js or .vbs file that
+// pages load), run or read as a page's script is.
 void FindScriptLinks(const char* text, size_t size, ScriptLanguage language, const std::vector<size_t>* undecodable,
-                     PageScan* scan);
+                     PageScan* scan, const ScriptBudget& budget = ScriptBudget());
 
 // One command line per line; blank lines and lines starting with "#" are
 // skipped. Each counts as a Tipstart link.

@@ -43,6 +43,9 @@ const char* const Usage =
     "  --no-config            reads no configuration\n"
     "  --baseline OLD.sarif   findings that OLD (a SARIF log of this checker) holds\n"
     "                         too are left out and do not count\n"
+    "  --script-instructions N  each page's scripts run at most N instructions\n"
+    "                         (default: 100000000)\n"
+    "  --script-memory MIB    each page's scripts use at most MIB MiB (default: 64)\n"
     "  --this-machine         (Windows) what each link starts on this machine, from\n"
     "                         its registry (read only)\n"
     "  --version              prints the version and exits\n"
@@ -56,6 +59,17 @@ const char* const Usage =
     "exit status: 0 no errors, 1 errors found, 2 a usage error or an unreadable input\n";
 
 const char* const UsageHint = "usage: tipstart-check [options] PATH...  (tipstart-check --help for more)\n";
+
+// A budget: a whole number from 1 to 2^31 - 1 (MiB fit any build).
+bool ReadBudget(const std::string& value, unsigned long* number)
+{
+    if (value.empty() || value.size() > 10 || value.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    unsigned long long read = std::stoull(value);
+    *number = static_cast<unsigned long>(read);
+    return read > 0 && read <= 2147483647ULL;
+}
 
 int UsageError(const std::string& message)
 {
@@ -93,7 +107,8 @@ int ParseArguments(int argc, char** argv, CheckOptions* options, Arguments* argu
             }
             options->prediction.thisMachine = true;
         } else if (argument == "--format" || argument == "--exe-folder" || argument == "--install-folder" ||
-                   argument == "--disable" || argument == "--config" || argument == "--baseline") {
+                   argument == "--disable" || argument == "--config" || argument == "--baseline" ||
+                   argument == "--script-instructions" || argument == "--script-memory") {
             if (i + 1 >= argc) {
                 return UsageError(argument + " needs a value");
             }
@@ -120,6 +135,16 @@ int ParseArguments(int argc, char** argv, CheckOptions* options, Arguments* argu
                 options->folders.searchConfiguration = false;
             } else if (argument == "--baseline") {
                 arguments->baseline = value;
+            } else if (argument == "--script-instructions" || argument == "--script-memory") {
+                unsigned long number = 0;
+                if (!ReadBudget(value, &number)) {
+                    return UsageError(argument + " takes a whole number above 0, not " + value);
+                }
+                if (argument == "--script-memory") {
+                    options->scripts.memory = static_cast<size_t>(number) * 1024 * 1024;
+                } else {
+                    options->scripts.instructions = number;
+                }
             } else if (value == "sarif" || value == "text") {
                 arguments->sarif = value == "sarif";
             } else {

@@ -33,10 +33,10 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
     if (isList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);
     } else if (kind == TextPage) {
-        FindPageLinks(page.text, page.size, &page.undecodable, &scan);
+        FindPageLinks(page.text, page.size, &page.undecodable, &scan, run->options.scripts);
     } else {
         FindScriptLinks(page.text, page.size, kind == TextVBScript ? ScriptVBScript : ScriptJScript,
-                        &page.undecodable, &scan);
+                        &page.undecodable, &scan, run->options.scripts);
     }
     CheckResults& results = run->results;
     std::vector<Finding>& findings = results.findings;
@@ -54,10 +54,10 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
     if (page.undeclaredUtf8) {
         std::vector<size_t> none;
         if (kind == TextPage) {
-            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8);
+            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8, run->options.scripts);
         } else {
             FindScriptLinks(page.utf8Reading.data(), page.utf8Reading.size(),
-                            kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8);
+                            kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8, run->options.scripts);
         }
     }
     std::vector<FindingSpan> spans;  // each link's findings
@@ -84,6 +84,9 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         Prediction prediction = PredictLink(link, runs, options, package->installFolder);
         ApplyRules(prediction, place, &findings);
         for (size_t i = first; i < findings.size(); ++i) {
+            if (link.writtenByScript) {
+                findings[i].message += "; a script wrote this ShortCut here";
+            }
             if (link.clickedByPage) {
                 findings[i].message += "; the page clicks this ShortCut itself: it runs as the page opens, without "
                                        "the reader's click";

@@ -434,6 +434,12 @@ const Rule Rules[] = {
      "the pages its project gathers, or the files below a folder, compared without regard to case. URLs with a "
      "scheme are not checked, save ms-its: and mk:@MSITStore: links into the same compiled file.",
      nullptr},
+    {"unfinished-script", SeverityWarning, "A script could not be read to its end",
+     "The checker runs a page's JScript in a sandboxed engine, and reads its VBScript as text. A script that "
+     "used up the page's budget of instructions or memory, that failed after it had written markup or built an "
+     "element, or a VBScript that writes markup made of more than literals, is not read to its end: what it "
+     "would write after that is not checked.",
+     nullptr},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");

@@ -147,7 +147,107 @@ public:
         return false;
     }
 
+    // VBScript's writes of markup: what document.write (or writeln) writes,
+    // and what innerHTML, outerHTML and insertAdjacentHTML are given.
+    void VbWrites(ScriptString* stream, std::vector<size_t>* others)
+    {
+        char previous = 0;
+        for (size_t at = 0; at < size_;) {
+            size_t next = SkipLiteralOrBlank(at, &previous);
+            if (next != at) {
+                at = next;
+                continue;
+            }
+            if (!IsIdentifierCharacter(text_[at])) {
+                previous = text_[at];
+                at = Skip(at);
+                continue;
+            }
+            std::string name;
+            size_t end = DottedName(at, &name);
+            size_t dot = name.rfind('.');
+            std::string last = dot == std::string::npos ? name : name.substr(dot + 1);
+            bool writes = dot != std::string::npos && (last == "write" || last == "writeln");
+            bool sets = dot != std::string::npos && (last == "innerhtml" || last == "outerhtml");
+            bool inserts = last == "insertadjacenthtml";
+            previous = 'a';
+            if (last == "createelement") {
+                others->push_back(Origin(at));
+            } else if (writes || sets || inserts) {
+                end = WrittenArgument(end, sets, inserts, at, stream, others);
+            }
+            at = end;
+        }
+    }
+
 private:
+    // A name with its members ("document.write"), lower case; gives the
+    // offset after it.
+    size_t DottedName(size_t at, std::string* name)
+    {
+        size_t end = at;
+        for (;;) {
+            size_t wordEnd = Skip(end);
+            *name += AsciiLower(std::string(text_ + end, wordEnd - end));
+            end = wordEnd;
+            if (end + 1 < size_ && text_[end] == '.' && IsIdentifierCharacter(text_[end + 1])) {
+                *name += '.';
+                ++end;
+                continue;
+            }
+            return end;
+        }
+    }
+
+    // The markup a write, an assignment (sets) or an insertAdjacentHTML
+    // (inserts: after its first argument) is given, from at: literals go to
+    // the stream, anything else is said at the statement (statement).
+    size_t WrittenArgument(size_t at, bool sets, bool inserts, size_t statement, ScriptString* stream,
+                           std::vector<size_t>* others)
+    {
+        char ignored = 0;
+        size_t p = SkipBlanks(at, &ignored);
+        if (sets) {
+            if (p >= size_ || text_[p] != '=') {
+                return at;  // read, not set
+            }
+            p = SkipBlanks(p + 1, &ignored);
+        } else if (p < size_ && text_[p] == '(') {
+            p = SkipBlanks(p + 1, &ignored);
+        }
+        if (inserts) {
+            ScriptString where = {std::string(), std::vector<size_t>(), 0, false};
+            p = SkipBlanks(Literal(p, &where), &ignored);
+            if (p >= size_ || text_[p] != ',') {
+                others->push_back(Origin(statement));
+                return p;
+            }
+            p = SkipBlanks(p + 1, &ignored);
+        }
+        ScriptString run = {std::string(), std::vector<size_t>(), Origin(p), false};
+        size_t after = Literal(p, &run);
+        if (after == p) {
+            others->push_back(Origin(statement));
+            return p;
+        }
+        for (;;) {
+            size_t join = SkipBlanks(after, &ignored);
+            if (join >= size_ || !(text_[join] == '+' || text_[join] == '&')) {
+                break;
+            }
+            size_t operand = SkipBlanks(join + 1, &ignored);
+            size_t next = Literal(operand, &run);
+            if (next == operand) {
+                others->push_back(Origin(statement));
+                return operand;
+            }
+            after = next;
+        }
+        stream->text += run.text;
+        stream->origins.insert(stream->origins.end(), run.origins.begin(), run.origins.end());
+        return after;
+    }
+
     // A routine's name after its keyword at at, and its body; false for an
     // anonymous JScript function, which is part of the code around it.
     bool Routine(size_t at, const std::string& keyword, ScriptRoutine* routine)
@@ -447,6 +547,10 @@ private:
             return false;
         }
         p = SkipBlanks(p + 1, &ignored);
+        // Microsoft documents HHClick beside Click, and for VBScript.
+        if (StartsWithNoCase(text_, size_, p, "hhclick")) {
+            p += 2;
+        }
         if (!StartsWithNoCase(text_, size_, p, "click")) {
             return false;
         }
@@ -507,6 +611,12 @@ void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>*
                        ScriptLanguage language, std::vector<ScriptString>* strings)
 {
     ScriptScanner(text, size, origins, base, language).Run(strings);
+}
+
+void ReadVbScriptWrites(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
+                        ScriptString* stream, std::vector<size_t>* others)
+{
+    ScriptScanner(text, size, origins, base, ScriptVBScript).VbWrites(stream, others);
 }
 
 OpeningCode::OpeningCode(const std::vector<ScriptSource>& scripts) : scripts_(scripts), routines_(scripts.size())

@@ -28,6 +28,14 @@ ScriptLanguage ScriptLanguageOf(const std::string& languageOrType);
 void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
                        ScriptLanguage language, std::vector<ScriptString>* strings);
 
+// VBScript's writes of markup, which the checker reads, not runs: the
+// literals that document.write and writeln write, and that innerHTML,
+// outerHTML and insertAdjacentHTML are given, in order, as one stream.
+// others holds the page offset of each write of markup made of more than
+// literals, and of each createElement.
+void ReadVbScriptWrites(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
+                        ScriptString* stream, std::vector<size_t>* others);
+
 // A routine a script declares: its name, lower case, and its body.
 struct ScriptRoutine {
     std::string name;

@@ -234,6 +234,7 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         {RuleUnknownCharset, "unknown-charset", SeverityWarning},
         {RuleUndeclaredEncoding, "undeclared-encoding", SeverityWarning},
         {RuleMissingPage, "missing-page", SeverityWarning},
+        {RuleUnfinishedScript, "unfinished-script", SeverityWarning},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], static_cast<size_t>(RuleCount));
     for (size_t i = 0; i < RuleCount; ++i) {
@@ -246,7 +247,7 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
                          rows[i].rule == RuleUnusedSuppression || rows[i].rule == RuleUnknownRule ||
                          rows[i].rule == RuleScriptedShortcut ||
                          rows[i].rule == RuleUnknownCharset || rows[i].rule == RuleUndeclaredEncoding ||
-                         rows[i].rule == RuleMissingPage;
+                         rows[i].rule == RuleMissingPage || rows[i].rule == RuleUnfinishedScript;
         EXPECT_EQ(RuleOf(rows[i].rule).check == nullptr, fromPages) << rows[i].id;
     }
 }

@@ -1,0 +1,30 @@
+/* Duktape as Debian configures it, with what the checker's sandbox needs on
+ * top: the interrupt counter, so that a page's budget can end its scripts,
+ * and recursion limits low enough for a 1 MiB Windows stack. */
+#ifndef TIPSTART_DUKTAPE_CONFIG_H
+#define TIPSTART_DUKTAPE_CONFIG_H
+
+#include "duk_config.h"
+
+#define DUK_USE_INTERRUPT_COUNTER
+#undef DUK_USE_EXEC_TIMEOUT_CHECK
+#define DUK_USE_EXEC_TIMEOUT_CHECK(udata) TipstartScriptOverBudget(udata)
+#undef DUK_USE_COMPILER_RECLIMIT
+#define DUK_USE_COMPILER_RECLIMIT 400
+#undef DUK_USE_NATIVE_CALL_RECLIMIT
+#define DUK_USE_NATIVE_CALL_RECLIMIT 200
+#undef DUK_USE_REGEXP_COMPILER_RECLIMIT
+#define DUK_USE_REGEXP_COMPILER_RECLIMIT 1000
+#undef DUK_USE_REGEXP_EXECUTOR_RECLIMIT
+#define DUK_USE_REGEXP_EXECUTOR_RECLIMIT 1000
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+/* Whether the page's scripts have used their budget of instructions. */
+duk_bool_t TipstartScriptOverBudget(void* udata);
+#ifdef __cplusplus
+}
+#endif
+
+#endif
