@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <utility>
 
@@ -171,8 +172,10 @@ public:
     {
     }
 
-    void Run()
+    void Run(ScriptFiles* files)
     {
+        files_ = files;
+        nextBase_ = size_ + 1;
         mode_ = FindDocumentMode(bytes_, size_);
         if (MayRunScripts(bytes_, size_)) {
             engine_.reset(new ScriptEngine(budget_, this));
@@ -181,6 +184,7 @@ public:
         FinishObjects();
         if (engine_) {
             engine_->RunLoad();
+            FinishObjects();
         }
         Finish();
     }
@@ -193,6 +197,7 @@ public:
             RunJScript(bytes_, size_, nullptr, 0);
             FinishObjects();
             engine_->RunLoad();
+            FinishObjects();
         } else {
             ScriptText(bytes_, size_, nullptr, 0, language, true);
         }
@@ -236,6 +241,10 @@ private:
         }
         SayUnfinishedScripts();
         scan_->links = std::move(links);
+        for (PageReference& reference : scan_->references) {
+            size_t file = FileOf(reference.offset);
+            reference.offset = file == 0 ? reference.offset : loaded_[file - 1].tag;
+        }
         std::stable_sort(scan_->references.begin(), scan_->references.end(),
                          [](const PageReference& a, const PageReference& b) { return a.offset < b.offset; });
         AimDirectivesByPlace();
@@ -462,6 +471,11 @@ private:
 
     void Script(size_t start, size_t end, ScriptLanguage language)
     {
+        const Attribute* src = FindAttribute(attributes_, "src");
+        if (language == ScriptJScript && src && src->valueStart < src->valueEnd) {
+            LoadScript(*src);
+            return;
+        }
         if (language == ScriptJScript) {
             std::vector<size_t> origins;
             if (origins_) {
@@ -481,6 +495,29 @@ private:
         } else {
             ScriptText(bytes_ + start, end - start, nullptr, start, language, true);
         }
+    }
+
+    // A script element's src: the file runs in the page's engine, whatever
+    // its extension, in its own place, instead of the element's text. A file
+    // the page's check cannot read runs nothing, as in the viewer.
+    void LoadScript(const Attribute& src)
+    {
+        std::string name;
+        std::vector<ReferenceRemark> ignored;
+        DecodeValue(bytes_, src, &name, &ignored);
+        if (!files_ || !engine_ || building_ || built_ >= 0) {
+            return;
+        }
+        loaded_.emplace_back();
+        LoadedScript& script = loaded_.back();
+        if (!files_->Read(name, &script.text, &script.place)) {
+            loaded_.pop_back();
+            return;
+        }
+        script.tag = PageOffset(src.valueStart);
+        script.base = nextBase_;
+        nextBase_ += script.text.size() + 1;
+        RunJScript(script.text.data(), script.text.size(), nullptr, script.base);
     }
 
     // A JScript runs in the page's engine, where it stands; what it writes
@@ -586,8 +623,8 @@ private:
             }
         }
         for (const UnfinishedScript& stop : stops) {
-            TextCursor cursor(bytes_, size_);
-            cursor.MoveTo(std::min(stop.stop, size_));
+            TextCursor cursor = CursorOf(stop.stop);
+            cursor.MoveTo(stop.stop - BaseOf(stop.stop));
             scan_->remarks.push_back({stop.script, 0, RuleUnfinishedScript,
                                       "the script stopped at line " + std::to_string(cursor.line) + ": " + stop.reason +
                                           "; what it writes after that is not checked"});
@@ -720,25 +757,83 @@ private:
     // one pass over the page.
     void PlaceFindings()
     {
-        typedef std::pair<size_t*, size_t*> Place;  // line (holding the offset), column
-        std::vector<Place> places;
+        struct Spot {
+            size_t* line;  // holding the offset
+            size_t* column;
+            size_t* file;  // null for a directive, always in the page
+        };
+        std::vector<Spot> places;
         for (FoundLink& link : scan_->links) {
-            places.push_back(Place(&link.line, &link.column));
+            places.push_back({&link.line, &link.column, &link.file});
         }
         for (PageRemark& remark : scan_->remarks) {
-            places.push_back(Place(&remark.line, &remark.column));
+            places.push_back({&remark.line, &remark.column, &remark.file});
         }
         for (Directive& directive : scan_->directives) {
-            places.push_back(Place(&directive.line, &directive.column));
+            places.push_back({&directive.line, &directive.column, nullptr});
         }
-        std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return *a.first < *b.first; });
+        std::stable_sort(places.begin(), places.end(), [](const Spot& a, const Spot& b) { return *a.line < *b.line; });
+        // The script files' offsets follow the page's, each file's after the one before.
+        std::vector<size_t> shown(loaded_.size() + 1, 0);
+        size_t file = 0;
         TextCursor cursor(bytes_, size_);
-        for (const Place& place : places) {
-            cursor.MoveTo(*place.first);
-            *place.first = cursor.line;
-            *place.second = cursor.column;
+        for (const Spot& place : places) {
+            size_t offset = *place.line;
+            size_t own = FileOf(offset);
+            if (own != file) {
+                file = own;
+                cursor = CursorOf(offset);
+            }
+            cursor.MoveTo(offset - BaseOf(offset));
+            *place.line = cursor.line;
+            *place.column = cursor.column;
+            if (place.file) {
+                *place.file = file == 0 ? 0 : ShownFile(file, &shown);
+            }
         }
     }
+
+    // Which file an offset is in: 0 for the page, k for loaded_[k - 1].
+    size_t FileOf(size_t offset) const
+    {
+        size_t file = 0;
+        while (file < loaded_.size() && offset >= loaded_[file].base) {
+            ++file;
+        }
+        return file;
+    }
+
+    size_t BaseOf(size_t offset) const
+    {
+        size_t file = FileOf(offset);
+        return file == 0 ? 0 : loaded_[file - 1].base;
+    }
+
+    TextCursor CursorOf(size_t offset) const
+    {
+        size_t file = FileOf(offset);
+        return file == 0 ? TextCursor(bytes_, size_)
+                         : TextCursor(loaded_[file - 1].text.data(), loaded_[file - 1].text.size());
+    }
+
+    // The index in scan_->scriptFiles, plus one, of a loaded file that holds
+    // a finding; shown keeps those given.
+    size_t ShownFile(size_t file, std::vector<size_t>* shown)
+    {
+        if ((*shown)[file] == 0) {
+            scan_->scriptFiles.push_back(loaded_[file - 1].place);
+            (*shown)[file] = scan_->scriptFiles.size();
+        }
+        return (*shown)[file];
+    }
+
+    // A script file the page loads, and where its bytes' offsets start.
+    struct LoadedScript {
+        std::string text;
+        Place place;
+        size_t tag = 0;   // the page offset of the src that loads it
+        size_t base = 0;
+    };
 
     struct OpeningScript {
         std::string text;
@@ -751,6 +846,9 @@ private:
     ScriptBudget budget_;
     PageScan* scan_;
     std::unique_ptr<ScriptEngine> engine_;  // only for a page that may run script
+    ScriptFiles* files_ = nullptr;
+    std::deque<LoadedScript> loaded_;
+    size_t nextBase_ = static_cast<size_t>(-1);
     long built_ = -1;        // reading markup a script built of its own elements: the element
     bool building_ = false;  // reading markup a script set (innerHTML): its scripts do not run
     std::vector<UnfinishedScript> unfinished_;
@@ -818,9 +916,10 @@ bool NamesTipstart(const std::string& program)
 }
 
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan,
-                   const ScriptBudget& budget)
+                   const ScriptBudget& budget, ScriptFiles* files)
 {
-    PageScanner(text, size, undecodable, budget, scan).Run();
+    PageScanner scanner(text, size, undecodable, budget, scan);
+    scanner.Run(files);
 }
 
 void FindScriptLinks(const char* text, size_t size, ScriptLanguage language, const std::vector<size_t>* undecodable,

@@ -22,6 +22,7 @@ struct FoundLink {
     bool undecodable;        // the parameters hold a character that stands for undecodable bytes
     bool clickedByPage = false;  // the page's own script clicks it as the page opens
     bool writtenByScript = false;  // a script wrote it: it stands where the script's writing code does
+    size_t file = 0;  // 0: in the page; else in PageScan::scriptFiles[file - 1]
 };
 
 // Something in the page that is not as the author probably meant.
@@ -30,6 +31,7 @@ struct PageRemark {
     size_t column;
     RuleId rule;
     std::string message;
+    size_t file = 0;  // as FoundLink::file
 };
 
 // A tipstart-check directive in a comment: "tipstart-check disable=RULE,...
@@ -53,6 +55,16 @@ struct PageScan {
     // scripts write, not in comments or text elements.
     std::vector<PageReference> references;
     std::string base;  // the first <base href>, decoded; empty when none
+    std::vector<Place> scriptFiles;  // the script files its scripts load that hold findings
+};
+
+// The script files a page loads (<script src>), read for the page's check.
+class ScriptFiles {
+public:
+    virtual ~ScriptFiles() = default;
+    // The decoded text of the file that src names from the page, and where
+    // its findings are shown; false when there is none to read.
+    virtual bool Read(const std::string& src, std::string* text, Place* place) = 0;
 };
 
 // The directive in a comment's text, if it is one.
@@ -67,7 +79,7 @@ bool ReadDirective(const std::string& comment, Directive* directive);
 // program they start, and the pages it names. Its JScript runs in an engine
 // within the budget.
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan,
-                   const ScriptBudget& budget = ScriptBudget());
+                   const ScriptBudget& budget = ScriptBudget(), ScriptFiles* files = nullptr);
 
 // The ShortCut objects that a script file writes (a .js or .vbs file that
 // pages load), run or read as a page's script is.

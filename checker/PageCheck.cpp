@@ -15,6 +15,12 @@ Place At(const Place& where, size_t line, size_t column)
     return {where.file, where.member, line, column};
 }
 
+// A place in the page, or in a script file it loads.
+Place In(const PageScan& scan, const Place& where, size_t file, size_t line, size_t column)
+{
+    return At(file == 0 ? where : scan.scriptFiles[file - 1], line, column);
+}
+
 }  // namespace
 
 TextKind TextKindOfName(const std::string& name)
@@ -26,14 +32,14 @@ TextKind TextKindOfName(const std::string& name)
 }
 
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
-                Package* package, CheckRun* run, PageScan* found)
+                Package* package, CheckRun* run, PageScan* found, ScriptFiles* files)
 {
     PageScan& scan = *found;
     bool isList = kind == TextList;
     if (isList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);
     } else if (kind == TextPage) {
-        FindPageLinks(page.text, page.size, &page.undecodable, &scan, run->options.scripts);
+        FindPageLinks(page.text, page.size, &page.undecodable, &scan, run->options.scripts, files);
     } else {
         FindScriptLinks(page.text, page.size, kind == TextVBScript ? ScriptVBScript : ScriptJScript,
                         &page.undecodable, &scan, run->options.scripts);
@@ -48,13 +54,13 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
                                 "\", which the help viewer does not know; it reads the page as " + page.encoding});
     }
     for (const PageRemark& remark : scan.remarks) {
-        findings.push_back({At(where, remark.line, remark.column), remark.rule, remark.message});
+        findings.push_back({In(scan, where, remark.file, remark.line, remark.column), remark.rule, remark.message});
     }
     PageScan utf8;  // the links as the page would read in UTF-8, for a page that looks like it
     if (page.undeclaredUtf8) {
         std::vector<size_t> none;
         if (kind == TextPage) {
-            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8, run->options.scripts);
+            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8, run->options.scripts, files);
         } else {
             FindScriptLinks(page.utf8Reading.data(), page.utf8Reading.size(),
                             kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8, run->options.scripts);
@@ -64,7 +70,7 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
     PredictionOptions options = run->options.prediction;
     options.programAsWritten = !isList;
     for (const FoundLink& link : scan.links) {
-        Place place = At(where, link.line, link.column);
+        Place place = In(scan, where, link.file, link.line, link.column);
         size_t first = findings.size();
         if (link.undecodable) {
             findings.push_back({place, RuleUndecodableText,

@@ -61,6 +61,36 @@ void Report(const fs::path& path, RuleId rule, const std::string& message, Check
 
 void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run);
 
+// The script files a page on disk loads, beside it, in the code page a page
+// without a declaration has there.
+class DiskScriptFiles : public ScriptFiles {
+public:
+    explicit DiskScriptFiles(const Input& page) : page_(page) {}
+
+    bool Read(const std::string& src, std::string* text, Place* place) override
+    {
+        std::string target;
+        if (!LocalTarget(UrlText(src), &target) || target.empty() || target[0] == '/') {
+            return false;
+        }
+        fs::path script = FindProjectFile(page_.path.parent_path(), target).lexically_normal();
+        std::error_code error;
+        std::string bytes;
+        std::string reason;
+        PageText decoded;
+        if (!fs::is_regular_file(script, error) || !ReadWholeFile(script.generic_u8string(), &bytes, &reason) ||
+            !ReadTextFile(script.generic_u8string(), &bytes, false, page_.codePage, &decoded, &reason)) {
+            return false;
+        }
+        text->assign(decoded.text, decoded.size);
+        *place = {script.generic_u8string(), std::string(), 0, 0};
+        return true;
+    }
+
+private:
+    const Input& page_;
+};
+
 // The script files a page on disk loads (<script src>), read with it and
 // once in a run: a folder's walk finds them too, and a project gathers those
 // its pages load.
@@ -109,7 +139,9 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
             }
             PageScan scan;
             TextKind kind = isList ? TextList : TextKindOfName(input.shown);
-            CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan);
+            DiskScriptFiles scripts(input);
+            CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan,
+                       &scripts);
             if (kind == TextPage) {
                 CheckPageTargets(input, page, scan, place, run);
             }
