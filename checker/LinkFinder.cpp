@@ -458,7 +458,8 @@ private:
                 continue;
             }
             bool loadTime = (attribute.name == "onload" && (name == "body" || name == "frameset")) ||
-                            (attribute.name == "onerror" && name == "img") || attribute.name == "onreadystatechange";
+                            (attribute.name == "onerror" && name == "img" && !ImageThere()) ||
+                            attribute.name == "onreadystatechange";
             if (loadTime && engine_ && built_ < 0) {
                 size_t skip = StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? 11 : 0;
                 text.replace(0, skip, std::string(skip, ' '));
@@ -469,8 +470,51 @@ private:
         attributes_ = attributes;
     }
 
+    // Whether the image of an img tag is there (unknown: not).
+    bool ImageThere()
+    {
+        const Attribute* src = FindAttribute(attributes_, "src");
+        std::string name;
+        std::vector<ReferenceRemark> ignored;
+        if (!files_ || !src) {
+            return false;
+        }
+        DecodeValue(bytes_, *src, &name, &ignored);
+        return !Trim(name).empty() && files_->Holds(Trim(name));
+    }
+
+    // A <SCRIPT FOR=... EVENT=...> is a handler: of the window's load it runs
+    // as the page loads; of anything else it waits for the reader.
+    bool EventScript(size_t start, size_t end, ScriptLanguage language)
+    {
+        const Attribute* target = FindAttribute(attributes_, "for");
+        const Attribute* event = FindAttribute(attributes_, "event");
+        if (!target || !event || origins_) {
+            return false;
+        }
+        std::string targetName;
+        std::string eventName;
+        std::vector<ReferenceRemark> ignored;
+        DecodeValue(bytes_, *target, &targetName, &ignored);
+        DecodeValue(bytes_, *event, &eventName, &ignored);
+        eventName = AsciiLower(Trim(eventName));
+        eventName = eventName.substr(0, eventName.find('('));
+        bool load = (eventName == "onload" && EqualsNoCase(Trim(targetName), "window")) ||
+                    eventName == "onreadystatechange";
+        if (language == ScriptVBScript) {
+            ScriptText(bytes_ + start, end - start, nullptr, start, language, load);
+        } else if (load && engine_ && built_ < 0 && !building_) {
+            engine_->AddLoadHandler(-1, WithoutMarkupComments(bytes_ + start, end - start),
+                                    LinesOfCode(bytes_ + start, end - start, nullptr, start));
+        }
+        return true;
+    }
+
     void Script(size_t start, size_t end, ScriptLanguage language)
     {
+        if (EventScript(start, end, language)) {
+            return;
+        }
         const Attribute* src = FindAttribute(attributes_, "src");
         if (language == ScriptJScript && src && src->valueStart < src->valueEnd) {
             LoadScript(*src);

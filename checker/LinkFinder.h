@@ -65,6 +65,9 @@ public:
     // The decoded text of the file that src names from the page, and where
     // its findings are shown; false when there is none to read.
     virtual bool Read(const std::string& src, std::string* text, Place* place) = 0;
+    // Whether the file that src names from the page is there: an image
+    // that is not fires its onerror as the page loads.
+    virtual bool Holds(const std::string& src) = 0;
 };
 
 // The directive in a comment's text, if it is one.

@@ -69,16 +69,11 @@ public:
 
     bool Read(const std::string& src, std::string* text, Place* place) override
     {
-        std::string target;
-        if (!LocalTarget(UrlText(src), &target) || target.empty() || target[0] == '/') {
-            return false;
-        }
-        fs::path script = FindProjectFile(page_.path.parent_path(), target).lexically_normal();
-        std::error_code error;
+        fs::path script;
         std::string bytes;
         std::string reason;
         PageText decoded;
-        if (!fs::is_regular_file(script, error) || !ReadWholeFile(script.generic_u8string(), &bytes, &reason) ||
+        if (!Find(src, &script) || !ReadWholeFile(script.generic_u8string(), &bytes, &reason) ||
             !ReadTextFile(script.generic_u8string(), &bytes, false, page_.codePage, &decoded, &reason)) {
             return false;
         }
@@ -87,7 +82,24 @@ public:
         return true;
     }
 
+    bool Holds(const std::string& src) override
+    {
+        fs::path file;
+        return Find(src, &file);
+    }
+
 private:
+    bool Find(const std::string& src, fs::path* file) const
+    {
+        std::string target;
+        if (!LocalTarget(UrlText(src), &target) || target.empty() || target[0] == '/') {
+            return false;
+        }
+        *file = FindProjectFile(page_.path.parent_path(), target).lexically_normal();
+        std::error_code error;
+        return fs::is_regular_file(*file, error);
+    }
+
     const Input& page_;
 };
 

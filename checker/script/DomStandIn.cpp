@@ -481,7 +481,9 @@ function close(name) {
 }
 function handler(element, f) {
     var el = all[element];
-    if (el && el.__tag === 'body' || el === root) {
+    if (element < 0) {
+        loads.push({run: f, target: g, place: N.here()});
+    } else if (el && el.__tag === 'body' || el === root) {
         g.onload = f;
     } else if (el) {
         handlers.push({run: f, target: el, place: N.here()});
