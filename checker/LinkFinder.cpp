@@ -613,7 +613,11 @@ private:
         std::vector<size_t> others;
         ReadVbScriptWrites(text, size, origins, base, &stream, &others);
         if (!others.empty()) {
-            size_t script = origins ? (*origins)[0] : base;
+            size_t first = 0;  // the script stands where its code starts
+            while (first + 1 < size && (IsBlank(text[first]) || text[first] == '\n' || text[first] == '\r')) {
+                ++first;
+            }
+            size_t script = origins ? (*origins)[first] : base + first;
             unfinished_.push_back({script, others[0],
                                    "VBScript is read, not run, and this writes markup made of more than literals"});
         }

@@ -21,7 +21,7 @@ var nothing;
 nothing = new Proxy(function () {}, {
     get: function (t, k) {
         if (k === 'toString' || k === 'valueOf') { return function () { return ''; }; }
-        if (typeof k !== 'string') { return undefined; }
+        if (typeof k === 'symbol') { return undefined; }
         if (k === 'length') { return 0; }
         return nothing;
     },
@@ -323,8 +323,9 @@ function collection(list) {
     f.tags = function (t) { return collection(list.filter(function (e) { return e.tagName === String(t).toUpperCase(); })); };
     return new Proxy(f, {
         get: function (t, k) {
+            if (typeof k === 'symbol') { return undefined; }
+            k = String(k);
             if (k === 'length') { return list.length; }
-            if (typeof k !== 'string') { return undefined; }
             if (k in t) { return t[k]; }
             if (k in Array.prototype) { return typeof list[k] === 'function' ? list[k].bind(list) : list[k]; }
             return f(k);
@@ -480,7 +481,7 @@ function close(name) {
     }
 }
 function handler(element, f) {
-    var el = all[element];
+    var el = element >= 0 ? all[element] : undefined;
     if (element < 0) {
         loads.push({run: f, target: g, place: N.here()});
     } else if (el && el.__tag === 'body' || el === root) {
