@@ -83,9 +83,21 @@ void AimDirectives(PageScan* scan)
 // deep, and no deeper, is it read.
 const int MostScriptDepth = 8;
 
-bool StartsWithWord(const char* bytes, size_t size, size_t at, const char* word)
+// Whether an attribute named word (a load-time event's) starts at at:
+// after a blank, and followed by "=".
+bool LoadHandlerAt(const char* bytes, size_t size, size_t at, const char* word)
 {
-    return StartsWithNoCase(bytes, size, at, word);
+    size_t length = strlen(word);
+    if (at == 0 || !(IsBlank(bytes[at - 1]) || bytes[at - 1] == '\n' || bytes[at - 1] == '\r' ||
+                     bytes[at - 1] == '"' || bytes[at - 1] == '\'' || bytes[at - 1] == '/') ||
+        !StartsWithNoCase(bytes, size, at, word)) {
+        return false;
+    }
+    size_t p = at + length;
+    while (p < size && (IsBlank(bytes[p]) || bytes[p] == '\n' || bytes[p] == '\r')) {
+        ++p;
+    }
+    return p < size && bytes[p] == '=';
 }
 
 // Whether a page may run script: it has a script element, or a handler of an
@@ -94,12 +106,12 @@ bool MayRunScripts(const char* bytes, size_t size)
 {
     for (size_t at = 0; at < size; ++at) {
         char c = bytes[at];
-        if (c == '<' && StartsWithWord(bytes, size, at + 1, "script")) {
+        if (c == '<' && StartsWithNoCase(bytes, size, at + 1, "script")) {
             return true;
         }
-        if ((c == 'o' || c == 'O') && (StartsWithWord(bytes, size, at, "onload") ||
-                                       StartsWithWord(bytes, size, at, "onerror") ||
-                                       StartsWithWord(bytes, size, at, "onreadystatechange"))) {
+        if ((c == 'o' || c == 'O') && (LoadHandlerAt(bytes, size, at, "onload") ||
+                                       LoadHandlerAt(bytes, size, at, "onerror") ||
+                                       LoadHandlerAt(bytes, size, at, "onreadystatechange"))) {
             return true;
         }
     }

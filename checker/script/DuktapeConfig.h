@@ -8,7 +8,10 @@
 
 #define DUK_USE_INTERRUPT_COUNTER
 #undef DUK_USE_EXEC_TIMEOUT_CHECK
-#define DUK_USE_EXEC_TIMEOUT_CHECK(udata) TipstartScriptOverBudget(udata)
+/* Called in the executor's interrupt, where thr->interrupt_init is the number
+ * of instructions run since the interrupt before (0 when a call from C
+ * starts the executor). */
+#define DUK_USE_EXEC_TIMEOUT_CHECK(udata) TipstartScriptOverBudget(udata, (long) thr->interrupt_init)
 #undef DUK_USE_COMPILER_RECLIMIT
 #define DUK_USE_COMPILER_RECLIMIT 400
 #undef DUK_USE_NATIVE_CALL_RECLIMIT
@@ -22,7 +25,7 @@
 extern "C" {
 #endif
 /* Whether the page's scripts have used their budget of instructions. */
-duk_bool_t TipstartScriptOverBudget(void* udata);
+duk_bool_t TipstartScriptOverBudget(void* udata, long instructions);
 #ifdef __cplusplus
 }
 #endif

@@ -12,9 +12,6 @@
 
 namespace {
 
-// Duktape calls its interrupt every so many instructions.
-const unsigned long InstructionsPerInterrupt = 256UL * 1024UL;
-
 // The size kept before each block, so that memory in use is known.
 const size_t BlockHeader = sizeof(max_align_t);
 
@@ -24,13 +21,16 @@ struct ScriptHeap {
     duk_context* ctx = nullptr;
     ScriptBudget budget;
     ScriptPage* page = nullptr;
-    unsigned long interrupts = 0;
+    unsigned long long instructions = 0;
+    unsigned long long readingInstructions = 0;  // while the page reader makes the page's elements
+    bool reading = false;
     bool overBudget = false;
     size_t used = 0;
     bool overMemory = false;
     bool dead = false;       // stopped for good: no more of the page's scripts run
     bool broken = false;     // by a fatal error: the heap is not touched again
     jmp_buf fatal;           // where a fatal error of the engine lands
+    int depth = 0;           // of calls into the engine, one inside another
     std::vector<ScriptLines> chunks;  // the code of each compiled script, by its file name "sN"
     std::string written;
     std::vector<size_t> writers;
@@ -40,12 +40,20 @@ struct ScriptHeap {
     std::vector<ScriptStop> stops;
 };
 
-extern "C" duk_bool_t TipstartScriptOverBudget(void* udata)
+extern "C" duk_bool_t TipstartScriptOverBudget(void* udata, long instructions)
 {
+    // Making the page's elements is the reader's work, not the scripts': it
+    // has a budget of its own, ten times theirs, against a page whose
+    // scripts hook it.
     ScriptHeap* heap = static_cast<ScriptHeap*>(udata);
-    if (!heap->overBudget && ++heap->interrupts > heap->budget.instructions / InstructionsPerInterrupt) {
-        heap->overBudget = true;
+    unsigned long long limit = heap->budget.instructions;
+    if (heap->overBudget) {
+        return true;
     }
+    unsigned long long run = instructions > 0 ? static_cast<unsigned long long>(instructions) : 0;
+    unsigned long long* count = heap->reading ? &heap->readingInstructions : &heap->instructions;
+    *count += run;
+    heap->overBudget = *count > (heap->reading ? limit * 10 : limit);
     return heap->overBudget;
 }
 
@@ -373,13 +381,19 @@ bool ScriptEngine::Call(int arguments, size_t fallback)
 {
     ScriptHeap* heap = heap_.get();
     heap->fallback = fallback;
-    if (setjmp(heap->fatal) != 0) {
+    // A fatal error lands in the outermost call, past any that the scripts'
+    // calls into the page reader made.
+    if (heap->depth == 0 && setjmp(heap->fatal) != 0) {
+        heap->depth = 0;
         heap->dead = true;
         heap->broken = true;
         heap->stops.push_back({fallback, fallback, "the script engine failed"});
         return false;
     }
-    if (duk_pcall_method(heap->ctx, arguments) == DUK_EXEC_SUCCESS) {
+    ++heap->depth;
+    duk_int_t status = duk_pcall_method(heap->ctx, arguments);
+    --heap->depth;
+    if (status == DUK_EXEC_SUCCESS) {
         return true;
     }
     size_t offset;
@@ -397,6 +411,18 @@ bool ScriptEngine::Call(int arguments, size_t fallback)
         heap->stops.push_back({fallback, offset, message});
     }
     return false;
+}
+
+// A call of the page reader's, to make the page's elements: inside a
+// script's write, the script's own work goes on after it.
+bool ScriptEngine::ReadingCall(int arguments)
+{
+    ScriptHeap* heap = heap_.get();
+    bool reading = heap->reading;
+    heap->reading = true;
+    bool done = Call(arguments, heap->fallback);
+    heap->reading = reading;
+    return done;
 }
 
 void ScriptEngine::Run(const std::string& code, const ScriptLines& lines, size_t place)
@@ -471,7 +497,7 @@ long ScriptEngine::OpenElement(const std::string& name, const std::vector<Script
     } else {
         duk_push_undefined(ctx);
     }
-    if (!Call(3, heap->fallback)) {
+    if (!ReadingCall(3)) {
         if (!heap->dead) {
             duk_pop(ctx);
         }
@@ -490,7 +516,7 @@ void ScriptEngine::Text(const std::string& text)
     }
     PushDom(heap->ctx, "text");
     duk_push_lstring(heap->ctx, text.data(), text.size());
-    if (Call(1, heap->fallback) || !heap->dead) {
+    if (ReadingCall(1) || !heap->dead) {
         duk_pop(heap->ctx);
     }
 }
@@ -503,7 +529,7 @@ void ScriptEngine::CloseElement(const std::string& name)
     }
     PushDom(heap->ctx, "close");
     duk_push_lstring(heap->ctx, name.data(), name.size());
-    if (Call(1, heap->fallback) || !heap->dead) {
+    if (ReadingCall(1) || !heap->dead) {
         duk_pop(heap->ctx);
     }
 }

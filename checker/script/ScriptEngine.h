@@ -87,6 +87,7 @@ public:
 
 private:
     bool Call(int arguments, size_t fallback);
+    bool ReadingCall(int arguments);
     void Flush();
 
     std::unique_ptr<ScriptHeap> heap_;
