@@ -20,6 +20,9 @@
 #define DUK_USE_REGEXP_COMPILER_RECLIMIT 1000
 #undef DUK_USE_REGEXP_EXECUTOR_RECLIMIT
 #define DUK_USE_REGEXP_EXECUTOR_RECLIMIT 1000
+/* Reference counting frees what a page's scripts drop; a full collection,
+ * which walks the whole page's elements, runs only when memory runs out. */
+#undef DUK_USE_VOLUNTARY_GC
 
 #ifdef __cplusplus
 extern "C" {
