@@ -267,4 +267,40 @@ TEST(LinkFinderTest, AShortCutThePageClicksRunsAsItOpens)
     EXPECT_EQ(Placed(Links("<body onload=\"setTimeout('run.Click()', 10)\">" + object)), "1:191 /c (clicked)\n");
 }
 
+// A page that writes hundreds of objects, one document.write each, in a
+// loop or one by one: every one is found, each at its writing code.
+TEST(LinkFinderTest, EveryOneOfManyWrittenShortCutsIsFound)
+{
+    const std::string start = "document.write('<object classid=\"clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11\">"
+                              "<param name=\"Command\" value=\"ShortCut\"><param name=\"Item1\" value=\",a.exe,";
+    PageScan loop = Links("<script>\nfor (var i = 0; i < 422; i++)\n  " + start + "' + i + '\"></object>');\n</script>");
+    ASSERT_EQ(loop.links.size(), 422u);
+    EXPECT_EQ(loop.links[0].parameters, "0");
+    EXPECT_EQ(loop.links[421].parameters, "421");
+    EXPECT_EQ(loop.links[421].line, 3u);
+    std::string page = "<script>\n";
+    for (int i = 0; i < 422; ++i) {
+        page += start + std::to_string(i) + "\"></object>');\n";
+    }
+    PageScan written = Links(page + "</script>");
+    ASSERT_EQ(written.links.size(), 422u);
+    EXPECT_EQ(written.links[421].line, 423u);
+    EXPECT_TRUE(written.links[421].writtenByScript);
+}
+
+// The engine's budget ends a script that does not end, and says where.
+TEST(LinkFinderTest, AScriptThatDoesNotEndIsStoppedAndSaid)
+{
+    ScriptBudget budget;
+    budget.instructions = 1000000;
+    PageScan scan;
+    std::string page = "<p>\n<script>\ndocument.write('<b>');\nwhile (true) {}\n</script>";
+    FindPageLinks(page.data(), page.size(), nullptr, &scan, budget);
+    ASSERT_EQ(scan.remarks.size(), 1u);
+    EXPECT_EQ(scan.remarks[0].rule, RuleUnfinishedScript);
+    EXPECT_EQ(scan.remarks[0].line, 3u);
+    EXPECT_EQ(scan.remarks[0].message, "the script stopped at line 4: it ran past the page's budget of 1000000 "
+                                       "instructions; what it writes after that is not checked");
+}
+
 }  // namespace
