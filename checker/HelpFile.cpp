@@ -1,6 +1,7 @@
 #include "checker/HelpFile.h"
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "checker/Check.h"
@@ -9,10 +10,25 @@
 #include "checker/MissingPages.h"
 #include "checker/Names.h"
 #include "checker/PageCheck.h"
+#include "checker/PageReferences.h"
 #include "checker/PageText.h"
+#include "checker/TextTools.h"
 #include "checker/chm/ChmStorage.h"
 
 namespace {
+
+// A script file among the members: its name and its decoded text.
+struct HelpScript {
+    std::string member;
+    std::string text;
+};
+
+// A page with scripts: checked once every member is read, so that the
+// script files it loads are at hand, whatever the reader's order.
+struct LaterPage {
+    std::string name;
+    std::string bytes;
+};
 
 struct HelpVisit {
     const Input& help;
@@ -22,6 +38,62 @@ struct HelpVisit {
     const ChmFailure* listing;        // its members, by the reader
     std::unordered_set<std::string> keys;  // their NameKeys, once the members are all known
     std::vector<PageTarget> targets;  // kept until then
+    std::unordered_map<std::string, HelpScript> scripts = {};  // by the NameKey of the member, without "/"
+    std::vector<LaterPage> later = {};
+};
+
+void KeyMembers(HelpVisit* visit);
+
+// The member a page's relative link names, without its leading "/"; empty
+// when it names none.
+std::string MemberOf(const std::string& page, const std::string& src)
+{
+    std::string target;
+    if (!LocalTarget(UrlText(src), &target) || target.empty()) {
+        return std::string();
+    }
+    std::string folder = target[0] == '/' ? std::string() : page.substr(0, page.find_last_of('/') + 1);
+    std::vector<std::string> parts = PathParts(folder + target);
+    if (parts.empty() || !ResolvePathParts(&parts, false)) {
+        return std::string();
+    }
+    std::string member;
+    for (const std::string& part : parts) {
+        member += (member.empty() ? "" : "/") + part;
+    }
+    return member;
+}
+
+// The script files a page of a compiled help file loads: its members.
+class HelpScriptFiles : public ScriptFiles {
+public:
+    HelpScriptFiles(HelpVisit* visit, const std::string& page) : visit_(visit), page_(page) {}
+
+    bool Read(const std::string& src, std::string* text, Place* place) override
+    {
+        auto script = visit_->scripts.find(NameKey(MemberOf(page_, src)));
+        if (script == visit_->scripts.end()) {
+            return false;
+        }
+        *text = script->second.text;
+        *place = {visit_->help.shown, "/" + script->second.member, 0, 0};
+        return true;
+    }
+
+    bool Holds(const std::string& src) override
+    {
+        if (!visit_->listing->membersListed) {
+            return false;  // not known: the image counts as missing
+        }
+        if (visit_->keys.empty()) {
+            KeyMembers(visit_);
+        }
+        return visit_->keys.count(NameKey(MemberOf(page_, src))) > 0;
+    }
+
+private:
+    HelpVisit* visit_;
+    std::string page_;  // its member name, without the leading "/"
 };
 
 void KeyMembers(HelpVisit* visit)
@@ -57,10 +129,8 @@ void FindTargets(HelpVisit* visit, const PageText& page, const PageScan& scan, c
     CheckPageTargets(page, scan, {folder, visit->name, ""}, holds, place, &visit->run->results.findings);
 }
 
-void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
+void CheckHelpPage(HelpVisit* visit, const char* name, const char* bytes, size_t size)
 {
-    HelpVisit* visit = static_cast<HelpVisit*>(context);
-    ++visit->pages;
     Place place = {visit->help.shown, std::string(name[0] == '/' ? "" : "/") + name, 0, 0};
     if (!bytes) {
         visit->run->results.findings.push_back(
@@ -76,11 +146,36 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
     }
     PageScan scan;
     TextKind kind = TextKindOfName(name);
+    std::string member = place.member.substr(1);
+    if (kind != TextPage) {
+        visit->scripts[NameKey(member)] = {member, std::string(page.text, page.size)};
+    }
+    HelpScriptFiles files(visit, member);
     CheckLinks(page, kind, place, visit->help.documentsFolder, visit->run->PackageFor(visit->help.installFolder),
-               visit->run, &scan);
+               visit->run, &scan, &files);
     if (kind == TextPage) {
         FindTargets(visit, page, scan, place);
     }
+}
+
+void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
+{
+    HelpVisit* visit = static_cast<HelpVisit*>(context);
+    ++visit->pages;
+    if (bytes && TextKindOfName(name) == TextPage && FindNoCase(bytes, size, 0, "<script") < size) {
+        visit->later.push_back({name, std::string(bytes, size)});
+        return;
+    }
+    CheckHelpPage(visit, name, bytes, size);
+}
+
+// The pages with scripts, once every script file is read.
+void CheckLaterPages(HelpVisit* visit)
+{
+    for (const LaterPage& page : visit->later) {
+        CheckHelpPage(visit, page.name.c_str(), page.bytes.data(), page.bytes.size());
+    }
+    visit->later.clear();
 }
 
 // The words for a compiled help file that could not be read; empty when it was.
@@ -126,6 +221,7 @@ void CheckHelpFile(const Input& input, CheckRun* run)
     ChmFailure failure;
     HelpVisit visit = {input, run, 0, input.path.filename().u8string(), &failure, {}, {}};
     ChmStatus status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &failure);
+    CheckLaterPages(&visit);
     // A directory not read to its end lists too few members to hold links against.
     if (!failure.membersListed && status == ChmRead) {
         KeyMembers(&visit);
