@@ -89,15 +89,41 @@ public:
     }
 
 private:
+    // The file as its folders list it, so that both builds show one name
+    // whatever case the src is written in.
     bool Find(const std::string& src, fs::path* file) const
     {
         std::string target;
         if (!LocalTarget(UrlText(src), &target) || target.empty() || target[0] == '/') {
             return false;
         }
-        *file = FindProjectFile(page_.path.parent_path(), target).lexically_normal();
+        fs::path found = FindProjectFile(page_.path.parent_path(), target).lexically_normal();
         std::error_code error;
-        return fs::is_regular_file(*file, error);
+        if (!fs::is_regular_file(found, error)) {
+            return false;
+        }
+        *file = AsListed(found);
+        return true;
+    }
+
+    static fs::path AsListed(const fs::path& found)
+    {
+        fs::path listed;
+        for (const fs::path& part : found) {
+            std::string name = part.u8string();
+            std::vector<FolderEntry> entries;
+            std::error_code error;
+            if (name != "." && name != ".." && ListFolder(listed.empty() ? fs::path(".") : listed, &entries, &error)) {
+                for (const FolderEntry& entry : entries) {
+                    if (NameKey(entry.name) == NameKey(name)) {
+                        name = entry.name;
+                        break;
+                    }
+                }
+            }
+            listed /= fs::u8path(name);
+        }
+        return listed;
     }
 
     const Input& page_;

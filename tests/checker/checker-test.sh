@@ -292,6 +292,22 @@ same-report)
             [ "$linux_status" -eq "$windows_status" ] || fail "$build $args: status $linux_status vs $windows_status"
         done
     done
+    # The fixtures of the scripts pages run: the engine and its budget give
+    # both builds one report.
+    for case_dir in "$here"/fixtures/script-*/ "$here"/fixtures/rule-scripted-shortcut/; do
+        set --
+        while IFS= read -r line || [ -n "$line" ]; do
+            set -- "$@" "$line"
+        done < "$case_dir/args"
+        linux_status=0
+        (cd "$case_dir" && "$checker" "$@") > linux.out 2>&1 || linux_status=$?
+        windows_status=0
+        (cd "$case_dir" && "$WINE" "$windows_checker" "$@") > windows.out 2>&1 || windows_status=$?
+        tr -d '\r' < windows.out | sed 's/ ([0-9.]* s)$//' > windows.txt
+        sed 's/ ([0-9.]* s)$//' linux.out > linux.txt
+        diff linux.txt windows.txt || fail "$case_dir: the Windows build reports otherwise"
+        [ "$linux_status" -eq "$windows_status" ] || fail "$case_dir: status $linux_status vs $windows_status"
+    done
     # On this machine: OBX 4.0 registered (an executable that is not there), no
     # other tool; the registry is only read, even for the Reset link.
     "$WINE" reg add 'HKCU\Software\Quistral\OBX\4.0' /v Path /t REG_SZ /d 'C:\NoObx' /f > /dev/null 2>&1
