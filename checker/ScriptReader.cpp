@@ -595,6 +595,21 @@ private:
     int depth_;  // 1 in a string read as code
 };
 
+// A routine named for an event of the page's load, as VBScript binds them
+// (window_onload) and JScript's own syntax does (function window::onload):
+// that name, not one that merely holds "onload".
+bool OpensWithThePage(const std::string& name)
+{
+    for (const char* event : {"window_onload", "window_onreadystatechange", "document_onreadystatechange",
+                              "window.onload", "window::onload", "document.onreadystatechange",
+                              "document::onreadystatechange"}) {
+        if (name == event) {
+            return true;
+        }
+    }
+    return false;
+}
+
 ScriptScanner ScannerOf(const ScriptSource& script)
 {
     return ScriptScanner(script.text, script.size, nullptr, 0, script.language);
@@ -637,8 +652,7 @@ OpeningCode::OpeningCode(const std::vector<ScriptSource>& scripts) : scripts_(sc
         for (size_t i = 0; i < scripts_.size(); ++i) {
             for (size_t r = 0; r < routines_[i].size(); ++r) {
                 const ScriptRoutine& routine = routines_[i][r];
-                bool opens = routine.name.find("onload") != std::string::npos ||
-                             routine.name.find("onreadystatechange") != std::string::npos;
+                bool opens = OpensWithThePage(routine.name);
                 if (!runs[i][r] && (opens || mentioned.count(routine.name))) {
                     runs[i][r] = grew = true;
                     running_.push_back({i, r});
