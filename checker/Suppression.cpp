@@ -151,6 +151,43 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
     }
 }
 
+namespace {
+
+// Whether two findings say the same of the same place.
+bool SameFinding(const Finding& a, const Finding& b)
+{
+    return a.place.file == b.place.file && a.place.member == b.place.member && a.place.line == b.place.line &&
+           a.place.column == b.place.column && a.rule == b.rule && a.message == b.message &&
+           a.program == b.program && a.parameters == b.parameters && a.suppression == b.suppression;
+}
+
+// A script file runs in every page that loads it, and on its own: what its
+// code writes is said once. The findings are sorted by place and rule.
+void DropRepeatedFindings(std::vector<Finding>* findings)
+{
+    std::vector<Finding> kept;
+    size_t group = 0;  // the first kept finding of the same place and rule
+    for (Finding& finding : *findings) {
+        if (group < kept.size() && !(kept[group].place.file == finding.place.file &&
+                                     kept[group].place.member == finding.place.member &&
+                                     kept[group].place.line == finding.place.line &&
+                                     kept[group].place.column == finding.place.column &&
+                                     kept[group].rule == finding.rule)) {
+            group = kept.size();
+        }
+        bool repeated = false;
+        for (size_t i = group; i < kept.size() && !repeated; ++i) {
+            repeated = SameFinding(kept[i], finding);
+        }
+        if (!repeated) {
+            kept.push_back(std::move(finding));
+        }
+    }
+    findings->swap(kept);
+}
+
+}  // namespace
+
 void SettleFindings(const Settling& settling, CheckResults* results)
 {
     std::vector<Finding> kept;
@@ -186,6 +223,7 @@ void SettleFindings(const Settling& settling, CheckResults* results)
     }
     results->findings.swap(kept);
     SortFindings(&results->findings);
+    DropRepeatedFindings(&results->findings);
     GiveFingerprints(settling.workingFolder, &results->findings);
     if (settling.baseline) {
         for (Finding& finding : results->findings) {
