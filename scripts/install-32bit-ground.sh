@@ -37,13 +37,23 @@ apt_install() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$@" >/dev/null
 }
 
+# A mirror in the middle of a sync serves index files of the wrong size for
+# a while: the update is tried again before it counts as failed.
+apt_update() {
+    for attempt in 1 2 3; do
+        apt-get update -q >/dev/null && return 0
+        [ "$attempt" -lt 3 ] && sleep 20
+    done
+    return 1
+}
+
 install_wine32() {
     installed wine32:i386 wine32-preloader:i386 && return 0
     as_root "32-bit Wine"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
     fi
-    apt-get update -q >/dev/null
+    apt_update
     apt_install wine32:i386 wine32-preloader:i386
 }
 
