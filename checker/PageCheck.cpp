@@ -16,14 +16,6 @@ Place At(const Place& where, size_t line, size_t column)
 
 }  // namespace
 
-TextKind TextKindOfName(const std::string& name)
-{
-    size_t length = name.size();
-    return EndsWithNoCase(name.c_str(), length, ".js")    ? TextJScript
-           : EndsWithNoCase(name.c_str(), length, ".vbs") ? TextVBScript
-                                                          : TextPage;
-}
-
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
                 Package* package, const PredictionOptions& prediction, CheckResults* counts, PageScan* found)
 {

@@ -16,9 +16,6 @@ struct PredictionOptions;
 // code of a script file that pages load.
 enum TextKind { TextPage, TextList, TextJScript, TextVBScript };
 
-// A page's kind, or a script file's by its extension (.js, .vbs).
-TextKind TextKindOfName(const std::string& name);
-
 // The links of a text of the kind, shown at where, whose documents stand in
 // documentsFolder. scan keeps what was found, for the pages a page names.
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,

@@ -4,12 +4,14 @@
 
 #include "checker/Walk.h"
 #include "checker/input/chm/ChmStorage.h"
+#include "checker/input/Project.h"
 #include "checker/page/LinkFinder.h"
 #include "checker/page/PageText.h"
 #include "checker/predict/MissingPages.h"
 #include "checker/report/Suppression.h"
 #include "checker/system/FileBytes.h"
 #include "checker/system/Names.h"
+#include "checker/core/TextTools.h"
 
 namespace fs = std::filesystem;
 
@@ -37,27 +39,21 @@ void AddFinding(const std::string& file, RuleId rule, const std::string& message
     run->results.findings.push_back({{file, "", 0, 0}, rule, message});
 }
 
-// A page's text handed on to be checked, with its help file's documents and
-// package.
-void HandOn(const PageText& page, TextKind kind, const Place& place, const Input& input, CheckRun* run,
-            PageScan* scan)
-{
-    CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder),
-               run->options.prediction, &run->results, scan);
-}
+// What a page on disk's entries and links are held against: its project's
+// gathered pages, or the files on disk.
+struct PageTargets {
+    PageInHelp where;
+    HoldsPage holds;
+};
 
-// A page's entries and links, held against its project's gathered pages, or
-// against the files on disk.
-void CheckPageTargets(const Input& input, const PageText& page, const PageScan& scan, const Place& place, CheckRun* run)
+PageTargets TargetsOf(const Input& input, CheckRun* run)
 {
-    std::vector<Finding>* findings = &run->results.findings;
     if (input.gathered) {
         std::string below = input.path.parent_path().lexically_relative(input.project.parent_path()).generic_u8string();
         std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
         const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
         HoldsPage holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
-        CheckPageTargets(page, scan, {below == "." ? "" : below, compiledName, ""}, holds, place, findings);
-        return;
+        return {{below == "." ? "" : below, compiledName, ""}, holds};
     }
     std::error_code error;
     std::string working = fs::current_path(error).generic_u8string();
@@ -68,7 +64,32 @@ void CheckPageTargets(const Input& input, const PageText& page, const PageScan& 
         auto found = known.find(path);
         return found != known.end() ? found->second : known.emplace(path, FileOnDisk(path)).first->second;
     };
-    CheckPageTargets(page, scan, {folder, "", working}, holds, place, findings);
+    return {{folder, "", working}, holds};
+}
+
+// A page, script or link list on disk: read, handed on and its targets
+// held. Gives the script files a page loads, to be checked after it.
+std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run)
+{
+    TextKind kind = input.kind == InputList ? TextList : TextKindOfName(input.shown);
+    Package* package = run->PackageFor(input.installFolder);
+    PageTargets targets = TargetsOf(input, run);
+    Place place = {input.shown, std::string(), 0, 0};
+    PageText page;
+    std::string bytes;
+    std::string reason;
+    if (!ReadWholeFile(input.shown, &bytes, &reason) ||
+        !ReadTextFile(input.shown, &bytes, kind == TextList, input.codePage, &page, &reason)) {
+        run->results.findings.push_back({place, RuleUnreadableInput, reason});
+        return {};
+    }
+    PageScan scan;
+    CheckLinks(page, kind, place, input.documentsFolder, package, run->options.prediction, &run->results, &scan);
+    if (kind != TextPage) {
+        return {};
+    }
+    CheckPageTargets(page, scan, targets.where, targets.holds, place, &run->results.findings);
+    return input.gathered ? std::vector<fs::path>() : LoadedScriptFiles(input.path.parent_path(), scan.references);
 }
 
 // A compiled help file's visit: its pages as the reader hands them over,
@@ -76,6 +97,7 @@ void CheckPageTargets(const Input& input, const PageText& page, const PageScan& 
 struct HelpVisit {
     const Input& help;
     CheckRun* run;
+    Package* package;
     size_t pages;
     std::string name;                 // the file's own, for ms-its: links into it
     const ChmFailure* listing;        // its members, by the reader
@@ -88,13 +110,6 @@ void KeyMembers(HelpVisit* visit)
     for (const std::string& member : visit->listing->members) {
         visit->keys.insert(NameKey(member.substr(member[0] == '/' ? 1 : 0)));
     }
-}
-
-void ReportTargets(HelpVisit* visit, const std::vector<PageTarget>& targets)
-{
-    const std::unordered_set<std::string>& keys = visit->keys;
-    HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
-    ReportMissingPages(targets, holds, &visit->run->results.findings);
 }
 
 // The pages' entries and links: held against the members as each page is
@@ -120,6 +135,7 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
 {
     HelpVisit* visit = static_cast<HelpVisit*>(context);
     ++visit->pages;
+    TextKind kind = TextKindOfName(name);
     Place place = {visit->help.shown, std::string(name[0] == '/' ? "" : "/") + name, 0, 0};
     if (!bytes) {
         visit->run->results.findings.push_back(
@@ -134,8 +150,8 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
         return;
     }
     PageScan scan;
-    TextKind kind = TextKindOfName(name);
-    HandOn(page, kind, place, visit->help, visit->run, &scan);
+    CheckLinks(page, kind, place, visit->help.documentsFolder, visit->package, visit->run->options.prediction,
+               &visit->run->results, &scan);
     if (kind == TextPage) {
         FindTargets(visit, page, scan, place);
     }
@@ -144,12 +160,15 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
     ChmFailure failure;
-    HelpVisit visit = {input, run, 0, input.path.filename().u8string(), &failure, {}, {}};
+    HelpVisit visit = {input, run, run->PackageFor(input.installFolder), 0, input.path.filename().u8string(),
+                       &failure, {}, {}};
     ChmStatus status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &failure);
     // A directory not read to its end lists too few members to hold links against.
     if (!failure.membersListed && status == ChmRead) {
         KeyMembers(&visit);
-        ReportTargets(&visit, visit.targets);
+        const std::unordered_set<std::string>& keys = visit.keys;
+        HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
+        ReportMissingPages(visit.targets, holds, &run->results.findings);
     }
     std::string reason = ChmFailureText(status, failure, visit.pages);
     if (!reason.empty()) {
@@ -157,55 +176,14 @@ void CheckHelpFile(const Input& input, CheckRun* run)
     }
 }
 
-void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run);
-
-// The script files a page on disk loads (<script src>), read with it and
-// once in a run: a folder's walk finds them too, and a project gathers those
-// its pages load.
-void CheckLoadedScripts(const Input& page, const PageScan& scan, CheckRun* run)
+// A file found or given: decided, then read as its kind is. Gives the
+// script files its pages load.
+std::vector<fs::path> CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven,
+                                 CheckRun* run)
 {
-    for (const PageReference& reference : scan.references) {
-        std::string target;
-        if (!LocalTarget(UrlText(reference.value), &target) || !ChmIsScriptName(target.c_str()) || target[0] == '/') {
-            continue;
-        }
-        fs::path script = FindProjectFile(page.path.parent_path(), target).lexically_normal();
-        std::error_code error;
-        if (fs::is_regular_file(script, error)) {
-            CheckFound(script, script, script.generic_u8string(), run);
-        }
-    }
-}
-
-// A page, script or link list on disk: read, handed on, and its targets held.
-void CheckTextFile(const Input& input, CheckRun* run)
-{
-    PageText page;
-    std::string bytes;
-    std::string reason;
-    bool isList = input.kind == InputList;
-    Place place = {input.shown, std::string(), 0, 0};
-    if (!ReadWholeFile(input.shown, &bytes, &reason) ||
-        !ReadTextFile(input.shown, &bytes, isList, input.codePage, &page, &reason)) {
-        run->results.findings.push_back({place, RuleUnreadableInput, reason});
-        return;
-    }
-    PageScan scan;
-    TextKind kind = isList ? TextList : TextKindOfName(input.shown);
-    HandOn(page, kind, place, input, run, &scan);
-    if (kind == TextPage) {
-        CheckPageTargets(input, page, scan, place, run);
-    }
-    if (kind == TextPage && !input.gathered) {
-        CheckLoadedScripts(input, scan, run);
-    }
-}
-
-// A file found or given: decided, then read as its kind is.
-void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
-{
+    std::vector<fs::path> scripts;
     if (!run->caches.inputs.configurationError.empty()) {
-        return;  // the run stops at a configuration it cannot read
+        return scripts;  // the run stops at a configuration it cannot read
     }
     for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
         if (!input.problem.empty()) {
@@ -218,9 +196,11 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
             break;
         case InputPage:
         case InputScript:
-        case InputList:
-            CheckTextFile(input, run);
+        case InputList: {
+            std::vector<fs::path> loaded = CheckTextFile(input, run);
+            scripts.insert(scripts.end(), loaded.begin(), loaded.end());
             break;
+        }
         case InputOther:
             AddFinding(shownGiven, RuleUnreadableInput,
                        std::string("is not a page (.htm .html .hhc .hhk), a script (.js .vbs), a compiled help file "
@@ -232,9 +212,27 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
             break;  // it stands for its pages
         }
     }
+    return scripts;
+}
+
+// A file, then the script files its pages load, each once in a run: a
+// folder's walk finds them too, and a project gathers those its pages load.
+void CheckFile(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
+{
+    for (const fs::path& script : CheckFound(path, given, shownGiven, run)) {
+        CheckFound(script, script, script.generic_u8string(), run);
+    }
 }
 
 }  // namespace
+
+TextKind TextKindOfName(const std::string& name)
+{
+    size_t length = name.size();
+    return EndsWithNoCase(name.c_str(), length, ".js")    ? TextJScript
+           : EndsWithNoCase(name.c_str(), length, ".vbs") ? TextVBScript
+                                                          : TextPage;
+}
 
 void CheckPath(const std::string& given, CheckRun* run)
 {
@@ -248,10 +246,10 @@ void CheckPath(const std::string& given, CheckRun* run)
         return;
     }
     if (!fs::is_directory(status)) {
-        CheckFound(path, path, given, run);
+        CheckFile(path, path, given, run);
         return;
     }
-    FileFound found = [&path, run](const fs::path& file) { CheckFound(file, path, file.generic_u8string(), run); };
+    FileFound found = [&path, run](const fs::path& file) { CheckFile(file, path, file.generic_u8string(), run); };
     WalkFolderTree(path, found, &run->results.findings);
 }
 

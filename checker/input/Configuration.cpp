@@ -184,3 +184,20 @@ bool ParseRuleList(const std::string& list, std::vector<RuleId>* rules, std::str
     }
     return true;
 }
+
+int ConfigurationAt(const fs::path& path, const std::string& shown, std::vector<Configuration>* configurations,
+                    std::string* error)
+{
+    std::vector<Configuration>& known = *configurations;
+    for (size_t i = 0; i < known.size(); ++i) {
+        if (known[i].shown == shown) {
+            return static_cast<int>(i);
+        }
+    }
+    Configuration configuration;
+    if (!ReadConfiguration(path, shown, &configuration, error)) {
+        return -1;
+    }
+    known.push_back(configuration);
+    return static_cast<int>(known.size() - 1);
+}

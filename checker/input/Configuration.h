@@ -41,3 +41,9 @@ bool ReadConfiguration(const std::filesystem::path& path, const std::string& sho
 // The rules of a comma-separated list ("a,b"); false, with the first
 // unknown one in unknown.
 bool ParseRuleList(const std::string& list, std::vector<RuleId>* rules, std::string* unknown);
+
+// The index in configurations of the configuration at path (shown as
+// shown), read the first time; -1, with the words in error, when it cannot
+// be read (the run then stops).
+int ConfigurationAt(const std::filesystem::path& path, const std::string& shown,
+                    std::vector<Configuration>* configurations, std::string* error);

@@ -13,25 +13,11 @@ const char* const ListExtension = ".txt";
 
 namespace {
 
-// The index of the configuration at path, read the first time; -1 when it
-// cannot be read (the run then stops).
-int ConfigurationAt(const fs::path& path, const FolderOptions& options, InputCaches* caches)
+// A configuration is shown below the working folder, as the files given are.
+std::string ShownBelow(const fs::path& path, const FolderOptions& options)
 {
-    // Shown below the working folder as the files given are.
     fs::path working = options.workingFolder.lexically_normal();
-    std::string shown = (PathWithin(path, working) ? path.lexically_relative(working) : path).generic_u8string();
-    std::vector<Configuration>& known = caches->configurations;
-    for (size_t i = 0; i < known.size(); ++i) {
-        if (known[i].shown == shown) {
-            return static_cast<int>(i);
-        }
-    }
-    Configuration configuration;
-    if (!ReadConfiguration(path, shown, &configuration, &caches->configurationError)) {
-        return -1;
-    }
-    known.push_back(configuration);
-    return static_cast<int>(known.size() - 1);
+    return (PathWithin(path, working) ? path.lexically_relative(working) : path).generic_u8string();
 }
 
 }  // namespace
@@ -112,7 +98,8 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
         file.documentsFolder = folders.documents;
         file.configuration = caches->givenConfiguration;
         if (file.configuration < 0 && !folders.configuration.empty()) {
-            file.configuration = ConfigurationAt(folders.configuration, options, caches);
+            file.configuration = ConfigurationAt(folders.configuration, ShownBelow(folders.configuration, options),
+                                                 &caches->configurations, &caches->configurationError);
             if (file.configuration < 0) {
                 return {};
             }

@@ -334,3 +334,20 @@ bool ReadProject(const fs::path& project, ProjectPages* read, std::string* reaso
     read->pages.insert(read->pages.end(), missing.begin(), missing.end());
     return true;
 }
+
+std::vector<fs::path> LoadedScriptFiles(const fs::path& folder, const std::vector<PageReference>& references)
+{
+    std::vector<fs::path> scripts;
+    for (const PageReference& reference : references) {
+        std::string target;
+        if (!LocalTarget(UrlText(reference.value), &target) || !ChmIsScriptName(target.c_str()) || target[0] == '/') {
+            continue;
+        }
+        fs::path script = FindProjectFile(folder, target).lexically_normal();
+        std::error_code error;
+        if (fs::is_regular_file(script, error)) {
+            scripts.push_back(script);
+        }
+    }
+    return scripts;
+}

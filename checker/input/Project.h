@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+struct PageReference;
+
 // The code pages of help projects' languages, by project.
 typedef std::unordered_map<std::string, unsigned> ProjectCodePages;
 
@@ -36,6 +38,11 @@ unsigned ProjectCodePageOf(const std::filesystem::path& project, ProjectCodePage
 // The file a project names, found below its folder by Windows' name rules
 // (any case); the name joined to the folder as written when there is none.
 std::filesystem::path FindProjectFile(const std::filesystem::path& folder, const std::string& name);
+
+// The script files on disk that a page in folder loads (<script src>), from
+// the page's references, each as FindProjectFile finds it.
+std::vector<std::filesystem::path> LoadedScriptFiles(const std::filesystem::path& folder,
+                                                     const std::vector<PageReference>& references);
 
 // What a project's compiler makes of it.
 struct ProjectPages {
