@@ -1,3 +1,6 @@
+// core/, beneath every stage. In: nothing of a run. Out: findings and their
+// places, the rule table, and the text tools every stage reads with.
+//
 // What the checker reports: findings at a place, each under a rule of the
 // rule table (Rules.h), and the counts of a run.
 #pragma once

@@ -1,3 +1,6 @@
+// input/, which files and what they are. In: the paths given and the options.
+// Out: each file decided (Input), projects' pages, compiled files' pages, configurations.
+//
 // Each file the checker reads, decided once before it is read: its kind,
 // the name it is shown by, where its documents are and the code page of its
 // help file's language.

@@ -1,3 +1,6 @@
+// page/, each page as the viewer reads it. In: a page's or link list's bytes
+// and its help file's language. Out: its text, its links and the pages it names.
+//
 // Finds the links that start Tipstart: ShortCut objects of the HTML Help
 // control in pages, and command lines in plain lists.
 #pragma once

@@ -1,6 +1,9 @@
+// predict/, a link through the launcher's own code. In: a link and the package
+// it runs against. Out: what Tipstart does (Prediction) and the rules' findings.
+//
 // What Tipstart does with one link, as a value: predicted by running the
 // launcher's own request derivation and tool selection against the package.
-// The rules (Rules.h) read it; nothing here is worded for a reader.
+// The rules (RuleChecks.h) read it; nothing here is worded for a reader.
 #pragma once
 
 #include <string>

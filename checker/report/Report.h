@@ -1,3 +1,6 @@
+// report/, what the user is told. In: the run's findings and counts. Out:
+// the findings settled (directives, configurations, baseline), as text or SARIF.
+//
 // The checker's output: compiler-style lines with a summary, or SARIF 2.1.0.
 // It sees the findings and the counts of a run, nothing else.
 #pragma once

@@ -1,3 +1,6 @@
+// script/, the scripts a page runs. In: a script's text and its language.
+// Out: what it writes, as markup for the page stage to read.
+//
 // The string literals of JScript and VBScript, as the script engines decode
 // them, so that the markup a script writes can be read as markup.
 #pragma once
