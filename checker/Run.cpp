@@ -71,9 +71,9 @@ PageTargets TargetsOf(const Input& input, CheckRun* run)
 // held. Gives the script files a page loads, to be checked after it.
 std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run)
 {
-    TextKind kind = input.kind == InputList ? TextList : TextKindOfName(input.shown);
     Package* package = run->PackageFor(input.installFolder);
     PageTargets targets = TargetsOf(input, run);
+    TextKind kind = input.kind == InputList ? TextList : TextKindOfName(input.shown);
     Place place = {input.shown, std::string(), 0, 0};
     PageText page;
     std::string bytes;
@@ -219,8 +219,12 @@ std::vector<fs::path> CheckFound(const fs::path& path, const fs::path& given, co
 // folder's walk finds them too, and a project gathers those its pages load.
 void CheckFile(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
 {
-    for (const fs::path& script : CheckFound(path, given, shownGiven, run)) {
-        CheckFound(script, script, script.generic_u8string(), run);
+    std::vector<fs::path> files = {path};
+    for (size_t i = 0; i < files.size(); ++i) {
+        bool loaded = i > 0;  // a script loaded by the file, given as itself
+        std::vector<fs::path> scripts = CheckFound(files[i], loaded ? files[i] : given,
+                                                   loaded ? files[i].generic_u8string() : shownGiven, run);
+        files.insert(files.end(), scripts.begin(), scripts.end());
     }
 }
 

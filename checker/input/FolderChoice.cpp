@@ -68,6 +68,12 @@ bool PathWithin(const fs::path& path, const fs::path& folder)
     return inner.size() == outer.size() || separator(inner[outer.size()]) || (!outer.empty() && separator(outer.back()));
 }
 
+std::string ShownPath(const fs::path& path, const FolderOptions& options)
+{
+    fs::path working = options.workingFolder.lexically_normal();
+    return (PathWithin(path, working) ? path.lexically_relative(working) : path).generic_u8string();
+}
+
 fs::path AbsolutePath(const fs::path& path, const FolderOptions& options)
 {
     return (path.is_absolute() ? path : options.workingFolder / path).lexically_normal();

@@ -34,6 +34,10 @@ struct FolderChoice {
     std::unordered_map<std::string, std::filesystem::path> limits;  // by the path given
 };
 
+// An absolute path as shown: relative to the working folder when it lies
+// below it.
+std::string ShownPath(const std::filesystem::path& path, const FolderOptions& options);
+
 // Whether path is folder or lies below it (both absolute and normal).
 bool PathWithin(const std::filesystem::path& path, const std::filesystem::path& folder);
 

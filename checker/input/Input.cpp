@@ -11,17 +11,6 @@ namespace fs = std::filesystem;
 
 const char* const ListExtension = ".txt";
 
-namespace {
-
-// A configuration is shown below the working folder, as the files given are.
-std::string ShownBelow(const fs::path& path, const FolderOptions& options)
-{
-    fs::path working = options.workingFolder.lexically_normal();
-    return (PathWithin(path, working) ? path.lexically_relative(working) : path).generic_u8string();
-}
-
-}  // namespace
-
 InputKind KindOfName(const std::string& name)
 {
     std::string lower = AsciiLower(name);
@@ -98,8 +87,10 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
         file.documentsFolder = folders.documents;
         file.configuration = caches->givenConfiguration;
         if (file.configuration < 0 && !folders.configuration.empty()) {
-            file.configuration = ConfigurationAt(folders.configuration, ShownBelow(folders.configuration, options),
-                                                 &caches->configurations, &caches->configurationError);
+            // Shown below the working folder, as the files given are.
+            std::string shown = ShownPath(folders.configuration, options);
+            file.configuration =
+                ConfigurationAt(folders.configuration, shown, &caches->configurations, &caches->configurationError);
             if (file.configuration < 0) {
                 return {};
             }
