@@ -1,12 +1,11 @@
 #include "checker/PageCheck.h"
 
-#include "checker/Check.h"
-#include "checker/LinkFinder.h"
-#include "checker/PageText.h"
-#include "checker/Prediction.h"
-#include "checker/Rules.h"
-#include "checker/Suppression.h"
-#include "checker/TextTools.h"
+#include "checker/page/LinkFinder.h"
+#include "checker/page/PageText.h"
+#include "checker/predict/Prediction.h"
+#include "checker/predict/RuleChecks.h"
+#include "checker/report/Suppression.h"
+#include "checker/core/TextTools.h"
 
 namespace {
 
@@ -23,28 +22,21 @@ Place In(const PageScan& scan, const Place& where, size_t file, size_t line, siz
 
 }  // namespace
 
-TextKind TextKindOfName(const std::string& name)
-{
-    size_t length = name.size();
-    return EndsWithNoCase(name.c_str(), length, ".js")    ? TextJScript
-           : EndsWithNoCase(name.c_str(), length, ".vbs") ? TextVBScript
-                                                          : TextPage;
-}
-
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
-                Package* package, CheckRun* run, PageScan* found, ScriptFiles* files)
+                Package* package, const PredictionOptions& prediction, CheckResults* counts, PageScan* found,
+                const ScriptBudget& budget, ScriptFiles* files)
 {
     PageScan& scan = *found;
     bool isList = kind == TextList;
     if (isList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);
     } else if (kind == TextPage) {
-        FindPageLinks(page.text, page.size, &page.undecodable, &scan, run->options.scripts, files);
+        FindPageLinks(page.text, page.size, &page.undecodable, &scan, budget, files);
     } else {
         FindScriptLinks(page.text, page.size, kind == TextVBScript ? ScriptVBScript : ScriptJScript,
-                        &page.undecodable, &scan, run->options.scripts);
+                        &page.undecodable, &scan, budget);
     }
-    CheckResults& results = run->results;
+    CheckResults& results = *counts;
     std::vector<Finding>& findings = results.findings;
     ++results.files;
     size_t pageStart = findings.size();
@@ -60,14 +52,14 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
     if (page.undeclaredUtf8) {
         std::vector<size_t> none;
         if (kind == TextPage) {
-            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8, run->options.scripts, files);
+            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8, budget, files);
         } else {
             FindScriptLinks(page.utf8Reading.data(), page.utf8Reading.size(),
-                            kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8, run->options.scripts);
+                            kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8, budget);
         }
     }
     std::vector<FindingSpan> spans;  // each link's findings
-    PredictionOptions options = run->options.prediction;
+    PredictionOptions options = prediction;
     options.programAsWritten = !isList;
     for (const FoundLink& link : scan.links) {
         Place place = In(scan, where, link.file, link.line, link.column);
@@ -104,17 +96,4 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         spans.push_back({first, findings.size()});
     }
     SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
-}
-
-void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned languageCodePage, const Place& where,
-                    const std::string& documentsFolder, Package* package, CheckRun* run)
-{
-    PageText page;
-    std::string reason;
-    if (!ReadTextBytes(bytes, size, kind == TextList, languageCodePage, &page, &reason)) {
-        run->results.findings.push_back({where, RuleUnreadableInput, reason});
-        return;
-    }
-    PageScan scan;
-    CheckLinks(page, kind, where, documentsFolder, package, run, &scan);
 }

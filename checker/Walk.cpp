@@ -1,204 +1,30 @@
 #include "checker/Walk.h"
 
 #include <algorithm>
+#include <string>
 #include <system_error>
 #include <unordered_set>
-#include <vector>
 
-#include "checker/Check.h"
-#include "checker/FileBytes.h"
-#include "checker/FolderListing.h"
-#include "checker/HelpFile.h"
-#include "checker/LinkFinder.h"
-#include "checker/MissingPages.h"
-#include "checker/Names.h"
-#include "checker/PageCheck.h"
-#include "checker/PageText.h"
-#include "checker/Project.h"
-#include "checker/chm/ChmStorage.h"
+#include "checker/input/FolderChoice.h"
+#include "checker/input/Input.h"
+#include "checker/system/FolderListing.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 struct TreeWalk {
-    fs::path given;
     fs::path root;                            // canonical
     std::vector<std::string> ancestors;       // canonical folders from the root down
     std::unordered_set<std::string> visited;  // canonical folders
-    CheckRun* run;
+    const FileFound& found;
+    std::vector<Finding>* findings;
 };
 
-// A page's entries and links, held against its project's gathered pages, or
-// against the files on disk.
-void CheckPageTargets(const Input& input, const PageText& page, const PageScan& scan, const Place& place, CheckRun* run)
+void Report(const fs::path& path, RuleId rule, const std::string& message, TreeWalk* walk)
 {
-    std::vector<Finding>* findings = &run->results.findings;
-    if (input.gathered) {
-        std::string below = input.path.parent_path().lexically_relative(input.project.parent_path()).generic_u8string();
-        std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
-        const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
-        HoldsPage holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
-        CheckPageTargets(page, scan, {below == "." ? "" : below, compiledName, ""}, holds, place, findings);
-        return;
-    }
-    std::error_code error;
-    std::string working = fs::current_path(error).generic_u8string();
-    std::string folder = fs::absolute(input.path).parent_path().lexically_normal().generic_u8string();
-    // Pages link to the same pages again and again: each is looked for once.
-    std::unordered_map<std::string, bool>& known = run->caches.filesOnDisk;
-    HoldsPage holds = [&known](const std::string& path) {
-        auto found = known.find(path);
-        return found != known.end() ? found->second : known.emplace(path, FileOnDisk(path)).first->second;
-    };
-    CheckPageTargets(page, scan, {folder, "", working}, holds, place, findings);
-}
-
-void Report(const fs::path& path, RuleId rule, const std::string& message, CheckRun* run)
-{
-    run->results.findings.push_back({{path.generic_u8string(), "", 0, 0}, rule, message});
-}
-
-void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run);
-
-// The script files a page on disk loads, beside it, in the code page a page
-// without a declaration has there.
-class DiskScriptFiles : public ScriptFiles {
-public:
-    explicit DiskScriptFiles(const Input& page) : page_(page) {}
-
-    bool Read(const std::string& src, std::string* text, Place* place) override
-    {
-        fs::path script;
-        std::string bytes;
-        std::string reason;
-        PageText decoded;
-        if (!Find(src, &script) || !ReadWholeFile(script.generic_u8string(), &bytes, &reason) ||
-            !ReadTextFile(script.generic_u8string(), &bytes, false, page_.codePage, &decoded, &reason)) {
-            return false;
-        }
-        text->assign(decoded.text, decoded.size);
-        *place = {script.generic_u8string(), std::string(), 0, 0};
-        return true;
-    }
-
-    bool Holds(const std::string& src) override
-    {
-        fs::path file;
-        return Find(src, &file);
-    }
-
-private:
-    // The file as its folders list it, so that both builds show one name
-    // whatever case the src is written in.
-    bool Find(const std::string& src, fs::path* file) const
-    {
-        std::string target;
-        if (!LocalTarget(UrlText(src), &target) || target.empty() || target[0] == '/') {
-            return false;
-        }
-        fs::path found = FindProjectFile(page_.path.parent_path(), target).lexically_normal();
-        std::error_code error;
-        if (!fs::is_regular_file(found, error)) {
-            return false;
-        }
-        *file = AsListed(found);
-        return true;
-    }
-
-    static fs::path AsListed(const fs::path& found)
-    {
-        fs::path listed;
-        for (const fs::path& part : found) {
-            std::string name = part.u8string();
-            std::vector<FolderEntry> entries;
-            std::error_code error;
-            if (name != "." && name != ".." && ListFolder(listed.empty() ? fs::path(".") : listed, &entries, &error)) {
-                for (const FolderEntry& entry : entries) {
-                    if (NameKey(entry.name) == NameKey(name)) {
-                        name = entry.name;
-                        break;
-                    }
-                }
-            }
-            listed /= fs::u8path(name);
-        }
-        return listed;
-    }
-
-    const Input& page_;
-};
-
-// The script files a page on disk loads (<script src>), read with it and
-// once in a run: a folder's walk finds them too, and a project gathers those
-// its pages load.
-void CheckLoadedScripts(const Input& page, const PageScan& scan, CheckRun* run)
-{
-    for (const PageReference& reference : scan.references) {
-        std::string target;
-        if (!LocalTarget(UrlText(reference.value), &target) || !ChmIsScriptName(target.c_str()) || target[0] == '/') {
-            continue;
-        }
-        fs::path script = FindProjectFile(page.path.parent_path(), target).lexically_normal();
-        std::error_code error;
-        if (fs::is_regular_file(script, error)) {
-            CheckFound(script, script, script.generic_u8string(), run);
-        }
-    }
-}
-
-// A file found or given: decided, then read as its kind is.
-void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
-{
-    if (!run->caches.inputs.configurationError.empty()) {
-        return;  // the run stops at a configuration it cannot read
-    }
-    for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
-        if (!input.problem.empty()) {
-            run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, input.problem});
-            continue;
-        }
-        switch (input.kind) {
-        case InputHelp:
-            CheckHelpFile(input, run);
-            break;
-        case InputPage:
-        case InputScript:
-        case InputList: {
-            PageText page;
-            std::string bytes;
-            std::string reason;
-            bool isList = input.kind == InputList;
-            Place place = {input.shown, std::string(), 0, 0};
-            if (!ReadWholeFile(input.shown, &bytes, &reason) ||
-                !ReadTextFile(input.shown, &bytes, isList, input.codePage, &page, &reason)) {
-                run->results.findings.push_back({place, RuleUnreadableInput, reason});
-                break;
-            }
-            PageScan scan;
-            TextKind kind = isList ? TextList : TextKindOfName(input.shown);
-            DiskScriptFiles scripts(input);
-            CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan,
-                       &scripts);
-            if (kind == TextPage) {
-                CheckPageTargets(input, page, scan, place, run);
-            }
-            if (kind == TextPage && !input.gathered) {
-                CheckLoadedScripts(input, scan, run);
-            }
-            break;
-        }
-        case InputOther:
-            run->results.findings.push_back(
-                {{shownGiven, "", 0, 0}, RuleUnreadableInput,
-                 std::string("is not a page (.htm .html .hhc .hhk), a script (.js .vbs), a compiled help file (.chm), "
-                             "a help project (.hhp) or a link list (") +
-                     ListExtension + "); not checked"});
-            break;
-        case InputProject:
-            break;  // it stands for its pages
-        }
-    }
+    Place place = {path.generic_u8string(), std::string(), 0, 0};
+    walk->findings->push_back({place, rule, message});
 }
 
 void WalkFolder(const fs::path& folder, TreeWalk* walk);
@@ -211,19 +37,19 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
         std::error_code error;
         fs::path canonical = fs::canonical(path, error);
         if (error) {
-            Report(path, RuleUnreadableInput, "cannot be followed: " + error.message(), walk->run);
+            Report(path, RuleUnreadableInput, "cannot be followed: " + error.message(), walk);
             return;
         }
         std::vector<std::string>& ancestors = walk->ancestors;
         if (std::find(ancestors.begin(), ancestors.end(), canonical.u8string()) != ancestors.end()) {
             Report(path, RuleUnreadableInput,
-                   "is a symbolic link loop back to " + canonical.generic_u8string() + "; not followed", walk->run);
+                   "is a symbolic link loop back to " + canonical.generic_u8string() + "; not followed", walk);
             return;
         }
         if (entry.symlink && !PathWithin(canonical, walk->root)) {
             Report(path, RuleOutsideLink,
                    "is a symbolic link to " + canonical.generic_u8string() + ", outside the tree checked; not followed",
-                   walk->run);
+                   walk);
             return;
         }
         if (entry.type == fs::file_type::directory) {
@@ -235,7 +61,7 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
             return;
         }
     }
-    CheckFound(path, walk->given, path.generic_u8string(), walk->run);
+    walk->found(path);
 }
 
 // A folder is listed whole, so that its pages are checked in order.
@@ -244,7 +70,7 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
     std::vector<FolderEntry> entries;
     std::error_code error;
     if (!ListFolder(folder, &entries, &error)) {
-        Report(folder, RuleUnreadableInput, "cannot be read as a folder: " + error.message(), walk->run);
+        Report(folder, RuleUnreadableInput, "cannot be read as a folder: " + error.message(), walk);
         return;
     }
     for (const FolderEntry& entry : entries) {
@@ -254,25 +80,18 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
         if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
             WalkInto(path, entry, walk);
         } else if (entry.type != fs::file_type::regular && checked) {
-            Report(path, RuleUnreadableInput, "cannot be read: a broken link, or not a file", walk->run);
+            Report(path, RuleUnreadableInput, "cannot be read: a broken link, or not a file", walk);
         }
     }
 }
 
 }  // namespace
 
-void WalkTree(const fs::path& path, bool folder, const std::string& given, CheckRun* run)
+void WalkFolderTree(const fs::path& folder, const FileFound& found, std::vector<Finding>* findings)
 {
-    if (!folder) {
-        CheckFound(path, path, given, run);
-        return;
-    }
-    TreeWalk walk;
     std::error_code error;
-    walk.given = path;
-    walk.root = fs::canonical(path, error);
-    walk.run = run;
+    TreeWalk walk = {fs::canonical(folder, error), {}, {}, found, findings};
     walk.ancestors.push_back(walk.root.u8string());
     walk.visited.insert(walk.root.u8string());
-    WalkFolder(path, &walk);
+    WalkFolder(folder, &walk);
 }

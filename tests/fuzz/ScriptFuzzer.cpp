@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "checker/LinkFinder.h"
+#include "checker/page/LinkFinder.h"
 
 namespace {
 

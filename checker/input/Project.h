@@ -1,0 +1,57 @@
+// Reading a help project (.hhp): the files it compiles and its language.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct PageReference;
+
+// The code pages of help projects' languages, by project.
+typedef std::unordered_map<std::string, unsigned> ProjectCodePages;
+
+// What a project names, in UTF-8: its [FILES] lines as written (wildcards
+// kept), and its contents and index files from [OPTIONS] and [WINDOWS].
+struct ProjectListing {
+    std::vector<std::string> files;
+    std::vector<std::string> navigation;
+    unsigned codePage = 0;     // of its Language=; 0 for none
+    std::string compiledFile;  // its Compiled file=, as written; empty for none
+};
+
+// The .hhp's bytes read as HTML Help Workshop, an ANSI program, reads them:
+// in its language's ANSI code page (windows-1252 for none), or as UTF-8 after
+// a UTF-8 mark.
+ProjectListing ReadProjectListing(const std::string& bytes);
+
+// The files a help project names, contents and index files first.
+std::vector<std::string> ProjectFiles(const std::string& bytes);
+
+// The code page of a project's language (its Language= line); 0 for none.
+unsigned ProjectCodePage(const std::string& bytes);
+
+// The code page of the project at path (0 for none, or for an empty path),
+// read once a run.
+unsigned ProjectCodePageOf(const std::filesystem::path& project, ProjectCodePages* codePages);
+
+// The file a project names, found below its folder by Windows' name rules
+// (any case); the name joined to the folder as written when there is none.
+std::filesystem::path FindProjectFile(const std::filesystem::path& folder, const std::string& name);
+
+// The script files on disk that a page in folder loads (<script src>), from
+// the page's references, each as FindProjectFile finds it.
+std::vector<std::filesystem::path> LoadedScriptFiles(const std::filesystem::path& folder,
+                                                     const std::vector<PageReference>& references);
+
+// What a project's compiler makes of it.
+struct ProjectPages {
+    std::vector<std::filesystem::path> pages;  // gathered, then the listed ones that are not files
+    unsigned codePage = 0;                     // of its language; 0 for none
+    std::string compiledName;                  // the compiled file's name, without folders
+};
+
+// Reads the project at path: the pages its compiler gathers, on disk below
+// its folder, and the code page of its language. False, with the reason,
+// when it cannot be read.
+bool ReadProject(const std::filesystem::path& project, ProjectPages* read, std::string* reason);
