@@ -12,7 +12,6 @@
 #include "checker/predict/MissingPages.h"
 #include "checker/report/Suppression.h"
 #include "checker/system/FileBytes.h"
-#include "checker/system/FolderListing.h"
 #include "checker/system/Names.h"
 #include "checker/core/TextTools.h"
 
@@ -111,28 +110,8 @@ private:
         if (!fs::is_regular_file(found, error)) {
             return false;
         }
-        *file = AsListed(found);
+        *file = ListedPath(found);
         return true;
-    }
-
-    static fs::path AsListed(const fs::path& found)
-    {
-        fs::path listed;
-        for (const fs::path& part : found) {
-            std::string name = part.u8string();
-            std::vector<FolderEntry> entries;
-            std::error_code error;
-            if (name != "." && name != ".." && ListFolder(listed.empty() ? fs::path(".") : listed, &entries, &error)) {
-                for (const FolderEntry& entry : entries) {
-                    if (NameKey(entry.name) == NameKey(name)) {
-                        name = entry.name;
-                        break;
-                    }
-                }
-            }
-            listed /= fs::u8path(name);
-        }
-        return listed;
     }
 
     const Input& page_;

@@ -346,8 +346,28 @@ std::vector<fs::path> LoadedScriptFiles(const fs::path& folder, const std::vecto
         fs::path script = FindProjectFile(folder, target).lexically_normal();
         std::error_code error;
         if (fs::is_regular_file(script, error)) {
-            scripts.push_back(script);
+            scripts.push_back(ListedPath(script));
         }
     }
     return scripts;
+}
+
+fs::path ListedPath(const fs::path& found)
+{
+    fs::path listed;
+    for (const fs::path& part : found) {
+        std::string name = part.u8string();
+        std::vector<FolderEntry> entries;
+        std::error_code error;
+        if (name != "." && name != ".." && ListFolder(listed.empty() ? fs::path(".") : listed, &entries, &error)) {
+            for (const FolderEntry& entry : entries) {
+                if (NameKey(entry.name) == NameKey(name)) {
+                    name = entry.name;
+                    break;
+                }
+            }
+        }
+        listed /= fs::u8path(name);
+    }
+    return listed;
 }

@@ -39,6 +39,10 @@ unsigned ProjectCodePageOf(const std::filesystem::path& project, ProjectCodePage
 // (any case); the name joined to the folder as written when there is none.
 std::filesystem::path FindProjectFile(const std::filesystem::path& folder, const std::string& name);
 
+// A file found by FindProjectFile, its every part named as its folder lists
+// it: the same name in every build whatever case it was written in.
+std::filesystem::path ListedPath(const std::filesystem::path& found);
+
 // The script files on disk that a page in folder loads (<script src>), from
 // the page's references, each as FindProjectFile finds it.
 std::vector<std::filesystem::path> LoadedScriptFiles(const std::filesystem::path& folder,
