@@ -83,39 +83,53 @@ void AimDirectives(PageScan* scan)
 // deep, and no deeper, is it read.
 const int MostScriptDepth = 8;
 
-// Whether an attribute named word (a load-time event's) starts at at:
-// after a blank, and followed by "=".
-bool LoadHandlerAt(const char* bytes, size_t size, size_t at, const char* word)
+// Whether the attribute before the "=" at at is named word (a load-time
+// event's): after a blank, a quote or "/", and before blanks.
+bool LoadHandlerBefore(const char* bytes, size_t at, const char* word)
 {
+    size_t end = at;
+    while (end > 0 && (IsBlank(bytes[end - 1]) || bytes[end - 1] == '\n' || bytes[end - 1] == '\r')) {
+        --end;
+    }
     size_t length = strlen(word);
-    if (at == 0 || !(IsBlank(bytes[at - 1]) || bytes[at - 1] == '\n' || bytes[at - 1] == '\r' ||
-                     bytes[at - 1] == '"' || bytes[at - 1] == '\'' || bytes[at - 1] == '/') ||
-        !StartsWithNoCase(bytes, size, at, word)) {
+    if (end <= length) {
         return false;
     }
-    size_t p = at + length;
-    while (p < size && (IsBlank(bytes[p]) || bytes[p] == '\n' || bytes[p] == '\r')) {
-        ++p;
+    size_t start = end - length;
+    char before = bytes[start - 1];
+    return (IsBlank(before) || before == '\n' || before == '\r' || before == '"' || before == '\'' || before == '/') &&
+           StartsWithNoCase(bytes, end, start, word);
+}
+
+bool ScriptTagIn(const char* bytes, size_t size)
+{
+    for (const char* at = static_cast<const char*>(memchr(bytes, '<', size)); at;
+         at = static_cast<const char*>(memchr(at + 1, '<', size - (at + 1 - bytes)))) {
+        if (StartsWithNoCase(bytes, size, static_cast<size_t>(at - bytes) + 1, "script")) {
+            return true;
+        }
     }
-    return p < size && bytes[p] == '=';
+    return false;
+}
+
+bool LoadHandlerIn(const char* bytes, size_t size)
+{
+    for (const char* at = static_cast<const char*>(memchr(bytes, '=', size)); at;
+         at = static_cast<const char*>(memchr(at + 1, '=', size - (at + 1 - bytes)))) {
+        size_t offset = static_cast<size_t>(at - bytes);
+        if (LoadHandlerBefore(bytes, offset, "onload") || LoadHandlerBefore(bytes, offset, "onerror") ||
+            LoadHandlerBefore(bytes, offset, "onreadystatechange")) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Whether a page may run script: it has a script element, or a handler of an
 // event of its load. A page without either gets no engine.
 bool MayRunScripts(const char* bytes, size_t size)
 {
-    for (size_t at = 0; at < size; ++at) {
-        char c = bytes[at];
-        if (c == '<' && StartsWithNoCase(bytes, size, at + 1, "script")) {
-            return true;
-        }
-        if ((c == 'o' || c == 'O') && (LoadHandlerAt(bytes, size, at, "onload") ||
-                                       LoadHandlerAt(bytes, size, at, "onerror") ||
-                                       LoadHandlerAt(bytes, size, at, "onreadystatechange"))) {
-            return true;
-        }
-    }
-    return false;
+    return ScriptTagIn(bytes, size) || LoadHandlerIn(bytes, size);
 }
 
 // JScript takes "<!--" and "-->" at a line's start as a comment's start:
