@@ -294,19 +294,21 @@ same-report)
     done
     # The fixtures of the scripts pages run: the engine and its budget give
     # both builds one report.
-    for case_dir in "$here"/fixtures/script-*/ "$here"/fixtures/rule-scripted-shortcut/; do
-        set --
-        while IFS= read -r line || [ -n "$line" ]; do
-            set -- "$@" "$line"
-        done < "$case_dir/args"
-        linux_status=0
-        (cd "$case_dir" && "$checker" "$@") > linux.out 2>&1 || linux_status=$?
-        windows_status=0
-        (cd "$case_dir" && "$WINE" "$windows_checker" "$@") > windows.out 2>&1 || windows_status=$?
-        tr -d '\r' < windows.out | sed 's/ ([0-9.]* s)$//' > windows.txt
-        sed 's/ ([0-9.]* s)$//' linux.out > linux.txt
-        diff linux.txt windows.txt || fail "$case_dir: the Windows build reports otherwise"
-        [ "$linux_status" -eq "$windows_status" ] || fail "$case_dir: status $linux_status vs $windows_status"
+    for build in "$windows_checker" ${shipped_checker:+"$shipped_checker"}; do
+        for case_dir in "$here"/fixtures/script-*/ "$here"/fixtures/rule-scripted-shortcut/; do
+            set --
+            while IFS= read -r line || [ -n "$line" ]; do
+                set -- "$@" "$line"
+            done < "$case_dir/args"
+            linux_status=0
+            (cd "$case_dir" && "$checker" "$@") > linux.out 2>&1 || linux_status=$?
+            windows_status=0
+            (cd "$case_dir" && "$WINE" "$build" "$@") > windows.out 2>&1 || windows_status=$?
+            tr -d '\r' < windows.out | sed 's/ ([0-9.]* s)$//' > windows.txt
+            sed 's/ ([0-9.]* s)$//' linux.out > linux.txt
+            diff linux.txt windows.txt || fail "$build $case_dir: the Windows build reports otherwise"
+            [ "$linux_status" -eq "$windows_status" ] || fail "$build $case_dir: status $linux_status vs $windows_status"
+        done
     done
     # On this machine: OBX 4.0 registered (an executable that is not there), no
     # other tool; the registry is only read, even for the Reset link.
