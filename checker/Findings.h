@@ -40,6 +40,7 @@ enum RuleId {
     RuleUnknownCharset,
     RuleUndeclaredEncoding,
     RuleMissingPage,
+    RuleSeveralCommands,
     RuleCount
 };
 

@@ -15,8 +15,10 @@ namespace {
 // Tipstart takes comes near it, and a page may hold megabytes in one value.
 const size_t KeptValueSize = 65536;
 
-const char* const ShortCutClassIds[] = {"adb880a6-d8ff-11cf-9377-00aa003b7a11",
-                                        "52a2aaae-085d-4187-97ea-8c30db990436"};
+// Every class id Windows registers for the HTML Help control.
+const char* const ShortCutClassIds[] = {
+#include "checker/tables/ControlClassIds.inc"
+};
 
 bool AnyWithin(const std::vector<size_t>* offsets, size_t start, size_t end)
 {
@@ -54,8 +56,11 @@ struct Item1 {
 };
 
 struct OpenObject {
+    size_t start = 0;  // of its tag
     bool shortCutClass = false;
     bool shortCutCommand = false;
+    // The command names of its Command PARAMs, as written, each once.
+    std::vector<std::string> commands;
     std::string id;            // its id attribute, decoded
     // Each of its Item1 PARAMs: which of several the control reads is not
     // documented, so each is a link.
@@ -233,7 +238,7 @@ private:
             return TextElementEnd(bytes_, size_, after, name);
         }
         if (name == "object") {
-            StartObject();
+            StartObject(at);
         } else if (name == "param" && !objects_.empty()) {
             Param();
         }
@@ -369,10 +374,11 @@ private:
     }
 
     // A PARAM belongs to the innermost open object.
-    void StartObject()
+    void StartObject(size_t start)
     {
         objects_.push_back(OpenObject());
         OpenObject& object = objects_.back();
+        object.start = start;
         std::string value;
         const Attribute* classId = FindAttribute(attributes_, "classid");
         if (classId) {
@@ -404,7 +410,13 @@ private:
         if (EqualsNoCase(decodedName, "command")) {
             std::string command;
             DecodeValue(bytes_, *value, &command, &object.remarks);
-            object.shortCutCommand = EqualsNoCase(Trim(command), "shortcut");
+            // The command's name comes before its options: "ShortCut,MENU".
+            command = Trim(command.substr(0, command.find(',')));
+            object.shortCutCommand = object.shortCutCommand || EqualsNoCase(command, "shortcut");
+            if (std::none_of(object.commands.begin(), object.commands.end(),
+                             [&](const std::string& known) { return EqualsNoCase(known, command.c_str()); })) {
+                object.commands.push_back(command);
+            }
         } else if (EqualsNoCase(decodedName, "item1")) {
             object.items.emplace_back();
             Item1& item = object.items.back();
@@ -422,9 +434,26 @@ private:
         if (!object.shortCutClass || !object.shortCutCommand) {
             return;
         }
+        if (object.commands.size() > 1) {
+            SeveralCommands(object);
+        }
         for (Item1& item : object.items) {
             ItemLink(&item, object.id, &object.remarks);
         }
+    }
+
+    // Which of several Command PARAMs the control reads is not documented:
+    // the object is said, and its links checked as a ShortCut's.
+    void SeveralCommands(const OpenObject& object)
+    {
+        std::string names;
+        for (const std::string& command : object.commands) {
+            names += (names.empty() ? "\"" : ", \"") + command + "\"";
+        }
+        scan_->remarks.push_back({PageOffset(object.start), 0, RuleSeveralCommands,
+                                  "this HTML Help control has several Command PARAMs (" + names +
+                                      "): which one the control reads is not documented; its Item1 PARAMs are "
+                                      "checked as a ShortCut's"});
     }
 
     // The link of one Item1 of a ShortCut object. The object's malformed

@@ -434,6 +434,11 @@ const Rule Rules[] = {
      "the pages its project gathers, or the files below a folder, compared without regard to case. URLs with a "
      "scheme are not checked, save ms-its: and mk:@MSITStore: links into the same compiled file.",
      nullptr},
+    {"several-commands", SeverityWarning, "An HTML Help control has several Command PARAMs",
+     "An object of the HTML Help control has Command PARAMs that name different commands, one of them ShortCut: "
+     "which one the control reads is not documented. Its Item1 PARAMs are checked as a ShortCut's; keep one "
+     "Command.",
+     nullptr},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");

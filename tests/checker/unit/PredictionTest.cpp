@@ -234,6 +234,7 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         {RuleUnknownCharset, "unknown-charset", SeverityWarning},
         {RuleUndeclaredEncoding, "undeclared-encoding", SeverityWarning},
         {RuleMissingPage, "missing-page", SeverityWarning},
+        {RuleSeveralCommands, "several-commands", SeverityWarning},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], static_cast<size_t>(RuleCount));
     for (size_t i = 0; i < RuleCount; ++i) {
