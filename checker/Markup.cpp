@@ -404,34 +404,86 @@ size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::st
     return FindNoCase(bytes, size, from, ("</" + name).c_str());
 }
 
-int FindDocumentMode(const char* bytes, size_t size)
+namespace {
+
+// The mode an X-UA-Compatible meta's attributes ask for, else 0.
+int MetaDocumentMode(const char* bytes, const std::vector<Attribute>& attributes)
 {
-    std::vector<Attribute> attributes;
-    size = FindNoCase(bytes, size, 0, "<body");
-    int mode = 7;
+    const Attribute* equiv = FindAttribute(attributes, "http-equiv");
+    const Attribute* content = FindAttribute(attributes, "content");
+    if (!equiv || !content) {
+        return 0;
+    }
     std::string value;
     std::vector<ReferenceRemark> ignored;
-    for (size_t at = FindNoCase(bytes, size, 0, "<meta"); at < size; at = FindNoCase(bytes, size, at, "<meta")) {
-        at = ParseAttributes(bytes, size, at + 5, &attributes);
-        const Attribute* equiv = FindAttribute(attributes, "http-equiv");
-        const Attribute* content = FindAttribute(attributes, "content");
-        if (!equiv || !content) {
+    DecodeValue(bytes, *equiv, &value, &ignored);
+    if (!EqualsNoCase(Trim(value), "x-ua-compatible")) {
+        return 0;
+    }
+    DecodeValue(bytes, *content, &value, &ignored);
+    std::string lower = AsciiLower(value);
+    int mode = 0;
+    // "IE=edge", "IE=9; IE=8", "IE=EmulateIE7": the highest one asked for.
+    for (size_t key = lower.find("ie="); key != std::string::npos; key = lower.find("ie=", key + 3)) {
+        size_t digits = lower.find_first_of("0123456789", key + 3);
+        if (lower.compare(key + 3, 4, "edge") == 0) {
+            mode = std::max(mode, 11);
+        } else if (digits != std::string::npos) {
+            mode = std::max(mode, atoi(lower.c_str() + digits));
+        }
+    }
+    return mode;
+}
+
+bool OnlyBlanks(const char* bytes, size_t from, size_t to)
+{
+    for (size_t at = from; at < to; ++at) {
+        if (!IsBlank(bytes[at])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int FindDocumentMode(const char* bytes, size_t size)
+{
+    // MSHTML honours the meta only in the head, before any element but title
+    // and meta: the search ends at the first other element, end tag or text.
+    // Comments hide what they hold, conditional ones too.
+    std::vector<Attribute> attributes;
+    std::string name;
+    Comment comment;
+    int mode = 7;
+    size_t at = 0;
+    while (at < size) {
+        const char* open = static_cast<const char*>(memchr(bytes + at, '<', size - at));
+        size_t tag = open ? static_cast<size_t>(open - bytes) : size;
+        if (!OnlyBlanks(bytes, at, tag) || tag >= size) {
+            break;
+        }
+        if (StartsWithNoCase(bytes, size, tag, "<!--")) {
+            at = ReadComment(bytes, size, tag, 10, &comment);
             continue;
         }
-        DecodeValue(bytes, *equiv, &value, &ignored);
-        if (!EqualsNoCase(Trim(value), "x-ua-compatible")) {
+        if (StartsWithNoCase(bytes, size, tag, "<!doctype") || StartsWithNoCase(bytes, size, tag, "<?")) {
+            at = FindNoCase(bytes, size, tag, ">");
+            at = at >= size ? size : at + 1;
             continue;
         }
-        DecodeValue(bytes, *content, &value, &ignored);
-        std::string lower = AsciiLower(value);
-        // "IE=edge", "IE=9; IE=8", "IE=EmulateIE7": the highest one asked for.
-        for (size_t key = lower.find("ie="); key != std::string::npos; key = lower.find("ie=", key + 3)) {
-            size_t digits = lower.find_first_of("0123456789", key + 3);
-            if (lower.compare(key + 3, 4, "edge") == 0) {
-                mode = std::max(mode, 11);
-            } else if (digits != std::string::npos) {
-                mode = std::max(mode, atoi(lower.c_str() + digits));
-            }
+        bool closing;
+        size_t afterName = ReadTagName(bytes, size, tag, &name, &closing);
+        if (closing || name.empty() || !(name == "html" || name == "head" || name == "title" || name == "meta")) {
+            break;
+        }
+        at = ParseAttributes(bytes, size, afterName, &attributes);
+        if (name == "title") {
+            at = TextElementEnd(bytes, size, at, name);
+            size_t end = FindNoCase(bytes, size, at, ">");
+            at = end >= size ? size : end + 1;
+        } else if (name == "meta") {
+            mode = std::max(mode, MetaDocumentMode(bytes, attributes));
         }
     }
     return mode;

@@ -60,6 +60,11 @@ TEST(MarkupTest, TheDocumentModeIsTheHighestAskedFor)
     EXPECT_EQ(mode("<meta http-equiv=x-ua-compatible content=\"IE=9; IE=8\">"), 9);
     EXPECT_EQ(mode("<meta http-equiv=X-UA-Compatible content=IE=EmulateIE7>"), 7);
     EXPECT_EQ(mode("<body><meta http-equiv=X-UA-Compatible content=IE=10>"), 7);
+    EXPECT_EQ(mode("<html><head><title>a</title><meta charset=utf-8><meta http-equiv=X-UA-Compatible content=IE=9>"), 9);
+    EXPECT_EQ(mode("<!-- <meta http-equiv=X-UA-Compatible content=IE=9> -->"), 7);
+    EXPECT_EQ(mode("<style></style><meta http-equiv=X-UA-Compatible content=IE=9>"), 7);
+    EXPECT_EQ(mode("x<meta http-equiv=X-UA-Compatible content=IE=9>"), 7);
+    EXPECT_EQ(mode("<head></head><meta http-equiv=X-UA-Compatible content=IE=9>"), 7);
 }
 
 TEST(MarkupTest, ACommentEndsWhereHtml5EndsIt)

@@ -247,7 +247,7 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
                          rows[i].rule == RuleUnusedSuppression || rows[i].rule == RuleUnknownRule ||
                          rows[i].rule == RuleScriptedShortcut ||
                          rows[i].rule == RuleUnknownCharset || rows[i].rule == RuleUndeclaredEncoding ||
-                         rows[i].rule == RuleMissingPage;
+                         rows[i].rule == RuleMissingPage || rows[i].rule == RuleSeveralCommands;
         EXPECT_EQ(RuleOf(rows[i].rule).check == nullptr, fromPages) << rows[i].id;
     }
 }
