@@ -210,6 +210,10 @@ private:
         if (StartsWithNoCase(bytes_, size_, at, "<![if")) {
             return ReadRevealedCondition(bytes_, size_, at, mode_);
         }
+        size_t bogus = ReadBogusComment(bytes_, size_, at);
+        if (bogus != at) {
+            return bogus;
+        }
         std::string name;
         bool closing;
         size_t p = ReadTagName(bytes_, size_, at, &name, &closing);

@@ -31,6 +31,11 @@ bool IsAsciiAlphanumeric(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // A code point as HTML5 reads &#N;: 0x80 to 0x9F through windows-1252.
 char32_t NumericReferenceCharacter(unsigned long code)
 {
@@ -332,10 +337,32 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name,
     *closing = p < size && bytes[p] == '/';
     p += *closing;
     name->clear();
-    while (p < size && name->size() < 16 && IsAsciiAlphanumeric(bytes[p])) {
-        *name += AsciiLower(bytes[p++]);
+    // A name starts with a letter and runs to a blank, "/" or ">"; only its
+    // first bytes are kept, enough to tell it from every name looked for.
+    if (p >= size || !IsAsciiLetter(bytes[p])) {
+        return p;
+    }
+    for (; p < size && !IsBlank(bytes[p]) && bytes[p] != '/' && bytes[p] != '>'; ++p) {
+        if (name->size() < 17) {
+            *name += AsciiLower(bytes[p]);
+        }
     }
     return p;
+}
+
+size_t ReadBogusComment(const char* bytes, size_t size, size_t at)
+{
+    bool known = bytes[at] == '<' && at + 1 < size &&
+                 (bytes[at + 1] == '!' || bytes[at + 1] == '?' ||
+                  (bytes[at + 1] == '/' && at + 2 < size && !IsAsciiLetter(bytes[at + 2])));
+    if (!known) {
+        return at;
+    }
+    if (StartsWithNoCase(bytes, size, at, "</>")) {
+        return at + 3;  // nothing at all
+    }
+    const char* close = static_cast<const char*>(memchr(bytes + at + 2, '>', size - at - 2));
+    return close ? static_cast<size_t>(close - bytes) + 1 : size;
 }
 
 size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment)
@@ -401,7 +428,16 @@ size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::st
     if (name == "plaintext") {
         return size;
     }
-    return FindNoCase(bytes, size, from, ("</" + name).c_str());
+    // "</script" ends a script only as a whole name: "</scripts>" does not.
+    std::string endTag = "</" + name;
+    for (size_t at = FindNoCase(bytes, size, from, endTag.c_str()); at < size;
+         at = FindNoCase(bytes, size, at + 1, endTag.c_str())) {
+        size_t after = at + endTag.size();
+        if (after < size && (IsBlank(bytes[after]) || bytes[after] == '/' || bytes[after] == '>')) {
+            return at;
+        }
+    }
+    return size;
 }
 
 namespace {
@@ -433,6 +469,19 @@ int MetaDocumentMode(const char* bytes, const std::vector<Attribute>& attributes
         }
     }
     return mode;
+}
+
+// Where the value of "charset" starts in a Content-Type, as HTML5 extracts
+// it: blanks may stand around the "=" (charset = windows-1251).
+size_t CharsetValueStart(const std::string& lower)
+{
+    for (size_t key = lower.find("charset"); key != std::string::npos; key = lower.find("charset", key + 7)) {
+        size_t equals = lower.find_first_not_of(" \t\n\f\r", key + 7);
+        if (equals != std::string::npos && lower[equals] == '=') {
+            return equals + 1;
+        }
+    }
+    return std::string::npos;
 }
 
 bool OnlyBlanks(const char* bytes, size_t from, size_t to)
@@ -510,6 +559,11 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
             at = ReadRevealedCondition(bytes, size, at, mode);
             continue;
         }
+        size_t bogus = ReadBogusComment(bytes, size, at);
+        if (bogus != at) {
+            at = bogus;
+            continue;
+        }
         bool closing;
         size_t afterName = ReadTagName(bytes, size, at, &name, &closing);
         if (name.empty() || closing) {
@@ -546,12 +600,12 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
         }
         DecodeValue(bytes, *content, &value, &ignored);
         std::string lower = AsciiLower(value);
-        size_t key = lower.find("charset=");
+        size_t key = CharsetValueStart(lower);
         if (key == std::string::npos) {
             continue;
         }
         // The label may be quoted itself: charset="koi8-r".
-        size_t start = lower.find_first_not_of(" \t\"'", key + 8);
+        size_t start = lower.find_first_not_of(" \t\"'", key);
         if (start == std::string::npos) {
             continue;
         }

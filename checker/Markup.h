@@ -37,9 +37,16 @@ void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::stri
 // by decoding again up to it: no offset is kept per byte of a long value.
 size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index);
 
-// The tag name at bytes[at] ("<"), lower case, empty when none; closing
-// for "</". Gives the offset after the name.
+// The tag name at bytes[at] ("<"), lower case, empty when none (no letter
+// follows); closing for "</". Gives the offset after the name.
 size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name, bool* closing);
+
+// A bogus comment at bytes[at], as HTML5's tokenizer reads one: "<!" not
+// starting a comment, doctype or conditional comment ("<![CDATA[", "<!x"),
+// "<?", and "</" not followed by a letter ("</>" is nothing). Gives the
+// offset after its ">", or at when there is none there. Callers look for
+// those others first.
+size_t ReadBogusComment(const char* bytes, size_t size, size_t at);
 
 // The document mode the page asks for with X-UA-Compatible (IE=edge is 11);
 // 7, the help viewer's own, when it asks for none.

@@ -86,3 +86,38 @@ TEST(MarkupTest, ACommentEndsWhereHtml5EndsIt)
 }
 
 }  // namespace
+
+TEST(MarkupTest, ARawTextEndTagIsTheWholeName)
+{
+    auto end = [](const std::string& page, const char* name) { return TextElementEnd(page.data(), page.size(), 0, name); };
+    EXPECT_EQ(end("a</scripts></script>", "script"), 11u);
+    EXPECT_EQ(end("a</SCRIPT\n>", "script"), 1u);
+    EXPECT_EQ(end("a</script/>", "script"), 1u);
+    EXPECT_EQ(end("a</script", "script"), 9u);
+    EXPECT_EQ(end("</textareax></textarea>", "textarea"), 12u);
+}
+
+TEST(MarkupTest, BogusCommentsEndAtTheFirstGreaterThan)
+{
+    auto end = [](const std::string& page) { return ReadBogusComment(page.data(), page.size(), 0); };
+    EXPECT_EQ(end("<![CDATA[ <b> ]]>"), 13u);
+    EXPECT_EQ(end("<!x <b>"), 7u);
+    EXPECT_EQ(end("<?xml?>x"), 7u);
+    EXPECT_EQ(end("</ b>"), 5u);
+    EXPECT_EQ(end("</>x"), 3u);
+    EXPECT_EQ(end("<?x"), 3u);
+    EXPECT_EQ(end("</b>"), 0u);
+    EXPECT_EQ(end("<b>"), 0u);
+}
+
+TEST(MarkupTest, ATagNameRunsToABlankSlashOrGreaterThan)
+{
+    std::string name;
+    bool closing;
+    std::string page = "<OBJECT:x a>";
+    EXPECT_EQ(ReadTagName(page.data(), page.size(), 0, &name, &closing), 9u);
+    EXPECT_EQ(name, "object:x");
+    page = "<1object>";
+    ReadTagName(page.data(), page.size(), 0, &name, &closing);
+    EXPECT_EQ(name, "");
+}
