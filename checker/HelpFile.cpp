@@ -1,5 +1,6 @@
 #include "checker/HelpFile.h"
 
+#include <map>
 #include <string>
 #include <unordered_set>
 
@@ -9,7 +10,9 @@
 #include "checker/MissingPages.h"
 #include "checker/Names.h"
 #include "checker/PageCheck.h"
+#include "checker/PageReferences.h"
 #include "checker/PageText.h"
+#include "checker/TextTools.h"
 #include "checker/chm/ChmStorage.h"
 
 namespace {
@@ -22,7 +25,36 @@ struct HelpVisit {
     const ChmFailure* listing;        // its members, by the reader
     std::unordered_set<std::string> keys;  // their NameKeys, once the members are all known
     std::vector<PageTarget> targets;  // kept until then
+    // The members its pages load as scripts whose names do not say so
+    // ("/js/code.txt", lower case), with the language of the tag; read after
+    // the pages.
+    std::map<std::string, ScriptLanguage> loadedScripts;
+    bool readingLoaded = false;  // now those are read
 };
+
+// The scripts a page loads (<script src>) whose names are no script's or
+// page's, as members: the rest are read as the pages are.
+void NoteLoadedScripts(HelpVisit* visit, const PageScan& scan, const std::string& member)
+{
+    std::string folder = member.substr(0, member.find_last_of('/') + 1);
+    for (const PageReference& reference : scan.references) {
+        std::string target;
+        if (!reference.loadsScript || !LocalTarget(UrlText(reference.value), &target)) {
+            continue;
+        }
+        std::vector<std::string> parts = PathParts(target[0] == '/' ? target : folder + target);
+        if (parts.empty() || !ResolvePathParts(&parts, false)) {
+            continue;
+        }
+        std::string name;
+        for (const std::string& part : parts) {
+            name += "/" + part;
+        }
+        if (!ChmIsPageName(name.c_str()) && !ChmIsScriptName(name.c_str())) {
+            visit->loadedScripts.emplace(AsciiLower(name), reference.language);
+        }
+    }
+}
 
 void KeyMembers(HelpVisit* visit)
 {
@@ -76,10 +108,16 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
     }
     PageScan scan;
     TextKind kind = TextKindOfName(name);
+    if (visit->readingLoaded) {
+        auto loaded = visit->loadedScripts.find(AsciiLower(place.member));
+        bool vbscript = loaded != visit->loadedScripts.end() && loaded->second == ScriptVBScript;
+        kind = vbscript ? TextVBScript : TextJScript;
+    }
     CheckLinks(page, kind, place, visit->help.documentsFolder, visit->run->PackageFor(visit->help.installFolder),
                visit->run, &scan);
     if (kind == TextPage) {
         FindTargets(visit, page, scan, place);
+        NoteLoadedScripts(visit, scan, place.member);
     }
 }
 
@@ -124,7 +162,7 @@ std::string HelpFailure(ChmStatus status, const ChmFailure& failure, size_t page
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
     ChmFailure failure;
-    HelpVisit visit = {input, run, 0, input.path.filename().u8string(), &failure, {}, {}};
+    HelpVisit visit = {input, run, 0, input.path.filename().u8string(), &failure, {}, {}, {}, false};
     ChmStatus status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &failure);
     // A directory not read to its end lists too few members to hold links against.
     if (!failure.membersListed && status == ChmRead) {
@@ -132,6 +170,17 @@ void CheckHelpFile(const Input& input, CheckRun* run)
         ReportTargets(&visit, visit.targets);
     }
     std::string reason = HelpFailure(status, failure, visit.pages);
+    if (reason.empty() && !visit.loadedScripts.empty()) {
+        // The scripts the pages load whatever their names: a second reading.
+        std::vector<std::string> names;
+        for (const auto& loaded : visit.loadedScripts) {
+            names.push_back(loaded.first);
+        }
+        visit.readingLoaded = true;
+        ChmFailure again;
+        status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &again, &names);
+        reason = status == ChmRead ? std::string() : HelpFailure(status, again, visit.pages);
+    }
     if (!reason.empty()) {
         run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, reason});
     }

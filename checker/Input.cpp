@@ -89,7 +89,10 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             file = Input();
             file.path = files[i];
             file.shown = files[i].generic_u8string();
-            file.kind = KindOfName(files[i].filename().u8string()) == InputScript ? InputScript : InputPage;
+            auto loaded = project.loadedScripts.find(files[i].u8string());
+            bool script = KindOfName(files[i].filename().u8string()) == InputScript || loaded != project.loadedScripts.end();
+            file.kind = script ? InputScript : InputPage;
+            file.scriptLanguage = loaded != project.loadedScripts.end() ? loaded->second : ScriptJScript;
             file.project = path;
             file.codePage = listingCodePage;
             file.gathered = true;

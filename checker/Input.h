@@ -12,6 +12,7 @@
 #include "checker/Configuration.h"
 #include "checker/FolderChoice.h"
 #include "checker/Project.h"
+#include "checker/ScriptReader.h"
 
 // A file name's kind, by its extension.
 enum InputKind { InputPage, InputList, InputScript, InputHelp, InputProject, InputOther };
@@ -31,6 +32,9 @@ struct Input {
     int configuration = -1;         // the configuration that governs it (InputCaches), or none
     std::string installFolder;      // its configuration's, or empty for the run's
     bool gathered = false;          // one of its project's pages, whose links are held against them
+    // A script whose name says no language (not .js or .vbs): the one of the
+    // tag that loads it.
+    ScriptLanguage scriptLanguage = ScriptJScript;
 };
 
 struct InputCaches {

@@ -268,7 +268,12 @@ private:
             baseFound_ = true;
             scan_->base = value;
         } else {
-            scan_->references.push_back({PageOffset(attribute->valueStart), value});
+            PageReference reference;
+            reference.offset = PageOffset(attribute->valueStart);
+            reference.value = value;
+            reference.loadsScript = name == "script";
+            reference.language = reference.loadsScript ? ScriptLanguageOfTag() : ScriptJScript;
+            scan_->references.push_back(reference);
         }
     }
 

@@ -148,19 +148,28 @@ class PageGathering {
 public:
     PageGathering(const fs::path& folder, unsigned codePage) : folder_(folder), codePage_(codePage) {}
 
-    // navigation: a contents or index file, read whatever its extension.
-    void Add(const fs::path& path, bool navigation)
+    // navigation: a contents or index file, read whatever its extension;
+    // loaded: a file a page loads as a script, whatever its name.
+    void Add(const fs::path& path, bool navigation, const PageReference* loaded = nullptr)
     {
         std::string key = NameKey(path.generic_u8string());
         std::string name = path.filename().u8string();
         bool page = navigation || ChmIsPageName(name.c_str());
-        if ((page || ChmIsScriptName(name.c_str())) && seen_.insert(key).second) {
+        bool script = ChmIsScriptName(name.c_str()) || (loaded && loaded->loadsScript && !page);
+        if (script && !ChmIsScriptName(name.c_str()) && !loadedScripts_.count(path.u8string())) {
+            loadedScripts_[path.u8string()] = loaded->language;
+        }
+        if ((page || script) && seen_.insert(key).second) {
             pages_.push_back(path);
             if (page) {
                 waiting_.push_back(path);  // a script reaches no page the compiler takes
             }
         }
     }
+
+    // The scripts gathered whose names say no language, with the one of the
+    // tag that loads each, by path.
+    const std::unordered_map<std::string, ScriptLanguage>& LoadedScripts() const { return loadedScripts_; }
 
     std::vector<fs::path> Gather()
     {
@@ -200,7 +209,7 @@ private:
             fs::path found = FindProjectFile(folder_, below);
             std::error_code error;
             if (fs::is_regular_file(found, error)) {
-                Add(found, false);
+                Add(found, false, &reference);
             }
         }
     }
@@ -210,6 +219,7 @@ private:
     std::vector<fs::path> pages_;
     std::deque<fs::path> waiting_;
     std::unordered_set<std::string> seen_;
+    std::unordered_map<std::string, ScriptLanguage> loadedScripts_;
 };
 
 }  // namespace
@@ -331,6 +341,7 @@ bool ReadProject(const fs::path& project, ProjectPages* read, std::string* reaso
     }
     std::vector<fs::path> gathered = gathering.Gather();
     read->pages.insert(read->pages.end(), gathered.begin(), gathered.end());
+    read->loadedScripts = gathering.LoadedScripts();
     read->pages.insert(read->pages.end(), missing.begin(), missing.end());
     return true;
 }

@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "checker/ScriptReader.h"
+
 // The code pages of help projects' languages, by project.
 typedef std::unordered_map<std::string, unsigned> ProjectCodePages;
 
@@ -42,6 +44,9 @@ struct ProjectPages {
     std::vector<std::filesystem::path> pages;  // gathered, then the listed ones that are not files
     unsigned codePage = 0;                     // of its language; 0 for none
     std::string compiledName;                  // the compiled file's name, without folders
+    // The pages' scripts whose names say no language (not .js or .vbs), by
+    // path, with the language of the tag that loads each.
+    std::unordered_map<std::string, ScriptLanguage> loadedScripts;
 };
 
 // Reads the project at path: the pages its compiler gathers, on disk below

@@ -61,21 +61,76 @@ void Report(const fs::path& path, RuleId rule, const std::string& message, Check
 
 void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run);
 
-// The script files a page on disk loads (<script src>), read with it and
-// once in a run: a folder's walk finds them too, and a project gathers those
-// its pages load.
+void CheckText(const Input& input, CheckRun* run);
+
+// The script files a page on disk loads (<script src>), whatever their
+// names, read with it and once in a run: a folder's walk finds those named
+// .js or .vbs too, and a project gathers those its pages load.
 void CheckLoadedScripts(const Input& page, const PageScan& scan, CheckRun* run)
 {
     for (const PageReference& reference : scan.references) {
         std::string target;
-        if (!LocalTarget(UrlText(reference.value), &target) || !ChmIsScriptName(target.c_str()) || target[0] == '/') {
+        if (!reference.loadsScript || !LocalTarget(UrlText(reference.value), &target) || target[0] == '/') {
             continue;
         }
         fs::path script = FindProjectFile(page.path.parent_path(), target).lexically_normal();
         std::error_code error;
-        if (fs::is_regular_file(script, error)) {
-            CheckFound(script, script, script.generic_u8string(), run);
+        if (!fs::is_regular_file(script, error)) {
+            continue;
         }
+        if (ChmIsScriptName(script.filename().u8string().c_str())) {
+            CheckFound(script, script, script.generic_u8string(), run);
+            continue;
+        }
+        // Another name: the page's package and language, the tag's script language.
+        if (!run->caches.inputs.checked.insert(fs::absolute(script).lexically_normal().u8string()).second) {
+            continue;
+        }
+        Input loaded = page;
+        loaded.path = script;
+        loaded.shown = script.generic_u8string();
+        loaded.kind = InputScript;
+        loaded.gathered = false;
+        loaded.scriptLanguage = reference.language;
+        CheckText(loaded, run);
+    }
+}
+
+// The text kind of a page, list or script input: a script by its name, or
+// by the tag that loads it when its name says no language.
+TextKind TextKindOfInput(const Input& input)
+{
+    if (input.kind == InputList) {
+        return TextList;
+    }
+    TextKind named = TextKindOfName(input.shown);
+    if (input.kind != InputScript || named != TextPage) {
+        return named;
+    }
+    return input.scriptLanguage == ScriptVBScript ? TextVBScript : TextJScript;
+}
+
+// A page, list or script read and checked.
+void CheckText(const Input& input, CheckRun* run)
+{
+    PageText page;
+    std::string bytes;
+    std::string reason;
+    bool isList = input.kind == InputList;
+    Place place = {input.shown, std::string(), 0, 0};
+    if (!ReadWholeFile(input.shown, &bytes, &reason) ||
+        !ReadTextFile(input.shown, &bytes, isList, input.codePage, &page, &reason)) {
+        run->results.findings.push_back({place, RuleUnreadableInput, reason});
+        return;
+    }
+    PageScan scan;
+    TextKind kind = TextKindOfInput(input);
+    CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan);
+    if (kind == TextPage) {
+        CheckPageTargets(input, page, scan, place, run);
+    }
+    if (kind == TextPage && !input.gathered) {
+        CheckLoadedScripts(input, scan, run);
     }
 }
 
@@ -96,28 +151,9 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
             break;
         case InputPage:
         case InputScript:
-        case InputList: {
-            PageText page;
-            std::string bytes;
-            std::string reason;
-            bool isList = input.kind == InputList;
-            Place place = {input.shown, std::string(), 0, 0};
-            if (!ReadWholeFile(input.shown, &bytes, &reason) ||
-                !ReadTextFile(input.shown, &bytes, isList, input.codePage, &page, &reason)) {
-                run->results.findings.push_back({place, RuleUnreadableInput, reason});
-                break;
-            }
-            PageScan scan;
-            TextKind kind = isList ? TextList : TextKindOfName(input.shown);
-            CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan);
-            if (kind == TextPage) {
-                CheckPageTargets(input, page, scan, place, run);
-            }
-            if (kind == TextPage && !input.gathered) {
-                CheckLoadedScripts(input, scan, run);
-            }
+        case InputList:
+            CheckText(input, run);
             break;
-        }
         case InputOther:
             run->results.findings.push_back(
                 {{shownGiven, "", 0, 0}, RuleUnreadableInput,
