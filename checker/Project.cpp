@@ -105,8 +105,9 @@ bool HasWildcard(const std::string& name)
 std::string EntryNamed(const fs::path& folder, const std::string& name)
 {
     std::error_code error;
-    if (fs::exists(folder / fs::u8path(name), error)) {
-        return name;
+    fs::path written = folder / fs::u8path(name);
+    if (fs::exists(written, error)) {
+        return SystemEntryName(written.u8string());  // Windows finds it in any case: its own is the one
     }
     std::vector<FolderEntry> entries;
     ListProjectFolder(folder, &entries);
@@ -295,7 +296,7 @@ unsigned ProjectCodePageOf(const fs::path& project, ProjectCodePages* codePages)
 fs::path FindProjectFile(const fs::path& folder, const std::string& name)
 {
     fs::path found = folder;
-    std::vector<std::string> parts = PathParts(name);
+    std::vector<std::string> parts = RelativeNameParts(name);
     for (size_t i = 0; i < parts.size(); ++i) {
         std::string entry = parts[i] == "." || parts[i] == ".." ? parts[i] : EntryNamed(found, parts[i]);
         if (entry.empty()) {
