@@ -36,7 +36,19 @@ void CheckPath(const std::string& given, CheckRun* run)
         run->results.findings.push_back({place, RuleUnreadableInput, reason});
         return;
     }
+    size_t met = run->caches.filesMet;
+    size_t found = run->results.findings.size();
     WalkTree(path, fs::is_directory(status), given, run);
+    // A folder with nothing to check is no clean one.
+    if (run->caches.filesMet == met && run->results.findings.size() == found) {
+        Place place = {given, std::string(), 0, 0};
+        run->results.findings.push_back(
+            {place, RuleUnreadableInput,
+             "nothing to check in " + given +
+                 ": it holds no page (.htm .html .hhc .hhk), script (.js .vbs) or compiled help file (.chm, or any "
+                 "file that starts with ITSF); a help project (.hhp) or link list (.txt) is checked when given by "
+                 "its path"});
+    }
 }
 
 void FinishRun(CheckRun* run)

@@ -30,6 +30,7 @@ struct CheckCaches {
     InputCaches inputs;
     std::map<std::string, Package> packages;  // by install folder
     std::unordered_map<std::string, bool> filesOnDisk;  // the pages links name, by absolute path
+    size_t filesMet = 0;  // files given or found in a walk as ones to check
 };
 
 struct CheckRun {

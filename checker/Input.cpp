@@ -1,5 +1,8 @@
 #include "checker/Input.h"
 
+#include <stdio.h>
+#include <string.h>
+
 #include <system_error>
 
 #include "checker/Names.h"
@@ -53,13 +56,28 @@ InputKind KindOfName(const std::string& name)
     return ChmIsPageName(lower.c_str()) ? InputPage : ChmIsScriptName(lower.c_str()) ? InputScript : InputOther;
 }
 
+InputKind KindOfFile(const fs::path& path)
+{
+    InputKind named = KindOfName(path.filename().u8string());
+    if (named == InputHelp || named == InputProject) {
+        return named;
+    }
+    char signature[4] = {};
+    FILE* file = fopen(path.u8string().c_str(), "rb");
+    size_t got = file ? fread(signature, 1, sizeof signature, file) : 0;
+    if (file) {
+        fclose(file);
+    }
+    return got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
+}
+
 std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, const FolderOptions& options,
                                 InputCaches* caches)
 {
     Input input;
     input.path = path;
     input.shown = path.generic_u8string();
-    input.kind = KindOfName(path.filename().u8string());
+    input.kind = KindOfFile(path);
     if (input.kind == InputOther) {
         return {input};
     }

@@ -18,6 +18,11 @@
 enum InputKind { InputPage, InputList, InputScript, InputHelp, InputProject, InputOther };
 InputKind KindOfName(const std::string& name);
 
+// A file's kind: a compiled help file when it starts with the "ITSF"
+// signature, whatever its name (samples are often named by their hash);
+// else by its name.
+InputKind KindOfFile(const std::filesystem::path& path);
+
 // A link list's extension.
 extern const char* const ListExtension;
 

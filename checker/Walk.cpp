@@ -140,6 +140,7 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
     if (!run->caches.inputs.configurationError.empty()) {
         return;  // the run stops at a configuration it cannot read
     }
+    ++run->caches.filesMet;
     for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
         if (!input.problem.empty()) {
             run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, input.problem});
@@ -215,7 +216,7 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
     }
     for (const FolderEntry& entry : entries) {
         fs::path path = folder / fs::u8path(entry.name);
-        InputKind kind = KindOfName(entry.name);
+        InputKind kind = entry.type == fs::file_type::regular ? KindOfFile(path) : KindOfName(entry.name);
         bool checked = kind == InputPage || kind == InputScript || kind == InputHelp;
         if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
             WalkInto(path, entry, walk);

@@ -122,3 +122,15 @@ TEST_F(InputTest, APageTakesTheLanguageOfItsNearestProject)
 }
 
 }  // namespace
+
+TEST(InputTest, AFileThatStartsWithItsfIsACompiledHelpFileWhateverItsName)
+{
+    TestFolder folder;
+    folder.File("4d1c9f0e", std::string("ITSF\x03\0\0\0", 8));
+    folder.File("page.htm", "ITSF");
+    folder.File("notes.htm", "<p>ITSF");
+    EXPECT_EQ(KindOfFile(folder.Path("4d1c9f0e")), InputHelp);
+    EXPECT_EQ(KindOfFile(folder.Path("page.htm")), InputHelp);
+    EXPECT_EQ(KindOfFile(folder.Path("notes.htm")), InputPage);
+    EXPECT_EQ(KindOfFile(folder.Path("nosuch.bin")), InputOther);
+}
