@@ -123,7 +123,7 @@ TEST_F(InputTest, APageTakesTheLanguageOfItsNearestProject)
 
 }  // namespace
 
-TEST(InputTest, AFileThatStartsWithItsfIsACompiledHelpFileWhateverItsName)
+TEST(InputKinds, AFileThatStartsWithItsfIsACompiledHelpFileWhateverItsName)
 {
     TestFolder folder;
     folder.File("4d1c9f0e", std::string("ITSF\x03\0\0\0", 8));
