@@ -117,6 +117,10 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             std::error_code error;
             if (!fs::is_regular_file(files[i], error)) {
                 file.problem = "is listed in " + input.shown + " but is not a file";
+                auto named = project.missing.find(files[i].u8string());
+                if (named != project.missing.end()) {
+                    file.listedMissing = named->second;
+                }
                 inputs.push_back(file);
                 continue;
             }

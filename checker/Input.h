@@ -40,6 +40,8 @@ struct Input {
     // A script whose name says no language (not .js or .vbs): the one of the
     // tag that loads it.
     ScriptLanguage scriptLanguage = ScriptJScript;
+    // A page its project names that is no file: the name and place in the project.
+    MissingListed listedMissing;
 };
 
 struct InputCaches {

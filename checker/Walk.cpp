@@ -142,6 +142,14 @@ void CheckFound(const fs::path& path, const fs::path& given, const std::string& 
     }
     ++run->caches.filesMet;
     for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
+        if (input.listedMissing.place.line > 0) {
+            // A page the project names but does not hold, at its line there.
+            const MissingListed& missing = input.listedMissing;
+            run->results.findings.push_back(
+                {{input.project.generic_u8string(), "", missing.place.line, missing.place.column}, RuleMissingPage,
+                 "\"" + missing.name + "\" names a page the project does not hold: no file of that name below its folder"});
+            continue;
+        }
         if (!input.problem.empty()) {
             run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, input.problem});
             continue;

@@ -104,7 +104,7 @@ TEST_F(InputTest, AFileGivenTwiceIsDecidedOnce)
                                     "page p/pages/missing.htm project=p/Help.hhp cp=1251: is listed in p/Help.hhp "
                                     "but is not a file\n");
     // A run checks the page once, however it is given.
-    EXPECT_EQ(Check({"p/Help.hhp", "p/pages/one.htm", "p"}), "unreadable-input missing-document") << Messages();
+    EXPECT_EQ(Check({"p/Help.hhp", "p/pages/one.htm", "p"}), "missing-page missing-document") << Messages();
     EXPECT_EQ(Results().links, 1u);
     EXPECT_EQ(Results().files, 3u);
 }
