@@ -24,6 +24,7 @@ struct CheckOptions {
     std::vector<RuleId> disabled;                      // --disable
     std::unordered_set<std::string> baseline;          // the fingerprints of --baseline's results
     bool hasBaseline = false;
+    bool inlineConfig = true;                          // --no-inline-config: directives in pages silence nothing
 };
 
 struct CheckCaches {

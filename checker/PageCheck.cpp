@@ -91,10 +91,14 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
             findings[i].program = link.program;
             findings[i].parameters = link.parameters;
             findings[i].document = prediction.relativePath;
+            findings[i].runsAsPageOpens = link.clickedByPage;
         }
         spans.push_back({first, findings.size()});
     }
-    SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
+    // A reviewer of someone else's file lets no page silence itself.
+    if (run->options.inlineConfig) {
+        SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
+    }
 }
 
 void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned languageCodePage, const Place& where,
