@@ -197,7 +197,7 @@ private:
     {
         if (StartsWithNoCase(bytes_, size_, at, "<!--")) {
             Comment comment;
-            size_t end = ReadComment(bytes_, size_, at, mode_, &comment);
+            size_t end = ReadComment(bytes_, size_, at, mode_, &comment, &searches_);
             Directive directive;
             if (!origins_ && !comment.live &&
                 ReadDirective(std::string(bytes_ + comment.textStart, comment.textEnd - comment.textStart),
@@ -208,7 +208,7 @@ private:
             return end;
         }
         if (StartsWithNoCase(bytes_, size_, at, "<![if")) {
-            return ReadRevealedCondition(bytes_, size_, at, mode_);
+            return ReadRevealedCondition(bytes_, size_, at, mode_, &searches_);
         }
         size_t bogus = ReadBogusComment(bytes_, size_, at);
         if (bogus != at) {
@@ -370,6 +370,8 @@ private:
         const std::vector<size_t>* origins = origins_;
         std::vector<OpenObject> objects;
         objects.swap(objects_);
+        MarkupSearches searches = searches_;
+        searches_ = MarkupSearches();
         bytes_ = string.text.data();
         size_ = string.text.size();
         origins_ = &string.origins;
@@ -380,6 +382,7 @@ private:
         size_ = size;
         origins_ = origins;
         objects_.swap(objects);
+        searches_ = searches;
     }
 
     // A PARAM belongs to the innermost open object.
@@ -548,6 +551,7 @@ private:
     int depth_ = 0;
     bool baseFound_ = false;
     std::vector<Attribute> attributes_;
+    MarkupSearches searches_;  // over bytes_
     std::vector<ReferenceRemark> remarks_;
     std::vector<OpenObject> objects_;
     std::vector<std::string> linkIds_;  // the object id of each link, in the order found

@@ -365,8 +365,57 @@ size_t ReadBogusComment(const char* bytes, size_t size, size_t at)
     return close ? static_cast<size_t>(close - bytes) + 1 : size;
 }
 
-size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment)
+namespace {
+
+// The first match at or after from, as memo last found it when it can.
+size_t FindRemembered(const char* bytes, size_t size, size_t from, const char* lowerWord, SearchMemo* memo)
 {
+    if (memo->valid && from >= memo->from && from <= memo->found) {
+        return memo->found;
+    }
+    memo->from = from;
+    memo->found = FindNoCase(bytes, size, from, lowerWord);
+    memo->valid = true;
+    return memo->found;
+}
+
+// Where a comment's text ends: the first "-->" or "--!>" from from, in
+// one pass; size for none.
+size_t FindCommentEnd(const char* bytes, size_t size, size_t from)
+{
+    for (size_t at = FindNoCase(bytes, size, from, "--"); at < size; at = FindNoCase(bytes, size, at + 1, "--")) {
+        if (StartsWithNoCase(bytes, size, at, "-->") || StartsWithNoCase(bytes, size, at, "--!>")) {
+            return at;
+        }
+    }
+    return size;
+}
+
+// A condition's text, at most its first kilobyte: a condition is a few
+// words, and the text before a far "]>" is not read again for each "<![if".
+bool ConditionTextHolds(const char* bytes, size_t start, size_t close, int documentMode)
+{
+    return ConditionHolds(std::string(bytes + start, std::min<size_t>(close - start, 1024)), documentMode);
+}
+
+size_t FindCommentEndRemembered(const char* bytes, size_t size, size_t from, SearchMemo* memo)
+{
+    if (memo->valid && from >= memo->from && from <= memo->found) {
+        return memo->found;
+    }
+    memo->from = from;
+    memo->found = FindCommentEnd(bytes, size, from);
+    memo->valid = true;
+    return memo->found;
+}
+
+}  // namespace
+
+size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment,
+                   MarkupSearches* searches)
+{
+    MarkupSearches own;
+    searches = searches ? searches : &own;
     comment->textStart = comment->textEnd = at + 4;
     comment->live = false;
     if (StartsWithNoCase(bytes, size, at, "<!-->")) {
@@ -375,39 +424,40 @@ size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, 
     if (StartsWithNoCase(bytes, size, at, "<!--->")) {
         return at + 6;
     }
-    size_t plain = FindNoCase(bytes, size, at + 4, "-->");
-    size_t bang = FindNoCase(bytes, size, std::min(at + 4, size), "--!>");
-    size_t end = std::min(std::min(plain, bang), size);
+    size_t end = FindCommentEndRemembered(bytes, size, std::min(at + 4, size), &searches->commentEnd);
+    bool bang = end < size && bytes[end + 2] == '!';
     comment->textEnd = end;
     if (documentMode < 10 && StartsWithNoCase(bytes, size, at, "<!--[if")) {
-        size_t close = FindNoCase(bytes, size, at + 7, "]>");
-        if (close < end && ConditionHolds(std::string(bytes + at + 7, close - (at + 7)), documentMode)) {
+        size_t close = FindRemembered(bytes, size, at + 7, "]>", &searches->conditionEnd);
+        if (close < end && ConditionTextHolds(bytes, at + 7, close, documentMode)) {
             comment->live = true;
             comment->textEnd = close;
             return close + 2;
         }
         // Its condition fails: all up to "<![endif]-->" is hidden, a "<!-->"
         // inside (the "<!--[if !IE]><!-->" of pages for other browsers) too.
-        size_t endif = close < size ? FindNoCase(bytes, size, close, "<![endif]") : size;
-        size_t endifEnd = endif < size ? FindNoCase(bytes, size, endif, "-->") : size;
+        size_t endif = close < size ? FindRemembered(bytes, size, close, "<![endif]", &searches->endif) : size;
+        size_t endifEnd = endif < size ? FindRemembered(bytes, size, endif, "-->", &searches->plainEnd) : size;
         if (endifEnd < size) {
             comment->textEnd = endifEnd;
             return endifEnd + 3;
         }
     }
-    return end >= size ? size : end + (end == bang ? 4 : 3);
+    return end >= size ? size : end + (bang ? 4 : 3);
 }
 
-size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode)
+size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode, MarkupSearches* searches)
 {
-    size_t close = FindNoCase(bytes, size, at + 5, "]>");
-    if (documentMode >= 10 || close >= size || ConditionHolds(std::string(bytes + at + 5, close - (at + 5)), documentMode)) {
-        size_t end = FindNoCase(bytes, size, at, ">");
-        return end >= size ? size : end + 1;
+    MarkupSearches own;
+    searches = searches ? searches : &own;
+    size_t close = FindRemembered(bytes, size, at + 5, "]>", &searches->conditionEnd);
+    if (documentMode >= 10 || close >= size || ConditionTextHolds(bytes, at + 5, close, documentMode)) {
+        const char* end = static_cast<const char*>(memchr(bytes + at, '>', size - at));
+        return end ? static_cast<size_t>(end - bytes) + 1 : size;
     }
-    size_t endif = FindNoCase(bytes, size, close, "<![endif");
-    size_t endifEnd = endif < size ? FindNoCase(bytes, size, endif, ">") : size;
-    return endifEnd >= size ? size : endifEnd + 1;
+    size_t endif = FindRemembered(bytes, size, close, "<![endif", &searches->revealedEndif);
+    const char* endifEnd = endif < size ? static_cast<const char*>(memchr(bytes + endif, '>', size - endif)) : nullptr;
+    return endifEnd ? static_cast<size_t>(endifEnd - bytes) + 1 : size;
 }
 
 bool IsTextElement(const std::string& name)
@@ -544,6 +594,7 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
     int mode = FindDocumentMode(bytes, size);
     std::string name;
     Comment comment;
+    MarkupSearches searches;
     size_t at = 0;
     while (at < size) {
         const char* open = static_cast<const char*>(memchr(bytes + at, '<', size - at));
@@ -552,11 +603,11 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
         }
         at = static_cast<size_t>(open - bytes);
         if (StartsWithNoCase(bytes, size, at, "<!--")) {
-            at = ReadComment(bytes, size, at, mode, &comment);
+            at = ReadComment(bytes, size, at, mode, &comment, &searches);
             continue;
         }
         if (StartsWithNoCase(bytes, size, at, "<![if")) {
-            at = ReadRevealedCondition(bytes, size, at, mode);
+            at = ReadRevealedCondition(bytes, size, at, mode, &searches);
             continue;
         }
         size_t bogus = ReadBogusComment(bytes, size, at);
