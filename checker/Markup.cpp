@@ -337,15 +337,15 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name,
     *closing = p < size && bytes[p] == '/';
     p += *closing;
     name->clear();
-    // A name starts with a letter and runs to a blank, "/" or ">"; only its
-    // first bytes are kept, enough to tell it from every name looked for.
+    // A name starts with a letter ("<1" is text). It is read as its letters
+    // and digits: what the viewer's legacy parser makes of other bytes in a
+    // name is not documented, and "<OBJECT:x" read as an object finds the
+    // link rather than lose it.
     if (p >= size || !IsAsciiLetter(bytes[p])) {
         return p;
     }
-    for (; p < size && !IsBlank(bytes[p]) && bytes[p] != '/' && bytes[p] != '>'; ++p) {
-        if (name->size() < 17) {
-            *name += AsciiLower(bytes[p]);
-        }
+    while (p < size && name->size() < 16 && IsAsciiAlphanumeric(bytes[p])) {
+        *name += AsciiLower(bytes[p++]);
     }
     return p;
 }

@@ -37,8 +37,8 @@ void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::stri
 // by decoding again up to it: no offset is kept per byte of a long value.
 size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index);
 
-// The tag name at bytes[at] ("<"), lower case, empty when none (no letter
-// follows); closing for "</". Gives the offset after the name.
+// The tag name at bytes[at] ("<"): its letters and digits, lower case;
+// empty when no letter follows. closing for "</". Gives the offset after it.
 size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name, bool* closing);
 
 // A bogus comment at bytes[at], as HTML5's tokenizer reads one: "<!" not
