@@ -279,7 +279,12 @@ same-report)
             "truncated-header.chm" "truncated.chm" "corrupt-directory.chm" \
             "--list $here/fixtures/chm-duplicate-members/Dup.chm" \
             "--list $here/fixtures/chm-contents-named-by-system/Gather.chm" \
-            "$here/fixtures/missing-page-project-and-chm/Help.chm" $encodings; do
+            "$here/fixtures/missing-page-project-and-chm/Help.chm" \
+            "$here/fixtures/names-one-rule/pages/names.htm $here/fixtures/names-one-rule/pages/again.htm $here/fixtures/names-one-rule/project/Help.hhp" \
+            "$here/fixtures/scripts-loaded-by-src/Help.chm" "$here/fixtures/scripts-loaded-by-src/site/Help.hhp" \
+            "$here/fixtures/tokenizer-as-the-viewer" "$here/fixtures/control-every-form/control.htm" \
+            "$here/fixtures/document-mode-from-real-meta" "$here/fixtures/inputs-by-content/samples" \
+            "$here/fixtures/rule-document-case/case.htm" $encodings; do
             linux_status=0
             # shellcheck disable=SC2086
             "$checker" $args > linux.out 2>&1 || linux_status=$?
