@@ -59,9 +59,9 @@ for construct in comments conditional objects unterminated; do
     line=$(printf '%-13s' "$construct")
     peak=-
     for mb in 1 4 16; do
-        set -- $(run "$work/$construct-$mb.htm")
-        line="$line $(printf '%8s' "$1")"
-        peak=$2
+        result=$(run "$work/$construct-$mb.htm")
+        line="$line $(printf '%8s' "${result% *}")"
+        peak=${result#* }
     done
     echo "$line   $peak"
 done
