@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "checker/Check.h"
-#include "checker/Report.h"
-#include "checker/Suppression.h"
+#include "checker/Run.h"
+#include "checker/report/Report.h"
+#include "checker/report/Suppression.h"
 #include "platform/MachineRegistry.h"
 
 namespace {

@@ -1,12 +1,11 @@
 #include "checker/PageCheck.h"
 
-#include "checker/Check.h"
-#include "checker/LinkFinder.h"
-#include "checker/PageText.h"
-#include "checker/Prediction.h"
-#include "checker/Rules.h"
-#include "checker/Suppression.h"
-#include "checker/TextTools.h"
+#include "checker/page/LinkFinder.h"
+#include "checker/page/PageText.h"
+#include "checker/predict/Prediction.h"
+#include "checker/predict/RuleChecks.h"
+#include "checker/report/Suppression.h"
+#include "checker/core/TextTools.h"
 
 namespace {
 
@@ -17,16 +16,9 @@ Place At(const Place& where, size_t line, size_t column)
 
 }  // namespace
 
-TextKind TextKindOfName(const std::string& name)
-{
-    size_t length = name.size();
-    return EndsWithNoCase(name.c_str(), length, ".js")    ? TextJScript
-           : EndsWithNoCase(name.c_str(), length, ".vbs") ? TextVBScript
-                                                          : TextPage;
-}
-
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
-                Package* package, CheckRun* run, PageScan* found)
+                Package* package, const PredictionOptions& prediction, CheckResults* counts, PageScan* found,
+                bool inlineConfig)
 {
     PageScan& scan = *found;
     bool isList = kind == TextList;
@@ -38,7 +30,7 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         FindScriptLinks(page.text, page.size, kind == TextVBScript ? ScriptVBScript : ScriptJScript,
                         &page.undecodable, &scan);
     }
-    CheckResults& results = run->results;
+    CheckResults& results = *counts;
     std::vector<Finding>& findings = results.findings;
     ++results.files;
     size_t pageStart = findings.size();
@@ -61,7 +53,7 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         }
     }
     std::vector<FindingSpan> spans;  // each link's findings
-    PredictionOptions options = run->options.prediction;
+    PredictionOptions options = prediction;
     options.programAsWritten = !isList;
     for (const FoundLink& link : scan.links) {
         Place place = At(where, link.line, link.column);
@@ -96,20 +88,7 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         spans.push_back({first, findings.size()});
     }
     // A reviewer of someone else's file lets no page silence itself.
-    if (run->options.inlineConfig) {
+    if (inlineConfig) {
         SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
     }
-}
-
-void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned languageCodePage, const Place& where,
-                    const std::string& documentsFolder, Package* package, CheckRun* run)
-{
-    PageText page;
-    std::string reason;
-    if (!ReadTextBytes(bytes, size, kind == TextList, languageCodePage, &page, &reason)) {
-        run->results.findings.push_back({where, RuleUnreadableInput, reason});
-        return;
-    }
-    PageScan scan;
-    CheckLinks(page, kind, where, documentsFolder, package, run, &scan);
 }

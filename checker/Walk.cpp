@@ -1,179 +1,30 @@
 #include "checker/Walk.h"
 
 #include <algorithm>
+#include <string>
 #include <system_error>
 #include <unordered_set>
-#include <vector>
 
-#include "checker/Check.h"
-#include "checker/FileBytes.h"
-#include "checker/FolderListing.h"
-#include "checker/HelpFile.h"
-#include "checker/LinkFinder.h"
-#include "checker/MissingPages.h"
-#include "checker/Names.h"
-#include "checker/PageCheck.h"
-#include "checker/PageText.h"
-#include "checker/Project.h"
-#include "checker/chm/ChmStorage.h"
+#include "checker/input/FolderChoice.h"
+#include "checker/input/Input.h"
+#include "checker/system/FolderListing.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 struct TreeWalk {
-    fs::path given;
     fs::path root;                            // canonical
     std::vector<std::string> ancestors;       // canonical folders from the root down
     std::unordered_set<std::string> visited;  // canonical folders
-    CheckRun* run;
+    const FileFound& found;
+    std::vector<Finding>* findings;
 };
 
-// A page's entries and links, held against its project's gathered pages, or
-// against the files on disk.
-void CheckPageTargets(const Input& input, const PageText& page, const PageScan& scan, const Place& place, CheckRun* run)
+void Report(const fs::path& path, RuleId rule, const std::string& message, TreeWalk* walk)
 {
-    std::vector<Finding>* findings = &run->results.findings;
-    if (input.gathered) {
-        std::string below = input.path.parent_path().lexically_relative(input.project.parent_path()).generic_u8string();
-        std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
-        const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
-        HoldsPage holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
-        CheckPageTargets(page, scan, {below == "." ? "" : below, compiledName, ""}, holds, place, findings);
-        return;
-    }
-    std::error_code error;
-    std::string working = fs::current_path(error).generic_u8string();
-    std::string folder = fs::absolute(input.path).parent_path().lexically_normal().generic_u8string();
-    // Pages link to the same pages again and again: each is looked for once.
-    std::unordered_map<std::string, bool>& known = run->caches.filesOnDisk;
-    HoldsPage holds = [&known](const std::string& path) {
-        auto found = known.find(path);
-        return found != known.end() ? found->second : known.emplace(path, FileOnDisk(path)).first->second;
-    };
-    CheckPageTargets(page, scan, {folder, "", working}, holds, place, findings);
-}
-
-void Report(const fs::path& path, RuleId rule, const std::string& message, CheckRun* run)
-{
-    run->results.findings.push_back({{path.generic_u8string(), "", 0, 0}, rule, message});
-}
-
-void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run);
-
-void CheckText(const Input& input, CheckRun* run);
-
-// The script files a page on disk loads (<script src>), whatever their
-// names, read with it and once in a run: a folder's walk finds those named
-// .js or .vbs too, and a project gathers those its pages load.
-void CheckLoadedScripts(const Input& page, const PageScan& scan, CheckRun* run)
-{
-    for (const PageReference& reference : scan.references) {
-        std::string target;
-        if (!reference.loadsScript || !LocalTarget(UrlText(reference.value), &target) || target[0] == '/') {
-            continue;
-        }
-        fs::path script = FindProjectFile(page.path.parent_path(), target).lexically_normal();
-        std::error_code error;
-        if (!fs::is_regular_file(script, error)) {
-            continue;
-        }
-        if (ChmIsScriptName(script.filename().u8string().c_str())) {
-            CheckFound(script, script, script.generic_u8string(), run);
-            continue;
-        }
-        // Another name: the page's package and language, the tag's script language.
-        if (!run->caches.inputs.checked.insert(fs::absolute(script).lexically_normal().u8string()).second) {
-            continue;
-        }
-        Input loaded = page;
-        loaded.path = script;
-        loaded.shown = script.generic_u8string();
-        loaded.kind = InputScript;
-        loaded.gathered = false;
-        loaded.scriptLanguage = reference.language;
-        CheckText(loaded, run);
-    }
-}
-
-// The text kind of a page, list or script input: a script by its name, or
-// by the tag that loads it when its name says no language.
-TextKind TextKindOfInput(const Input& input)
-{
-    if (input.kind == InputList) {
-        return TextList;
-    }
-    TextKind named = TextKindOfName(input.shown);
-    if (input.kind != InputScript || named != TextPage) {
-        return named;
-    }
-    return input.scriptLanguage == ScriptVBScript ? TextVBScript : TextJScript;
-}
-
-// A page, list or script read and checked.
-void CheckText(const Input& input, CheckRun* run)
-{
-    PageText page;
-    std::string bytes;
-    std::string reason;
-    bool isList = input.kind == InputList;
-    Place place = {input.shown, std::string(), 0, 0};
-    if (!ReadWholeFile(input.shown, &bytes, &reason) ||
-        !ReadTextFile(input.shown, &bytes, isList, input.codePage, &page, &reason)) {
-        run->results.findings.push_back({place, RuleUnreadableInput, reason});
-        return;
-    }
-    PageScan scan;
-    TextKind kind = TextKindOfInput(input);
-    CheckLinks(page, kind, place, input.documentsFolder, run->PackageFor(input.installFolder), run, &scan);
-    if (kind == TextPage) {
-        CheckPageTargets(input, page, scan, place, run);
-    }
-    if (kind == TextPage && !input.gathered) {
-        CheckLoadedScripts(input, scan, run);
-    }
-}
-
-// A file found or given: decided, then read as its kind is.
-void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
-{
-    if (!run->caches.inputs.configurationError.empty()) {
-        return;  // the run stops at a configuration it cannot read
-    }
-    ++run->caches.filesMet;
-    for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
-        if (input.listedMissing.place.line > 0) {
-            // A page the project names but does not hold, at its line there.
-            const MissingListed& missing = input.listedMissing;
-            run->results.findings.push_back(
-                {{input.project.generic_u8string(), "", missing.place.line, missing.place.column}, RuleMissingPage,
-                 "\"" + missing.name + "\" names a page the project does not hold: no file of that name below its folder"});
-            continue;
-        }
-        if (!input.problem.empty()) {
-            run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, input.problem});
-            continue;
-        }
-        switch (input.kind) {
-        case InputHelp:
-            CheckHelpFile(input, run);
-            break;
-        case InputPage:
-        case InputScript:
-        case InputList:
-            CheckText(input, run);
-            break;
-        case InputOther:
-            run->results.findings.push_back(
-                {{shownGiven, "", 0, 0}, RuleUnreadableInput,
-                 std::string("is not a page (.htm .html .hhc .hhk), a script (.js .vbs), a compiled help file (.chm), "
-                             "a help project (.hhp) or a link list (") +
-                     ListExtension + "); not checked"});
-            break;
-        case InputProject:
-            break;  // it stands for its pages
-        }
-    }
+    Place place = {path.generic_u8string(), std::string(), 0, 0};
+    walk->findings->push_back({place, rule, message});
 }
 
 void WalkFolder(const fs::path& folder, TreeWalk* walk);
@@ -186,19 +37,19 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
         std::error_code error;
         fs::path canonical = fs::canonical(path, error);
         if (error) {
-            Report(path, RuleUnreadableInput, "cannot be followed: " + error.message(), walk->run);
+            Report(path, RuleUnreadableInput, "cannot be followed: " + error.message(), walk);
             return;
         }
         std::vector<std::string>& ancestors = walk->ancestors;
         if (std::find(ancestors.begin(), ancestors.end(), canonical.u8string()) != ancestors.end()) {
             Report(path, RuleUnreadableInput,
-                   "is a symbolic link loop back to " + canonical.generic_u8string() + "; not followed", walk->run);
+                   "is a symbolic link loop back to " + canonical.generic_u8string() + "; not followed", walk);
             return;
         }
         if (entry.symlink && !PathWithin(canonical, walk->root)) {
             Report(path, RuleOutsideLink,
                    "is a symbolic link to " + canonical.generic_u8string() + ", outside the tree checked; not followed",
-                   walk->run);
+                   walk);
             return;
         }
         if (entry.type == fs::file_type::directory) {
@@ -210,7 +61,7 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
             return;
         }
     }
-    CheckFound(path, walk->given, path.generic_u8string(), walk->run);
+    walk->found(path);
 }
 
 // A folder is listed whole, so that its pages are checked in order.
@@ -219,7 +70,7 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
     std::vector<FolderEntry> entries;
     std::error_code error;
     if (!ListFolder(folder, &entries, &error)) {
-        Report(folder, RuleUnreadableInput, "cannot be read as a folder: " + error.message(), walk->run);
+        Report(folder, RuleUnreadableInput, "cannot be read as a folder: " + error.message(), walk);
         return;
     }
     for (const FolderEntry& entry : entries) {
@@ -229,25 +80,18 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
         if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
             WalkInto(path, entry, walk);
         } else if (entry.type != fs::file_type::regular && checked) {
-            Report(path, RuleUnreadableInput, "cannot be read: a broken link, or not a file", walk->run);
+            Report(path, RuleUnreadableInput, "cannot be read: a broken link, or not a file", walk);
         }
     }
 }
 
 }  // namespace
 
-void WalkTree(const fs::path& path, bool folder, const std::string& given, CheckRun* run)
+void WalkFolderTree(const fs::path& folder, const FileFound& found, std::vector<Finding>* findings)
 {
-    if (!folder) {
-        CheckFound(path, path, given, run);
-        return;
-    }
-    TreeWalk walk;
     std::error_code error;
-    walk.given = path;
-    walk.root = fs::canonical(path, error);
-    walk.run = run;
+    TreeWalk walk = {fs::canonical(folder, error), {}, {}, found, findings};
     walk.ancestors.push_back(walk.root.u8string());
     walk.visited.insert(walk.root.u8string());
-    WalkFolder(path, &walk);
+    WalkFolder(folder, &walk);
 }

@@ -2,7 +2,7 @@
 // terms. Each program links one implementation, so the shipped exe carries
 // no indirection: platform/Win32Platform.cpp (Tipstart.exe, on Windows),
 // tests/host/FakePlatform.cpp (the host tests' double) and
-// checker/LauncherRun.cpp (tipstart-check, answering from the package).
+// checker/predict/LauncherRun.cpp (tipstart-check, answering from the package).
 #pragma once
 
 #include <stddef.h>

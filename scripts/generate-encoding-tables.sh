@@ -1,16 +1,16 @@
 #!/bin/sh
 # Generates the checker's encoding tables from a fresh Wine prefix, the
 # Linux build's stand-in for the help viewer's Windows:
-#   checker/tables/Charsets.inc          the charset database MLang serves, and
+#   checker/system/tables/Charsets.inc          the charset database MLang serves, and
 #                                        the names MLang knows beside it
-#   checker/tables/LanguageCodePages.inc every language id's ANSI code page
+#   checker/system/tables/LanguageCodePages.inc every language id's ANSI code page
 # Run from anywhere; needs wine64 and x86_64-w64-mingw32-gcc. The win64
 # tier's test checker_encoding_tables holds both against Wine's answers.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-prefix.sh"
 wine_prefix_start
-tables=$root/checker/tables
+tables=$root/checker/system/tables
 mkdir -p "$tables"
 x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -o "$WINEPREFIX/mlang-charsets.exe" \
     "$root/scripts/tables/mlang-charsets.c" -lole32 -loleaut32 -luuid

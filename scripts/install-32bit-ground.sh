@@ -37,14 +37,35 @@ apt_install() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$@" >/dev/null
 }
 
+# A mirror in the middle of a sync serves index files of the wrong size for
+# a while: the update is tried again. When the 32-bit security index still
+# cannot be had, the release's own packages are preferred for this install,
+# downgrades allowed, so that each Multi-Arch library gets one version in
+# both architectures and apt does not remove wine64 to make room.
 install_wine32() {
     installed wine32:i386 wine32-preloader:i386 && return 0
     as_root "32-bit Wine"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
     fi
-    apt-get update -q >/dev/null
-    apt_install wine32:i386 wine32-preloader:i386
+    options=""
+    for attempt in 1 2 3; do
+        apt-get update -q >/dev/null && break
+        if [ "$attempt" -lt 3 ]; then
+            sleep 20
+            continue
+        fi
+        echo "apt-get update failed: installing 32-bit Wine from the release's own packages" >&2
+        preferences=$(mktemp)
+        printf 'Package: *\nPin: release n=%s\nPin-Priority: 1001\n' \
+            "$(. /etc/os-release && echo "$VERSION_CODENAME")" > "$preferences"
+        options="-o Dir::Etc::Preferences=$preferences --allow-downgrades"
+    done
+    # The 64-bit loader is named too, so that apt keeps it or says why not.
+    # shellcheck disable=SC2086 # the options are words
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q $options \
+        wine64 libwine wine32:i386 wine32-preloader:i386 libgstreamer-plugins-base1.0-0:i386 >/dev/null
+    [ -z "${preferences:-}" ] || rm -f "$preferences"
 }
 
 # Builds the patched qemu-i386 from Debian's source package, fetched through

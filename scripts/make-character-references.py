@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes checker/CharacterReferences.inc: the named character references of
+"""Writes checker/page/CharacterReferences.inc: the named character references of
 HTML (Python's html.entities.html5, which is made from WHATWG's
 entities.json; it holds HTML 4.01's 252 names and every other), the legacy
 names HTML5 also reads without a ";", and what the numeric references 0x80 to
@@ -14,7 +14,7 @@ import html.entities
 import os
 import sys
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "checker", "CharacterReferences.inc")
+OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "checker", "page", "CharacterReferences.inc")
 
 
 def c_string(text):
@@ -57,7 +57,7 @@ def main():
     if sys.argv[1:] == ["--check"]:
         with open(OUT, encoding="utf-8") as f:
             if f.read() != text:
-                print("checker/CharacterReferences.inc is not as scripts/make-character-references.py makes it",
+                print("checker/page/CharacterReferences.inc is not as scripts/make-character-references.py makes it",
                       file=sys.stderr)
                 return 1
         return 0

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Makes checker/ProgramTypes.inc from checker/data/program-types.txt.
+"""Makes checker/system/ProgramTypes.inc from checker/system/data/program-types.txt.
 
     scripts/make-program-types.py          # writes the table
     scripts/make-program-types.py --check  # fails when the table is stale
@@ -8,8 +8,8 @@ import pathlib
 import sys
 
 root = pathlib.Path(__file__).resolve().parent.parent
-source = root / "checker" / "data" / "program-types.txt"
-table = root / "checker" / "ProgramTypes.inc"
+source = root / "checker" / "system" / "data" / "program-types.txt"
+table = root / "checker" / "system" / "ProgramTypes.inc"
 
 
 def types():
@@ -24,7 +24,7 @@ def types():
 
 
 def render():
-    lines = ["// Made by scripts/make-program-types.py from checker/data/program-types.txt.",
+    lines = ["// Made by scripts/make-program-types.py from checker/system/data/program-types.txt.",
              "// Do not edit: edit that file and run the script."]
     lines += [f'"{name}",' for name in types()]
     return "\n".join(lines) + "\n"

@@ -1,3 +1,6 @@
+// system/, the system as the checker meets it. In: paths, names, code pages.
+// Out: files' bytes, folder listings, and Windows' answers on names and code pages.
+//
 // What the checker asks of the system it runs on, each answered by that
 // system's own library: glibc and iconv on Linux, the Win32 API on Windows.
 #pragma once

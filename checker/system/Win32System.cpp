@@ -6,7 +6,7 @@
 
 #include "checker/system/System.h"
 
-#include "checker/EncodingTables.h"
+#include "checker/system/EncodingTables.h"
 
 namespace {
 

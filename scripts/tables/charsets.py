@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes checker/tables/Charsets.inc from a fresh Wine prefix: every label of
+"""Writes checker/system/tables/Charsets.inc from a fresh Wine prefix: every label of
 the charset database (HKCR\\MIME\\Database\\Charset, in system.reg) with the
 code page the viewer reads it in, its InternetEncoding, an AliasForCharset
 followed to the label it names; then the charset names MLang knows of its

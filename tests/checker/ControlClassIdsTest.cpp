@@ -11,7 +11,7 @@
 namespace {
 
 const char* const TableClassIds[] = {
-#include "checker/tables/ControlClassIds.inc"
+#include "checker/system/tables/ControlClassIds.inc"
 };
 
 std::string Lower(const wchar_t* text)

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "checker/EncodingTables.h"
-#include "checker/TextTools.h"
+#include "checker/system/EncodingTables.h"
+#include "checker/core/TextTools.h"
 #include "checker/system/System.h"
 
 namespace {

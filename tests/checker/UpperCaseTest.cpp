@@ -5,7 +5,7 @@
 
 #include <stdio.h>
 
-#include "checker/Names.h"
+#include "checker/system/Names.h"
 
 typedef WCHAR(WINAPI* UpcaseFunction)(WCHAR);
 

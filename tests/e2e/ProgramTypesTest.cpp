@@ -13,7 +13,7 @@
 namespace {
 
 const char* const ListedTypes[] = {
-#include "checker/ProgramTypes.inc"
+#include "checker/system/ProgramTypes.inc"
 };
 
 bool Listed(std::string type)

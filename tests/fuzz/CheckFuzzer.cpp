@@ -9,10 +9,10 @@
 
 #include <string>
 
-#include "checker/Check.h"
-#include "checker/FileBytes.h"
+#include "checker/Run.h"
+#include "checker/system/FileBytes.h"
 #include "checker/PageCheck.h"
-#include "checker/chm/MspackChmStorage.h"
+#include "checker/input/chm/MspackChmStorage.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // folder the checker runs in, or above the path given outside it.
 #include <gtest/gtest.h>
 
-#include "checker/FolderChoice.h"
+#include "checker/input/FolderChoice.h"
 #include "tests/checker/unit/TestCheck.h"
 
 namespace {

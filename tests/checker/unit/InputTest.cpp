@@ -3,8 +3,8 @@
 // files it lists.
 #include <gtest/gtest.h>
 
-#include "checker/Input.h"
-#include "checker/Project.h"
+#include "checker/input/Input.h"
+#include "checker/input/Project.h"
 #include "tests/checker/unit/TestCheck.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // reads them, their character references, and the lines of link lists.
 #include <gtest/gtest.h>
 
-#include "checker/LinkFinder.h"
+#include "checker/page/LinkFinder.h"
 #include "tests/checker/unit/TestCheck.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // and conditional comments, and values with their character references.
 #include <gtest/gtest.h>
 
-#include "checker/Markup.h"
+#include "checker/page/Markup.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // letter case and MAX_PATH.
 #include <gtest/gtest.h>
 
-#include "checker/Names.h"
+#include "checker/system/Names.h"
 
 namespace {
 

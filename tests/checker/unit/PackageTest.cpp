@@ -2,8 +2,8 @@
 // functions find them, and the short-path walk that gives a tool its document.
 #include <gtest/gtest.h>
 
-#include "checker/Names.h"
-#include "checker/Package.h"
+#include "checker/system/Names.h"
+#include "checker/predict/Package.h"
 #include "tests/checker/unit/TestFolder.h"
 
 namespace {

@@ -2,10 +2,10 @@
 // pages of the help file.
 #include <gtest/gtest.h>
 
-#include "checker/LinkFinder.h"
-#include "checker/MissingPages.h"
-#include "checker/PageReferences.h"
-#include "checker/Project.h"
+#include "checker/page/LinkFinder.h"
+#include "checker/predict/MissingPages.h"
+#include "checker/page/PageReferences.h"
+#include "checker/input/Project.h"
 #include "tests/checker/unit/TestFolder.h"
 
 namespace {

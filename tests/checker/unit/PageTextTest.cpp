@@ -3,12 +3,12 @@
 // pages decoded a block at a time as they are read again.
 #include <gtest/gtest.h>
 
-#include "checker/FileBytes.h"
-#include "checker/LinkFinder.h"
-#include "checker/PageText.h"
-#include "checker/Project.h"
-#include "checker/TextTools.h"
-#include "checker/chm/ChmStorage.h"
+#include "checker/system/FileBytes.h"
+#include "checker/page/LinkFinder.h"
+#include "checker/page/PageText.h"
+#include "checker/input/Project.h"
+#include "checker/core/TextTools.h"
+#include "checker/input/chm/ChmStorage.h"
 #include "checker/system/System.h"
 #include "tests/checker/unit/TestCheck.h"
 

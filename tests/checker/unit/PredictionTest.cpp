@@ -3,9 +3,10 @@
 // word for word.
 #include <gtest/gtest.h>
 
-#include "checker/LauncherRun.h"
-#include "checker/Prediction.h"
-#include "checker/Rules.h"
+#include "checker/predict/LauncherRun.h"
+#include "checker/predict/Prediction.h"
+#include "checker/core/Rules.h"
+#include "checker/predict/RuleChecks.h"
 #include "tests/checker/unit/TestFolder.h"
 
 namespace {
@@ -248,7 +249,7 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
                          rows[i].rule == RuleScriptedShortcut ||
                          rows[i].rule == RuleUnknownCharset || rows[i].rule == RuleUndeclaredEncoding ||
                          rows[i].rule == RuleMissingPage || rows[i].rule == RuleSeveralCommands;
-        EXPECT_EQ(RuleOf(rows[i].rule).check == nullptr, fromPages) << rows[i].id;
+        EXPECT_EQ(DecidedByPrediction(rows[i].rule), !fromPages) << rows[i].id;
     }
 }
 

@@ -2,7 +2,7 @@
 // byte with the page offset it comes from.
 #include <gtest/gtest.h>
 
-#include "checker/ScriptReader.h"
+#include "checker/script/ScriptReader.h"
 
 namespace {
 

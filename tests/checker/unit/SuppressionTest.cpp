@@ -2,9 +2,9 @@
 // tipstart-check.toml and its errors, fingerprints and the baseline.
 #include <gtest/gtest.h>
 
-#include "checker/Configuration.h"
-#include "checker/LinkFinder.h"
-#include "checker/TextTools.h"
+#include "checker/input/Configuration.h"
+#include "checker/page/LinkFinder.h"
+#include "checker/core/TextTools.h"
 #include "tests/checker/unit/TestCheck.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "checker/Check.h"
-#include "checker/Report.h"
-#include "checker/Rules.h"
+#include "checker/Run.h"
+#include "checker/report/Report.h"
+#include "checker/core/Rules.h"
 #include "tests/checker/unit/TestFolder.h"
 
 // An HTML Help ShortCut object on one line; its parameters start after 141

@@ -2,7 +2,7 @@
 // and lines and columns as editors count them.
 #include <gtest/gtest.h>
 
-#include "checker/TextTools.h"
+#include "checker/core/TextTools.h"
 
 namespace {
 

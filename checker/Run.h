@@ -1,0 +1,71 @@
+// A run of the checker over the paths given, and its drive: each path
+// walked, each file decided by the input stage and read, each compiled help
+// file's pages visited, each page handed on to be checked and its targets
+// held against the help file. In: paths and options; out: the findings and
+// counts of the run (CheckResults), settled at its end.
+#pragma once
+
+#include <stddef.h>
+
+#include <filesystem>
+#include <map>
+#include <unordered_map>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "checker/PageCheck.h"
+#include "checker/core/Findings.h"
+#include "checker/input/FolderChoice.h"
+#include "checker/input/Input.h"
+#include "checker/predict/Package.h"
+#include "checker/predict/Prediction.h"
+
+struct CheckOptions {
+    PredictionOptions prediction;
+    FolderOptions folders;
+    std::string installFolder = DefaultInstallFolder;  // a full Windows path
+    bool installFolderGiven = false;                   // --install-folder: configurations do not change it
+    bool warningsAsErrors = false;
+    std::vector<RuleId> disabled;                      // --disable
+    std::unordered_set<std::string> baseline;          // the fingerprints of --baseline's results
+    bool hasBaseline = false;
+    bool inlineConfig = true;                          // --no-inline-config: directives in pages silence nothing
+};
+
+struct CheckCaches {
+    InputCaches inputs;
+    std::map<std::string, Package> packages;  // by install folder
+    std::unordered_map<std::string, bool> filesOnDisk;  // the pages links name, by absolute path
+    size_t filesMet = 0;  // files given or found in a walk as ones to check
+};
+
+struct CheckRun {
+    explicit CheckRun(const CheckOptions& runOptions);
+
+    // The package installed where a file's configuration says, or where the
+    // run's options say.
+    Package* PackageFor(const std::string& configuredInstallFolder);
+
+    const CheckOptions options;
+    CheckCaches caches;
+    CheckResults results;
+};
+
+// A page's kind, or a script file's by its extension (.js, .vbs).
+TextKind TextKindOfName(const std::string& name);
+
+// Checks a folder (recursively), a compiled help file, a help project, a
+// page or a link list.
+void CheckPath(const std::string& path, CheckRun* run);
+
+// A text's bytes (a page or script inside a compiled help file, or the
+// fuzzer's), in the code page of its help file's language (0 for none);
+// its documents stand in documentsFolder.
+void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned languageCodePage, const Place& where,
+                    const std::string& documentsFolder, Package* package, CheckRun* run);
+
+// After the last path: the findings the configurations turn off or say are
+// meant, the suppressions that silenced nothing, the fingerprints and the
+// baseline; then sorted.
+void FinishRun(CheckRun* run);

@@ -1,8 +1,0 @@
-// The libmspack reader of compiled help files, also over bytes in memory
-// (for the fuzzer).
-#pragma once
-
-#include "checker/chm/ChmStorage.h"
-
-ChmStatus ChmReadPagesFromMemory(const unsigned char* data, size_t size, size_t pageLimit, ChmPageVisitor visit,
-                                 void* context, ChmFailure* failure);

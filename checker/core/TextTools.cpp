@@ -1,0 +1,237 @@
+#include "checker/core/TextTools.h"
+
+#include <string.h>
+
+size_t ReadUtf8(const char* text, size_t size, size_t at, char32_t* c)
+{
+    unsigned char first = static_cast<unsigned char>(text[at]);
+    if (first < 0x80) {
+        *c = first;
+        return 1;
+    }
+    size_t length = first >= 0xF0 && first <= 0xF4 ? 4 : first >= 0xE0 && first < 0xF0 ? 3 : first >= 0xC2 && first < 0xE0 ? 2 : 0;
+    if (length == 0 || length > size - at) {
+        return 0;
+    }
+    char32_t value = first & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        unsigned char next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        value = value << 6 | (next & 0x3F);
+    }
+    static const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return 0;
+    }
+    *c = value;
+    return length;
+}
+
+size_t ReadUtf8(const std::string& text, size_t at, char32_t* c)
+{
+    return ReadUtf8(text.data(), text.size(), at, c);
+}
+
+bool IsUtf8(const char* bytes, size_t size)
+{
+    for (size_t at = 0; at < size;) {
+        char32_t c = 0;
+        size_t length = ReadUtf8(bytes, size, at, &c);
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+void AppendUtf8(char32_t c, std::string* out)
+{
+    if (c < 0x80) {
+        *out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        *out += static_cast<char>(0xC0 | c >> 6);
+        *out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *out += static_cast<char>(0xE0 | c >> 12);
+        *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *out += static_cast<char>(0xF0 | c >> 18);
+        *out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string AsciiLower(std::string text)
+{
+    for (char& c : text) {
+        c = AsciiLower(c);
+    }
+    return text;
+}
+
+bool EqualsNoCase(const std::string& text, const char* word)
+{
+    size_t length = strlen(word);
+    if (text.size() != length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (AsciiLower(text[i]) != AsciiLower(word[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool StartsWithNoCase(const char* bytes, size_t size, size_t at, const char* lowerWord)
+{
+    size_t length = strlen(lowerWord);
+    if (at > size || size - at < length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (AsciiLower(bytes[at + i]) != lowerWord[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool EndsWithNoCase(const char* text, size_t size, const char* lowerWord)
+{
+    size_t length = strlen(lowerWord);
+    return size >= length && StartsWithNoCase(text, size, size - length, lowerWord);
+}
+
+size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* lowerWord)
+{
+    char upper = lowerWord[0] >= 'a' && lowerWord[0] <= 'z' ? static_cast<char>(lowerWord[0] - 'a' + 'A') : lowerWord[0];
+    // Each of the two next starts is searched for again only once passed:
+    // a letter whose other case never comes is not looked for to the end
+    // at every turn.
+    const char* next = nullptr;
+    const char* nextUpper = nullptr;
+    bool nextKnown = false;
+    bool upperKnown = false;
+    for (size_t at = from; at < size; ++at) {
+        if (!nextKnown || (next && next < bytes + at)) {
+            next = static_cast<const char*>(memchr(bytes + at, lowerWord[0], size - at));
+            nextKnown = true;
+        }
+        if (!upperKnown || (nextUpper && nextUpper < bytes + at)) {
+            nextUpper = upper == lowerWord[0] ? next : static_cast<const char*>(memchr(bytes + at, upper, size - at));
+            upperKnown = true;
+        }
+        const char* first = next;
+        if (!first || (nextUpper && nextUpper < next)) {
+            first = nextUpper;
+        }
+        if (!first) {
+            return size;
+        }
+        at = static_cast<size_t>(first - bytes);
+        if (StartsWithNoCase(bytes, size, at, lowerWord)) {
+            return at;
+        }
+    }
+    return size;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+std::string Trim(const std::string& text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlank(text[first])) {
+        ++first;
+    }
+    while (last > first && IsBlank(text[last - 1])) {
+        --last;
+    }
+    return text.substr(first, last - first);
+}
+
+namespace {
+
+bool GlobFrom(const std::string& pattern, size_t p, const std::string& text, size_t t, bool ignoreCase)
+{
+    while (p < pattern.size()) {
+        if (pattern[p] == '*') {
+            bool any = p + 1 < pattern.size() && pattern[p + 1] == '*';
+            p += any ? 2 : 1;
+            for (size_t rest = t;; ++rest) {
+                if (GlobFrom(pattern, p, text, rest, ignoreCase)) {
+                    return true;
+                }
+                if (rest >= text.size() || (!any && text[rest] == '/')) {
+                    return false;
+                }
+            }
+        }
+        if (t >= text.size()) {
+            return false;
+        }
+        char a = pattern[p];
+        char b = text[t];
+        bool same = pattern[p] == '?' ? b != '/' : ignoreCase ? AsciiLower(a) == AsciiLower(b) : a == b;
+        if (!same) {
+            return false;
+        }
+        ++p;
+        ++t;
+    }
+    return t == text.size();
+}
+
+}  // namespace
+
+bool GlobMatches(const std::string& pattern, const std::string& text, bool ignoreCase)
+{
+    return GlobFrom(pattern, 0, text, 0, ignoreCase);
+}
+
+bool HasNonAscii(const char* bytes, size_t size)
+{
+    for (size_t i = 0; i < size; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HasNonAscii(const std::string& text)
+{
+    return HasNonAscii(text.data(), text.size());
+}
+
+void TextCursor::MoveTo(size_t target)
+{
+    while (offset < target && offset < size) {
+        char c = bytes[offset];
+        if (c == '\n' || c == '\r') {
+            offset += c == '\r' && offset + 1 < size && bytes[offset + 1] == '\n' ? 2 : 1;
+            ++line;
+            column = 1;
+        } else {
+            char32_t character = 0;
+            size_t length = ReadUtf8(bytes, size, offset, &character);
+            offset += length ? length : 1;
+            ++column;
+        }
+    }
+}

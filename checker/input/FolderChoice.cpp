@@ -1,0 +1,141 @@
+#include "checker/input/FolderChoice.h"
+
+#include <system_error>
+
+#include "checker/input/Configuration.h"
+#include "checker/system/FolderListing.h"
+#include "checker/core/TextTools.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const FolderFacts& FactsOf(const fs::path& folder, FolderChoice* choice)
+{
+    std::string key = folder.u8string();
+    auto known = choice->facts.find(key);
+    if (known != choice->facts.end()) {
+        return known->second;
+    }
+    FolderFacts& facts = choice->facts[key];
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    ListFolder(folder, &entries, &error);
+    for (const FolderEntry& entry : entries) {
+        if (entry.type != fs::file_type::regular) {
+            continue;
+        }
+        std::string lower = AsciiLower(entry.name);
+        if (lower == "tipstart.exe") {
+            facts.tipstart = true;
+        } else if (lower == ConfigurationName) {
+            facts.configuration = folder / fs::u8path(entry.name);
+        } else if (facts.project.empty() && EndsWithNoCase(lower.c_str(), lower.size(), ".hhp") && lower.size() > 4) {
+            facts.project = folder / fs::u8path(entry.name);  // the first by name
+        }
+    }
+    return facts;
+}
+
+// The nearest folder at or above file, up to limit, for which found holds.
+template <typename Found>
+fs::path SearchUp(const fs::path& file, const fs::path& limit, const FolderOptions& options, FolderChoice* choice,
+                  Found found)
+{
+    fs::path top = AbsolutePath(limit, options);
+    for (fs::path folder = AbsolutePath(file, options).parent_path(); PathWithin(folder, top);
+         folder = folder.parent_path()) {
+        if (found(FactsOf(folder, choice))) {
+            return folder;
+        }
+        if (folder == folder.parent_path()) {
+            break;
+        }
+    }
+    return fs::path();
+}
+
+}  // namespace
+
+bool PathWithin(const fs::path& path, const fs::path& folder)
+{
+    const fs::path::string_type& inner = path.native();
+    const fs::path::string_type& outer = folder.native();
+    auto separator = [](fs::path::value_type c) { return c == '/' || c == '\\'; };
+    if (inner.compare(0, outer.size(), outer) != 0) {
+        return false;
+    }
+    return inner.size() == outer.size() || separator(inner[outer.size()]) || (!outer.empty() && separator(outer.back()));
+}
+
+std::string ShownPath(const fs::path& path, const FolderOptions& options)
+{
+    fs::path working = options.workingFolder.lexically_normal();
+    return (PathWithin(path, working) ? path.lexically_relative(working) : path).generic_u8string();
+}
+
+fs::path AbsolutePath(const fs::path& path, const FolderOptions& options)
+{
+    return (path.is_absolute() ? path : options.workingFolder / path).lexically_normal();
+}
+
+fs::path SearchLimit(const fs::path& given, const FolderOptions& options)
+{
+    fs::path path = AbsolutePath(given, options);
+    fs::path working = options.workingFolder.lexically_normal();
+    if (PathWithin(path, working)) {
+        return working;
+    }
+    std::error_code error;
+    return fs::is_directory(path, error) ? path : path.parent_path();
+}
+
+namespace {
+
+// Every file of a folder gets the same answers: they are found once.
+const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, const FolderOptions& options,
+                              FolderChoice* choice)
+{
+    std::string key = file.parent_path().u8string() + '\0' + limit.u8string();
+    auto known = choice->answers.find(key);
+    if (known != choice->answers.end()) {
+        return known->second;
+    }
+    FolderAnswer& answer = choice->answers[key];
+    auto hasTipstart = [](const FolderFacts& facts) { return facts.tipstart; };
+    auto hasProject = [](const FolderFacts& facts) { return !facts.project.empty(); };
+    auto hasConfiguration = [](const FolderFacts& facts) { return !facts.configuration.empty(); };
+    fs::path exe = SearchUp(file, limit, options, choice, hasTipstart);
+    fs::path project = SearchUp(file, limit, options, choice, hasProject);
+    answer.project = project.empty() ? fs::path() : FactsOf(project, choice).project;
+    if (options.searchConfiguration) {
+        fs::path configuration = SearchUp(file, limit, options, choice, hasConfiguration);
+        answer.configuration = configuration.empty() ? fs::path() : FactsOf(configuration, choice).configuration;
+    }
+    fs::path own = AbsolutePath(file, options).parent_path();
+    answer.documents[0] = (!exe.empty() ? exe : !project.empty() ? project : own).generic_u8string();
+    answer.documents[1] = (!exe.empty() ? exe : own).generic_u8string();
+    return answer;
+}
+
+}  // namespace
+
+HelpFolders ChooseFolders(const fs::path& file, bool compiled, const fs::path& given, const FolderOptions& options,
+                          FolderChoice* choice)
+{
+    HelpFolders folders = {AbsolutePath(file, options), options.exeFolder, fs::path(), fs::path()};
+    if (compiled && !options.exeFolder.empty() && !options.searchConfiguration) {
+        return folders;  // no folder needs reading
+    }
+    auto known = choice->limits.find(given.u8string());
+    if (known == choice->limits.end()) {
+        known = choice->limits.emplace(given.u8string(), SearchLimit(given, options)).first;
+    }
+    const FolderAnswer& answer = AnswerFor(file, known->second, options, choice);
+    if (options.exeFolder.empty()) {
+        folders.documents = answer.documents[compiled ? 1 : 0];
+    }
+    folders.project = compiled ? fs::path() : answer.project;
+    folders.configuration = answer.configuration;
+    return folders;
+}

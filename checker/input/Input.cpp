@@ -1,0 +1,148 @@
+#include "checker/input/Input.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <system_error>
+
+#include "checker/system/Names.h"
+#include "checker/core/TextTools.h"
+#include "checker/input/chm/ChmStorage.h"
+#include "checker/system/System.h"
+
+namespace fs = std::filesystem;
+
+const char* const ListExtension = ".txt";
+
+InputKind KindOfName(const std::string& name)
+{
+    std::string lower = AsciiLower(name);
+    size_t dot = lower.find_last_of('.');
+    std::string extension = dot == std::string::npos ? std::string() : lower.substr(dot);
+    if (extension == ".chm") {
+        return InputHelp;
+    }
+    if (extension == ".hhp") {
+        return InputProject;
+    }
+    if (extension == ListExtension) {
+        return InputList;
+    }
+    return ChmIsPageName(lower.c_str()) ? InputPage : ChmIsScriptName(lower.c_str()) ? InputScript : InputOther;
+}
+
+InputKind KindOfFile(const fs::path& path)
+{
+    InputKind named = KindOfName(path.filename().u8string());
+    if (named == InputHelp || named == InputProject) {
+        return named;
+    }
+    char signature[4] = {};
+    FILE* file = fopen(path.u8string().c_str(), "rb");
+    size_t got = file ? fread(signature, 1, sizeof signature, file) : 0;
+    if (file) {
+        fclose(file);
+    }
+    return got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
+}
+
+std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, const FolderOptions& options,
+                                InputCaches* caches)
+{
+    Input input;
+    input.path = path;
+    input.shown = path.generic_u8string();
+    input.kind = KindOfFile(path);
+    // A file a page loads as a script is one whatever its name.
+    auto loaded = caches->loadedScripts.find(path.u8string());
+    if (loaded != caches->loadedScripts.end() && input.kind != InputHelp) {
+        input.kind = InputScript;
+        input.scriptLanguage = loaded->second;
+    }
+    if (input.kind == InputOther) {
+        return {input};
+    }
+    // A project stands for the pages it lists, in its language; it is read
+    // before it is known to be new to the run, which is rare.
+    std::vector<fs::path> files = {path};
+    ProjectPages project;
+    if (input.kind == InputProject && ReadProject(path, &project, &input.problem)) {
+        files.insert(files.end(), project.pages.begin(), project.pages.end());
+    }
+    unsigned listingCodePage = project.codePage;
+    if (input.kind == InputProject) {
+        caches->compiledNames[path.u8string()] = project.compiledName;
+        std::unordered_set<std::string>& pages = caches->projectPages[path.u8string()];
+        for (size_t i = 1; i < files.size(); ++i) {
+            std::error_code error;
+            if (fs::is_regular_file(files[i], error)) {
+                pages.insert(NameKey(files[i].lexically_relative(path.parent_path()).generic_u8string()));
+            }
+        }
+    }
+    std::vector<Input> inputs;
+    for (size_t i = 0; i < files.size(); ++i) {
+        bool listed = i > 0;
+        Input file = input;
+        if (listed) {
+            file = Input();
+            file.path = files[i];
+            file.shown = files[i].generic_u8string();
+            auto loaded = project.loadedScripts.find(files[i].u8string());
+            bool script = KindOfName(files[i].filename().u8string()) == InputScript || loaded != project.loadedScripts.end();
+            file.kind = script ? InputScript : InputPage;
+            file.scriptLanguage = loaded != project.loadedScripts.end() ? loaded->second : ScriptJScript;
+            file.project = path;
+            file.codePage = listingCodePage;
+            file.gathered = true;
+            std::error_code error;
+            if (!fs::is_regular_file(files[i], error)) {
+                file.problem = "is listed in " + input.shown + " but is not a file";
+                auto named = project.missing.find(files[i].u8string());
+                if (named != project.missing.end()) {
+                    file.listedMissing = named->second;
+                }
+                inputs.push_back(file);
+                continue;
+            }
+        }
+        HelpFolders folders = ChooseFolders(files[i], file.kind == InputHelp, given, options, &caches->folders);
+        // The full path is compared as written: resolving links would cost a
+        // system call per folder of every page.
+        if (!caches->checked.insert(folders.absolute.u8string()).second) {
+            if (!listed) {
+                return inputs;
+            }
+            continue;
+        }
+        file.documentsFolder = folders.documents;
+        file.configuration = caches->givenConfiguration;
+        if (file.configuration < 0 && !folders.configuration.empty()) {
+            // Shown below the working folder, as the files given are.
+            std::string shown = ShownPath(folders.configuration, options);
+            file.configuration =
+                ConfigurationAt(folders.configuration, shown, &caches->configurations, &caches->configurationError);
+            if (file.configuration < 0) {
+                return {};
+            }
+        }
+        if (file.configuration >= 0) {
+            caches->configurationOf[file.shown] = file.configuration;
+            const Configuration& configuration = caches->configurations[file.configuration];
+            if (options.exeFolder.empty() && !configuration.exeFolder.empty()) {
+                file.documentsFolder = configuration.exeFolder;
+            }
+            file.installFolder = configuration.installFolder;
+        }
+        if ((file.kind == InputPage || file.kind == InputScript) && !listed) {
+            file.project = folders.project;
+            file.codePage = ProjectCodePageOf(folders.project, &caches->codePages);
+        } else if (file.kind == InputHelp) {
+            file.codePage = SystemLanguageCodePage(ChmReadLanguage(file.shown.c_str()));
+        }
+        if (file.kind != InputProject || !file.problem.empty()) {
+            inputs.push_back(file);
+        }
+    }
+    return inputs;
+}

@@ -1,0 +1,87 @@
+// page/, each page as the viewer reads it. In: a page's or link list's bytes
+// and its help file's language. Out: its text, its links and the pages it names.
+//
+// Finds the links that start Tipstart: ShortCut objects of the HTML Help
+// control in pages, and command lines in plain lists.
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+#include <vector>
+
+#include "checker/core/Findings.h"
+#include "checker/page/PageReferences.h"
+#include "checker/script/ScriptReader.h"
+
+struct FoundLink {
+    size_t line;    // of the parameter text, 1-based
+    size_t column;  // of the parameter text, 1-based, in characters
+    std::string program;     // as the link spells it
+    std::string parameters;  // character references decoded; only the first 64 KiB of longer ones
+    size_t parametersLength; // in bytes, decoded
+    bool startsTipstart;     // the program is tipstart.exe in any case
+    bool undecodable;        // the parameters hold a character that stands for undecodable bytes
+    bool clickedByPage = false;  // the page's own script clicks it as the page opens
+};
+
+// Something in the page that is not as the author probably meant.
+struct PageRemark {
+    size_t line;
+    size_t column;
+    RuleId rule;
+    std::string message;
+};
+
+// A tipstart-check directive in a comment: "tipstart-check disable=RULE,...
+// -- reason" for the next ShortCut object (in a link list, the next line),
+// or "disable-file=" for the whole page.
+struct Directive {
+    size_t line;
+    size_t column;
+    bool wholeFile;
+    std::vector<std::string> rules;  // as written
+    std::string reason;
+    size_t link;  // the index in PageScan::links of the link it is for; NoLink when none follows
+};
+const size_t NoLink = static_cast<size_t>(-1);
+
+struct PageScan {
+    std::vector<FoundLink> links;
+    std::vector<PageRemark> remarks;  // malformed character references, controls built by script
+    std::vector<Directive> directives;
+    // The pages it names as the viewer follows them: in markup, in what its
+    // scripts write, not in comments or text elements.
+    std::vector<PageReference> references;
+    std::string base;  // the first <base href>, decoded; empty when none
+};
+
+// The directive in a comment's text, if it is one.
+bool ReadDirective(const std::string& comment, Directive* directive);
+
+// Pages and lists are UTF-8 text here. A line ends at LF, CRLF or a lone CR,
+// as editors count lines; columns count characters. undecodable holds the
+// offsets of the U+FFFD characters that stand for bytes that did not decode
+// (sorted; may be null).
+
+// The ShortCut objects of an HTML page (.htm, .html, .hhc, .hhk), whatever
+// program they start, and the pages it names.
+void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
+
+// The ShortCut objects that a script file's strings write (a .js or .vbs
+// file that pages load), read as a page's script is.
+void FindScriptLinks(const char* text, size_t size, ScriptLanguage language, const std::vector<size_t>* undecodable,
+                     PageScan* scan);
+
+// One command line per line; blank lines and lines starting with "#" are
+// skipped. Each counts as a Tipstart link.
+void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
+
+// The program as the shell starts it: without the double quotes around it.
+std::string ShellProgram(const std::string& program);
+
+// The file name of a program as a link spells it: after its last "\" or "/".
+std::string ProgramFileName(const std::string& program);
+
+// True when the program's file name is tipstart.exe in any case.
+bool NamesTipstart(const std::string& program);

@@ -1,0 +1,667 @@
+#include "checker/page/Markup.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string_view>
+
+#include "checker/core/TextTools.h"
+
+namespace {
+
+struct NamedReference {
+    const char* name;  // without its ";"
+    const char* text;  // UTF-8
+    bool legacy;       // also read without its ";"
+};
+
+#include "checker/page/CharacterReferences.inc"
+
+const NamedReference* FindNamedReference(const std::string& name)
+{
+    const NamedReference* end = NamedReferences + sizeof NamedReferences / sizeof NamedReferences[0];
+    const NamedReference* found = std::lower_bound(
+        NamedReferences, end, name, [](const NamedReference& a, const std::string& b) { return strcmp(a.name, b.c_str()) < 0; });
+    return found != end && name == found->name ? found : nullptr;
+}
+
+bool IsAsciiAlphanumeric(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A code point as HTML5 reads &#N;: 0x80 to 0x9F through windows-1252.
+char32_t NumericReferenceCharacter(unsigned long code)
+{
+    return code >= 0x80 && code <= 0x9F ? Windows1252Controls[code - 0x80] : static_cast<char32_t>(code);
+}
+
+// A character reference at bytes[at] ("&"); gives the offset after it, or at
+// when it is a plain "&".
+size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* out,
+                       std::vector<ReferenceRemark>* remarks)
+{
+    size_t p = at + 1;
+    std::string written;
+    if (p < end && bytes[p] == '#') {
+        bool hex = p + 1 < end && AsciiLower(bytes[p + 1]) == 'x';
+        size_t digits = p + (hex ? 2 : 1);
+        size_t q = digits;
+        unsigned long code = 0;
+        bool overflow = false;
+        while (q < end && (hex ? strchr("0123456789abcdefABCDEF", bytes[q]) != nullptr && bytes[q]
+                               : bytes[q] >= '0' && bytes[q] <= '9')) {
+            char c = AsciiLower(bytes[q]);
+            code = code * (hex ? 16 : 10) + static_cast<unsigned long>(c <= '9' ? c - '0' : c - 'a' + 10);
+            overflow = overflow || code > 0x10FFFF;
+            ++q;
+        }
+        written.assign(bytes + at, (q < end && bytes[q] == ';' ? q + 1 : q) - at);
+        if (q == digits) {
+            remarks->push_back({at, "malformed character reference \"" + written + "\": no digits; kept as written"});
+            *out += written;
+            return at + written.size();
+        }
+        bool terminated = q < end && bytes[q] == ';';
+        if (overflow || code == 0 || (code >= 0xD800 && code <= 0xDFFF)) {
+            remarks->push_back(
+                {at, "malformed character reference \"" + written + "\": no such character; read as U+FFFD"});
+            code = 0xFFFD;
+        } else if (!terminated) {
+            remarks->push_back({at, "character reference \"" + written + "\" lacks its \";\""});
+        }
+        AppendUtf8(NumericReferenceCharacter(code), out);
+        return terminated ? q + 1 : q;
+    }
+    size_t q = p;
+    while (q < end && q - p < 32 && IsAsciiAlphanumeric(bytes[q])) {
+        ++q;
+    }
+    std::string name(bytes + p, q - p);
+    bool terminated = q < end && bytes[q] == ';';
+    const NamedReference* known = terminated ? FindNamedReference(name) : nullptr;
+    if (known) {
+        *out += known->text;
+        return q + 1;
+    }
+    // HTML5 reads the longest legacy name that starts the run without its
+    // ";", except in a value where a letter, digit or "=" follows it.
+    for (size_t length = name.size(); length >= 2; --length) {
+        known = FindNamedReference(name.substr(0, length));
+        if (!known || !known->legacy) {
+            continue;
+        }
+        size_t after = p + length;
+        if (after < end && (IsAsciiAlphanumeric(bytes[after]) || bytes[after] == '=')) {
+            break;
+        }
+        remarks->push_back({at, "character reference \"&" + name.substr(0, length) + "\" lacks its \";\""});
+        *out += known->text;
+        return after;
+    }
+    if (!name.empty() && terminated) {
+        remarks->push_back({at, "unknown character reference \"&" + name + ";\"; kept as written"});
+    }
+    *out += '&';
+    return at + 1;
+}
+
+}  // namespace
+
+size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes)
+{
+    attributes->clear();
+    while (at < size) {
+        while (at < size && (IsBlank(bytes[at]) || bytes[at] == '/')) {
+            ++at;
+        }
+        if (at >= size || bytes[at] == '>') {
+            return at + 1;
+        }
+        Attribute attribute = {std::string(), 0, 0};
+        while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>' && bytes[at] != '=' && bytes[at] != '/') {
+            attribute.name += AsciiLower(bytes[at++]);
+        }
+        while (at < size && IsBlank(bytes[at])) {
+            ++at;
+        }
+        if (at < size && bytes[at] == '=') {
+            ++at;
+            while (at < size && IsBlank(bytes[at])) {
+                ++at;
+            }
+            if (at < size && (bytes[at] == '"' || bytes[at] == '\'')) {
+                char quote = bytes[at++];
+                const char* close = static_cast<const char*>(memchr(bytes + at, quote, size - at));
+                size_t end = close ? static_cast<size_t>(close - bytes) : size;
+                attribute.valueStart = at;
+                attribute.valueEnd = end;
+                at = close ? end + 1 : size;
+            } else {
+                attribute.valueStart = at;
+                while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>') {
+                    ++at;
+                }
+                attribute.valueEnd = at;
+            }
+        } else {
+            attribute.valueStart = attribute.valueEnd = at;
+        }
+        if (attribute.name.empty()) {
+            ++at;  // a stray "=" or quote
+            continue;
+        }
+        attributes->push_back(attribute);
+    }
+    return size;
+}
+
+size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* value,
+                   std::vector<ReferenceRemark>* remarks, size_t limit)
+{
+    value->clear();
+    size_t at = attribute.valueStart;
+    while (at < attribute.valueEnd && value->size() < limit) {
+        size_t before = value->size();
+        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, value, remarks) : at + 1;
+        if (next == at + 1 && value->size() == before) {
+            *value += bytes[at];
+        }
+        at = next;
+    }
+    // Past the limit only the length counts.
+    size_t length = value->size();
+    std::string piece;
+    std::vector<ReferenceRemark> ignored;
+    while (at < attribute.valueEnd) {
+        piece.clear();
+        ignored.clear();
+        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, &piece, &ignored) : at + 1;
+        length += next == at + 1 && piece.empty() ? 1 : piece.size();
+        at = next;
+    }
+    return length;
+}
+
+size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index)
+{
+    size_t produced = 0;
+    std::string piece;
+    std::vector<ReferenceRemark> ignored;
+    size_t at = attribute.valueStart;
+    while (at < attribute.valueEnd) {
+        piece.clear();
+        ignored.clear();
+        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, &piece, &ignored) : at + 1;
+        if (next == at + 1 && piece.empty()) {
+            piece += bytes[at];
+        }
+        produced += piece.size();
+        if (produced > index) {
+            return at;
+        }
+        at = next;
+    }
+    return attribute.valueEnd;
+}
+
+void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::string* value, std::vector<size_t>* origins)
+{
+    value->clear();
+    origins->clear();
+    std::vector<ReferenceRemark> ignored;
+    size_t at = attribute.valueStart;
+    while (at < attribute.valueEnd) {
+        size_t before = value->size();
+        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, value, &ignored) : at + 1;
+        if (next == at + 1 && value->size() == before) {
+            *value += bytes[at];
+        }
+        origins->insert(origins->end(), value->size() - before, at);
+        at = next;
+    }
+}
+
+const Attribute* FindAttribute(const std::vector<Attribute>& attributes, const char* name)
+{
+    for (const Attribute& attribute : attributes) {
+        if (attribute.name == name) {
+            return &attribute;
+        }
+    }
+    return nullptr;
+}
+
+namespace {
+
+// A version in a conditional comment ("7", "5.5") against the mode's.
+int CompareVersion(double mode, const std::string& version)
+{
+    double wanted = atof(version.c_str());
+    double own = version.find('.') == std::string::npos ? static_cast<double>(static_cast<int>(mode)) : mode;
+    return own < wanted ? -1 : own > wanted ? 1 : 0;
+}
+
+// A condition of a conditional comment ("IE", "lt IE 9", "!(IE 6)|IE 8"),
+// from text[*at], for the document mode; anything but IE is false.
+bool ReadCondition(const std::string& text, size_t* at, int mode);
+
+void SkipBlanks(const std::string& text, size_t* at)
+{
+    while (*at < text.size() && IsBlank(text[*at])) {
+        ++*at;
+    }
+}
+
+std::string ReadConditionWord(const std::string& text, size_t* at)
+{
+    SkipBlanks(text, at);
+    std::string word;
+    while (*at < text.size() && (IsAsciiAlphanumeric(text[*at]) || text[*at] == '.')) {
+        word += AsciiLower(text[(*at)++]);
+    }
+    return word;
+}
+
+bool ReadConditionFactor(const std::string& text, size_t* at, int mode)
+{
+    SkipBlanks(text, at);
+    if (*at < text.size() && text[*at] == '!') {
+        ++*at;
+        return !ReadConditionFactor(text, at, mode);
+    }
+    if (*at < text.size() && text[*at] == '(') {
+        ++*at;
+        bool value = ReadCondition(text, at, mode);
+        SkipBlanks(text, at);
+        *at += *at < text.size() && text[*at] == ')';
+        return value;
+    }
+    std::string word = ReadConditionWord(text, at);
+    std::string comparison;
+    if (word == "lt" || word == "lte" || word == "gt" || word == "gte") {
+        comparison = word;
+        word = ReadConditionWord(text, at);
+    }
+    if (word != "ie") {
+        return word == "true";
+    }
+    size_t before = *at;
+    std::string version = ReadConditionWord(text, at);
+    if (version.empty() || !(version[0] >= '0' && version[0] <= '9')) {
+        *at = before;
+        return comparison.empty();
+    }
+    int order = CompareVersion(mode, version);
+    return comparison == "lt" ? order < 0 : comparison == "lte" ? order <= 0 : comparison == "gt" ? order > 0
+           : comparison == "gte" ? order >= 0 : order == 0;
+}
+
+bool ReadConditionTerm(const std::string& text, size_t* at, int mode)
+{
+    bool value = ReadConditionFactor(text, at, mode);
+    for (SkipBlanks(text, at); *at < text.size() && text[*at] == '&'; SkipBlanks(text, at)) {
+        ++*at;
+        value = ReadConditionFactor(text, at, mode) && value;
+    }
+    return value;
+}
+
+bool ReadCondition(const std::string& text, size_t* at, int mode)
+{
+    bool value = ReadConditionTerm(text, at, mode);
+    for (SkipBlanks(text, at); *at < text.size() && text[*at] == '|'; SkipBlanks(text, at)) {
+        ++*at;
+        value = ReadConditionTerm(text, at, mode) || value;
+    }
+    return value;
+}
+
+}  // namespace
+
+bool ConditionHolds(const std::string& condition, int documentMode)
+{
+    size_t at = 0;
+    return ReadCondition(condition, &at, documentMode);
+}
+
+size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name, bool* closing)
+{
+    size_t p = at + 1;
+    *closing = p < size && bytes[p] == '/';
+    p += *closing;
+    name->clear();
+    // A name starts with a letter ("<1" is text). It is read as its letters
+    // and digits: what the viewer's legacy parser makes of other bytes in a
+    // name is not documented, and "<OBJECT:x" read as an object finds the
+    // link rather than lose it.
+    if (p >= size || !IsAsciiLetter(bytes[p])) {
+        return p;
+    }
+    while (p < size && name->size() < 16 && IsAsciiAlphanumeric(bytes[p])) {
+        *name += AsciiLower(bytes[p++]);
+    }
+    return p;
+}
+
+size_t ReadBogusComment(const char* bytes, size_t size, size_t at)
+{
+    bool known = bytes[at] == '<' && at + 1 < size &&
+                 (bytes[at + 1] == '!' || bytes[at + 1] == '?' ||
+                  (bytes[at + 1] == '/' && at + 2 < size && !IsAsciiLetter(bytes[at + 2])));
+    if (!known) {
+        return at;
+    }
+    if (StartsWithNoCase(bytes, size, at, "</>")) {
+        return at + 3;  // nothing at all
+    }
+    const char* close = static_cast<const char*>(memchr(bytes + at + 2, '>', size - at - 2));
+    return close ? static_cast<size_t>(close - bytes) + 1 : size;
+}
+
+namespace {
+
+// The first match at or after from, as memo last found it when it can.
+size_t FindRemembered(const char* bytes, size_t size, size_t from, const char* lowerWord, SearchMemo* memo)
+{
+    if (memo->valid && from >= memo->from && from <= memo->found) {
+        return memo->found;
+    }
+    memo->from = from;
+    memo->found = FindNoCase(bytes, size, from, lowerWord);
+    memo->valid = true;
+    return memo->found;
+}
+
+// Where a comment's text ends: the first "-->" or "--!>" from from, in
+// one pass; size for none.
+size_t FindCommentEnd(const char* bytes, size_t size, size_t from)
+{
+    for (size_t at = FindNoCase(bytes, size, from, "--"); at < size; at = FindNoCase(bytes, size, at + 1, "--")) {
+        if (StartsWithNoCase(bytes, size, at, "-->") || StartsWithNoCase(bytes, size, at, "--!>")) {
+            return at;
+        }
+    }
+    return size;
+}
+
+// A condition's text, at most its first kilobyte: a condition is a few
+// words, and the text before a far "]>" is not read again for each "<![if".
+bool ConditionTextHolds(const char* bytes, size_t start, size_t close, int documentMode)
+{
+    return ConditionHolds(std::string(bytes + start, std::min<size_t>(close - start, 1024)), documentMode);
+}
+
+size_t FindCommentEndRemembered(const char* bytes, size_t size, size_t from, SearchMemo* memo)
+{
+    if (memo->valid && from >= memo->from && from <= memo->found) {
+        return memo->found;
+    }
+    memo->from = from;
+    memo->found = FindCommentEnd(bytes, size, from);
+    memo->valid = true;
+    return memo->found;
+}
+
+}  // namespace
+
+size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment,
+                   MarkupSearches* searches)
+{
+    MarkupSearches own;
+    searches = searches ? searches : &own;
+    comment->textStart = comment->textEnd = at + 4;
+    comment->live = false;
+    if (StartsWithNoCase(bytes, size, at, "<!-->")) {
+        return at + 5;
+    }
+    if (StartsWithNoCase(bytes, size, at, "<!--->")) {
+        return at + 6;
+    }
+    size_t end = FindCommentEndRemembered(bytes, size, std::min(at + 4, size), &searches->commentEnd);
+    bool bang = end < size && bytes[end + 2] == '!';
+    comment->textEnd = end;
+    if (documentMode < 10 && StartsWithNoCase(bytes, size, at, "<!--[if")) {
+        size_t close = FindRemembered(bytes, size, at + 7, "]>", &searches->conditionEnd);
+        if (close < end && ConditionTextHolds(bytes, at + 7, close, documentMode)) {
+            comment->live = true;
+            comment->textEnd = close;
+            return close + 2;
+        }
+        // Its condition fails: all up to "<![endif]-->" is hidden, a "<!-->"
+        // inside (the "<!--[if !IE]><!-->" of pages for other browsers) too.
+        size_t endif = close < size ? FindRemembered(bytes, size, close, "<![endif]", &searches->endif) : size;
+        size_t endifEnd = endif < size ? FindRemembered(bytes, size, endif, "-->", &searches->plainEnd) : size;
+        if (endifEnd < size) {
+            comment->textEnd = endifEnd;
+            return endifEnd + 3;
+        }
+    }
+    return end >= size ? size : end + (bang ? 4 : 3);
+}
+
+size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode, MarkupSearches* searches)
+{
+    MarkupSearches own;
+    searches = searches ? searches : &own;
+    size_t close = FindRemembered(bytes, size, at + 5, "]>", &searches->conditionEnd);
+    if (documentMode >= 10 || close >= size || ConditionTextHolds(bytes, at + 5, close, documentMode)) {
+        const char* end = static_cast<const char*>(memchr(bytes + at, '>', size - at));
+        return end ? static_cast<size_t>(end - bytes) + 1 : size;
+    }
+    size_t endif = FindRemembered(bytes, size, close, "<![endif", &searches->revealedEndif);
+    const char* endifEnd = endif < size ? static_cast<const char*>(memchr(bytes + endif, '>', size - endif)) : nullptr;
+    return endifEnd ? static_cast<size_t>(endifEnd - bytes) + 1 : size;
+}
+
+bool IsTextElement(const std::string& name)
+{
+    // Views, not C strings: every tag of every page is held against these.
+    static const std::string_view names[] = {"script",   "style",  "textarea", "title",  "xmp",
+                                             "plaintext", "noscript", "iframe", "noembed", "noframes"};
+    for (std::string_view text : names) {
+        if (name == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::string& name)
+{
+    if (name == "plaintext") {
+        return size;
+    }
+    // "</script" ends a script only as a whole name: "</scripts>" does not.
+    std::string endTag = "</" + name;
+    for (size_t at = FindNoCase(bytes, size, from, endTag.c_str()); at < size;
+         at = FindNoCase(bytes, size, at + 1, endTag.c_str())) {
+        size_t after = at + endTag.size();
+        if (after < size && (IsBlank(bytes[after]) || bytes[after] == '/' || bytes[after] == '>')) {
+            return at;
+        }
+    }
+    return size;
+}
+
+namespace {
+
+// The mode an X-UA-Compatible meta's attributes ask for, else 0.
+int MetaDocumentMode(const char* bytes, const std::vector<Attribute>& attributes)
+{
+    const Attribute* equiv = FindAttribute(attributes, "http-equiv");
+    const Attribute* content = FindAttribute(attributes, "content");
+    if (!equiv || !content) {
+        return 0;
+    }
+    std::string value;
+    std::vector<ReferenceRemark> ignored;
+    DecodeValue(bytes, *equiv, &value, &ignored);
+    if (!EqualsNoCase(Trim(value), "x-ua-compatible")) {
+        return 0;
+    }
+    DecodeValue(bytes, *content, &value, &ignored);
+    std::string lower = AsciiLower(value);
+    int mode = 0;
+    // "IE=edge", "IE=9; IE=8", "IE=EmulateIE7": the highest one asked for.
+    for (size_t key = lower.find("ie="); key != std::string::npos; key = lower.find("ie=", key + 3)) {
+        size_t digits = lower.find_first_of("0123456789", key + 3);
+        if (lower.compare(key + 3, 4, "edge") == 0) {
+            mode = std::max(mode, 11);
+        } else if (digits != std::string::npos) {
+            mode = std::max(mode, atoi(lower.c_str() + digits));
+        }
+    }
+    return mode;
+}
+
+// Where the value of "charset" starts in a Content-Type, as HTML5 extracts
+// it: blanks may stand around the "=" (charset = windows-1251).
+size_t CharsetValueStart(const std::string& lower)
+{
+    for (size_t key = lower.find("charset"); key != std::string::npos; key = lower.find("charset", key + 7)) {
+        size_t equals = lower.find_first_not_of(" \t\n\f\r", key + 7);
+        if (equals != std::string::npos && lower[equals] == '=') {
+            return equals + 1;
+        }
+    }
+    return std::string::npos;
+}
+
+bool OnlyBlanks(const char* bytes, size_t from, size_t to)
+{
+    for (size_t at = from; at < to; ++at) {
+        if (!IsBlank(bytes[at])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int FindDocumentMode(const char* bytes, size_t size)
+{
+    // MSHTML honours the meta only in the head, before any element but title
+    // and meta: the search ends at the first other element, end tag or text.
+    // Comments hide what they hold, conditional ones too.
+    std::vector<Attribute> attributes;
+    std::string name;
+    Comment comment;
+    int mode = 7;
+    size_t at = 0;
+    while (at < size) {
+        const char* open = static_cast<const char*>(memchr(bytes + at, '<', size - at));
+        size_t tag = open ? static_cast<size_t>(open - bytes) : size;
+        if (!OnlyBlanks(bytes, at, tag) || tag >= size) {
+            break;
+        }
+        if (StartsWithNoCase(bytes, size, tag, "<!--")) {
+            at = ReadComment(bytes, size, tag, 10, &comment);
+            continue;
+        }
+        if (StartsWithNoCase(bytes, size, tag, "<!doctype") || StartsWithNoCase(bytes, size, tag, "<?")) {
+            at = FindNoCase(bytes, size, tag, ">");
+            at = at >= size ? size : at + 1;
+            continue;
+        }
+        bool closing;
+        size_t afterName = ReadTagName(bytes, size, tag, &name, &closing);
+        if (closing || name.empty() || !(name == "html" || name == "head" || name == "title" || name == "meta")) {
+            break;
+        }
+        at = ParseAttributes(bytes, size, afterName, &attributes);
+        if (name == "title") {
+            at = TextElementEnd(bytes, size, at, name);
+            size_t end = FindNoCase(bytes, size, at, ">");
+            at = end >= size ? size : end + 1;
+        } else if (name == "meta") {
+            mode = std::max(mode, MetaDocumentMode(bytes, attributes));
+        }
+    }
+    return mode;
+}
+
+std::string FindDeclaredCharset(const char* bytes, size_t size)
+{
+    std::vector<Attribute> attributes;
+    int mode = FindDocumentMode(bytes, size);
+    std::string name;
+    Comment comment;
+    MarkupSearches searches;
+    size_t at = 0;
+    while (at < size) {
+        const char* open = static_cast<const char*>(memchr(bytes + at, '<', size - at));
+        if (!open) {
+            return std::string();
+        }
+        at = static_cast<size_t>(open - bytes);
+        if (StartsWithNoCase(bytes, size, at, "<!--")) {
+            at = ReadComment(bytes, size, at, mode, &comment, &searches);
+            continue;
+        }
+        if (StartsWithNoCase(bytes, size, at, "<![if")) {
+            at = ReadRevealedCondition(bytes, size, at, mode, &searches);
+            continue;
+        }
+        size_t bogus = ReadBogusComment(bytes, size, at);
+        if (bogus != at) {
+            at = bogus;
+            continue;
+        }
+        bool closing;
+        size_t afterName = ReadTagName(bytes, size, at, &name, &closing);
+        if (name.empty() || closing) {
+            at = name.empty() ? at + 1 : ParseAttributes(bytes, size, afterName, &attributes);
+            continue;
+        }
+        // Only the head declares: the search ends where the body starts.
+        if (name == "body") {
+            return std::string();
+        }
+        at = ParseAttributes(bytes, size, afterName, &attributes);
+        if (IsTextElement(name)) {
+            at = TextElementEnd(bytes, size, at, name);
+            continue;
+        }
+        if (name != "meta") {
+            continue;
+        }
+        std::vector<ReferenceRemark> ignored;
+        std::string value;
+        const Attribute* charset = FindAttribute(attributes, "charset");
+        if (charset) {
+            DecodeValue(bytes, *charset, &value, &ignored);
+            return Trim(value);
+        }
+        const Attribute* equiv = FindAttribute(attributes, "http-equiv");
+        const Attribute* content = FindAttribute(attributes, "content");
+        if (!equiv || !content) {
+            continue;
+        }
+        DecodeValue(bytes, *equiv, &value, &ignored);
+        if (!EqualsNoCase(Trim(value), "content-type")) {
+            continue;
+        }
+        DecodeValue(bytes, *content, &value, &ignored);
+        std::string lower = AsciiLower(value);
+        size_t key = CharsetValueStart(lower);
+        if (key == std::string::npos) {
+            continue;
+        }
+        // The label may be quoted itself: charset="koi8-r".
+        size_t start = lower.find_first_not_of(" \t\"'", key);
+        if (start == std::string::npos) {
+            continue;
+        }
+        size_t end = lower.find_first_of("; \t\"'", start);
+        return value.substr(start, (end == std::string::npos ? value.size() : end) - start);
+    }
+    return std::string();
+}

@@ -1,0 +1,202 @@
+#include "checker/predict/MissingPages.h"
+
+#include "checker/input/FolderChoice.h"
+#include "checker/page/LinkFinder.h"
+#include "checker/system/Names.h"
+#include "checker/page/PageReferences.h"
+#include "checker/page/PageText.h"
+#include "checker/input/Project.h"
+#include "checker/core/TextTools.h"
+#include "checker/input/chm/ChmStorage.h"
+
+namespace {
+
+// A member of a compiled file is named as the URL names it: "." and ".."
+// resolve, and no trailing period or space is dropped, as Windows drops
+// them from a file's name. False when ".." climbs above the root.
+bool ResolveMemberParts(std::vector<std::string>* parts)
+{
+    std::vector<std::string> resolved;
+    for (const std::string& part : *parts) {
+        if (part == "..") {
+            if (resolved.empty()) {
+                return false;
+            }
+            resolved.pop_back();
+        } else if (part != ".") {
+            resolved.push_back(part);
+        }
+    }
+    parts->swap(resolved);
+    return true;
+}
+
+// The page a target names from a page's folder: a member of the help file,
+// or for a folder on disk (absolute) a file by Windows' rules; false when it
+// climbs above the help file's root.
+bool ResolveTarget(const std::string& folder, const std::string& target, std::string* path)
+{
+    bool absolute = !folder.empty() && folder[0] == '/';
+    std::string joined = target[0] == '/' && !absolute ? target : folder + "/" + target;
+    std::vector<std::string> parts = PathParts(joined);
+    if (parts.empty() || !(absolute ? ResolvePathParts(&parts, false) : ResolveMemberParts(&parts))) {
+        return false;
+    }
+    path->assign(absolute ? "/" : "");
+    for (size_t i = 0; i < parts.size(); ++i) {
+        *path += (i ? "/" : "") + parts[i];
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SameFileTarget(const std::string& reference, const std::string& helpName, std::string* target)
+{
+    std::string url = Trim(reference);
+    size_t scheme = StartsWithNoCase(url.data(), url.size(), 0, "ms-its:")           ? 7
+                    : StartsWithNoCase(url.data(), url.size(), 0, "its:")           ? 4
+                    : StartsWithNoCase(url.data(), url.size(), 0, "mk:@msitstore:") ? 14
+                                                                                    : 0;
+    size_t separator = url.find("::", scheme);
+    if (scheme == 0 || helpName.empty() || separator == std::string::npos) {
+        return false;
+    }
+    std::string file = url.substr(scheme, separator - scheme);
+    file = file.substr(file.find_last_of("/\\") == std::string::npos ? 0 : file.find_last_of("/\\") + 1);
+    if (NameKey(file) != NameKey(helpName)) {
+        return false;
+    }
+    *target = url.substr(separator + 2);
+    return !target->empty();
+}
+
+namespace {
+
+// Whether a target names a page: "a.htm." does too, which Windows opens as
+// a.htm from a folder, but which no member of a compiled file is.
+bool NamesPage(std::string target)
+{
+    while (!target.empty() && (target.back() == '.' || target.back() == ' ')) {
+        target.pop_back();
+    }
+    return ChmIsPageName(target.c_str());
+}
+
+// What a page's relative references are read from: its own folder (an
+// empty prefix) or the folder its base names ("sub/"; "/sub/" from the help
+// file's root). False when the base is no page of the help file: they name
+// none of its pages.
+bool BasePrefix(const std::string& base, const std::string& helpName, std::string* prefix, bool* ownFile)
+{
+    prefix->clear();
+    std::string own;
+    *ownFile = SameFileTarget(base, helpName, &own);
+    return base.empty() || BaseFolder(*ownFile ? own : base, prefix);
+}
+
+// The local pages a page names, line and column left for later.
+void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+{
+    std::string prefix;
+    bool baseInFile = false;
+    bool baseLocal = BasePrefix(UrlText(scan.base), in.helpName, &prefix, &baseInFile);
+    for (const PageReference& reference : scan.references) {
+        std::string target;
+        std::string own;
+        std::string url = UrlText(reference.value);
+        bool inFile = SameFileTarget(url, in.helpName, &own);
+        if (!(inFile ? LocalTarget(own, &target) : LocalTarget(url, &target)) || !NamesPage(target)) {
+            continue;
+        }
+        if (!inFile && target[0] != '/') {
+            if (!baseLocal) {
+                continue;
+            }
+            target = prefix + target;
+            inFile = baseInFile;
+        }
+        std::string path;
+        if (!ResolveTarget(inFile ? "" : in.folder, target, &path)) {
+            path.clear();
+        }
+        targets->push_back({{where.file, where.member, 0, 0}, reference.offset, reference.value, path, path});
+    }
+}
+
+void PlaceTargets(const PageText& page, std::vector<PageTarget>* targets)
+{
+    TextCursor cursor(page.text, page.size);
+    for (PageTarget& target : *targets) {
+        cursor.MoveTo(target.offset);
+        target.place.line = cursor.line;
+        target.place.column = cursor.column;
+    }
+}
+
+}  // namespace
+
+void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const Place& where,
+                     std::vector<PageTarget>* targets)
+{
+    std::vector<PageTarget> found;
+    FindTargetsOf(scan, in, where, &found);
+    PlaceTargets(page, &found);
+    targets->insert(targets->end(), found.begin(), found.end());
+}
+
+void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const HoldsPage& holds,
+                      const Place& where, std::vector<Finding>* findings)
+{
+    std::vector<PageTarget> found;
+    FindTargetsOf(scan, in, where, &found);
+    std::vector<PageTarget> missing;
+    for (const PageTarget& target : found) {
+        if (target.path.empty() || !holds(target.path)) {
+            missing.push_back(target);
+        }
+    }
+    PlaceTargets(page, &missing);
+    if (!in.shownFrom.empty()) {
+        std::filesystem::path from = std::filesystem::u8path(in.shownFrom);
+        for (PageTarget& target : missing) {
+            std::filesystem::path path = std::filesystem::u8path(target.path);
+            target.shown = PathWithin(path, from) ? path.lexically_relative(from).generic_u8string() : target.shown;
+        }
+    }
+    ReportMissingPages(missing, holds, findings);
+}
+
+void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,
+                        std::vector<Finding>* findings)
+{
+    for (const PageTarget& target : targets) {
+        if (!target.path.empty() && holds(target.path)) {
+            continue;
+        }
+        std::string reference = target.reference;
+        if (reference.size() > 200) {
+            size_t cut = 200;
+            while (cut > 0 && (static_cast<unsigned char>(reference[cut]) & 0xC0) == 0x80) {
+                --cut;  // not inside a UTF-8 character
+            }
+            reference = reference.substr(0, cut) + "...";
+        }
+        findings->push_back({target.place, RuleMissingPage,
+                             "\"" + reference + "\" names a page the help file does not hold" +
+                                 (target.path.empty()                ? std::string(": it leads above its root")
+                                  : target.shown == target.reference ? std::string()
+                                                                     : " (" + target.shown + ")")});
+    }
+}
+
+bool FileOnDisk(const std::string& path)
+{
+    std::filesystem::path file = std::filesystem::u8path(path);
+    std::error_code error;
+    if (std::filesystem::is_regular_file(file, error)) {
+        return true;
+    }
+    std::filesystem::path found = FindProjectFile(file.root_path(), file.relative_path().generic_u8string());
+    return std::filesystem::is_regular_file(found, error);
+}

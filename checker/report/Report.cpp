@@ -1,0 +1,288 @@
+#include "checker/report/Report.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "checker/core/Rules.h"
+#include "checker/core/TextTools.h"
+
+namespace {
+
+const char* LevelName(Severity severity)
+{
+    return severity == SeverityError ? "error" : severity == SeverityWarning ? "warning" : "note";
+}
+
+// A JSON string. A byte that is not part of valid UTF-8 (a file name on a
+// Linux disk may hold any) becomes U+FFFD: the log is always valid UTF-8.
+std::string JsonText(const std::string& text)
+{
+    std::string out = "\"";
+    for (size_t at = 0; at < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[at]);
+        char32_t character = 0;
+        size_t length = c < 0x80 ? 1 : ReadUtf8(text, at, &character);
+        if (length == 0) {
+            out += "\\ufffd";
+            ++at;
+        } else if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out.append(text, at, length);
+        }
+        at += length ? length : 0;
+    }
+    return out + "\"";
+}
+
+// A path as a URI reference: unreserved characters and "/" as they are,
+// everything else percent-encoded.
+std::string UriOf(const std::string& path)
+{
+    std::string out;
+    for (unsigned char c : path) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+            c == '_' || c == '~' || c == '/') {
+            out += static_cast<char>(c);
+        } else {
+            char encoded[4];
+            snprintf(encoded, sizeof encoded, "%%%02X", c);
+            out += encoded;
+        }
+    }
+    return out;
+}
+
+bool IsAbsolute(const std::string& path)
+{
+    return (!path.empty() && path[0] == '/') || (path.size() > 2 && path[1] == ':' && path[2] == '/');
+}
+
+std::string ArtifactUri(const std::string& path)
+{
+    if (IsAbsolute(path)) {
+        return path[0] == '/' ? "file://" + UriOf(path) : "file:///" + path.substr(0, 2) + UriOf(path.substr(2));
+    }
+    return UriOf(path);
+}
+
+std::string FileLocation(const std::string& file)
+{
+    return "\"uri\": " + JsonText(ArtifactUri(file)) + (IsAbsolute(file) ? "" : ", \"uriBaseId\": \"SRCROOT\"");
+}
+
+// A member's URI: its name inside the compiled file, without the leading "/".
+std::string MemberUri(const std::string& member)
+{
+    return UriOf(member.substr(member[0] == '/' ? 1 : 0));
+}
+
+// The artifacts of the results: each file once; a page inside a compiled
+// help file is nested in it.
+struct Artifacts {
+    std::vector<std::string> json;
+    std::map<std::pair<std::string, std::string>, size_t> indexes;  // by file and member
+
+    size_t Add(const std::string& file, const std::string& member)
+    {
+        auto known = indexes.find({file, member});
+        if (known != indexes.end()) {
+            return known->second;
+        }
+        std::string location;
+        if (member.empty()) {
+            location = "{\"location\": {" + FileLocation(file) + "}}";
+        } else {
+            size_t parent = Add(file, std::string());
+            location = "{\"location\": {\"uri\": " + JsonText(MemberUri(member)) +
+                       "}, \"parentIndex\": " + std::to_string(parent) + "}";
+        }
+        json.push_back(location);
+        indexes[{file, member}] = json.size() - 1;
+        return json.size() - 1;
+    }
+
+    std::string Location(const Place& place)
+    {
+        size_t index = Add(place.file, place.member);
+        std::string uri = place.member.empty() ? FileLocation(place.file)
+                                               : "\"uri\": " + JsonText(MemberUri(place.member));
+        return "{" + uri + ", \"index\": " + std::to_string(index) + "}";
+    }
+};
+
+}  // namespace
+
+std::string ShownFile(const Place& place)
+{
+    return place.member.empty() ? place.file : place.file + "::" + place.member;
+}
+
+void SortFindings(std::vector<Finding>* findings)
+{
+    std::stable_sort(findings->begin(), findings->end(), [](const Finding& a, const Finding& b) {
+        const Place& p = a.place;
+        const Place& q = b.place;
+        if (p.file != q.file || p.member != q.member) {
+            return ShownFile(p) < ShownFile(q);
+        }
+        if (p.line != q.line) {
+            return p.line < q.line;
+        }
+        if (p.column != q.column) {
+            return p.column < q.column;
+        }
+        return a.rule < b.rule;
+    });
+}
+
+size_t CountSeverity(const CheckResults& results, Severity severity)
+{
+    size_t count = 0;
+    for (const Finding& finding : results.findings) {
+        count += Counts(finding) && RuleOf(finding.rule).severity == severity;
+    }
+    return count;
+}
+
+bool RunFails(const CheckResults& results)
+{
+    for (const Finding& finding : results.findings) {
+        Severity severity = RuleOf(finding.rule).severity;
+        if (Counts(finding) && (severity == SeverityError || (severity == SeverityWarning && finding.strict))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool InputFailed(const CheckResults& results)
+{
+    for (const Finding& finding : results.findings) {
+        if (finding.rule == RuleUnreadableInput) {
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+// A finding is one line, for the tools that read them: line ends that a
+// value or a name holds are written as \r and \n.
+std::string OneLine(const std::string& text)
+{
+    std::string line;
+    for (char c : text) {
+        line += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+    }
+    return line;
+}
+
+}  // namespace
+
+void WriteTextReport(FILE* out, const CheckResults& results)
+{
+    for (const Finding& finding : results.findings) {
+        if (!Counts(finding)) {
+            continue;  // silenced, or in the baseline: SARIF keeps them
+        }
+        const Rule& rule = RuleOf(finding.rule);
+        std::string file = OneLine(ShownFile(finding.place));
+        std::string message = OneLine(finding.message);
+        if (finding.place.line) {
+            fprintf(out, "%s:%zu:%zu: %s: %s [%s]\n", file.c_str(), finding.place.line, finding.place.column,
+                    LevelName(rule.severity), message.c_str(), rule.id);
+        } else {
+            fprintf(out, "%s: %s: %s [%s]\n", file.c_str(), LevelName(rule.severity), message.c_str(), rule.id);
+        }
+    }
+}
+
+void WriteSummary(FILE* out, const CheckResults& results, double seconds)
+{
+    size_t errors = CountSeverity(results, SeverityError);
+    size_t warnings = CountSeverity(results, SeverityWarning);
+    size_t suppressed = 0;
+    size_t unchanged = 0;
+    for (const Finding& finding : results.findings) {
+        suppressed += finding.suppression != NotSuppressed;
+        unchanged += finding.suppression == NotSuppressed && finding.unchanged;
+    }
+    std::string silenced = suppressed ? ", " + std::to_string(suppressed) + " suppressed" : "";
+    std::string known = unchanged ? ", " + std::to_string(unchanged) + " in the baseline" : "";
+    fprintf(out, "tipstart-check: %zu link%s in %zu file%s: %zu error%s, %zu warning%s%s%s (%.2f s)\n", results.links,
+            results.links == 1 ? "" : "s", results.files, results.files == 1 ? "" : "s", errors, errors == 1 ? "" : "s", warnings,
+            warnings == 1 ? "" : "s", silenced.c_str(), known.c_str(), seconds);
+}
+
+// What SARIF says of a result beside its place: its fingerprint, how it is
+// silenced, and whether the baseline holds it.
+std::string ResultState(const Finding& finding, bool withBaseline)
+{
+    std::string state = ", \"partialFingerprints\": {" + JsonText(FingerprintName) + ": " + JsonText(finding.fingerprint) + "}";
+    if (finding.suppression != NotSuppressed) {
+        std::string kind = finding.suppression == SuppressedInSource ? "inSource" : "external";
+        std::string reason = finding.justification.empty() ? "" : ", \"justification\": " + JsonText(finding.justification);
+        state += ", \"suppressions\": [{\"kind\": \"" + kind + "\"" + reason + "}]";
+    }
+    if (withBaseline) {
+        state += std::string(", \"baselineState\": \"") + (finding.unchanged ? "unchanged" : "new") + "\"";
+    }
+    return state;
+}
+
+void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder,
+                      bool withBaseline)
+{
+    fprintf(out, "{\n  \"$schema\": \"https://json.schemastore.org/sarif-2.1.0.json\",\n  \"version\": \"2.1.0\",\n"
+                 "  \"runs\": [\n    {\n      \"tool\": {\n        \"driver\": {\n"
+                 "          \"name\": \"tipstart-check\",\n          \"version\": %s,\n"
+                 "          \"semanticVersion\": %s,\n          \"rules\": [\n",
+            JsonText(version).c_str(), JsonText(version).c_str());
+    for (size_t i = 0; i < RuleCount; ++i) {
+        const Rule& rule = Rules[i];
+        fprintf(out,
+                "            {\"id\": %s, \"shortDescription\": {\"text\": %s}, \"fullDescription\": {\"text\": %s}, "
+                "\"defaultConfiguration\": {\"level\": \"%s\"}}%s\n",
+                JsonText(rule.id).c_str(), JsonText(std::string(rule.shortDescription) + ".").c_str(),
+                JsonText(rule.fullDescription).c_str(), LevelName(rule.severity), i + 1 < RuleCount ? "," : "");
+    }
+    fprintf(out, "          ]\n        }\n      },\n");
+    std::string base = workingFolder;
+    if (base.empty() || base.back() != '/') {
+        base += '/';
+    }
+    fprintf(out, "      \"originalUriBaseIds\": {\"SRCROOT\": {\"uri\": %s}},\n",
+            JsonText(ArtifactUri(base)).c_str());
+    fprintf(out, "      \"columnKind\": \"unicodeCodePoints\",\n");
+    fprintf(out, "      \"invocations\": [{\"executionSuccessful\": %s}],\n", InputFailed(results) ? "false" : "true");
+    Artifacts artifacts;
+    fprintf(out, "      \"results\": [");
+    for (size_t i = 0; i < results.findings.size(); ++i) {
+        const Finding& finding = results.findings[i];
+        const Rule& rule = RuleOf(finding.rule);
+        std::string region;
+        if (finding.place.line) {
+            region = ", \"region\": {\"startLine\": " + std::to_string(finding.place.line) +
+                     ", \"startColumn\": " + std::to_string(finding.place.column) + "}";
+        }
+        fprintf(out,
+                "%s\n        {\"ruleId\": %s, \"ruleIndex\": %zu, \"level\": \"%s\", \"message\": {\"text\": %s}, "
+                "\"locations\": [{\"physicalLocation\": {\"artifactLocation\": %s%s}}]%s}",
+                i ? "," : "", JsonText(rule.id).c_str(), static_cast<size_t>(finding.rule), LevelName(rule.severity),
+                JsonText(finding.message).c_str(), artifacts.Location(finding.place).c_str(), region.c_str(),
+                ResultState(finding, withBaseline).c_str());
+    }
+    fprintf(out, "\n      ],\n      \"artifacts\": [");
+    for (size_t i = 0; i < artifacts.json.size(); ++i) {
+        fprintf(out, "%s\n        %s", i ? "," : "", artifacts.json[i].c_str());
+    }
+    fprintf(out, "\n      ]\n    }\n  ]\n}\n");
+}

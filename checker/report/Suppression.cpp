@@ -1,0 +1,220 @@
+#include "checker/report/Suppression.h"
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "checker/system/FileBytes.h"
+#include "checker/input/FolderChoice.h"
+#include "checker/report/Report.h"
+#include "checker/core/Rules.h"
+#include "checker/core/TextTools.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Notes that say what a link does: --list shows them whatever is silenced.
+bool CanBeSilenced(RuleId rule)
+{
+    return rule != RuleLinkAction && rule != RuleThisMachine;
+}
+
+std::string Joined(const std::vector<std::string>& names)
+{
+    std::string joined;
+    for (const std::string& name : names) {
+        joined += (joined.empty() ? "" : ", ") + name;
+    }
+    return joined;
+}
+
+void Silence(Finding* finding, Suppression kind, const std::string& reason)
+{
+    finding->suppression = kind;
+    finding->justification = reason;
+}
+
+// The file a finding is in, as an [[ignore]] entry's file names it: below
+// the configuration's folder, "/" between folders, and a page inside a
+// compiled file after "::".
+std::string FileAsConfigured(const Place& place, const Configuration& configuration)
+{
+    std::error_code error;
+    fs::path file = fs::absolute(fs::u8path(place.file), error).lexically_normal();
+    std::string relative = file.lexically_relative(configuration.folder).generic_u8string();
+    return (relative.empty() ? file.generic_u8string() : relative) + (place.member.empty() ? "" : "::" + place.member);
+}
+
+std::string WithSlashes(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+bool Matches(const IgnoreEntry& entry, const Finding& finding, const Configuration& configuration)
+{
+    if (entry.rule != finding.rule) {
+        return false;
+    }
+    if (!entry.file.empty() && !GlobMatches(entry.file, FileAsConfigured(finding.place, configuration), false)) {
+        return false;
+    }
+    if (!entry.program.empty() && (finding.program.empty() || !GlobMatches(entry.program, finding.program, true))) {
+        return false;
+    }
+    return entry.document.empty() ||
+           (!finding.document.empty() &&
+            GlobMatches(WithSlashes(entry.document), WithSlashes(finding.document), true));
+}
+
+bool Holds(const std::vector<RuleId>& rules, RuleId rule)
+{
+    return std::find(rules.begin(), rules.end(), rule) != rules.end();
+}
+
+// FNV-1a: the same text gives the same fingerprint on every build.
+std::string Hash(const std::string& text)
+{
+    unsigned long long hash = 14695981039346656037ull;
+    for (unsigned char c : text) {
+        hash = (hash ^ c) * 1099511628211ull;
+    }
+    char hex[17];
+    snprintf(hex, sizeof hex, "%016llx", hash);
+    return hex;
+}
+
+// Its rule, its file and its link's text, not its line (nor a message,
+// which may name a path of this machine), and whether the link runs as the
+// page opens, so that a baseline does not hide a link that has come to;
+// the same link twice in a file is told apart by its turn. A
+// file below the working folder is named relative to it, so that a clone
+// elsewhere gives the same fingerprints.
+void GiveFingerprints(const fs::path& workingFolder, std::vector<Finding>* findings)
+{
+    std::unordered_map<std::string, size_t> seen;
+    for (Finding& finding : *findings) {
+        Place place = finding.place;
+        fs::path file = fs::u8path(place.file);
+        if (file.is_absolute() && PathWithin(file.lexically_normal(), workingFolder.lexically_normal())) {
+            place.file = file.lexically_normal().lexically_relative(workingFolder.lexically_normal()).generic_u8string();
+        }
+        std::string about = finding.program.empty() && finding.parameters.empty() ? std::string()
+                                                                                   : finding.program + "," + finding.parameters;
+        about += finding.runsAsPageOpens ? "\nruns as the page opens" : "";
+        std::string hash = Hash(std::string(RuleOf(finding.rule).id) + "\n" + ShownFile(place) + "\n" + about);
+        finding.fingerprint = hash + ":" + std::to_string(++seen[hash]);
+    }
+}
+
+}  // namespace
+
+void SilenceByDirectives(const std::vector<Directive>& directives, const std::vector<FindingSpan>& spans,
+                         size_t pageStart, const Place& where, std::vector<Finding>* findings)
+{
+    size_t pageEnd = findings->size();
+    for (const Directive& directive : directives) {
+        Place place = {where.file, where.member, directive.line, directive.column};
+        std::vector<RuleId> rules;
+        std::vector<std::string> known;
+        for (const std::string& name : directive.rules) {
+            RuleId rule;
+            if (FindRule(name, &rule)) {
+                rules.push_back(rule);
+                known.push_back(name);
+            } else {
+                findings->push_back({place, RuleUnknownRule,
+                                     "\"" + name + "\" is no rule of tipstart-check: the directive silences nothing "
+                                                   "for it"});
+            }
+        }
+        if (rules.empty()) {
+            continue;
+        }
+        FindingSpan span = directive.wholeFile ? FindingSpan{pageStart, pageEnd}
+                           : directive.link != NoLink ? spans[directive.link]
+                                                      : FindingSpan{0, 0};
+        bool used = false;
+        for (size_t i = span.first; i < span.end; ++i) {
+            Finding& finding = (*findings)[i];
+            if (finding.suppression == NotSuppressed && CanBeSilenced(finding.rule) && Holds(rules, finding.rule)) {
+                Silence(&finding, SuppressedInSource, directive.reason);
+                used = true;
+            }
+        }
+        if (!used) {
+            std::string which = directive.wholeFile ? "the page has no " + Joined(known) + " finding"
+                                : directive.link == NoLink
+                                    ? std::string("no ShortCut object follows it")
+                                    : "the next ShortCut object has no " + Joined(known) + " finding";
+            findings->push_back({place, RuleUnusedSuppression, "this directive silences nothing: " + which});
+        }
+    }
+}
+
+void SettleFindings(const Settling& settling, CheckResults* results)
+{
+    std::vector<Finding> kept;
+    for (Finding& finding : results->findings) {
+        auto known = settling.configurationOf.find(finding.place.file);
+        int index = known != settling.configurationOf.end() ? known->second : settling.givenConfiguration;
+        Configuration* configuration = index >= 0 ? &settling.configurations[index] : nullptr;
+        if (Holds(settling.disabled, finding.rule) || (configuration && Holds(configuration->disabled, finding.rule))) {
+            continue;
+        }
+        finding.strict = settling.warningsAsErrors || (configuration && configuration->warningsAsErrors);
+        if (configuration && finding.suppression == NotSuppressed && CanBeSilenced(finding.rule)) {
+            for (IgnoreEntry& entry : configuration->ignores) {
+                if (Matches(entry, finding, *configuration)) {
+                    Silence(&finding, SuppressedExternally, entry.reason);
+                    entry.used = true;
+                    break;
+                }
+            }
+        }
+        kept.push_back(std::move(finding));
+    }
+    for (const Configuration& configuration : settling.configurations) {
+        for (const IgnoreEntry& entry : configuration.ignores) {
+            if (!entry.used && !Holds(settling.disabled, RuleUnusedSuppression)) {
+                kept.push_back({{configuration.shown, "", entry.line, 1},
+                                RuleUnusedSuppression,
+                                std::string("this [[ignore]] entry silences nothing: no ") + RuleOf(entry.rule).id +
+                                    " finding matches it"});
+                kept.back().strict = settling.warningsAsErrors || configuration.warningsAsErrors;
+            }
+        }
+    }
+    results->findings.swap(kept);
+    SortFindings(&results->findings);
+    GiveFingerprints(settling.workingFolder, &results->findings);
+    if (settling.baseline) {
+        for (Finding& finding : results->findings) {
+            finding.unchanged = settling.baseline->count(finding.fingerprint) > 0;
+        }
+    }
+}
+
+bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints, std::string* error)
+{
+    std::string bytes;
+    if (!ReadWholeFile(path, &bytes, error)) {
+        return false;
+    }
+    if (bytes.find("\"runs\"") == std::string::npos) {
+        *error = "is not a SARIF log";
+        return false;
+    }
+    std::string key = std::string("\"") + FingerprintName + "\": \"";
+    for (size_t at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at)) {
+        at += key.size();
+        size_t end = bytes.find('"', at);
+        if (end == std::string::npos) {
+            break;
+        }
+        fingerprints->insert(bytes.substr(at, end - at));
+    }
+    return true;
+}

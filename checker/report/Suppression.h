@@ -1,0 +1,45 @@
+// What the help file and its configuration say is meant: directives in
+// pages, [[ignore]] entries, disabled rules; and the baseline of findings
+// that were there before.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "checker/input/Configuration.h"
+#include "checker/core/Findings.h"
+#include "checker/page/LinkFinder.h"
+
+// The findings of one link: findings[first] up to findings[end].
+struct FindingSpan {
+    size_t first;
+    size_t end;
+};
+
+// Silences, in-source, the findings each directive of a page names: of the
+// link it is for (spans, by link), or of the whole page (the findings from
+// pageStart on). A directive that silences nothing, or names no rule, gets
+// a warning at its place.
+void SilenceByDirectives(const std::vector<Directive>& directives, const std::vector<FindingSpan>& spans,
+                         size_t pageStart, const Place& where, std::vector<Finding>* findings);
+
+struct Settling {
+    const std::vector<RuleId>& disabled;  // --disable
+    bool warningsAsErrors;                // --warnings-as-errors
+    const std::unordered_set<std::string>* baseline;  // fingerprints; null without --baseline
+    std::vector<Configuration>& configurations;
+    const std::unordered_map<std::string, int>& configurationOf;  // by shown file
+    int givenConfiguration;                                        // --config, or -1
+    const std::filesystem::path& workingFolder;  // fingerprints name files below it relative to it
+};
+
+// After the last path: drops the findings of disabled rules, silences those
+// an [[ignore]] entry matches (and warns of entries that match none), sorts,
+// and gives each its fingerprint and, with a baseline, whether it holds it.
+void SettleFindings(const Settling& settling, CheckResults* results);
+
+// The fingerprints of the results of a SARIF log this checker wrote.
+bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints, std::string* error);

@@ -1,0 +1,69 @@
+// script/, the scripts a page runs. In: a script's text and its language.
+// Out: what it writes, as markup for the page stage to read.
+//
+// The string literals of JScript and VBScript, as the script engines decode
+// them, so that the markup a script writes can be read as markup.
+#pragma once
+
+#include <stddef.h>
+
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+enum ScriptLanguage { ScriptJScript, ScriptVBScript };
+
+// A run of string literals joined with "+" (VBScript: "&" or "+") as one.
+struct ScriptString {
+    std::string text;             // decoded, UTF-8
+    std::vector<size_t> origins;  // the page offset of each byte of text
+    size_t start;                 // the page offset of the first literal (its quote)
+    bool joinedToExpression;      // a part of the run is joined to something that is not a literal
+};
+
+// The language a <script> element's language or type attribute names
+// (decoded, lower case or not); JScript when it names none.
+ScriptLanguage ScriptLanguageOf(const std::string& languageOrType);
+
+// The strings of the script text[0, size). The page offset of text[i] is
+// origins[i], or base + i when origins is null. VBScript's Chr(N), ChrW(N)
+// and its vbCr, vbLf, vbCrLf, vbNewLine and vbTab count as literals.
+void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
+                       ScriptLanguage language, std::vector<ScriptString>* strings);
+
+// A routine a script declares: its name, lower case, and its body.
+struct ScriptRoutine {
+    std::string name;
+    size_t bodyStart;
+    size_t bodyEnd;
+};
+
+struct ScriptSource {
+    const char* text;
+    size_t size;
+    ScriptLanguage language;
+};
+
+// The code of the scripts that run as a page opens that runs then: outside
+// comments and outside routines, unless a routine is named for the page's
+// load (window_onload, window.onload) or code that runs names it. Found
+// once for all the page's objects; the scripts' text must outlive it.
+class OpeningCode {
+public:
+    explicit OpeningCode(const std::vector<ScriptSource>& scripts);
+
+    // Whether that code calls the Click method of the object named id
+    // ("id.Click()", VBScript also "id.Click"). A string is read as code
+    // too, as setTimeout and eval read it.
+    bool Clicks(const std::string& id) const;
+
+private:
+    std::vector<ScriptSource> scripts_;
+    std::vector<std::vector<ScriptRoutine>> routines_;  // each script's, in order
+    std::vector<std::pair<size_t, size_t>> running_;    // the routines that run: script, routine
+    std::unordered_set<std::string> clicked_;            // the names that code clicks, lower case
+};
+
+// OpeningCode(scripts).Clicks(id).
+bool ScriptsClick(const std::vector<ScriptSource>& scripts, const std::string& id);

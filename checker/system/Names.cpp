@@ -1,0 +1,199 @@
+#include "checker/system/Names.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include "checker/core/TextTools.h"
+#include "checker/system/System.h"
+
+std::vector<std::string> PathParts(const std::string& path)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        if (end > start) {
+            parts.push_back(path.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+bool EndsWithSeparator(const std::string& path)
+{
+    return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+namespace {
+
+bool IsDrive(const std::string& part)
+{
+    char letter = static_cast<char>(part.empty() ? 0 : part[0] | 0x20);
+    return part.size() == 2 && part[1] == ':' && letter >= 'a' && letter <= 'z';
+}
+
+// A folder that ends in a single period loses it, as in "docs.\one.txt";
+// "docs.." and "..." keep theirs, and "." and ".." are relative parts.
+void DropFolderPeriod(std::string* part)
+{
+    size_t size = part->size();
+    if (size >= 2 && (*part)[size - 1] == '.' && (*part)[size - 2] != '.') {
+        part->pop_back();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The periods and spaces GetFullPathName drops from the parts' ends.
+void TrimPathParts(std::vector<std::string>* parts, bool endsWithSeparator)
+{
+    for (size_t i = 0; i + 1 < parts->size(); ++i) {
+        DropFolderPeriod(&(*parts)[i]);
+    }
+    if (!endsWithSeparator && !parts->empty()) {
+        std::string& last = parts->back();
+        if (last != "." && last != "..") {
+            size_t keep = last.find_last_not_of(". ");
+            last.erase(keep == std::string::npos ? 0 : keep + 1);
+            if (last.empty()) {
+                parts->pop_back();
+            }
+        }
+    } else if (!parts->empty()) {
+        DropFolderPeriod(&parts->back());  // a separator makes it a folder
+    }
+}
+
+}  // namespace
+
+bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator)
+{
+    TrimPathParts(parts, endsWithSeparator);
+    std::vector<std::string> resolved;
+    for (const std::string& part : *parts) {
+        if (part == ".") {
+            continue;
+        }
+        if (part == "..") {
+            if (resolved.size() == 1 && IsDrive(resolved[0])) {
+                continue;  // the root's parent is the root
+            }
+            if (resolved.empty()) {
+                return false;
+            }
+            resolved.pop_back();
+        } else {
+            resolved.push_back(part);
+        }
+    }
+    parts->swap(resolved);
+    return true;
+}
+
+std::vector<std::string> RelativeNameParts(const std::string& name)
+{
+    std::vector<std::string> parts = PathParts(name);
+    TrimPathParts(&parts, EndsWithSeparator(name));
+    std::vector<std::string> resolved;
+    for (const std::string& part : parts) {
+        if (part == ".") {
+            continue;
+        }
+        if (part == ".." && !resolved.empty() && resolved.back() != "..") {
+            resolved.pop_back();
+        } else {
+            resolved.push_back(part);
+        }
+    }
+    return resolved;
+}
+
+std::string DeviceName(const std::string& name)
+{
+    // The stem ends at the first period (or stream colon); blanks before it
+    // do not count: "aux .txt" is AUX.
+    std::string stem = name.substr(0, name.find_first_of(".:"));
+    stem.erase(stem.find_last_not_of(' ') + 1);
+    std::string upper;
+    for (char c : stem) {
+        upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") {
+        return upper;
+    }
+    std::string port = upper.substr(0, 3);
+    if (port != "COM" && port != "LPT") {
+        return std::string();
+    }
+    std::string number = upper.substr(3);
+    bool digit = number.size() == 1 && number[0] >= '0' && number[0] <= '9';
+    bool superscript = number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
+    return digit || superscript ? upper : std::string();
+}
+
+bool ShellRunsAsProgram(const std::string& name)
+{
+    static const char* const types[] = {
+#include "checker/system/ProgramTypes.inc"
+    };
+    size_t dot = name.find_last_of(".\\/");
+    if (dot == std::string::npos || name[dot] != '.') {
+        return false;
+    }
+    std::string type = AsciiLower(name.substr(dot + 1));
+    return std::binary_search(std::begin(types), std::end(types), type.c_str(),
+                              [](const char* a, const char* b) { return strcmp(a, b) < 0; });
+}
+
+char32_t NameUppercase(char32_t c)
+{
+    struct Row {
+        char16_t unit;
+        char16_t upper;
+    };
+    static const Row rows[] = {
+#include "checker/system/tables/UpperCase.inc"
+    };
+    if (c > 0xFFFF) {
+        return c;  // the table holds UTF-16 code units: a surrogate pair compares as it is
+    }
+    const Row* end = rows + sizeof rows / sizeof rows[0];
+    const Row* found = std::lower_bound(rows, end, c, [](const Row& row, char32_t unit) { return row.unit < unit; });
+    return found != end && found->unit == c ? found->upper : c;
+}
+
+std::string NameKey(const std::string& name)
+{
+    std::string key;
+    key.reserve(name.size());
+    for (size_t at = 0; at < name.size();) {
+        char32_t c = 0;
+        size_t length = ReadUtf8(name, at, &c);
+        if (length == 0) {
+            key += name[at++];
+            continue;
+        }
+        AppendUtf8(NameUppercase(c), &key);
+        at += length;
+    }
+    return key;
+}
+
+size_t WindowsPathLength(const std::string& path)
+{
+    size_t units = 0;
+    for (size_t at = 0; at < path.size();) {
+        char32_t c = 0;
+        size_t length = ReadUtf8(path, at, &c);
+        units += length && c > 0xFFFF ? 2 : 1;
+        at += length ? length : 1;
+    }
+    return units;
+}
