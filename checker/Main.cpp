@@ -41,6 +41,8 @@ const char* const Usage =
     "                         file: the nearest tipstart-check.toml at or above it,\n"
     "                         within the same folders as the search for Tipstart.exe)\n"
     "  --no-config            reads no configuration\n"
+    "  --no-inline-config     directives in pages and lists silence nothing: for a\n"
+    "                         file someone else wrote\n"
     "  --baseline OLD.sarif   findings that OLD (a SARIF log of this checker) holds\n"
     "                         too are left out and do not count\n"
     "  --script-instructions N  each page's scripts run at most N instructions\n"
@@ -54,7 +56,8 @@ const char* const Usage =
     "\n"
     "In a page, <!-- tipstart-check disable=RULE[,RULE...] -- reason --> silences\n"
     "those rules for the next ShortCut object, and disable-file= for the whole page;\n"
-    "in a link list, # tipstart-check disable=RULE -- reason for the next line.\n"
+    "in a link list, # tipstart-check disable=RULE -- reason for the next line\n"
+    "(unless --no-inline-config).\n"
     "\n"
     "exit status: 0 no errors, 1 errors found, 2 a usage error or an unreadable input\n";
 
@@ -101,6 +104,8 @@ int ParseArguments(int argc, char** argv, CheckOptions* options, Arguments* argu
             options->warningsAsErrors = true;
         } else if (argument == "--no-config") {
             options->folders.searchConfiguration = false;
+        } else if (argument == "--no-inline-config") {
+            options->inlineConfig = false;
         } else if (argument == "--this-machine") {
             if (!MachineRegistryAvailable()) {
                 return UsageError("--this-machine reads the Windows registry: run the Windows build");

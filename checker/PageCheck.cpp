@@ -24,7 +24,7 @@ Place In(const PageScan& scan, const Place& where, size_t file, size_t line, siz
 
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
                 Package* package, const PredictionOptions& prediction, CheckResults* counts, PageScan* found,
-                const ScriptBudget& budget, ScriptFiles* files)
+                const ScriptBudget& budget, ScriptFiles* files, bool inlineConfig)
 {
     PageScan& scan = *found;
     bool isList = kind == TextList;
@@ -92,8 +92,12 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
             findings[i].program = link.program;
             findings[i].parameters = link.parameters;
             findings[i].document = prediction.relativePath;
+            findings[i].runsAsPageOpens = link.clickedByPage;
         }
         spans.push_back({first, findings.size()});
     }
-    SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
+    // A reviewer of someone else's file lets no page silence itself.
+    if (inlineConfig) {
+        SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
+    }
 }

@@ -20,7 +20,9 @@ enum TextKind { TextPage, TextList, TextJScript, TextVBScript };
 
 // The links of a text of the kind, shown at where, whose documents stand in
 // documentsFolder. scan keeps what was found, for the pages a page names.
-// A page's scripts run with the script files it loads, read from files.
+// A page's scripts run with the script files it loads, read from files. Its
+// directives silence what they name unless inlineConfig is false
+// (--no-inline-config).
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
                 Package* package, const PredictionOptions& prediction, CheckResults* results, PageScan* scan,
-                const ScriptBudget& budget = ScriptBudget(), ScriptFiles* files = nullptr);
+                const ScriptBudget& budget = ScriptBudget(), ScriptFiles* files = nullptr, bool inlineConfig = true);

@@ -1,5 +1,6 @@
 #include "checker/Run.h"
 
+#include <map>
 #include <system_error>
 #include <unordered_map>
 
@@ -117,13 +118,27 @@ private:
     const Input& page_;
 };
 
+// The text kind of a page, list or script input: a script by its name, or
+// by the tag that loads it when its name says no language.
+TextKind TextKindOfInput(const Input& input)
+{
+    if (input.kind == InputList) {
+        return TextList;
+    }
+    TextKind named = TextKindOfName(input.shown);
+    if (input.kind != InputScript || named != TextPage) {
+        return named;
+    }
+    return input.scriptLanguage == ScriptVBScript ? TextVBScript : TextJScript;
+}
+
 // A page, script or link list on disk: read, handed on and its targets
 // held. Gives the script files a page loads, to be checked after it.
 std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run)
 {
     Package* package = run->PackageFor(input.installFolder);
     PageTargets targets = TargetsOf(input, run);
-    TextKind kind = input.kind == InputList ? TextList : TextKindOfName(input.shown);
+    TextKind kind = TextKindOfInput(input);
     Place place = {input.shown, std::string(), 0, 0};
     PageText page;
     std::string bytes;
@@ -136,12 +151,14 @@ std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run)
     PageScan scan;
     DiskScriptFiles scripts(input);
     CheckLinks(page, kind, place, input.documentsFolder, package, run->options.prediction, &run->results, &scan,
-               run->options.scripts, &scripts);
+               run->options.scripts, &scripts, run->options.inlineConfig);
     if (kind != TextPage) {
         return {};
     }
     CheckPageTargets(page, scan, targets.where, targets.holds, place, &run->results.findings);
-    return input.gathered ? std::vector<fs::path>() : LoadedScriptFiles(input.path.parent_path(), scan.references);
+    return input.gathered ? std::vector<fs::path>()
+                          : LoadedScriptFiles(input.path.parent_path(), scan.references,
+                                              &run->caches.inputs.loadedScripts);
 }
 
 // A script file among a compiled help file's members: its name and its
@@ -171,6 +188,11 @@ struct HelpVisit {
     std::vector<PageTarget> targets;  // kept until then
     std::unordered_map<std::string, HelpScript> scripts = {};  // by the NameKey of the member, without "/"
     std::vector<LaterPage> later = {};
+    // The members its pages load as scripts whose names do not say so
+    // ("/js/code.txt", lower case), with the language of the tag; read after
+    // the pages.
+    std::map<std::string, ScriptLanguage> loadedScripts = {};
+    bool readingLoaded = false;  // now those are read
 };
 
 void KeyMembers(HelpVisit* visit);
@@ -227,6 +249,30 @@ private:
     std::string page_;  // its member name, without the leading "/"
 };
 
+// The scripts a page loads (<script src>) whose names are no script's or
+// page's, as members: the rest are read as the pages are.
+void NoteLoadedScripts(HelpVisit* visit, const PageScan& scan, const std::string& member)
+{
+    std::string folder = member.substr(0, member.find_last_of('/') + 1);
+    for (const PageReference& reference : scan.references) {
+        std::string target;
+        if (!reference.loadsScript || !LocalTarget(UrlText(reference.value), &target)) {
+            continue;
+        }
+        std::vector<std::string> parts = PathParts(target[0] == '/' ? target : folder + target);
+        if (parts.empty() || !ResolvePathParts(&parts, false)) {
+            continue;
+        }
+        std::string name;
+        for (const std::string& part : parts) {
+            name += "/" + part;
+        }
+        if (!ChmIsPageName(name.c_str()) && !ChmIsScriptName(name.c_str())) {
+            visit->loadedScripts.emplace(AsciiLower(name), reference.language);
+        }
+    }
+}
+
 void KeyMembers(HelpVisit* visit)
 {
     for (const std::string& member : visit->listing->members) {
@@ -256,6 +302,10 @@ void FindTargets(HelpVisit* visit, const PageText& page, const PageScan& scan, c
 void CheckHelpPage(HelpVisit* visit, const char* name, const char* bytes, size_t size)
 {
     TextKind kind = TextKindOfName(name);
+    if (visit->readingLoaded) {
+        auto loaded = visit->loadedScripts.find(AsciiLower(std::string(name[0] == '/' ? "" : "/") + name));
+        kind = loaded != visit->loadedScripts.end() && loaded->second == ScriptVBScript ? TextVBScript : TextJScript;
+    }
     Place place = {visit->help.shown, std::string(name[0] == '/' ? "" : "/") + name, 0, 0};
     if (!bytes) {
         visit->run->results.findings.push_back(
@@ -276,9 +326,10 @@ void CheckHelpPage(HelpVisit* visit, const char* name, const char* bytes, size_t
     }
     HelpScriptFiles files(visit, member);
     CheckLinks(page, kind, place, visit->help.documentsFolder, visit->package, visit->run->options.prediction,
-               &visit->run->results, &scan, visit->run->options.scripts, &files);
+               &visit->run->results, &scan, visit->run->options.scripts, &files, visit->run->options.inlineConfig);
     if (kind == TextPage) {
         FindTargets(visit, page, scan, place);
+        NoteLoadedScripts(visit, scan, place.member);
     }
 }
 
@@ -286,7 +337,8 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
 {
     HelpVisit* visit = static_cast<HelpVisit*>(context);
     ++visit->pages;
-    if (bytes && TextKindOfName(name) == TextPage && FindNoCase(bytes, size, 0, "<script") < size) {
+    if (bytes && !visit->readingLoaded && TextKindOfName(name) == TextPage &&
+        FindNoCase(bytes, size, 0, "<script") < size) {
         visit->later.push_back({name, std::string(bytes, size)});
         return;
     }
@@ -317,6 +369,17 @@ void CheckHelpFile(const Input& input, CheckRun* run)
         ReportMissingPages(visit.targets, holds, &run->results.findings);
     }
     std::string reason = ChmFailureText(status, failure, visit.pages);
+    if (reason.empty() && !visit.loadedScripts.empty()) {
+        // The scripts the pages load whatever their names: a second reading.
+        std::vector<std::string> names;
+        for (const auto& loaded : visit.loadedScripts) {
+            names.push_back(loaded.first);
+        }
+        visit.readingLoaded = true;
+        ChmFailure again;
+        status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &again, &names);
+        reason = status == ChmRead ? std::string() : ChmFailureText(status, again, visit.pages);
+    }
     if (!reason.empty()) {
         AddFinding(input.shown, RuleUnreadableInput, reason, run);
     }
@@ -331,7 +394,16 @@ std::vector<fs::path> CheckFound(const fs::path& path, const fs::path& given, co
     if (!run->caches.inputs.configurationError.empty()) {
         return scripts;  // the run stops at a configuration it cannot read
     }
+    ++run->caches.filesMet;
     for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
+        if (input.listedMissing.place.line > 0) {
+            // A page the project names but does not hold, at its line there.
+            const MissingListed& missing = input.listedMissing;
+            run->results.findings.push_back(
+                {{input.project.generic_u8string(), "", missing.place.line, missing.place.column}, RuleMissingPage,
+                 "\"" + missing.name + "\" names a page the project does not hold: no file of that name below its folder"});
+            continue;
+        }
         if (!input.problem.empty()) {
             AddFinding(input.shown, RuleUnreadableInput, input.problem, run);
             continue;
@@ -399,8 +471,19 @@ void CheckPath(const std::string& given, CheckRun* run)
         CheckFile(path, path, given, run);
         return;
     }
-    FileFound found = [&path, run](const fs::path& file) { CheckFile(file, path, file.generic_u8string(), run); };
-    WalkFolderTree(path, found, &run->results.findings);
+    size_t met = run->caches.filesMet;
+    size_t found = run->results.findings.size();
+    FileFound check = [&path, run](const fs::path& file) { CheckFile(file, path, file.generic_u8string(), run); };
+    WalkFolderTree(path, check, &run->results.findings);
+    // A folder with nothing to check is no clean one.
+    if (run->caches.filesMet == met && run->results.findings.size() == found) {
+        AddFinding(given, RuleUnreadableInput,
+                   "nothing to check in " + given +
+                       ": it holds no page (.htm .html .hhc .hhk), script (.js .vbs) or compiled help file (.chm, or "
+                       "any file that starts with ITSF); a help project (.hhp) or link list (.txt) is checked when "
+                       "given by its path",
+                   run);
+    }
 }
 
 void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned languageCodePage, const Place& where,

@@ -32,12 +32,14 @@ struct CheckOptions {
     std::unordered_set<std::string> baseline;          // the fingerprints of --baseline's results
     bool hasBaseline = false;
     ScriptBudget scripts;                              // each page's, for its scripts
+    bool inlineConfig = true;                          // --no-inline-config: directives in pages silence nothing
 };
 
 struct CheckCaches {
     InputCaches inputs;
     std::map<std::string, Package> packages;  // by install folder
     std::unordered_map<std::string, bool> filesOnDisk;  // the pages links name, by absolute path
+    size_t filesMet = 0;  // files given or found in a walk as ones to check
 };
 
 struct CheckRun {

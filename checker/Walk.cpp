@@ -75,7 +75,7 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
     }
     for (const FolderEntry& entry : entries) {
         fs::path path = folder / fs::u8path(entry.name);
-        InputKind kind = KindOfName(entry.name);
+        InputKind kind = entry.type == fs::file_type::regular ? KindOfFile(path) : KindOfName(entry.name);
         bool checked = kind == InputPage || kind == InputScript || kind == InputHelp;
         if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
             WalkInto(path, entry, walk);

@@ -44,6 +44,7 @@ enum RuleId {
     RuleUndeclaredEncoding,
     RuleMissingPage,
     RuleUnfinishedScript,
+    RuleSeveralCommands,
     RuleCount
 };
 
@@ -71,6 +72,7 @@ struct Finding {
     std::string program = std::string();     // as the link spells it
     std::string parameters = std::string();  // as decoded
     std::string document = std::string();    // the path after the version digit
+    bool runsAsPageOpens = false;            // the page clicks the link itself
     Suppression suppression = NotSuppressed;
     std::string justification = std::string();  // the reason given for the suppression
     std::string fingerprint = std::string();    // the same for the same link whatever its line

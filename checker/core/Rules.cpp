@@ -94,6 +94,10 @@ const Rule Rules[] = {
      "used up the page's budget of instructions or memory, that failed after it had written markup or built an "
      "element, or a VBScript that writes markup made of more than literals, is not read to its end: what it "
      "would write after that is not checked."},
+    {"several-commands", SeverityWarning, "An HTML Help control has several Command PARAMs",
+     "An object of the HTML Help control has Command PARAMs that name different commands, one of them ShortCut: "
+     "which one the control reads is not documented. Its Item1 PARAMs are checked as a ShortCut's; keep one "
+     "Command."},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");

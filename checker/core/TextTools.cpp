@@ -116,12 +116,25 @@ bool EndsWithNoCase(const char* text, size_t size, const char* lowerWord)
 size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* lowerWord)
 {
     char upper = lowerWord[0] >= 'a' && lowerWord[0] <= 'z' ? static_cast<char>(lowerWord[0] - 'a' + 'A') : lowerWord[0];
+    // Each of the two next starts is searched for again only once passed:
+    // a letter whose other case never comes is not looked for to the end
+    // at every turn.
+    const char* next = nullptr;
+    const char* nextUpper = nullptr;
+    bool nextKnown = false;
+    bool upperKnown = false;
     for (size_t at = from; at < size; ++at) {
-        const void* next = memchr(bytes + at, lowerWord[0], size - at);
-        const void* nextUpper = memchr(bytes + at, upper, size - at);
-        const char* first = static_cast<const char*>(next);
+        if (!nextKnown || (next && next < bytes + at)) {
+            next = static_cast<const char*>(memchr(bytes + at, lowerWord[0], size - at));
+            nextKnown = true;
+        }
+        if (!upperKnown || (nextUpper && nextUpper < bytes + at)) {
+            nextUpper = upper == lowerWord[0] ? next : static_cast<const char*>(memchr(bytes + at, upper, size - at));
+            upperKnown = true;
+        }
+        const char* first = next;
         if (!first || (nextUpper && nextUpper < next)) {
-            first = static_cast<const char*>(nextUpper);
+            first = nextUpper;
         }
         if (!first) {
             return size;

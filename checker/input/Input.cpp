@@ -1,5 +1,8 @@
 #include "checker/input/Input.h"
 
+#include <stdio.h>
+#include <string.h>
+
 #include <system_error>
 
 #include "checker/system/Names.h"
@@ -28,13 +31,34 @@ InputKind KindOfName(const std::string& name)
     return ChmIsPageName(lower.c_str()) ? InputPage : ChmIsScriptName(lower.c_str()) ? InputScript : InputOther;
 }
 
+InputKind KindOfFile(const fs::path& path)
+{
+    InputKind named = KindOfName(path.filename().u8string());
+    if (named == InputHelp || named == InputProject) {
+        return named;
+    }
+    char signature[4] = {};
+    FILE* file = fopen(path.u8string().c_str(), "rb");
+    size_t got = file ? fread(signature, 1, sizeof signature, file) : 0;
+    if (file) {
+        fclose(file);
+    }
+    return got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
+}
+
 std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, const FolderOptions& options,
                                 InputCaches* caches)
 {
     Input input;
     input.path = path;
     input.shown = path.generic_u8string();
-    input.kind = KindOfName(path.filename().u8string());
+    input.kind = KindOfFile(path);
+    // A file a page loads as a script is one whatever its name.
+    auto loaded = caches->loadedScripts.find(path.u8string());
+    if (loaded != caches->loadedScripts.end() && input.kind != InputHelp) {
+        input.kind = InputScript;
+        input.scriptLanguage = loaded->second;
+    }
     if (input.kind == InputOther) {
         return {input};
     }
@@ -64,13 +88,20 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             file = Input();
             file.path = files[i];
             file.shown = files[i].generic_u8string();
-            file.kind = KindOfName(files[i].filename().u8string()) == InputScript ? InputScript : InputPage;
+            auto loaded = project.loadedScripts.find(files[i].u8string());
+            bool script = KindOfName(files[i].filename().u8string()) == InputScript || loaded != project.loadedScripts.end();
+            file.kind = script ? InputScript : InputPage;
+            file.scriptLanguage = loaded != project.loadedScripts.end() ? loaded->second : ScriptJScript;
             file.project = path;
             file.codePage = listingCodePage;
             file.gathered = true;
             std::error_code error;
             if (!fs::is_regular_file(files[i], error)) {
                 file.problem = "is listed in " + input.shown + " but is not a file";
+                auto named = project.missing.find(files[i].u8string());
+                if (named != project.missing.end()) {
+                    file.listedMissing = named->second;
+                }
                 inputs.push_back(file);
                 continue;
             }

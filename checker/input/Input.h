@@ -15,10 +15,16 @@
 #include "checker/input/Configuration.h"
 #include "checker/input/FolderChoice.h"
 #include "checker/input/Project.h"
+#include "checker/script/ScriptReader.h"
 
 // A file name's kind, by its extension.
 enum InputKind { InputPage, InputList, InputScript, InputHelp, InputProject, InputOther };
 InputKind KindOfName(const std::string& name);
+
+// A file's kind: a compiled help file when it starts with the "ITSF"
+// signature, whatever its name (samples are often named by their hash);
+// else by its name.
+InputKind KindOfFile(const std::filesystem::path& path);
 
 // A link list's extension.
 extern const char* const ListExtension;
@@ -34,6 +40,11 @@ struct Input {
     int configuration = -1;         // the configuration that governs it (InputCaches), or none
     std::string installFolder;      // its configuration's, or empty for the run's
     bool gathered = false;          // one of its project's pages, whose links are held against them
+    // A script whose name says no language (not .js or .vbs): the one of the
+    // tag that loads it.
+    ScriptLanguage scriptLanguage = ScriptJScript;
+    // A page its project names that is no file: the name and place in the project.
+    MissingListed listedMissing;
 };
 
 struct InputCaches {
@@ -48,6 +59,9 @@ struct InputCaches {
     // folder, with "/"; and the name of the file it compiles to.
     std::unordered_map<std::string, std::unordered_set<std::string>> projectPages;
     std::unordered_map<std::string, std::string> compiledNames;
+    // The files pages on disk load as scripts whose names say no language,
+    // by path, with the language of the tag that loads each.
+    std::unordered_map<std::string, ScriptLanguage> loadedScripts;
 };
 
 // What a file found in, or given as, the path given stands for: itself; for

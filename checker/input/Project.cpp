@@ -25,6 +25,7 @@ const char Utf8Mark[] = "\xEF\xBB\xBF";
 struct ProjectLine {
     std::string section;  // lower case, with its brackets
     std::string text;     // trimmed
+    ProjectPlace place;   // of the text
 };
 
 // The lines of a project that say something: no blanks, no ";" comments.
@@ -33,11 +34,14 @@ std::vector<ProjectLine> ProjectLines(const std::string& text)
     std::vector<ProjectLine> lines;
     std::string section;
     size_t at = text.compare(0, 3, Utf8Mark) == 0 ? 3 : 0;
-    while (at < text.size()) {
+    // Lines end at LF, CRLF or a lone CR, as editors count them.
+    for (size_t number = 1; at < text.size(); ++number) {
         size_t end = text.find_first_of("\r\n", at);
         end = end == std::string::npos ? text.size() : end;
-        std::string line = Trim(text.substr(at, end - at));
-        at = end + 1;
+        std::string written = text.substr(at, end - at);
+        std::string line = Trim(written);
+        size_t blanks = written.find_first_not_of(" \t");
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         if (line.empty() || line[0] == ';') {
             continue;
         }
@@ -45,7 +49,7 @@ std::vector<ProjectLine> ProjectLines(const std::string& text)
             section = AsciiLower(line);
             continue;
         }
-        lines.push_back({section, line});
+        lines.push_back({section, line, {number, (blanks == std::string::npos ? 0 : blanks) + 1}});
     }
     return lines;
 }
@@ -82,10 +86,12 @@ std::vector<std::string> WindowFields(const std::string& line)
     return fields;
 }
 
-void AddOnce(const std::string& name, std::vector<std::string>* names)
+void AddOnce(const std::string& name, const ProjectPlace& place, std::vector<std::string>* names,
+             std::vector<ProjectPlace>* places)
 {
     if (!name.empty() && std::find(names->begin(), names->end(), name) == names->end()) {
         names->push_back(name);
+        places->push_back(place);
     }
 }
 
@@ -105,8 +111,9 @@ bool HasWildcard(const std::string& name)
 std::string EntryNamed(const fs::path& folder, const std::string& name)
 {
     std::error_code error;
-    if (fs::exists(folder / fs::u8path(name), error)) {
-        return name;
+    fs::path written = folder / fs::u8path(name);
+    if (fs::exists(written, error)) {
+        return SystemEntryName(written.u8string());  // Windows finds it in any case: its own is the one
     }
     std::vector<FolderEntry> entries;
     ListProjectFolder(folder, &entries);
@@ -148,19 +155,28 @@ class PageGathering {
 public:
     PageGathering(const fs::path& folder, unsigned codePage) : folder_(folder), codePage_(codePage) {}
 
-    // navigation: a contents or index file, read whatever its extension.
-    void Add(const fs::path& path, bool navigation)
+    // navigation: a contents or index file, read whatever its extension;
+    // loaded: a file a page loads as a script, whatever its name.
+    void Add(const fs::path& path, bool navigation, const PageReference* loaded = nullptr)
     {
         std::string key = NameKey(path.generic_u8string());
         std::string name = path.filename().u8string();
         bool page = navigation || ChmIsPageName(name.c_str());
-        if ((page || ChmIsScriptName(name.c_str())) && seen_.insert(key).second) {
+        bool script = ChmIsScriptName(name.c_str()) || (loaded && loaded->loadsScript && !page);
+        if (script && !ChmIsScriptName(name.c_str()) && !loadedScripts_.count(path.u8string())) {
+            loadedScripts_[path.u8string()] = loaded->language;
+        }
+        if ((page || script) && seen_.insert(key).second) {
             pages_.push_back(path);
             if (page) {
                 waiting_.push_back(path);  // a script reaches no page the compiler takes
             }
         }
     }
+
+    // The scripts gathered whose names say no language, with the one of the
+    // tag that loads each, by path.
+    const std::unordered_map<std::string, ScriptLanguage>& LoadedScripts() const { return loadedScripts_; }
 
     std::vector<fs::path> Gather()
     {
@@ -200,7 +216,7 @@ private:
             fs::path found = FindProjectFile(folder_, below);
             std::error_code error;
             if (fs::is_regular_file(found, error)) {
-                Add(found, false);
+                Add(found, false, &reference);
             }
         }
     }
@@ -210,6 +226,7 @@ private:
     std::vector<fs::path> pages_;
     std::deque<fs::path> waiting_;
     std::unordered_set<std::string> seen_;
+    std::unordered_map<std::string, ScriptLanguage> loadedScripts_;
 };
 
 }  // namespace
@@ -235,18 +252,18 @@ ProjectListing ReadProjectListing(const std::string& bytes)
     for (const ProjectLine& line : ProjectLines(text)) {
         std::string value;
         if (line.section == "[files]") {
-            AddOnce(line.text, &listing.files);
+            AddOnce(line.text, line.place, &listing.files, &listing.filePlaces);
         } else if (line.section == "[options]") {
             std::string key = OptionKey(line.text, &value);
             if (key == "contents file" || key == "index file") {
-                AddOnce(value, &listing.navigation);
+                AddOnce(value, line.place, &listing.navigation, &listing.navigationPlaces);
             } else if (key == "compiled file") {
                 listing.compiledFile = value;
             }
         } else if (line.section == "[windows]") {
             std::vector<std::string> fields = WindowFields(line.text);
             for (size_t i = 1; i < fields.size() && i <= 2; ++i) {
-                AddOnce(fields[i], &listing.navigation);
+                AddOnce(fields[i], line.place, &listing.navigation, &listing.navigationPlaces);
             }
         }
     }
@@ -285,7 +302,7 @@ unsigned ProjectCodePageOf(const fs::path& project, ProjectCodePages* codePages)
 fs::path FindProjectFile(const fs::path& folder, const std::string& name)
 {
     fs::path found = folder;
-    std::vector<std::string> parts = PathParts(name);
+    std::vector<std::string> parts = RelativeNameParts(name);
     for (size_t i = 0; i < parts.size(); ++i) {
         std::string entry = parts[i] == "." || parts[i] == ".." ? parts[i] : EntryNamed(found, parts[i]);
         if (entry.empty()) {
@@ -314,39 +331,52 @@ bool ReadProject(const fs::path& project, ProjectPages* read, std::string* reaso
     fs::path folder = project.parent_path();
     PageGathering gathering(folder, listing.codePage);
     std::vector<fs::path> missing;
-    for (const std::string& name : listing.navigation) {
-        fs::path file = FindProjectFile(folder, name);
+    for (size_t i = 0; i < listing.navigation.size(); ++i) {
+        fs::path file = FindProjectFile(folder, listing.navigation[i]);
         std::error_code error;
-        fs::is_regular_file(file, error) ? gathering.Add(file, true) : missing.push_back(file);
+        if (fs::is_regular_file(file, error)) {
+            gathering.Add(file, true);
+        } else {
+            missing.push_back(file);
+            read->missing.emplace(file.u8string(), MissingListed{listing.navigation[i], listing.navigationPlaces[i]});
+        }
     }
-    for (const std::string& name : listing.files) {
-        for (const fs::path& file : ListedFiles(folder, name)) {
+    for (size_t i = 0; i < listing.files.size(); ++i) {
+        for (const fs::path& file : ListedFiles(folder, listing.files[i])) {
             std::error_code error;
             if (fs::is_regular_file(file, error)) {
                 gathering.Add(file, false);
             } else if (ChmIsPageName(file.filename().u8string().c_str())) {
                 missing.push_back(file);
+                read->missing.emplace(file.u8string(), MissingListed{listing.files[i], listing.filePlaces[i]});
             }
         }
     }
     std::vector<fs::path> gathered = gathering.Gather();
     read->pages.insert(read->pages.end(), gathered.begin(), gathered.end());
+    read->loadedScripts = gathering.LoadedScripts();
     read->pages.insert(read->pages.end(), missing.begin(), missing.end());
     return true;
 }
 
-std::vector<fs::path> LoadedScriptFiles(const fs::path& folder, const std::vector<PageReference>& references)
+std::vector<fs::path> LoadedScriptFiles(const fs::path& folder, const std::vector<PageReference>& references,
+                                        std::unordered_map<std::string, ScriptLanguage>* languages)
 {
     std::vector<fs::path> scripts;
     for (const PageReference& reference : references) {
         std::string target;
-        if (!LocalTarget(UrlText(reference.value), &target) || !ChmIsScriptName(target.c_str()) || target[0] == '/') {
+        if (!reference.loadsScript || !LocalTarget(UrlText(reference.value), &target) || target[0] == '/') {
             continue;
         }
         fs::path script = FindProjectFile(folder, target).lexically_normal();
         std::error_code error;
-        if (fs::is_regular_file(script, error)) {
-            scripts.push_back(ListedPath(script));
+        if (!fs::is_regular_file(script, error)) {
+            continue;
+        }
+        script = ListedPath(script);
+        scripts.push_back(script);
+        if (!ChmIsScriptName(script.filename().u8string().c_str())) {
+            languages->emplace(script.u8string(), reference.language);
         }
     }
     return scripts;

@@ -6,16 +6,26 @@
 #include <unordered_map>
 #include <vector>
 
+#include "checker/script/ScriptReader.h"
+
 struct PageReference;
 
 // The code pages of help projects' languages, by project.
 typedef std::unordered_map<std::string, unsigned> ProjectCodePages;
+
+// Where a project names something: its line and column, 1-based.
+struct ProjectPlace {
+    size_t line = 0;
+    size_t column = 0;
+};
 
 // What a project names, in UTF-8: its [FILES] lines as written (wildcards
 // kept), and its contents and index files from [OPTIONS] and [WINDOWS].
 struct ProjectListing {
     std::vector<std::string> files;
     std::vector<std::string> navigation;
+    std::vector<ProjectPlace> filePlaces;        // of each of files
+    std::vector<ProjectPlace> navigationPlaces;  // of each of navigation
     unsigned codePage = 0;     // of its Language=; 0 for none
     std::string compiledFile;  // its Compiled file=, as written; empty for none
 };
@@ -43,16 +53,29 @@ std::filesystem::path FindProjectFile(const std::filesystem::path& folder, const
 // it: the same name in every build whatever case it was written in.
 std::filesystem::path ListedPath(const std::filesystem::path& found);
 
+// A page a project names that is no file, as it names it.
+struct MissingListed {
+    std::string name;
+    ProjectPlace place;
+};
+
 // The script files on disk that a page in folder loads (<script src>), from
 // the page's references, each as FindProjectFile finds it.
+// Those whose names say no language (not .js or .vbs) go to languages, by
+// path, with the language of the tag that loads each.
 std::vector<std::filesystem::path> LoadedScriptFiles(const std::filesystem::path& folder,
-                                                     const std::vector<PageReference>& references);
+                                                     const std::vector<PageReference>& references,
+                                                     std::unordered_map<std::string, ScriptLanguage>* languages);
 
 // What a project's compiler makes of it.
 struct ProjectPages {
     std::vector<std::filesystem::path> pages;  // gathered, then the listed ones that are not files
     unsigned codePage = 0;                     // of its language; 0 for none
     std::string compiledName;                  // the compiled file's name, without folders
+    // The pages' scripts whose names say no language (not .js or .vbs), by
+    // path, with the language of the tag that loads each.
+    std::unordered_map<std::string, ScriptLanguage> loadedScripts;
+    std::unordered_map<std::string, MissingListed> missing;  // the listed pages that are no files, by path
 };
 
 // Reads the project at path: the pages its compiler gathers, on disk below

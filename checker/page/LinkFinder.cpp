@@ -18,8 +18,10 @@ namespace {
 // Tipstart takes comes near it, and a page may hold megabytes in one value.
 const size_t KeptValueSize = 65536;
 
-const char* const ShortCutClassIds[] = {"adb880a6-d8ff-11cf-9377-00aa003b7a11",
-                                        "52a2aaae-085d-4187-97ea-8c30db990436"};
+// Every class id Windows registers for the HTML Help control.
+const char* const ShortCutClassIds[] = {
+#include "checker/system/tables/ControlClassIds.inc"
+};
 
 bool AnyWithin(const std::vector<size_t>* offsets, size_t start, size_t end)
 {
@@ -59,8 +61,11 @@ struct Item1 {
 };
 
 struct OpenObject {
+    size_t start = 0;  // of its tag
     bool shortCutClass = false;
     bool shortCutCommand = false;
+    // The command names of its Command PARAMs, as written, each once.
+    std::vector<std::string> commands;
     std::string id;            // its id attribute, decoded
     // Each of its Item1 PARAMs: which of several the control reads is not
     // documented, so each is a link.
@@ -363,7 +368,7 @@ private:
     {
         if (StartsWithNoCase(bytes_, size_, at, "<!--")) {
             Comment comment;
-            size_t end = ReadComment(bytes_, size_, at, mode_, &comment);
+            size_t end = ReadComment(bytes_, size_, at, mode_, &comment, &searches_);
             Directive directive;
             if (!origins_ && !comment.live &&
                 ReadDirective(std::string(bytes_ + comment.textStart, comment.textEnd - comment.textStart),
@@ -374,7 +379,11 @@ private:
             return end;
         }
         if (StartsWithNoCase(bytes_, size_, at, "<![if")) {
-            return ReadRevealedCondition(bytes_, size_, at, mode_);
+            return ReadRevealedCondition(bytes_, size_, at, mode_, &searches_);
+        }
+        size_t bogus = ReadBogusComment(bytes_, size_, at);
+        if (bogus != at) {
+            return bogus;
         }
         std::string name;
         bool closing;
@@ -409,7 +418,7 @@ private:
             return end;
         }
         if (name == "object") {
-            StartObject(element);
+            StartObject(at, element);
         } else if (name == "param" && !objects_.empty()) {
             Param();
         }
@@ -435,7 +444,12 @@ private:
             baseFound_ = true;
             scan_->base = value;
         } else {
-            scan_->references.push_back({PageOffset(attribute->valueStart), value});
+            PageReference reference;
+            reference.offset = PageOffset(attribute->valueStart);
+            reference.value = value;
+            reference.loadsScript = name == "script";
+            reference.language = reference.loadsScript ? ScriptLanguageOfTag() : ScriptJScript;
+            scan_->references.push_back(reference);
         }
     }
 
@@ -667,6 +681,8 @@ private:
         if (!shared) {
             objects.swap(objects_);
         }
+        MarkupSearches searches = searches_;  // over the page's bytes
+        searches_ = MarkupSearches();
         bytes_ = markup.data();
         size_ = markup.size();
         origins_ = &origins;
@@ -684,6 +700,7 @@ private:
         origins_ = savedOrigins;
         built_ = savedBuilt;
         building_ = savedBuilding;
+        searches_ = searches;
     }
 
     // The scripts that stopped, each said at the script, with the line where
@@ -720,10 +737,11 @@ private:
     }
 
     // A PARAM belongs to the innermost open object.
-    void StartObject(long element)
+    void StartObject(size_t start, long element)
     {
         objects_.push_back(OpenObject());
         OpenObject& object = objects_.back();
+        object.start = start;
         object.element = element;
         std::string value;
         const Attribute* classId = FindAttribute(attributes_, "classid");
@@ -756,7 +774,13 @@ private:
         if (EqualsNoCase(decodedName, "command")) {
             std::string command;
             Decode(*value, &command, &object.remarks);
-            object.shortCutCommand = EqualsNoCase(Trim(command), "shortcut");
+            // The command's name comes before its options: "ShortCut,MENU".
+            command = Trim(command.substr(0, command.find(',')));
+            object.shortCutCommand = object.shortCutCommand || EqualsNoCase(command, "shortcut");
+            if (std::none_of(object.commands.begin(), object.commands.end(),
+                             [&](const std::string& known) { return EqualsNoCase(known, command.c_str()); })) {
+                object.commands.push_back(command);
+            }
         } else if (EqualsNoCase(decodedName, "item1")) {
             object.items.emplace_back();
             Item1& item = object.items.back();
@@ -782,9 +806,26 @@ private:
         if (!object.shortCutClass || !object.shortCutCommand) {
             return;
         }
+        if (object.commands.size() > 1) {
+            SeveralCommands(object);
+        }
         for (Item1& item : object.items) {
             ItemLink(&item, object, &object.remarks);
         }
+    }
+
+    // Which of several Command PARAMs the control reads is not documented:
+    // the object is said, and its links checked as a ShortCut's.
+    void SeveralCommands(const OpenObject& object)
+    {
+        std::string names;
+        for (const std::string& command : object.commands) {
+            names += (names.empty() ? "\"" : ", \"") + command + "\"";
+        }
+        scan_->remarks.push_back({PageOffset(object.start), 0, RuleSeveralCommands,
+                                  "this HTML Help control has several Command PARAMs (" + names +
+                                      "): which one the control reads is not documented; its Item1 PARAMs are "
+                                      "checked as a ShortCut's"});
     }
 
     // The link of one Item1 of a ShortCut object. The object's malformed
@@ -932,6 +973,7 @@ private:
     int depth_ = 0;
     bool baseFound_ = false;
     std::vector<Attribute> attributes_;
+    MarkupSearches searches_;  // over bytes_
     std::vector<ReferenceRemark> remarks_;
     std::vector<OpenObject> objects_;
     std::vector<std::string> linkIds_;  // the object id of each link, in the order found

@@ -31,6 +31,11 @@ bool IsAsciiAlphanumeric(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // A code point as HTML5 reads &#N;: 0x80 to 0x9F through windows-1252.
 char32_t NumericReferenceCharacter(unsigned long code)
 {
@@ -332,14 +337,85 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name,
     *closing = p < size && bytes[p] == '/';
     p += *closing;
     name->clear();
+    // A name starts with a letter ("<1" is text). It is read as its letters
+    // and digits: what the viewer's legacy parser makes of other bytes in a
+    // name is not documented, and "<OBJECT:x" read as an object finds the
+    // link rather than lose it.
+    if (p >= size || !IsAsciiLetter(bytes[p])) {
+        return p;
+    }
     while (p < size && name->size() < 16 && IsAsciiAlphanumeric(bytes[p])) {
         *name += AsciiLower(bytes[p++]);
     }
     return p;
 }
 
-size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment)
+size_t ReadBogusComment(const char* bytes, size_t size, size_t at)
 {
+    bool known = bytes[at] == '<' && at + 1 < size &&
+                 (bytes[at + 1] == '!' || bytes[at + 1] == '?' ||
+                  (bytes[at + 1] == '/' && at + 2 < size && !IsAsciiLetter(bytes[at + 2])));
+    if (!known) {
+        return at;
+    }
+    if (StartsWithNoCase(bytes, size, at, "</>")) {
+        return at + 3;  // nothing at all
+    }
+    const char* close = static_cast<const char*>(memchr(bytes + at + 2, '>', size - at - 2));
+    return close ? static_cast<size_t>(close - bytes) + 1 : size;
+}
+
+namespace {
+
+// The first match at or after from, as memo last found it when it can.
+size_t FindRemembered(const char* bytes, size_t size, size_t from, const char* lowerWord, SearchMemo* memo)
+{
+    if (memo->valid && from >= memo->from && from <= memo->found) {
+        return memo->found;
+    }
+    memo->from = from;
+    memo->found = FindNoCase(bytes, size, from, lowerWord);
+    memo->valid = true;
+    return memo->found;
+}
+
+// Where a comment's text ends: the first "-->" or "--!>" from from, in
+// one pass; size for none.
+size_t FindCommentEnd(const char* bytes, size_t size, size_t from)
+{
+    for (size_t at = FindNoCase(bytes, size, from, "--"); at < size; at = FindNoCase(bytes, size, at + 1, "--")) {
+        if (StartsWithNoCase(bytes, size, at, "-->") || StartsWithNoCase(bytes, size, at, "--!>")) {
+            return at;
+        }
+    }
+    return size;
+}
+
+// A condition's text, at most its first kilobyte: a condition is a few
+// words, and the text before a far "]>" is not read again for each "<![if".
+bool ConditionTextHolds(const char* bytes, size_t start, size_t close, int documentMode)
+{
+    return ConditionHolds(std::string(bytes + start, std::min<size_t>(close - start, 1024)), documentMode);
+}
+
+size_t FindCommentEndRemembered(const char* bytes, size_t size, size_t from, SearchMemo* memo)
+{
+    if (memo->valid && from >= memo->from && from <= memo->found) {
+        return memo->found;
+    }
+    memo->from = from;
+    memo->found = FindCommentEnd(bytes, size, from);
+    memo->valid = true;
+    return memo->found;
+}
+
+}  // namespace
+
+size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment,
+                   MarkupSearches* searches)
+{
+    MarkupSearches own;
+    searches = searches ? searches : &own;
     comment->textStart = comment->textEnd = at + 4;
     comment->live = false;
     if (StartsWithNoCase(bytes, size, at, "<!-->")) {
@@ -348,39 +424,40 @@ size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, 
     if (StartsWithNoCase(bytes, size, at, "<!--->")) {
         return at + 6;
     }
-    size_t plain = FindNoCase(bytes, size, at + 4, "-->");
-    size_t bang = FindNoCase(bytes, size, std::min(at + 4, size), "--!>");
-    size_t end = std::min(std::min(plain, bang), size);
+    size_t end = FindCommentEndRemembered(bytes, size, std::min(at + 4, size), &searches->commentEnd);
+    bool bang = end < size && bytes[end + 2] == '!';
     comment->textEnd = end;
     if (documentMode < 10 && StartsWithNoCase(bytes, size, at, "<!--[if")) {
-        size_t close = FindNoCase(bytes, size, at + 7, "]>");
-        if (close < end && ConditionHolds(std::string(bytes + at + 7, close - (at + 7)), documentMode)) {
+        size_t close = FindRemembered(bytes, size, at + 7, "]>", &searches->conditionEnd);
+        if (close < end && ConditionTextHolds(bytes, at + 7, close, documentMode)) {
             comment->live = true;
             comment->textEnd = close;
             return close + 2;
         }
         // Its condition fails: all up to "<![endif]-->" is hidden, a "<!-->"
         // inside (the "<!--[if !IE]><!-->" of pages for other browsers) too.
-        size_t endif = close < size ? FindNoCase(bytes, size, close, "<![endif]") : size;
-        size_t endifEnd = endif < size ? FindNoCase(bytes, size, endif, "-->") : size;
+        size_t endif = close < size ? FindRemembered(bytes, size, close, "<![endif]", &searches->endif) : size;
+        size_t endifEnd = endif < size ? FindRemembered(bytes, size, endif, "-->", &searches->plainEnd) : size;
         if (endifEnd < size) {
             comment->textEnd = endifEnd;
             return endifEnd + 3;
         }
     }
-    return end >= size ? size : end + (end == bang ? 4 : 3);
+    return end >= size ? size : end + (bang ? 4 : 3);
 }
 
-size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode)
+size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode, MarkupSearches* searches)
 {
-    size_t close = FindNoCase(bytes, size, at + 5, "]>");
-    if (documentMode >= 10 || close >= size || ConditionHolds(std::string(bytes + at + 5, close - (at + 5)), documentMode)) {
-        size_t end = FindNoCase(bytes, size, at, ">");
-        return end >= size ? size : end + 1;
+    MarkupSearches own;
+    searches = searches ? searches : &own;
+    size_t close = FindRemembered(bytes, size, at + 5, "]>", &searches->conditionEnd);
+    if (documentMode >= 10 || close >= size || ConditionTextHolds(bytes, at + 5, close, documentMode)) {
+        const char* end = static_cast<const char*>(memchr(bytes + at, '>', size - at));
+        return end ? static_cast<size_t>(end - bytes) + 1 : size;
     }
-    size_t endif = FindNoCase(bytes, size, close, "<![endif");
-    size_t endifEnd = endif < size ? FindNoCase(bytes, size, endif, ">") : size;
-    return endifEnd >= size ? size : endifEnd + 1;
+    size_t endif = FindRemembered(bytes, size, close, "<![endif", &searches->revealedEndif);
+    const char* endifEnd = endif < size ? static_cast<const char*>(memchr(bytes + endif, '>', size - endif)) : nullptr;
+    return endifEnd ? static_cast<size_t>(endifEnd - bytes) + 1 : size;
 }
 
 bool IsTextElement(const std::string& name)
@@ -401,37 +478,111 @@ size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::st
     if (name == "plaintext") {
         return size;
     }
-    return FindNoCase(bytes, size, from, ("</" + name).c_str());
+    // "</script" ends a script only as a whole name: "</scripts>" does not.
+    std::string endTag = "</" + name;
+    for (size_t at = FindNoCase(bytes, size, from, endTag.c_str()); at < size;
+         at = FindNoCase(bytes, size, at + 1, endTag.c_str())) {
+        size_t after = at + endTag.size();
+        if (after < size && (IsBlank(bytes[after]) || bytes[after] == '/' || bytes[after] == '>')) {
+            return at;
+        }
+    }
+    return size;
 }
+
+namespace {
+
+// The mode an X-UA-Compatible meta's attributes ask for, else 0.
+int MetaDocumentMode(const char* bytes, const std::vector<Attribute>& attributes)
+{
+    const Attribute* equiv = FindAttribute(attributes, "http-equiv");
+    const Attribute* content = FindAttribute(attributes, "content");
+    if (!equiv || !content) {
+        return 0;
+    }
+    std::string value;
+    std::vector<ReferenceRemark> ignored;
+    DecodeValue(bytes, *equiv, &value, &ignored);
+    if (!EqualsNoCase(Trim(value), "x-ua-compatible")) {
+        return 0;
+    }
+    DecodeValue(bytes, *content, &value, &ignored);
+    std::string lower = AsciiLower(value);
+    int mode = 0;
+    // "IE=edge", "IE=9; IE=8", "IE=EmulateIE7": the highest one asked for.
+    for (size_t key = lower.find("ie="); key != std::string::npos; key = lower.find("ie=", key + 3)) {
+        size_t digits = lower.find_first_of("0123456789", key + 3);
+        if (lower.compare(key + 3, 4, "edge") == 0) {
+            mode = std::max(mode, 11);
+        } else if (digits != std::string::npos) {
+            mode = std::max(mode, atoi(lower.c_str() + digits));
+        }
+    }
+    return mode;
+}
+
+// Where the value of "charset" starts in a Content-Type, as HTML5 extracts
+// it: blanks may stand around the "=" (charset = windows-1251).
+size_t CharsetValueStart(const std::string& lower)
+{
+    for (size_t key = lower.find("charset"); key != std::string::npos; key = lower.find("charset", key + 7)) {
+        size_t equals = lower.find_first_not_of(" \t\n\f\r", key + 7);
+        if (equals != std::string::npos && lower[equals] == '=') {
+            return equals + 1;
+        }
+    }
+    return std::string::npos;
+}
+
+bool OnlyBlanks(const char* bytes, size_t from, size_t to)
+{
+    for (size_t at = from; at < to; ++at) {
+        if (!IsBlank(bytes[at])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 int FindDocumentMode(const char* bytes, size_t size)
 {
+    // MSHTML honours the meta only in the head, before any element but title
+    // and meta: the search ends at the first other element, end tag or text.
+    // Comments hide what they hold, conditional ones too.
     std::vector<Attribute> attributes;
-    size = FindNoCase(bytes, size, 0, "<body");
+    std::string name;
+    Comment comment;
     int mode = 7;
-    std::string value;
-    std::vector<ReferenceRemark> ignored;
-    for (size_t at = FindNoCase(bytes, size, 0, "<meta"); at < size; at = FindNoCase(bytes, size, at, "<meta")) {
-        at = ParseAttributes(bytes, size, at + 5, &attributes);
-        const Attribute* equiv = FindAttribute(attributes, "http-equiv");
-        const Attribute* content = FindAttribute(attributes, "content");
-        if (!equiv || !content) {
+    size_t at = 0;
+    while (at < size) {
+        const char* open = static_cast<const char*>(memchr(bytes + at, '<', size - at));
+        size_t tag = open ? static_cast<size_t>(open - bytes) : size;
+        if (!OnlyBlanks(bytes, at, tag) || tag >= size) {
+            break;
+        }
+        if (StartsWithNoCase(bytes, size, tag, "<!--")) {
+            at = ReadComment(bytes, size, tag, 10, &comment);
             continue;
         }
-        DecodeValue(bytes, *equiv, &value, &ignored);
-        if (!EqualsNoCase(Trim(value), "x-ua-compatible")) {
+        if (StartsWithNoCase(bytes, size, tag, "<!doctype") || StartsWithNoCase(bytes, size, tag, "<?")) {
+            at = FindNoCase(bytes, size, tag, ">");
+            at = at >= size ? size : at + 1;
             continue;
         }
-        DecodeValue(bytes, *content, &value, &ignored);
-        std::string lower = AsciiLower(value);
-        // "IE=edge", "IE=9; IE=8", "IE=EmulateIE7": the highest one asked for.
-        for (size_t key = lower.find("ie="); key != std::string::npos; key = lower.find("ie=", key + 3)) {
-            size_t digits = lower.find_first_of("0123456789", key + 3);
-            if (lower.compare(key + 3, 4, "edge") == 0) {
-                mode = std::max(mode, 11);
-            } else if (digits != std::string::npos) {
-                mode = std::max(mode, atoi(lower.c_str() + digits));
-            }
+        bool closing;
+        size_t afterName = ReadTagName(bytes, size, tag, &name, &closing);
+        if (closing || name.empty() || !(name == "html" || name == "head" || name == "title" || name == "meta")) {
+            break;
+        }
+        at = ParseAttributes(bytes, size, afterName, &attributes);
+        if (name == "title") {
+            at = TextElementEnd(bytes, size, at, name);
+            size_t end = FindNoCase(bytes, size, at, ">");
+            at = end >= size ? size : end + 1;
+        } else if (name == "meta") {
+            mode = std::max(mode, MetaDocumentMode(bytes, attributes));
         }
     }
     return mode;
@@ -443,6 +594,7 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
     int mode = FindDocumentMode(bytes, size);
     std::string name;
     Comment comment;
+    MarkupSearches searches;
     size_t at = 0;
     while (at < size) {
         const char* open = static_cast<const char*>(memchr(bytes + at, '<', size - at));
@@ -451,11 +603,16 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
         }
         at = static_cast<size_t>(open - bytes);
         if (StartsWithNoCase(bytes, size, at, "<!--")) {
-            at = ReadComment(bytes, size, at, mode, &comment);
+            at = ReadComment(bytes, size, at, mode, &comment, &searches);
             continue;
         }
         if (StartsWithNoCase(bytes, size, at, "<![if")) {
-            at = ReadRevealedCondition(bytes, size, at, mode);
+            at = ReadRevealedCondition(bytes, size, at, mode, &searches);
+            continue;
+        }
+        size_t bogus = ReadBogusComment(bytes, size, at);
+        if (bogus != at) {
+            at = bogus;
             continue;
         }
         bool closing;
@@ -494,12 +651,12 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
         }
         DecodeValue(bytes, *content, &value, &ignored);
         std::string lower = AsciiLower(value);
-        size_t key = lower.find("charset=");
+        size_t key = CharsetValueStart(lower);
         if (key == std::string::npos) {
             continue;
         }
         // The label may be quoted itself: charset="koi8-r".
-        size_t start = lower.find_first_not_of(" \t\"'", key + 8);
+        size_t start = lower.find_first_not_of(" \t\"'", key);
         if (start == std::string::npos) {
             continue;
         }

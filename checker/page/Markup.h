@@ -37,9 +37,16 @@ void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::stri
 // by decoding again up to it: no offset is kept per byte of a long value.
 size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index);
 
-// The tag name at bytes[at] ("<"), lower case, empty when none; closing
-// for "</". Gives the offset after the name.
+// The tag name at bytes[at] ("<"): its letters and digits, lower case;
+// empty when no letter follows. closing for "</". Gives the offset after it.
 size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name, bool* closing);
+
+// A bogus comment at bytes[at], as HTML5's tokenizer reads one: "<!" not
+// starting a comment, doctype or conditional comment ("<![CDATA[", "<!x"),
+// "<?", and "</" not followed by a letter ("</>" is nothing). Gives the
+// offset after its ">", or at when there is none there. Callers look for
+// those others first.
+size_t ReadBogusComment(const char* bytes, size_t size, size_t at);
 
 // The document mode the page asks for with X-UA-Compatible (IE=edge is 11);
 // 7, the help viewer's own, when it asks for none.
@@ -48,6 +55,25 @@ int FindDocumentMode(const char* bytes, size_t size);
 // Whether a conditional comment's condition ("IE", "lt IE 9", "!IE",
 // "(IE 6)|(IE 7)") holds in the document mode.
 bool ConditionHolds(const std::string& condition, int documentMode);
+
+// A search over one text remembered: the first match at or after from.
+// A later search from anywhere up to that match finds it again without
+// reading the bytes between, so a scan that comes back over the same
+// stretch (a comment that is never closed, many times over) stays linear.
+struct SearchMemo {
+    size_t from = 0;
+    size_t found = 0;
+    bool valid = false;
+};
+
+// The searches of comments and conditional comments over one text.
+struct MarkupSearches {
+    SearchMemo commentEnd;     // "-->" or "--!>"
+    SearchMemo plainEnd;       // "-->"
+    SearchMemo conditionEnd;   // "]>"
+    SearchMemo endif;          // "<![endif]"
+    SearchMemo revealedEndif;  // "<![endif"
+};
 
 struct Comment {
     size_t textStart;
@@ -60,13 +86,16 @@ struct Comment {
 // the document modes below 10 a downlevel-hidden conditional comment
 // ("<!--[if IE]>") whose condition holds ends at its "]>": what follows is
 // markup, and "<![endif]-->" a stray tag.
-size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment);
+// searches, when given, belongs to this text and is kept across calls.
+size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment,
+                   MarkupSearches* searches = nullptr);
 
 // A downlevel-revealed conditional comment at bytes[at] ("<![if !IE]>");
 // gives the offset after it. In the document modes below 10 a condition that
 // fails hides all up to its "<![endif]>"; otherwise, as from mode 10 on,
 // what follows is markup (Microsoft, "About conditional comments").
-size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode);
+size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode,
+                             MarkupSearches* searches = nullptr);
 
 // script, style, and the elements whose content is text, not markup:
 // textarea, title, xmp, plaintext, noscript, iframe, noembed, noframes.

@@ -25,7 +25,8 @@ void AddValue(const char* text, const Attribute* attribute, std::vector<PageRefe
         return;
     }
     std::vector<ReferenceRemark> remarks;  // reported where the page's links are checked
-    PageReference reference = {attribute->valueStart, std::string()};
+    PageReference reference;
+    reference.offset = attribute->valueStart;
     DecodeValue(text, *attribute, &reference.value, &remarks);
     references->push_back(reference);
 }
@@ -35,6 +36,21 @@ int HexDigit(char c)
     const char* digits = "0123456789abcdef";
     const char* found = c ? strchr(digits, AsciiLower(c)) : nullptr;
     return found ? static_cast<int>(found - digits) : -1;
+}
+
+// The language a <script> tag names in its language or type attribute.
+ScriptLanguage ScriptLanguageOfTag(const char* text, const std::vector<Attribute>& attributes)
+{
+    const Attribute* language = FindAttribute(attributes, "language");
+    if (!language) {
+        language = FindAttribute(attributes, "type");
+    }
+    std::string value;
+    std::vector<ReferenceRemark> remarks;
+    if (language) {
+        DecodeValue(text, *language, &value, &remarks);
+    }
+    return ScriptLanguageOf(value);
 }
 
 }  // namespace
@@ -88,6 +104,10 @@ std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
         const char* attribute = ReferringAttribute(tag, &gathered);
         if (attribute && gathered) {
             AddValue(text, FindAttribute(attributes, attribute), &references);
+            if (tag == "script" && !references.empty() && references.back().offset >= nameEnd) {
+                references.back().loadsScript = true;
+                references.back().language = ScriptLanguageOfTag(text, attributes);
+            }
         } else if (tag == "param" && IsLocalParam(text, attributes)) {
             AddValue(text, FindAttribute(attributes, "value"), &references);
         }

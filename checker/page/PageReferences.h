@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "checker/page/Markup.h"
+#include "checker/script/ScriptReader.h"
 
 struct PageReference {
     size_t offset;      // of the value in the page's text
     std::string value;  // character references decoded
+    bool loadsScript = false;  // a <script src>: the file is a script whatever its name
+    ScriptLanguage language = ScriptJScript;  // then the one its tag names
 };
 
 // The attribute of a tag that names a page or a file it loads ("href" of

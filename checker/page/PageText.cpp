@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "checker/page/Markup.h"
 #include "checker/core/TextTools.h"
 #include "checker/system/System.h"
@@ -97,6 +99,16 @@ bool DecodeFileByBlocks(const std::string& path, size_t markSize, PageText* page
         return false;
     }
     return true;
+}
+
+// When the text is bytes itself, they are kept with it, not copied.
+void KeepOwnBytes(std::string* bytes, PageText* page)
+{
+    if (page->text != page->decoded.data()) {
+        size_t offset = static_cast<size_t>(page->text - bytes->data());
+        page->ownBytes.swap(*bytes);
+        page->text = page->ownBytes.data() + offset;
+    }
 }
 
 }  // namespace
@@ -218,20 +230,31 @@ void ReadPageText(const char* bytes, size_t size, bool isList, unsigned language
     DecodePageBytes(bytes, size, page);
 }
 
-const char* BinaryReason(const char* bytes, size_t size)
+bool DropsNulBytes(const char* bytes, size_t size, bool isList)
+{
+    size_t markSize = 0;
+    return !isList && !IsUtf16(ByteOrderMark(bytes, size, &markSize)) && memchr(bytes, 0, size) != nullptr;
+}
+
+void RemoveNulBytes(std::string* bytes)
+{
+    bytes->erase(std::remove(bytes->begin(), bytes->end(), '\0'), bytes->end());
+}
+
+const char* BinaryReason(const char* bytes, size_t size, bool isList)
 {
     size_t markSize = 0;
     unsigned marked = ByteOrderMark(bytes, size, &markSize);
     if (IsUtf16(marked)) {
         return nullptr;  // UTF-16 with its mark holds NUL bytes
     }
-    if (memchr(bytes, 0, size)) {
+    if (isList && memchr(bytes, 0, size)) {
         return "holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not checked";
     }
     static const bool* const control = [] {
         static bool table[256] = {};
         for (unsigned c = 0; c < 0x20; ++c) {
-            table[c] = c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A && c != 0x1B;
+            table[c] = c != 0 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A && c != 0x1B;
         }
         return table;
     }();
@@ -246,10 +269,17 @@ const char* BinaryReason(const char* bytes, size_t size)
 bool ReadTextBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page,
                    std::string* reason)
 {
-    const char* binary = BinaryReason(bytes, size);
+    const char* binary = BinaryReason(bytes, size, isList);
     if (binary) {
         *reason = binary;
         return false;
+    }
+    if (DropsNulBytes(bytes, size, isList)) {
+        std::string kept(bytes, size);
+        RemoveNulBytes(&kept);
+        ReadPageText(kept.data(), kept.size(), isList, languageCodePage, page);
+        KeepOwnBytes(&kept, page);
+        return true;
     }
     ReadPageText(bytes, size, isList, languageCodePage, page);
     return true;
@@ -258,14 +288,20 @@ bool ReadTextBytes(const char* bytes, size_t size, bool isList, unsigned languag
 bool ReadTextFile(const std::string& path, std::string* bytes, bool isList, unsigned languageCodePage, PageText* page,
                   std::string* reason)
 {
-    const char* binary = BinaryReason(bytes->data(), bytes->size());
+    const char* binary = BinaryReason(bytes->data(), bytes->size(), isList);
     if (binary) {
         *reason = binary;
         return false;
     }
+    // Read again from the file, the NUL bytes would come back.
+    bool dropped = DropsNulBytes(bytes->data(), bytes->size(), isList);
+    if (dropped) {
+        RemoveNulBytes(bytes);
+    }
     size_t markSize = 0;
     unsigned codePage = PageCodePage(bytes->data(), bytes->size(), isList, languageCodePage, &markSize, page);
-    if (IsSingleByteCodePage(codePage) && !page->undeclaredUtf8 && !PageIsText(bytes->data() + markSize, bytes->size() - markSize, codePage)) {
+    if (!dropped && IsSingleByteCodePage(codePage) && !page->undeclaredUtf8 &&
+        !PageIsText(bytes->data() + markSize, bytes->size() - markSize, codePage)) {
         size_t size = bytes->size();
         std::string().swap(*bytes);
         StartPageText(codePage, page);
@@ -273,10 +309,6 @@ bool ReadTextFile(const std::string& path, std::string* bytes, bool isList, unsi
         return DecodeFileByBlocks(path, markSize, page, reason);
     }
     ReadPageText(bytes->data(), bytes->size(), isList, languageCodePage, page);
-    if (page->text != page->decoded.data()) {
-        size_t offset = static_cast<size_t>(page->text - bytes->data());
-        page->ownBytes.swap(*bytes);  // the text is the bytes, after the mark: they are kept, not copied
-        page->text = page->ownBytes.data() + offset;
-    }
+    KeepOwnBytes(bytes, page);
     return true;
 }

@@ -68,8 +68,14 @@ void DecodePageBytes(const char* bytes, size_t size, PageText* page);
 // else decoded.
 void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page);
 
-// Why bytes are no text page (a byte no text holds), or null.
-const char* BinaryReason(const char* bytes, size_t size);
+// Why bytes are no text page (a byte no text holds), or null. A page's
+// NUL bytes are no reason: the viewer's engine drops them and renders the
+// rest, and so does the reading below; a link list's are.
+const char* BinaryReason(const char* bytes, size_t size, bool isList);
+
+// Whether the page's NUL bytes are dropped before it is read: a page or
+// script's (not a list's), unless a UTF-16 mark makes them its text.
+bool DropsNulBytes(const char* bytes, size_t size, bool isList);
 
 // A page (or, with isList, a link list) as the help viewer reads its text.
 // False, with the reason, for bytes that are no text.

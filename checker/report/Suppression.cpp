@@ -87,7 +87,9 @@ std::string Hash(const std::string& text)
 }
 
 // Its rule, its file and its link's text, not its line (nor a message,
-// which may name a path of this machine); the same link twice in a file is told apart by its turn. A
+// which may name a path of this machine), and whether the link runs as the
+// page opens, so that a baseline does not hide a link that has come to;
+// the same link twice in a file is told apart by its turn. A
 // file below the working folder is named relative to it, so that a clone
 // elsewhere gives the same fingerprints.
 void GiveFingerprints(const fs::path& workingFolder, std::vector<Finding>* findings)
@@ -101,6 +103,7 @@ void GiveFingerprints(const fs::path& workingFolder, std::vector<Finding>* findi
         }
         std::string about = finding.program.empty() && finding.parameters.empty() ? std::string()
                                                                                    : finding.program + "," + finding.parameters;
+        about += finding.runsAsPageOpens ? "\nruns as the page opens" : "";
         std::string hash = Hash(std::string(RuleOf(finding.rule).id) + "\n" + ShownFile(place) + "\n" + about);
         finding.fingerprint = hash + ":" + std::to_string(++seen[hash]);
     }

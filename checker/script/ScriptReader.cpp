@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "checker/core/TextTools.h"
@@ -108,10 +109,11 @@ public:
         }
     }
 
-    // Whether id.Click is called in [from, to), outside strings, comments
-    // and the routines skipped.
-    bool Clicks(const std::string& id, size_t from = 0, size_t to = static_cast<size_t>(-1),
-                const std::vector<ScriptRoutine>* skipped = nullptr)
+    // The names whose Click method is called in [from, to), outside
+    // strings, comments and the routines skipped, lower case: one pass for
+    // every object of the page.
+    void Clicked(std::unordered_set<std::string>* names, size_t from = 0, size_t to = static_cast<size_t>(-1),
+                 const std::vector<ScriptRoutine>* skipped = nullptr)
     {
         char previous = 0;
         to = std::min(to, size_);
@@ -125,9 +127,9 @@ public:
             ScriptString code = {std::string(), std::vector<size_t>(), 0, false};
             size_t next = Literal(at, &code);
             if (next != at) {
-                if (depth_ == 0 && ScriptScanner(code.text.data(), code.text.size(), nullptr, 0,
-                                                 vb_ ? ScriptVBScript : ScriptJScript, 1).Clicks(id)) {
-                    return true;
+                if (depth_ == 0) {
+                    ScriptScanner(code.text.data(), code.text.size(), nullptr, 0, vb_ ? ScriptVBScript : ScriptJScript, 1)
+                        .Clicked(names);
                 }
                 at = next;
                 continue;
@@ -137,14 +139,15 @@ public:
                 at = skipped;
                 continue;
             }
-            if (IsIdentifierCharacter(text_[at]) && (at == 0 || !IsIdentifierCharacter(text_[at - 1])) &&
-                CallsClick(at, id)) {
-                return true;
+            if (IsIdentifierCharacter(text_[at]) && (at == 0 || !IsIdentifierCharacter(text_[at - 1]))) {
+                std::string name = ClickedName(at);
+                if (!name.empty()) {
+                    names->insert(name);
+                }
             }
             previous = text_[at];
             at = Skip(at);
         }
-        return false;
     }
 
     // VBScript's writes of markup: what document.write (or writeln) writes,
@@ -534,17 +537,18 @@ private:
         return end;
     }
 
-    bool CallsClick(size_t at, const std::string& id)
+    // The name at at, lower case, when the code there calls its Click
+    // method ("name.Click()", VBScript also "name.Click"); else empty.
+    std::string ClickedName(size_t at)
     {
-        if (at + id.size() + 6 > size_ || !StartsWithNoCase(text_, size_, at, AsciiLower(id).c_str()) ||
-            !NamedFromPage(at)) {
-            return false;
+        size_t end = at;
+        while (end < size_ && IsIdentifierCharacter(text_[end])) {
+            ++end;
         }
-        size_t p = at + id.size();
         char ignored = 0;
-        p = SkipBlanks(p, &ignored);
+        size_t p = SkipBlanks(end, &ignored);
         if (p >= size_ || text_[p] != '.') {
-            return false;
+            return std::string();
         }
         p = SkipBlanks(p + 1, &ignored);
         // Microsoft documents HHClick beside Click, and for VBScript.
@@ -552,14 +556,15 @@ private:
             p += 2;
         }
         if (!StartsWithNoCase(text_, size_, p, "click")) {
-            return false;
+            return std::string();
         }
         p += 5;
         if (p < size_ && IsIdentifierCharacter(text_[p])) {
-            return false;
+            return std::string();
         }
         size_t paren = SkipBlanks(p, &ignored);
-        return vb_ || (paren < size_ && text_[paren] == '(');
+        bool called = vb_ || (paren < size_ && text_[paren] == '(');
+        return called && NamedFromPage(at) ? AsciiLower(std::string(text_ + at, end - at)) : std::string();
     }
 
     // Whether the name at at is the page's element: alone, or a member of
@@ -639,50 +644,50 @@ OpeningCode::OpeningCode(const std::vector<ScriptSource>& scripts) : scripts_(sc
     // What runs as the page opens: each script's code outside its routines,
     // the routines named for the page's load, and those that running code
     // names (called, or handed on as a handler), again and again.
+    // Each routine's body is read once, when its name is first mentioned.
     std::unordered_set<std::string> mentioned;
     for (size_t i = 0; i < scripts_.size(); ++i) {
         ScannerOf(scripts_[i]).ReadRoutines(&routines_[i], &mentioned);
     }
-    std::vector<std::vector<bool>> runs(scripts_.size());
+    std::unordered_map<std::string, std::vector<std::pair<size_t, size_t>>> named;
+    std::vector<std::pair<size_t, size_t>> waiting;
     for (size_t i = 0; i < scripts_.size(); ++i) {
-        runs[i].assign(routines_[i].size(), false);
+        for (size_t r = 0; r < routines_[i].size(); ++r) {
+            const std::string& name = routines_[i][r].name;
+            (OpensWithThePage(name) || mentioned.count(name) ? waiting : named[name]).push_back({i, r});
+        }
     }
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (size_t i = 0; i < scripts_.size(); ++i) {
-            for (size_t r = 0; r < routines_[i].size(); ++r) {
-                const ScriptRoutine& routine = routines_[i][r];
-                bool opens = OpensWithThePage(routine.name);
-                if (!runs[i][r] && (opens || mentioned.count(routine.name))) {
-                    runs[i][r] = grew = true;
-                    running_.push_back({i, r});
-                    std::vector<ScriptRoutine> inner;
-                    ScriptScanner(scripts_[i].text + routine.bodyStart, routine.bodyEnd - routine.bodyStart, nullptr, 0,
-                                  scripts_[i].language)
-                        .ReadRoutines(&inner, &mentioned);
-                }
+    while (!waiting.empty()) {
+        std::pair<size_t, size_t> next = waiting.back();
+        waiting.pop_back();
+        running_.push_back(next);
+        const ScriptSource& script = scripts_[next.first];
+        const ScriptRoutine& routine = routines_[next.first][next.second];
+        std::vector<ScriptRoutine> inner;
+        std::unordered_set<std::string> names;
+        ScriptScanner(script.text + routine.bodyStart, routine.bodyEnd - routine.bodyStart, nullptr, 0, script.language)
+            .ReadRoutines(&inner, &names);
+        for (const std::string& name : names) {
+            auto found = named.find(name);
+            if (mentioned.insert(name).second && found != named.end()) {
+                waiting.insert(waiting.end(), found->second.begin(), found->second.end());
+                named.erase(found);
             }
         }
+    }
+    // The objects that code clicks, found once for all of them.
+    for (size_t i = 0; i < scripts_.size(); ++i) {
+        ScannerOf(scripts_[i]).Clicked(&clicked_, 0, scripts_[i].size, &routines_[i]);
+    }
+    for (const std::pair<size_t, size_t>& routine : running_) {
+        const ScriptRoutine& body = routines_[routine.first][routine.second];
+        ScannerOf(scripts_[routine.first]).Clicked(&clicked_, body.bodyStart, body.bodyEnd);
     }
 }
 
 bool OpeningCode::Clicks(const std::string& id) const
 {
-    if (id.empty()) {
-        return false;
-    }
-    for (size_t i = 0; i < scripts_.size(); ++i) {
-        if (ScannerOf(scripts_[i]).Clicks(id, 0, scripts_[i].size, &routines_[i])) {
-            return true;
-        }
-    }
-    for (const std::pair<size_t, size_t>& routine : running_) {
-        const ScriptRoutine& body = routines_[routine.first][routine.second];
-        if (ScannerOf(scripts_[routine.first]).Clicks(id, body.bodyStart, body.bodyEnd)) {
-            return true;
-        }
-    }
-    return false;
+    return !id.empty() && clicked_.count(AsciiLower(id)) > 0;
 }
 
 bool ScriptsClick(const std::vector<ScriptSource>& scripts, const std::string& id)

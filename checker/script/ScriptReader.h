@@ -8,6 +8,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,7 @@ private:
     std::vector<ScriptSource> scripts_;
     std::vector<std::vector<ScriptRoutine>> routines_;  // each script's, in order
     std::vector<std::pair<size_t, size_t>> running_;    // the routines that run: script, routine
+    std::unordered_set<std::string> clicked_;            // the names that code clicks, lower case
 };
 
 // OpeningCode(scripts).Clicks(id).

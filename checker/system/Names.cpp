@@ -49,7 +49,10 @@ void DropFolderPeriod(std::string* part)
 
 }  // namespace
 
-bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator)
+namespace {
+
+// The periods and spaces GetFullPathName drops from the parts' ends.
+void TrimPathParts(std::vector<std::string>* parts, bool endsWithSeparator)
 {
     for (size_t i = 0; i + 1 < parts->size(); ++i) {
         DropFolderPeriod(&(*parts)[i]);
@@ -66,6 +69,13 @@ bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator)
     } else if (!parts->empty()) {
         DropFolderPeriod(&parts->back());  // a separator makes it a folder
     }
+}
+
+}  // namespace
+
+bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator)
+{
+    TrimPathParts(parts, endsWithSeparator);
     std::vector<std::string> resolved;
     for (const std::string& part : *parts) {
         if (part == ".") {
@@ -85,6 +95,24 @@ bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator)
     }
     parts->swap(resolved);
     return true;
+}
+
+std::vector<std::string> RelativeNameParts(const std::string& name)
+{
+    std::vector<std::string> parts = PathParts(name);
+    TrimPathParts(&parts, EndsWithSeparator(name));
+    std::vector<std::string> resolved;
+    for (const std::string& part : parts) {
+        if (part == ".") {
+            continue;
+        }
+        if (part == ".." && !resolved.empty() && resolved.back() != "..") {
+            resolved.pop_back();
+        } else {
+            resolved.push_back(part);
+        }
+    }
+    return resolved;
 }
 
 std::string DeviceName(const std::string& name)
@@ -124,6 +152,23 @@ bool ShellRunsAsProgram(const std::string& name)
                               [](const char* a, const char* b) { return strcmp(a, b) < 0; });
 }
 
+char32_t NameUppercase(char32_t c)
+{
+    struct Row {
+        char16_t unit;
+        char16_t upper;
+    };
+    static const Row rows[] = {
+#include "checker/system/tables/UpperCase.inc"
+    };
+    if (c > 0xFFFF) {
+        return c;  // the table holds UTF-16 code units: a surrogate pair compares as it is
+    }
+    const Row* end = rows + sizeof rows / sizeof rows[0];
+    const Row* found = std::lower_bound(rows, end, c, [](const Row& row, char32_t unit) { return row.unit < unit; });
+    return found != end && found->unit == c ? found->upper : c;
+}
+
 std::string NameKey(const std::string& name)
 {
     std::string key;
@@ -135,7 +180,7 @@ std::string NameKey(const std::string& name)
             key += name[at++];
             continue;
         }
-        AppendUtf8(SystemUppercase(c), &key);
+        AppendUtf8(NameUppercase(c), &key);
         at += length;
     }
     return key;

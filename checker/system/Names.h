@@ -25,6 +25,11 @@ bool EndsWithSeparator(const std::string& path);
 // stays there. False when ".." climbs above a relative path's first part.
 bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator);
 
+// A name relative to a folder, as Windows reads it before it looks: its
+// parts with "." and "FOLDER\.." removed as text (the ".." that climb
+// above the folder kept), and the periods and spaces GetFullPathName drops.
+std::vector<std::string> RelativeNameParts(const std::string& name);
+
 // The device a file name names, in capitals ("AUX" for "aux.txt"), or empty:
 // CON, PRN, AUX, NUL, COM0 to COM9 and LPT0 to LPT9 (and COM or LPT with a
 // superscript 1, 2 or 3), with or without an extension.
@@ -34,8 +39,13 @@ std::string DeviceName(const std::string& name);
 // opened (setup.exe, run.bat): its type is one Windows counts as such.
 bool ShellRunsAsProgram(const std::string& name);
 
+// The upper case of a character in Windows' upper-case table, by which NTFS
+// compares names (generated from Wine's l_intl.nls): a simple mapping
+// within the Basic Multilingual Plane, without ſ to S, ı to I or ς to Σ.
+char32_t NameUppercase(char32_t c);
+
 // What two names share when Windows takes them for one: every character
-// replaced by its simple uppercase mapping. Bytes that are not UTF-8 stay.
+// replaced by its upper case in that table. Bytes that are not UTF-8 stay.
 std::string NameKey(const std::string& name);
 
 // The length MAX_PATH is counted in: UTF-16 code units.

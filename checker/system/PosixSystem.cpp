@@ -1,22 +1,13 @@
-// The checker's system on Linux: glibc's towupper_l in the C.UTF-8 locale and
-// iconv.
+// The checker's system on Linux: iconv.
 #include <errno.h>
 #include <iconv.h>
-#include <locale.h>
 #include <stdio.h>
-#include <wctype.h>
 
 #include "checker/system/System.h"
 
 #include "checker/system/EncodingTables.h"
 
 namespace {
-
-locale_t Utf8Locale()
-{
-    static locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    return locale;
-}
 
 // iconv's name for a Windows code page.
 std::string IconvName(unsigned codePage)
@@ -60,13 +51,10 @@ void AppendReplacement(std::string* out, std::vector<size_t>* undecodable)
 
 }  // namespace
 
-char32_t SystemUppercase(char32_t c)
+std::string SystemEntryName(const std::string& path)
 {
-    if (c > 0xFFFF || !Utf8Locale()) {
-        return c;
-    }
-    wint_t upper = towupper_l(static_cast<wint_t>(c), Utf8Locale());
-    return upper > 0xFFFF ? c : static_cast<char32_t>(upper);
+    size_t slash = path.find_last_of('/');
+    return path.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,

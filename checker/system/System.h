@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-// The character NTFS's upcase table gives c: Unicode's simple uppercase
-// mapping, within the Basic Multilingual Plane (the table has 65,536
-// entries; other characters compare as they are).
-char32_t SystemUppercase(char32_t c);
+// The name, as the folder holds it, of the existing file or folder at path
+// (UTF-8): on Windows its own letter case, whatever the path's; elsewhere
+// the path's last part.
+std::string SystemEntryName(const std::string& path);
 
 // Decodes bytes written in codePage (a Windows code page number) into UTF-8,
 // appended to out. Each byte that does not decode becomes U+FFFD, and that

@@ -79,14 +79,22 @@ bool CharsetValue(HKEY key, const wchar_t* name, DWORD type, void* value, DWORD 
 
 }  // namespace
 
-char32_t SystemUppercase(char32_t c)
+std::string SystemEntryName(const std::string& path)
 {
-    if (c > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        return c;
+    size_t slash = path.find_last_of("\\/");
+    std::string written = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    std::wstring wide = Wide(path);
+    WIN32_FIND_DATAW found;
+    HANDLE search = wide.empty() || wide.find_first_of(L"*?") != std::wstring::npos
+                        ? INVALID_HANDLE_VALUE
+                        : FindFirstFileExW(wide.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return written;
     }
-    wchar_t text[1] = {static_cast<wchar_t>(c)};
-    CharUpperBuffW(text, 1);
-    return text[0];
+    FindClose(search);
+    std::string name;
+    AppendUtf8(found.cFileName, static_cast<int>(wcslen(found.cFileName)), &name);
+    return name;
 }
 
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,

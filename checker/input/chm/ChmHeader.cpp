@@ -146,13 +146,14 @@ std::vector<std::string> ChmSystemNavigation(const unsigned char* system, size_t
     return names;
 }
 
-bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation)
+bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation,
+                     const std::vector<std::string>* only)
 {
-    if (ChmIsPageName(name) || ChmIsScriptName(name)) {
+    if (!only && (ChmIsPageName(name) || ChmIsScriptName(name))) {
         return true;
     }
     std::string lower = AsciiLower(std::string(name[0] == '/' ? "" : "/") + name);
-    for (const std::string& file : navigation) {
+    for (const std::string& file : only ? *only : navigation) {
         if (AsciiLower(file) == lower) {
             return true;
         }

@@ -37,7 +37,10 @@ struct ChmFailure {
 // compressed stream; ITSS: the order of its directory). Pages larger than
 // pageLimit are passed without their bytes. failure is filled in when the
 // status is not ChmRead. A member the directory lists twice is read once.
-ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure);
+// With only, just the members it names ("/js/code.txt", any case) are read:
+// files the pages load that their names do not tell.
+ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure,
+                       const std::vector<std::string>* only = nullptr);
 
 // The words for a compiled help file that could not be read, by the status
 // and failure ChmReadPages gave after visiting pages; empty when it was read.
@@ -95,5 +98,6 @@ enum { ChmSystemLimit = 1024 * 1024 };
 std::vector<std::string> ChmSystemNavigation(const unsigned char* system, size_t size);
 
 // Whether a member is read: a page, a script, or a contents or index file
-// #SYSTEM names.
-bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation);
+// #SYSTEM names; with only, one it names.
+bool ChmIsReadMember(const char* name, const std::vector<std::string>& navigation,
+                     const std::vector<std::string>* only = nullptr);

@@ -212,7 +212,7 @@ struct PageEntry {
 };
 
 ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLimit, ChmPageVisitor visit,
-                   void* context, ChmFailure* failure)
+                   void* context, ChmFailure* failure, const std::vector<std::string>* only = nullptr)
 {
     system->base = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
     mschm_decompressor* chm = mspack_create_chm_decompressor(&system->base);
@@ -248,7 +248,7 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
             continue;
         }
         failure->members.push_back(file->filename);
-        if (ChmIsReadMember(file->filename, navigation)) {
+        if (ChmIsReadMember(file->filename, navigation, only)) {
             pages.push_back({file, static_cast<int>(file->section->id)});
         }
     }
@@ -290,7 +290,8 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
 
 }  // namespace
 
-ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure)
+ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure,
+                       const std::vector<std::string>* only)
 {
     FILE* help = fopen(path, "rb");
     if (!help) {
@@ -316,7 +317,7 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     ChmSystem system = {};
     system.diskPath = path;
     system.mendCount = ChmFindMends(header, headerSize, system.mends);
-    return ReadWith(&system, size, pageLimit, visit, context, failure);
+    return ReadWith(&system, size, pageLimit, visit, context, failure, only);
 }
 
 ChmStatus ChmReadPagesFromMemory(const unsigned char* data, size_t size, size_t pageLimit, ChmPageVisitor visit,

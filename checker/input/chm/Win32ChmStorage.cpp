@@ -60,6 +60,7 @@ struct Reader {
     ChmFailure* failure;
     std::unordered_set<std::string> listed;  // read once, however often the directory lists them
     std::vector<std::string> navigation;     // the contents and index files #SYSTEM names
+    const std::vector<std::string>* only;    // the only members read, when given
 };
 
 // The contents and index files the help file's #SYSTEM names.
@@ -103,7 +104,7 @@ bool Fail(Reader* reader, const std::string& page, const std::string& reason)
 bool ListMember(const std::string& path, Reader* reader)
 {
     reader->failure->members.push_back("/" + path);
-    return ChmIsReadMember(path.c_str(), reader->navigation);
+    return ChmIsReadMember(path.c_str(), reader->navigation, reader->only);
 }
 
 // A stream by its path from the root; Wine's storage opens only that way, as
@@ -230,7 +231,8 @@ std::wstring MendedCopy(const std::wstring& path, const ChmMend* mends, unsigned
 
 }  // namespace
 
-ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure)
+ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure,
+                       const std::vector<std::string>* only)
 {
     std::wstring widePath = Wide(path);
     HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -278,7 +280,7 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
                                                           STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0, &root))) {
         Reader reader = {pageLimit, visit, context,
                          ChmExpansionBudget(static_cast<unsigned long long>(size.QuadPart)), 0, failure, {},
-                         ReadNavigation(root)};
+                         ReadNavigation(root), only};
         status = ReadFolder(root, root, "", &reader) ? ChmRead : ChmCorrupt;
         root->Release();
     } else {

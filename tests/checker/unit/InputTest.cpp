@@ -104,7 +104,7 @@ TEST_F(InputTest, AFileGivenTwiceIsDecidedOnce)
                                     "page p/pages/missing.htm project=p/Help.hhp cp=1251: is listed in p/Help.hhp "
                                     "but is not a file\n");
     // A run checks the page once, however it is given.
-    EXPECT_EQ(Check({"p/Help.hhp", "p/pages/one.htm", "p"}), "unreadable-input missing-document") << Messages();
+    EXPECT_EQ(Check({"p/Help.hhp", "p/pages/one.htm", "p"}), "missing-page missing-document") << Messages();
     EXPECT_EQ(Results().links, 1u);
     EXPECT_EQ(Results().files, 3u);
 }
@@ -122,3 +122,15 @@ TEST_F(InputTest, APageTakesTheLanguageOfItsNearestProject)
 }
 
 }  // namespace
+
+TEST(InputKinds, AFileThatStartsWithItsfIsACompiledHelpFileWhateverItsName)
+{
+    TestFolder folder;
+    folder.File("4d1c9f0e", std::string("ITSF\x03\0\0\0", 8));
+    folder.File("page.htm", "ITSF");
+    folder.File("notes.htm", "<p>ITSF");
+    EXPECT_EQ(KindOfFile(folder.Path("4d1c9f0e")), InputHelp);
+    EXPECT_EQ(KindOfFile(folder.Path("page.htm")), InputHelp);
+    EXPECT_EQ(KindOfFile(folder.Path("notes.htm")), InputPage);
+    EXPECT_EQ(KindOfFile(folder.Path("nosuch.bin")), InputOther);
+}

@@ -60,6 +60,11 @@ TEST(MarkupTest, TheDocumentModeIsTheHighestAskedFor)
     EXPECT_EQ(mode("<meta http-equiv=x-ua-compatible content=\"IE=9; IE=8\">"), 9);
     EXPECT_EQ(mode("<meta http-equiv=X-UA-Compatible content=IE=EmulateIE7>"), 7);
     EXPECT_EQ(mode("<body><meta http-equiv=X-UA-Compatible content=IE=10>"), 7);
+    EXPECT_EQ(mode("<html><head><title>a</title><meta charset=utf-8><meta http-equiv=X-UA-Compatible content=IE=9>"), 9);
+    EXPECT_EQ(mode("<!-- <meta http-equiv=X-UA-Compatible content=IE=9> -->"), 7);
+    EXPECT_EQ(mode("<style></style><meta http-equiv=X-UA-Compatible content=IE=9>"), 7);
+    EXPECT_EQ(mode("x<meta http-equiv=X-UA-Compatible content=IE=9>"), 7);
+    EXPECT_EQ(mode("<head></head><meta http-equiv=X-UA-Compatible content=IE=9>"), 7);
 }
 
 TEST(MarkupTest, ACommentEndsWhereHtml5EndsIt)
@@ -81,3 +86,38 @@ TEST(MarkupTest, ACommentEndsWhereHtml5EndsIt)
 }
 
 }  // namespace
+
+TEST(MarkupTest, ARawTextEndTagIsTheWholeName)
+{
+    auto end = [](const std::string& page, const char* name) { return TextElementEnd(page.data(), page.size(), 0, name); };
+    EXPECT_EQ(end("a</scripts></script>", "script"), 11u);
+    EXPECT_EQ(end("a</SCRIPT\n>", "script"), 1u);
+    EXPECT_EQ(end("a</script/>", "script"), 1u);
+    EXPECT_EQ(end("a</script", "script"), 9u);
+    EXPECT_EQ(end("</textareax></textarea>", "textarea"), 12u);
+}
+
+TEST(MarkupTest, BogusCommentsEndAtTheFirstGreaterThan)
+{
+    auto end = [](const std::string& page) { return ReadBogusComment(page.data(), page.size(), 0); };
+    EXPECT_EQ(end("<![CDATA[ <b> ]]>"), 13u);
+    EXPECT_EQ(end("<!x <b>"), 7u);
+    EXPECT_EQ(end("<?xml?>x"), 7u);
+    EXPECT_EQ(end("</ b>"), 5u);
+    EXPECT_EQ(end("</>x"), 3u);
+    EXPECT_EQ(end("<?x"), 3u);
+    EXPECT_EQ(end("</b>"), 0u);
+    EXPECT_EQ(end("<b>"), 0u);
+}
+
+TEST(MarkupTest, ATagNameStartsWithALetter)
+{
+    std::string name;
+    bool closing;
+    std::string page = "<OBJECT:x a>";
+    EXPECT_EQ(ReadTagName(page.data(), page.size(), 0, &name, &closing), 7u);
+    EXPECT_EQ(name, "object");
+    page = "<1object>";
+    ReadTagName(page.data(), page.size(), 0, &name, &closing);
+    EXPECT_EQ(name, "");
+}

@@ -83,3 +83,31 @@ TEST(NameRules, MaxPathCountsUtf16Units)
 }
 
 }  // namespace
+
+TEST(NamesTest, ARelativeNameLosesItsDotSegmentsAsText)
+{
+    auto parts = [](const std::string& name) {
+        std::string joined;
+        for (const std::string& part : RelativeNameParts(name)) {
+            joined += "[" + part + "]";
+        }
+        return joined;
+    };
+    EXPECT_EQ(parts("nosuch/../other.JS"), "[other.JS]");
+    EXPECT_EQ(parts("nosuch\\..\\PAGE.htm"), "[PAGE.htm]");
+    EXPECT_EQ(parts("./a/./b/../c.js"), "[a][c.js]");
+    EXPECT_EQ(parts("../x/../../y.js"), "[..][..][y.js]");
+    EXPECT_EQ(parts("docs./one.txt. "), "[docs][one.txt]");
+}
+
+TEST(NamesTest, LetterCaseIsWindowsUpperCaseTable)
+{
+    EXPECT_EQ(NameUppercase(U'a'), U'A');
+    EXPECT_EQ(NameUppercase(U'\u00FF'), U'\u0178');
+    EXPECT_EQ(NameUppercase(U'\u03C3'), U'\u03A3');
+    EXPECT_EQ(NameUppercase(U'\u017F'), U'\u017F');  // long s stays
+    EXPECT_EQ(NameUppercase(U'\u0131'), U'\u0131');  // dotless i stays
+    EXPECT_EQ(NameUppercase(U'\u03C2'), U'\u03C2');  // final sigma stays
+    EXPECT_EQ(NameUppercase(U'\U00010428'), U'\U00010428');
+    EXPECT_EQ(NameKey("stra\xC3\x9F" "e.txt"), "STRA\xC3\x9F" "E.TXT");
+}

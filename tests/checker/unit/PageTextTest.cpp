@@ -467,3 +467,13 @@ TEST(PageTextTest, APageReadAgainByBlocksReadsAsAWholeOne)
 }
 
 }  // namespace
+
+TEST(PageTextTest, APagesNulBytesAreDroppedAndTheRestRead)
+{
+    std::string bytes("<OBJ\0ECT>\0", 10);
+    PageText page;
+    std::string reason;
+    ASSERT_TRUE(ReadTextBytes(bytes.data(), bytes.size(), false, 0, &page, &reason));
+    EXPECT_EQ(std::string(page.text, page.size), "<OBJECT>");
+    EXPECT_FALSE(ReadTextBytes(bytes.data(), bytes.size(), true, 0, &page, &reason));
+}

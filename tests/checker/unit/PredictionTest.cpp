@@ -236,6 +236,7 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         {RuleUndeclaredEncoding, "undeclared-encoding", SeverityWarning},
         {RuleMissingPage, "missing-page", SeverityWarning},
         {RuleUnfinishedScript, "unfinished-script", SeverityWarning},
+        {RuleSeveralCommands, "several-commands", SeverityWarning},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], static_cast<size_t>(RuleCount));
     for (size_t i = 0; i < RuleCount; ++i) {
@@ -248,7 +249,8 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
                          rows[i].rule == RuleUnusedSuppression || rows[i].rule == RuleUnknownRule ||
                          rows[i].rule == RuleScriptedShortcut ||
                          rows[i].rule == RuleUnknownCharset || rows[i].rule == RuleUndeclaredEncoding ||
-                         rows[i].rule == RuleMissingPage || rows[i].rule == RuleUnfinishedScript;
+                         rows[i].rule == RuleMissingPage || rows[i].rule == RuleUnfinishedScript ||
+                         rows[i].rule == RuleSeveralCommands;
         EXPECT_EQ(DecidedByPrediction(rows[i].rule), !fromPages) << rows[i].id;
     }
 }

@@ -1,0 +1,67 @@
+#!/bin/sh
+# tipstart-check's time and peak memory on one page of 1, 4 and 16 MB made of
+# one construct each, to show both grow with the page and no faster: four
+# times the size should take about four times the time, at most.
+#   bench/page-scaling.sh [CHECKER] [TIMEOUT]
+# (default: the linux build; a run past TIMEOUT seconds, default 120, is
+# stopped and shown as such). Constructs:
+#   comments       <!-- ... --> one after another
+#   conditional    <!--[if IE]> ... <![endif]--> and <![if !IE]> ... <![endif]>
+#   objects        ShortCut objects with ids, and one large script
+#   unterminated   constructs that never end: a comment, a conditional
+#                  comment, a script, a quoted value, a tag
+set -eu
+cd "$(dirname "$0")/.."
+checker=${1:-$(pwd)/build/linux/checker/tipstart-check}
+limit=${2:-120}
+work=$(mktemp -d "${TMPDIR:-/tmp}/tipstart-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+
+python3 - "$work" <<'END'
+import os, sys
+work = sys.argv[1]
+OBJECT = ('<OBJECT id=l%d classid="clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11"><PARAM name="Command" '
+          'value="ShortCut"><PARAM name="Item1" value=",Tipstart.exe,^3docs\\one.txt"></OBJECT>\n')
+def repeat(unit, size):
+    return unit * (size // len(unit) + 1)
+def page(name, mb, body):
+    with open(os.path.join(work, "%s-%d.htm" % (name, mb)), "w") as out:
+        out.write("<html><head><title>%s</title></head><body>\n" % name)
+        out.write(body)
+        out.write("\n</body></html>\n")
+for mb in (1, 4, 16):
+    size = mb * 1024 * 1024
+    page("comments", mb, repeat("<!-- a comment <p> -- - > --!x -->\n", size))
+    page("conditional", mb, repeat("<!--[if IE]><p>shown</p><![endif]--><![if !IE]><p>other</p><![endif]>\n", size))
+    objects = []
+    for i in range(size // 2 // len(OBJECT)):
+        objects.append(OBJECT % i)
+    script = "<script>\n" + repeat("var a = 'text'; b = \"more\"; c = a + b; // a line\n", size // 2) + "l1.Click();\n</script>\n"
+    page("objects", mb, "".join(objects) + script)
+    part = size // 5
+    page("unterminated", mb, repeat("<p>x</p>", part) + "<!--[if IE]>" + repeat("<p>y</p>", part) + "<!-- " +
+         repeat("<![if !IE]>", part // 11) + repeat("<a href=\"", part // 9) + "<script>" + repeat("var x = '<!--';", part // 15) +
+         "<object classid=\"")
+END
+
+run() {
+    # seconds and peak kilobytes, or "stopped" past the limit
+    /usr/bin/time -f "%e %M" -o "$work/time" timeout "$limit" "$checker" --no-config "$1" > /dev/null 2>&1 || true
+    if [ -s "$work/time" ] && ! grep -q "Command terminated\|Command exited with non-zero status 124" "$work/time"; then
+        tail -1 "$work/time"
+    else
+        echo "stopped -"
+    fi
+}
+
+printf '%-13s %8s %8s %8s   %s\n' construct "1 MB" "4 MB" "16 MB" "peak KB (16 MB)"
+for construct in comments conditional objects unterminated; do
+    line=$(printf '%-13s' "$construct")
+    peak=-
+    for mb in 1 4 16; do
+        result=$(run "$work/$construct-$mb.htm")
+        line="$line $(printf '%8s' "${result% *}")"
+        peak=${result#* }
+    done
+    echo "$line   $peak"
+done
