@@ -48,6 +48,7 @@ void FinishRun(CheckRun* run)
                          inputs.configurations,
                          inputs.configurationOf,
                          inputs.givenConfiguration,
-                         run->options.folders.workingFolder};
+                         run->options.folders,
+                         &inputs.folders};
     SettleFindings(settling, &run->results);
 }

@@ -78,6 +78,11 @@ struct CheckResults {
     std::vector<Finding> findings;
     size_t links = 0;
     size_t files = 0;
+    // With --baseline: its results that this run found again, and those it
+    // no longer finds.
+    bool baseline = false;
+    size_t baselineMatched = 0;
+    size_t baselineFixed = 0;
 };
 
 // Whether the finding counts: not suppressed, not in the baseline.

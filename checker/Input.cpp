@@ -53,8 +53,7 @@ InputKind KindOfName(const std::string& name)
     return ChmIsPageName(lower.c_str()) ? InputPage : ChmIsScriptName(lower.c_str()) ? InputScript : InputOther;
 }
 
-std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, const FolderOptions& options,
-                                InputCaches* caches)
+std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& options, InputCaches* caches)
 {
     Input input;
     input.path = path;
@@ -100,7 +99,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
                 continue;
             }
         }
-        HelpFolders folders = ChooseFolders(files[i], file.kind == InputHelp, given, options, &caches->folders);
+        HelpFolders folders = ChooseFolders(files[i], file.kind == InputHelp, options, &caches->folders);
         // The full path is compared as written: resolving links would cost a
         // system call per folder of every page.
         if (!caches->checked.insert(folders.absolute.u8string()).second) {

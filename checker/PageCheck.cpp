@@ -1,7 +1,11 @@
 #include "checker/PageCheck.h"
 
+#include <filesystem>
+
 #include "checker/Check.h"
+#include "checker/FolderChoice.h"
 #include "checker/LinkFinder.h"
+#include "checker/Package.h"
 #include "checker/PageText.h"
 #include "checker/Prediction.h"
 #include "checker/Rules.h"
@@ -13,6 +17,16 @@ namespace {
 Place At(const Place& where, size_t line, size_t column)
 {
     return {where.file, where.member, line, column};
+}
+
+// A folder as messages name it: below the folder the checker runs in,
+// from there.
+std::string ShownFolder(const std::string& folder, const std::filesystem::path& workingFolder)
+{
+    std::filesystem::path path = std::filesystem::u8path(folder).lexically_normal();
+    std::filesystem::path working = workingFolder.lexically_normal();
+    std::string below = PathWithin(path, working) ? path.lexically_relative(working).generic_u8string() : std::string();
+    return below.empty() && !PathWithin(path, working) ? path.generic_u8string() : below.empty() ? "." : below;
 }
 
 }  // namespace
@@ -82,6 +96,10 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         results.links += link.startsTipstart;
         LinkRuns runs = RunLink(link, options, documentsFolder, package);
         Prediction prediction = PredictLink(link, runs, options, package->installFolder);
+        if (prediction.launched && prediction.match == DocumentMissing) {
+            prediction.lookedIn = ShownFolder(documentsFolder, run->options.folders.workingFolder);
+            prediction.nearName = PackageNearName(runs.run.target, documentsFolder, package);
+        }
         ApplyRules(prediction, place, &findings);
         for (size_t i = first; i < findings.size(); ++i) {
             if (link.clickedByPage) {

@@ -217,9 +217,16 @@ void WriteSummary(FILE* out, const CheckResults& results, double seconds)
     }
     std::string silenced = suppressed ? ", " + std::to_string(suppressed) + " suppressed" : "";
     std::string known = unchanged ? ", " + std::to_string(unchanged) + " in the baseline" : "";
+    known += results.baselineFixed ? ", " + std::to_string(results.baselineFixed) + " fixed since the baseline" : "";
     fprintf(out, "tipstart-check: %zu link%s in %zu file%s: %zu error%s, %zu warning%s%s%s (%.2f s)\n", results.links,
             results.links == 1 ? "" : "s", results.files, results.files == 1 ? "" : "s", errors, errors == 1 ? "" : "s", warnings,
             warnings == 1 ? "" : "s", silenced.c_str(), known.c_str(), seconds);
+    // A baseline that matches nothing while findings are new was likely
+    // written for other files: the run says so rather than fail quietly.
+    if (results.baseline && results.baselineMatched == 0 && results.baselineFixed > 0 && errors + warnings > 0) {
+        fprintf(out, "tipstart-check: the baseline matches none of this run's findings: it was written for other "
+                     "files, or every finding it holds was fixed\n");
+    }
 }
 
 // What SARIF says of a result beside its place: its fingerprint, how it is

@@ -45,6 +45,17 @@ bool StartsTipstart(const Prediction& p)
     return p.effect != EffectOtherProgram;
 }
 
+// A name or a text in a message, in double quotes, so that blanks at its
+// ends show; the quotes it holds are escaped.
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
 // Long texts are cut in messages: a page may hold megabytes in one value.
 // length is the whole text's, of which only the start may be kept.
 std::string Excerpt(const std::string& text, size_t length)
@@ -181,9 +192,12 @@ const Rule Rules[] = {
          std::string outcome =
              p.byAssociation ? "the shell has nothing to open" : p.tool + " would start without a document";
          std::string separator = EndsWithSeparator(p.relativePath) ? " (a name followed by a separator names a folder)" : "";
+         std::string near = p.nearName.empty() ? std::string() : "; did you mean " + Quoted(p.nearName) + "?";
          *message = p.match == DocumentMissing
-                        ? p.document + " is not in the package" + separator + ": " + outcome
-                        : p.document + " resolves to " + p.found +
+                        ? Quoted(p.document) + " is not in the package" + separator +
+                              (p.lookedIn.empty() ? "" : " (looked for in " + Quoted(p.lookedIn) + ")") + ": " + outcome +
+                              near
+                        : Quoted(p.document) + " resolves to " + Quoted(p.found) +
                               ", but Tipstart's short-path lookup walks each folder as written and a folder "
                               "before a \"..\" is missing: " + outcome;
          return true;

@@ -86,19 +86,36 @@ std::string Hash(const std::string& text)
     return hex;
 }
 
+// The folder a file's fingerprint names it from: its configuration's, else
+// its repository's root; empty for none (the path stays absolute). So a
+// baseline matches wherever the checker runs, and in a clone elsewhere.
+fs::path FingerprintRoot(const std::string& file, const Settling& settling)
+{
+    auto known = settling.configurationOf.find(file);
+    int index = known != settling.configurationOf.end() ? known->second : settling.givenConfiguration;
+    if (index >= 0) {
+        return settling.configurations[index].folder;
+    }
+    return RepositoryRoot(AbsolutePath(fs::u8path(file), settling.folders), settling.folders, settling.choice);
+}
+
 // Its rule, its file and its link's text, not its line (nor a message,
-// which may name a path of this machine); the same link twice in a file is told apart by its turn. A
-// file below the working folder is named relative to it, so that a clone
-// elsewhere gives the same fingerprints.
-void GiveFingerprints(const fs::path& workingFolder, std::vector<Finding>* findings)
+// which may name a path of this machine); the same link twice in a file is
+// told apart by its turn.
+void GiveFingerprints(const Settling& settling, std::vector<Finding>* findings)
 {
     std::unordered_map<std::string, size_t> seen;
+    std::unordered_map<std::string, std::string> named;  // the file's name in fingerprints, by shown file
     for (Finding& finding : *findings) {
         Place place = finding.place;
-        fs::path file = fs::u8path(place.file);
-        if (file.is_absolute() && PathWithin(file.lexically_normal(), workingFolder.lexically_normal())) {
-            place.file = file.lexically_normal().lexically_relative(workingFolder.lexically_normal()).generic_u8string();
+        auto known = named.find(place.file);
+        if (known == named.end()) {
+            fs::path file = AbsolutePath(fs::u8path(place.file), settling.folders);
+            fs::path root = FingerprintRoot(place.file, settling).lexically_normal();
+            std::string name = root.empty() ? file.generic_u8string() : file.lexically_relative(root).generic_u8string();
+            known = named.emplace(place.file, name).first;
         }
+        place.file = known->second;
         std::string about = finding.program.empty() && finding.parameters.empty() ? std::string()
                                                                                    : finding.program + "," + finding.parameters;
         std::string hash = Hash(std::string(RuleOf(finding.rule).id) + "\n" + ShownFile(place) + "\n" + about);
@@ -186,11 +203,18 @@ void SettleFindings(const Settling& settling, CheckResults* results)
     }
     results->findings.swap(kept);
     SortFindings(&results->findings);
-    GiveFingerprints(settling.workingFolder, &results->findings);
+    GiveFingerprints(settling, &results->findings);
     if (settling.baseline) {
+        std::unordered_set<std::string> matched;
         for (Finding& finding : results->findings) {
             finding.unchanged = settling.baseline->count(finding.fingerprint) > 0;
+            if (finding.unchanged) {
+                matched.insert(finding.fingerprint);
+            }
         }
+        results->baseline = true;
+        results->baselineMatched = matched.size();
+        results->baselineFixed = settling.baseline->size() - matched.size();
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "checker/Configuration.h"
 #include "checker/Findings.h"
+#include "checker/FolderChoice.h"
 #include "checker/LinkFinder.h"
 
 // The findings of one link: findings[first] up to findings[end].
@@ -33,7 +34,8 @@ struct Settling {
     std::vector<Configuration>& configurations;
     const std::unordered_map<std::string, int>& configurationOf;  // by shown file
     int givenConfiguration;                                        // --config, or -1
-    const std::filesystem::path& workingFolder;  // fingerprints name files below it relative to it
+    const FolderOptions& folders;
+    FolderChoice* choice;  // for the repository each file lies in
 };
 
 // After the last path: drops the findings of disabled rules, silences those

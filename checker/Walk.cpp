@@ -22,7 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 struct TreeWalk {
-    fs::path given;
     fs::path root;                            // canonical
     std::vector<std::string> ancestors;       // canonical folders from the root down
     std::unordered_set<std::string> visited;  // canonical folders
@@ -59,7 +58,7 @@ void Report(const fs::path& path, RuleId rule, const std::string& message, Check
     run->results.findings.push_back({{path.generic_u8string(), "", 0, 0}, rule, message});
 }
 
-void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run);
+void CheckFound(const fs::path& path, const std::string& shownGiven, CheckRun* run);
 
 // The script files a page on disk loads (<script src>), read with it and
 // once in a run: a folder's walk finds them too, and a project gathers those
@@ -74,18 +73,18 @@ void CheckLoadedScripts(const Input& page, const PageScan& scan, CheckRun* run)
         fs::path script = FindProjectFile(page.path.parent_path(), target).lexically_normal();
         std::error_code error;
         if (fs::is_regular_file(script, error)) {
-            CheckFound(script, script, script.generic_u8string(), run);
+            CheckFound(script, script.generic_u8string(), run);
         }
     }
 }
 
 // A file found or given: decided, then read as its kind is.
-void CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
+void CheckFound(const fs::path& path, const std::string& shownGiven, CheckRun* run)
 {
     if (!run->caches.inputs.configurationError.empty()) {
         return;  // the run stops at a configuration it cannot read
     }
-    for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
+    for (const Input& input : DecideInputs(path, run->options.folders, &run->caches.inputs)) {
         if (!input.problem.empty()) {
             run->results.findings.push_back({{input.shown, "", 0, 0}, RuleUnreadableInput, input.problem});
             continue;
@@ -165,7 +164,7 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
             return;
         }
     }
-    CheckFound(path, walk->given, path.generic_u8string(), walk->run);
+    CheckFound(path, path.generic_u8string(), walk->run);
 }
 
 // A folder is listed whole, so that its pages are checked in order.
@@ -194,12 +193,11 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
 void WalkTree(const fs::path& path, bool folder, const std::string& given, CheckRun* run)
 {
     if (!folder) {
-        CheckFound(path, path, given, run);
+        CheckFound(path, given, run);
         return;
     }
     TreeWalk walk;
     std::error_code error;
-    walk.given = path;
     walk.root = fs::canonical(path, error);
     walk.run = run;
     walk.ancestors.push_back(walk.root.u8string());

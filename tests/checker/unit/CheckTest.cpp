@@ -105,7 +105,7 @@ TEST_F(Checking, PagesAreReadInTheLanguageOfTheirProject)
     folder_.File("ja/one.htm", ShortCutLine(",Tipstart.exe,^3docs\\\x93\xFA.txt"));
     folder_.File("ja/docs/\xE6\x97\xA5.txt");
     EXPECT_EQ(LinesOf(Lines({"ru", "ja"}), "missing-document"),
-              "ru/one.htm:1:142: error: docs\\\xD0\xB6.txt is not in the package: OBX 3.5 would start without a "
+              "ru/one.htm:1:142: error: \"docs\\\xD0\xB6.txt\" is not in the package (looked for in \"ru\"): OBX 3.5 would start without a "
               "document [missing-document]\n");
     EXPECT_EQ(Results().links, 2u);
 }
@@ -129,7 +129,7 @@ TEST_F(Checking, TheWarningForUndecodableBytesNamesTheEncoding)
               "Help.chm::/pages/a.htm:1:142: warning: the link's parameters hold bytes that are not gb2312 text; the "
               "help viewer reads each as U+FFFD [undecodable-text]\n");
     EXPECT_EQ(LinesOf(TextReport(Results()), "missing-document"),
-              "Help.chm::/pages/a.htm:1:142: error: \xE4\xB8\xAD\xEF\xBF\xBD is not in the package: OBX 3.5 would "
+              "Help.chm::/pages/a.htm:1:142: error: \"\xE4\xB8\xAD\xEF\xBF\xBD\" is not in the package (looked for in \".\"): OBX 3.5 would "
               "start without a document [missing-document]\n");
 }
 
@@ -179,7 +179,7 @@ TEST_F(Checking, EachInputThatCannotBeReadSaysWhy)
               "t/broken.htm: error: cannot be read: a broken link, or not a file [unreadable-input]\n"
               "t/large.htm: error: is larger than 32 MiB, more than any help page or link list; not checked "
               "[unreadable-input]\n"
-              "t/limit.htm:1:142: error: nosuch.txt is not in the package: OBX 3.5 would start without a document "
+              "t/limit.htm:1:142: error: \"nosuch.txt\" is not in the package (looked for in \"t\"): OBX 3.5 would start without a document "
               "[missing-document]\n"
               "t/loop: error: is a symbolic link loop back to t; not followed [unreadable-input]\n"
               "t/nul.htm: error: holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not "

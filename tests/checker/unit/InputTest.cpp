@@ -13,10 +13,9 @@ class InputTest : public Checking {
 protected:
     // The inputs a path stands for, one a line: "kind file docs=folder
     // project=file cp=code page: problem", with paths below the folder.
-    std::string Decide(const std::string& path, const std::string& given = std::string())
+    std::string Decide(const std::string& path)
     {
-        std::vector<Input> inputs = DecideInputs(folder_.Path(path), folder_.Path(given.empty() ? path : given),
-                                                 options_.folders, &caches_);
+        std::vector<Input> inputs = DecideInputs(folder_.Path(path), options_.folders, &caches_);
         const char* const kinds[] = {"page", "list", "script", "help", "project", "other"};
         std::string all;
         for (const Input& input : inputs) {

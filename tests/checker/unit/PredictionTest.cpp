@@ -72,7 +72,7 @@ TEST_F(PredictionTest, AToolStartsOnTheDocumentOrAStandInDoes)
     EXPECT_EQ(Findings(p),
               "link-action: opens docs\\one.txt with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered\n");
     EXPECT_EQ(FindingsOf("^2docs\\nosuch.txt"),
-              "missing-document: docs\\nosuch.txt is not in the package: Oberix 2 would start without a document\n"
+              "missing-document: \"docs\\nosuch.txt\" is not in the package: Oberix 2 would start without a document\n"
               "link-action: starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is "
               "recorded\n");
     // Without --list only what is wrong is said, and no stand-in is looked for.
@@ -90,7 +90,7 @@ TEST_F(PredictionTest, VersionFiveOpensTheDocumentByItsAssociation)
     EXPECT_EQ(p.toolFile, "C:\\Ext\\docs\\five.obx");
     EXPECT_EQ(Findings(p), "link-action: opens docs\\five.obx through its file association when OBX 5 is registered\n");
     EXPECT_EQ(FindingsOf("^5docs\\missing.obx"),
-              "missing-document: docs\\missing.obx is not in the package: the shell has nothing to open\n"
+              "missing-document: \"docs\\missing.obx\" is not in the package: the shell has nothing to open\n"
               "link-action: does nothing: the shell finds no docs\\missing.obx to open\n");
     EXPECT_EQ(FindingsOf("^5docs\\album"),
               "folder-document: docs\\album is a folder of the package, not a document: the shell opens the folder\n"
@@ -100,7 +100,7 @@ TEST_F(PredictionTest, VersionFiveOpensTheDocumentByItsAssociation)
 TEST_F(PredictionTest, TheDocumentAsTheFileFunctionsAndTheShortPathWalkFindIt)
 {
     EXPECT_EQ(FindingsOf("^3docs\\nosuch\\..\\one.txt"),
-              "missing-document: docs\\nosuch\\..\\one.txt resolves to docs\\one.txt, but Tipstart's short-path "
+              "missing-document: \"docs\\nosuch\\..\\one.txt\" resolves to \"docs\\one.txt\", but Tipstart's short-path "
               "lookup walks each folder as written and a folder before a \"..\" is missing: OBX 3.5 would start "
               "without a document\n");
     EXPECT_EQ(FindingsOf("^3docs\\\xC4\x8D" "ESKY.txt"),
@@ -140,7 +140,7 @@ TEST_F(PredictionTest, RefusedUnservedAndResetLinks)
               "reset-spelling: \"2\tReset\" is not the reset keyword: Tipstart opens a document named \"\tReset\" with "
               "Oberix 2; write \"^2Reset_\"\n");
     EXPECT_EQ(FindingsOf("^2Reserve.txt"),
-              "missing-document: Reserve.txt is not in the package: Oberix 2 would start without a document\n");
+              "missing-document: \"Reserve.txt\" is not in the package: Oberix 2 would start without a document\n");
 }
 
 TEST_F(PredictionTest, TheProgramAndTheLengthOfTheCommandLine)

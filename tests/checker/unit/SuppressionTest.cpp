@@ -141,7 +141,7 @@ TEST_F(SettlingTest, TheBaselineHoldsWhatWasThere)
     EXPECT_TRUE(Results().findings[1].unchanged);
     EXPECT_EQ(CountSeverity(Results(), SeverityError), 1u);
     std::string text = TextReport(Results());
-    EXPECT_NE(text.find("page.htm:1:142: error: docs\\b.txt is not in the package"), std::string::npos) << text;
+    EXPECT_NE(text.find("page.htm:1:142: error: \"docs\\b.txt\" is not in the package"), std::string::npos) << text;
     EXPECT_EQ(text.find("a.txt"), std::string::npos) << text;
 }
 
