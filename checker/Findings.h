@@ -40,6 +40,9 @@ enum RuleId {
     RuleUnknownCharset,
     RuleUndeclaredEncoding,
     RuleMissingPage,
+    RuleAutorunProgram,
+    RuleItem1Fields,
+    RuleMalformedDirective,
     RuleCount
 };
 
@@ -51,6 +54,8 @@ struct Place {
     std::string member;
     size_t line = 0;
     size_t column = 0;
+    size_t endLine = 0;    // just after what it is about, when that is known; else 0
+    size_t endColumn = 0;
 };
 
 // The name of a finding's fingerprint among SARIF's partialFingerprints.
@@ -67,6 +72,7 @@ struct Finding {
     std::string program = std::string();     // as the link spells it
     std::string parameters = std::string();  // as decoded
     std::string document = std::string();    // the path after the version digit
+    bool autorun = false;                    // the page clicks the link as it opens
     Suppression suppression = NotSuppressed;
     std::string justification = std::string();  // the reason given for the suppression
     std::string fingerprint = std::string();    // the same for the same link whatever its line

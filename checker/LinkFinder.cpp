@@ -450,12 +450,15 @@ private:
         size_t origin = first == std::string::npos ? item1->value.valueStart
                                                    : OriginOf(bytes_, item1->value, parametersStart);
         bool undecodable = AnyWithin(undecodable_, PageOffset(origin), PageOffset(item1->value.valueEnd));
+        std::string firstField = Trim(item.substr(0, first == std::string::npos ? 0 : first));
         // The parameters take the value's own storage: a long value is not copied.
         item.erase(0, parametersStart);
         // The line holds the offset until PlaceFindings turns it into a place.
         size_t parametersLength = item1->length - parametersStart;
         scan_->links.push_back(
             {PageOffset(origin), 0, program, std::move(item), parametersLength, tipstart, undecodable});
+        scan_->links.back().firstField = firstField;
+        scan_->links.back().endLine = origins_ ? 0 : item1->value.valueEnd;  // an offset until PlaceFindings
         linkIds_.push_back(id);
     }
 
@@ -480,6 +483,9 @@ private:
         std::vector<Place> places;
         for (FoundLink& link : scan_->links) {
             places.push_back(Place(&link.line, &link.column));
+            if (link.endLine) {
+                places.push_back(Place(&link.endLine, &link.endColumn));
+            }
         }
         for (PageRemark& remark : scan_->remarks) {
             places.push_back(Place(&remark.line, &remark.column));
@@ -523,19 +529,24 @@ bool ReadDirective(const std::string& comment, Directive* directive)
     std::string text = Trim(comment);
     const char* const name = "tipstart-check";
     size_t nameLength = strlen(name);
-    if (text.compare(0, nameLength, name) != 0 || text.size() == nameLength || !IsBlank(text[nameLength])) {
+    if (text.compare(0, nameLength, name) != 0 ||
+        (text.size() > nameLength && !IsBlank(text[nameLength]) && text[nameLength] != ':')) {
         return false;
     }
+    directive->line = 0;
+    directive->column = 0;
+    directive->link = NoLink;
+    directive->rules.clear();
     std::string rest = Trim(text.substr(nameLength));
     size_t reason = rest.find("--");
     std::string command = Trim(rest.substr(0, reason));
     directive->reason = reason == std::string::npos ? std::string() : Trim(rest.substr(reason + 2));
     directive->wholeFile = command.compare(0, 13, "disable-file=") == 0;
-    if (!directive->wholeFile && command.compare(0, 8, "disable=") != 0) {
-        return false;
+    directive->malformed = text[nameLength] == ':' || (!directive->wholeFile && command.compare(0, 8, "disable=") != 0);
+    if (directive->malformed) {
+        return true;
     }
     std::string list = command.substr(command.find('=') + 1);
-    directive->rules.clear();
     for (size_t at = 0; at <= list.size();) {
         size_t comma = list.find(',', at);
         std::string rule = Trim(list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
@@ -544,10 +555,8 @@ bool ReadDirective(const std::string& comment, Directive* directive)
         }
         at = comma == std::string::npos ? list.size() + 1 : comma + 1;
     }
-    directive->line = 0;
-    directive->column = 0;
-    directive->link = NoLink;
-    return !directive->rules.empty();
+    directive->malformed = directive->rules.empty();
+    return true;
 }
 
 std::string ProgramFileName(const std::string& program)
@@ -621,6 +630,9 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
             scan->links.push_back({cursor.line, cursor.column, std::string(text + programStart, programEnd - programStart),
                                    std::string(text + p, std::min(length, KeptValueSize)), length, true,
                                    AnyWithin(undecodable, p, end)});
+            cursor.MoveTo(end);
+            scan->links.back().endLine = cursor.line;
+            scan->links.back().endColumn = cursor.column;
             AimDirectives(scan);
         }
         at = next;

@@ -20,6 +20,9 @@ struct FoundLink {
     bool startsTipstart;     // the program is tipstart.exe in any case
     bool undecodable;        // the parameters hold a character that stands for undecodable bytes
     bool clickedByPage = false;  // the page's own script clicks it as the page opens
+    std::string firstField = std::string();  // Item1's text before its first comma, which should be empty
+    size_t endLine = 0;    // just after the Item1 value or the list's line; 0 when not known
+    size_t endColumn = 0;  // (markup a script writes)
 };
 
 // Something in the page that is not as the author probably meant.
@@ -40,6 +43,7 @@ struct Directive {
     std::vector<std::string> rules;  // as written
     std::string reason;
     size_t link;  // the index in PageScan::links of the link it is for; NoLink when none follows
+    bool malformed;  // it starts with tipstart-check but reads as no directive: it silences nothing
 };
 const size_t NoLink = static_cast<size_t>(-1);
 
@@ -53,7 +57,8 @@ struct PageScan {
     std::string base;  // the first <base href>, decoded; empty when none
 };
 
-// The directive in a comment's text, if it is one.
+// The directive in a comment's text, if it is one: a comment that starts
+// with "tipstart-check" and a blank or a colon is one, malformed or not.
 bool ReadDirective(const std::string& comment, Directive* directive);
 
 // Pages and lists are UTF-8 text here. A line ends at LF, CRLF or a lone CR,

@@ -79,6 +79,8 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
     options.programAsWritten = !isList;
     for (const FoundLink& link : scan.links) {
         Place place = At(where, link.line, link.column);
+        place.endLine = link.endLine;
+        place.endColumn = link.endColumn;
         size_t first = findings.size();
         if (link.undecodable) {
             findings.push_back({place, RuleUndecodableText,
@@ -102,13 +104,14 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         }
         ApplyRules(prediction, place, &findings);
         for (size_t i = first; i < findings.size(); ++i) {
-            if (link.clickedByPage) {
+            if (link.clickedByPage && findings[i].rule != RuleAutorunProgram) {
                 findings[i].message += "; the page clicks this ShortCut itself: it runs as the page opens, without "
                                        "the reader's click";
             }
             findings[i].program = link.program;
             findings[i].parameters = link.parameters;
             findings[i].document = prediction.relativePath;
+            findings[i].autorun = link.clickedByPage;
         }
         spans.push_back({first, findings.size()});
     }

@@ -1,4 +1,5 @@
-// The checker's output: compiler-style lines with a summary, or SARIF 2.1.0.
+// The checker's output: compiler-style lines with a summary, a JSON
+// document (docs/json-format.md), or SARIF 2.1.0.
 // It sees the findings and the counts of a run, nothing else.
 #pragma once
 
@@ -17,6 +18,10 @@ void SortFindings(std::vector<Finding>* findings);
 
 void WriteTextReport(FILE* out, const CheckResults& results);
 void WriteSummary(FILE* out, const CheckResults& results, double seconds);
+// How many findings of each rule count, the most first.
+void WriteStatistics(FILE* out, const CheckResults& results);
+// Every finding with a field for each thing, silenced ones included.
+void WriteJsonReport(FILE* out, const CheckResults& results, const char* version);
 // withBaseline: each result says whether the baseline holds it.
 void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder,
                       bool withBaseline);

@@ -31,5 +31,8 @@ inline const Rule& RuleOf(RuleId id)
 // The rule of an id as the user writes it ("missing-document").
 bool FindRule(const std::string& id, RuleId* rule);
 
+// Every rule's id, in the table's order: for "did you mean".
+std::vector<std::string> RuleIds();
+
 // The findings of the rules that apply to a link's prediction, at place.
 void ApplyRules(const Prediction& prediction, const Place& place, std::vector<Finding>* findings);

@@ -131,6 +131,13 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
     size_t pageEnd = findings->size();
     for (const Directive& directive : directives) {
         Place place = {where.file, where.member, directive.line, directive.column};
+        if (directive.malformed) {
+            findings->push_back({place, RuleMalformedDirective,
+                                 "this comment starts with tipstart-check but is no directive it can read, so it "
+                                 "silences nothing: write \"tipstart-check disable=RULE[,RULE...] -- reason\" for the "
+                                 "next link, or disable-file= for the whole page"});
+            continue;
+        }
         std::vector<RuleId> rules;
         std::vector<std::string> known;
         for (const std::string& name : directive.rules) {
@@ -141,7 +148,7 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
             } else {
                 findings->push_back({place, RuleUnknownRule,
                                      "\"" + name + "\" is no rule of tipstart-check: the directive silences nothing "
-                                                   "for it"});
+                                                   "for it" + DidYouMean(name, RuleIds())});
             }
         }
         if (rules.empty()) {

@@ -51,14 +51,14 @@ TEST_F(Checking, NotesSayWhatEachKindOfLinkDoes)
         }
     }
     std::vector<std::string> expected = {
-        "opens docs\\one.txt with Oberix 2 (ob.exe); asks for its folder first when none is recorded",
+        "opens \"docs\\one.txt\" with Oberix 2 (ob.exe); asks for its folder first when none is recorded",
         "forgets the recorded Oberix 2 folder (stores an empty record) and starts nothing",
-        "opens docs\\one.txt with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
+        "opens \"docs\\one.txt\" with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
         "starts OBX 4.0 (obx.exe) without a document",
-        "opens docs\\five.obx through its file association when OBX 5 is registered",
-        "does nothing: the shell finds no docs\\missing.obx to open",
+        "opens \"docs\\five.obx\" through its file association when OBX 5 is registered",
+        "does nothing: the shell finds no \"docs\\missing.obx\" to open",
         "shows \"No OBX Version Specified!\" and starts nothing",
-        "opens .\\docs\\album.txt with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
+        "opens \".\\docs\\album.txt\" with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
         "starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is recorded",
         "shows \"This Utility can be accessed only from the Help File of ZEZODA Extension.\" and starts nothing",
         "starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is recorded",

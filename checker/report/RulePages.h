@@ -1,0 +1,10 @@
+// The page of each rule, docs/rules/RULE.md, built into the program: what
+// --explain prints and what a SARIF log gives as each rule's help.
+#pragma once
+
+#include <string>
+
+#include "checker/Findings.h"
+
+// The rule's page, in Markdown.
+std::string RulePage(RuleId rule);
