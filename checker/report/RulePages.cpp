@@ -19,6 +19,17 @@ const RulePageText RulePageTexts[] = {
 
 }  // namespace
 
+std::vector<std::string> RulePageNames()
+{
+    std::vector<std::string> names;
+    for (const RulePageText& page : RulePageTexts) {
+        if (page.id) {
+            names.push_back(page.id);
+        }
+    }
+    return names;
+}
+
 std::string RulePage(RuleId rule)
 {
     const Rule& row = RuleOf(rule);

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "checker/Findings.h"
 
 // The rule's page, in Markdown.
 std::string RulePage(RuleId rule);
+
+// The names of the pages built in (docs/rules/NAME.md), sorted.
+std::vector<std::string> RulePageNames();
