@@ -45,6 +45,7 @@ void FinishRun(CheckRun* run)
     Settling settling = {run->options.disabled,
                          run->options.warningsAsErrors,
                          run->options.hasBaseline ? &run->options.baseline : nullptr,
+                         run->options.baselineResults,
                          inputs.configurations,
                          inputs.configurationOf,
                          inputs.givenConfiguration,

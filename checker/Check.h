@@ -23,6 +23,7 @@ struct CheckOptions {
     bool warningsAsErrors = false;
     std::vector<RuleId> disabled;                      // --disable
     std::unordered_set<std::string> baseline;          // the fingerprints of --baseline's results
+    std::vector<std::string> baselineResults;          // and those results, as the log gives them
     bool hasBaseline = false;
 };
 

@@ -89,6 +89,9 @@ struct CheckResults {
     bool baseline = false;
     size_t baselineMatched = 0;
     size_t baselineFixed = 0;
+    // The baseline's SARIF results that this run no longer finds, each one
+    // JSON object marked "absent", for a SARIF log to list.
+    std::vector<std::string> baselineAbsent;
 };
 
 // Whether the finding counts: not suppressed, not in the baseline.

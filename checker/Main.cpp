@@ -349,7 +349,7 @@ int ReadNamedFiles(const Arguments& arguments, CheckOptions* options, Configurat
 {
     std::string error;
     if (!arguments.baseline.empty()) {
-        if (!ReadBaseline(arguments.baseline, &options->baseline, &error)) {
+        if (!ReadBaseline(arguments.baseline, &options->baseline, &options->baselineResults, &error)) {
             return UsageError("--baseline " + arguments.baseline + ": " + error);
         }
         options->hasBaseline = true;

@@ -385,6 +385,9 @@ void WriteSarifReport(FILE* out, const CheckResults& results, const char* versio
                 JsonText(finding.message).c_str(), artifacts.Location(finding.place).c_str(), region.c_str(),
                 ResultState(finding, withBaseline).c_str());
     }
+    for (size_t i = 0; i < results.baselineAbsent.size(); ++i) {
+        fprintf(out, "%s\n        %s", i || !results.findings.empty() ? "," : "", results.baselineAbsent[i].c_str());
+    }
     fprintf(out, "\n      ],\n      \"artifacts\": [");
     for (size_t i = 0; i < artifacts.json.size(); ++i) {
         fprintf(out, "%s\n        %s", i ? "," : "", artifacts.json[i].c_str());

@@ -86,17 +86,16 @@ std::string Hash(const std::string& text)
     return hex;
 }
 
-// The folder a file's fingerprint names it from: its configuration's, else
-// its repository's root; empty for none (the path stays absolute). So a
-// baseline matches wherever the checker runs, and in a clone elsewhere.
+// The folder a file's fingerprint names it from: its repository's root,
+// else its configuration's folder; empty for none (the path stays
+// absolute). So a baseline matches wherever the checker runs, in a clone
+// elsewhere too, and a configuration added later changes nothing.
 fs::path FingerprintRoot(const std::string& file, const Settling& settling)
 {
+    fs::path root = RepositoryRoot(AbsolutePath(fs::u8path(file), settling.folders), settling.folders, settling.choice);
     auto known = settling.configurationOf.find(file);
     int index = known != settling.configurationOf.end() ? known->second : settling.givenConfiguration;
-    if (index >= 0) {
-        return settling.configurations[index].folder;
-    }
-    return RepositoryRoot(AbsolutePath(fs::u8path(file), settling.folders), settling.folders, settling.choice);
+    return !root.empty() || index < 0 ? root : settling.configurations[index].folder;
 }
 
 // Its rule, its file and its link's text, not its line (nor a message,
@@ -121,6 +120,59 @@ void GiveFingerprints(const Settling& settling, std::vector<Finding>* findings)
         std::string hash = Hash(std::string(RuleOf(finding.rule).id) + "\n" + ShownFile(place) + "\n" + about);
         finding.fingerprint = hash + ":" + std::to_string(++seen[hash]);
     }
+}
+
+}  // namespace
+
+namespace {
+
+std::string FingerprintKey()
+{
+    return std::string("\"") + FingerprintName + "\": \"";
+}
+
+// The fingerprint a line of a SARIF log gives, or empty.
+std::string FingerprintOf(const std::string& line)
+{
+    size_t at = line.find(FingerprintKey());
+    size_t end = at == std::string::npos ? at : line.find('"', at + FingerprintKey().size());
+    return end == std::string::npos ? std::string() : line.substr(at + FingerprintKey().size(), end - at - FingerprintKey().size());
+}
+
+// Removes ", "key": VALUE" from a JSON object's text, VALUE a number or a
+// string without quotes inside.
+void RemoveField(const std::string& key, std::string* object)
+{
+    size_t at = object->find(", \"" + key + "\": ");
+    if (at == std::string::npos) {
+        return;
+    }
+    size_t value = at + key.size() + 6;
+    size_t end = (*object)[value] == '"' ? object->find('"', value + 1) + 1 : object->find_first_of(",}", value);
+    object->erase(at, end - at);
+}
+
+// A result of the baseline's log as this run lists it: its rule's index and
+// artifact's index are the old log's, so they go, and so does the place of
+// a page inside a compiled help file, which only the old log's artifacts
+// tie to its file; it is "absent".
+std::string AbsentResult(std::string line)
+{
+    size_t start = line.find('{');
+    size_t end = line.rfind('}');
+    std::string object = start == std::string::npos || end == std::string::npos ? std::string("{}")
+                                                                                : line.substr(start, end - start + 1);
+    RemoveField("ruleIndex", &object);
+    RemoveField("index", &object);
+    size_t locations = object.find(", \"locations\": ");
+    size_t after = object.find(", \"partialFingerprints\": ");
+    bool ownFile = object.find("\"uriBaseId\": ") != std::string::npos || object.find("\"uri\": \"file:") != std::string::npos;
+    if (!ownFile && locations != std::string::npos && after != std::string::npos && locations < after) {
+        object.erase(locations, after - locations);
+    }
+    RemoveField("baselineState", &object);
+    object.insert(object.size() - 1, ", \"baselineState\": \"absent\"");
+    return object;
 }
 
 }  // namespace
@@ -222,10 +274,16 @@ void SettleFindings(const Settling& settling, CheckResults* results)
         results->baseline = true;
         results->baselineMatched = matched.size();
         results->baselineFixed = settling.baseline->size() - matched.size();
+        for (const std::string& result : settling.baselineResults) {
+            if (!matched.count(FingerprintOf(result))) {
+                results->baselineAbsent.push_back(AbsentResult(result));
+            }
+        }
     }
 }
 
-bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints, std::string* error)
+bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints,
+                  std::vector<std::string>* results, std::string* error)
 {
     std::string bytes;
     if (!ReadWholeFile(path, &bytes, error)) {
@@ -235,14 +293,18 @@ bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fing
         *error = "is not a SARIF log";
         return false;
     }
-    std::string key = std::string("\"") + FingerprintName + "\": \"";
-    for (size_t at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at)) {
-        at += key.size();
-        size_t end = bytes.find('"', at);
-        if (end == std::string::npos) {
+    for (size_t at = bytes.find(FingerprintKey()); at != std::string::npos; at = bytes.find(FingerprintKey(), at)) {
+        size_t start = bytes.rfind('\n', at);
+        size_t end = bytes.find('\n', at);
+        std::string line = bytes.substr(start == std::string::npos ? 0 : start + 1,
+                                        end == std::string::npos ? std::string::npos : end - start - 1);
+        std::string fingerprint = FingerprintOf(line);
+        if (fingerprint.empty()) {
             break;
         }
-        fingerprints->insert(bytes.substr(at, end - at));
+        fingerprints->insert(fingerprint);
+        results->push_back(line);
+        at = end == std::string::npos ? bytes.size() : end;
     }
     return true;
 }

@@ -31,6 +31,7 @@ struct Settling {
     const std::vector<RuleId>& disabled;  // --disable
     bool warningsAsErrors;                // --warnings-as-errors
     const std::unordered_set<std::string>* baseline;  // fingerprints; null without --baseline
+    const std::vector<std::string>& baselineResults;  // its results, each a line of JSON
     std::vector<Configuration>& configurations;
     const std::unordered_map<std::string, int>& configurationOf;  // by shown file
     int givenConfiguration;                                        // --config, or -1
@@ -43,5 +44,7 @@ struct Settling {
 // and gives each its fingerprint and, with a baseline, whether it holds it.
 void SettleFindings(const Settling& settling, CheckResults* results);
 
-// The fingerprints of the results of a SARIF log this checker wrote.
-bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints, std::string* error);
+// The fingerprints of the results of a SARIF log this checker wrote, and
+// those results: each is one line of such a log.
+bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints,
+                  std::vector<std::string>* results, std::string* error);
