@@ -177,6 +177,9 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
         return;
     }
     for (const FolderEntry& entry : entries) {
+        if (entry.name == ".git" || entry.name == ".hg" || entry.name == ".svn") {
+            continue;  // a repository's own records, never part of a help file
+        }
         fs::path path = folder / fs::u8path(entry.name);
         InputKind kind = KindOfName(entry.name);
         bool checked = kind == InputPage || kind == InputScript || kind == InputHelp;

@@ -21,6 +21,17 @@ TEST_F(Checking, AProjectChecksItsFilesInItsLanguage)
     EXPECT_EQ(Results().findings[1].place.file, folder_.Path("p/pages/one.htm"));
 }
 
+TEST_F(Checking, ARepositorysOwnRecordsAreNotWalked)
+{
+    std::string link = ShortCutLine(",Tipstart.exe,^3docs\\nosuch.txt");
+    folder_.File("help/.git/page.htm", link);
+    folder_.File("help/.hg/store/page.htm", link);
+    folder_.File("help/.svn/pristine/page.htm", link);
+    EXPECT_EQ(Check({"help"}), "") << Messages();
+    folder_.File("help/pages/page.htm", link);
+    EXPECT_EQ(Check({"help"}), "missing-document") << Messages();
+}
+
 TEST_F(Checking, FoldersAndTheirPagesAreWalked)
 {
     folder_.File("Tipstart.exe");
