@@ -46,6 +46,7 @@ void FinishRun(CheckRun* run)
                          run->options.warningsAsErrors,
                          run->options.hasBaseline ? &run->options.baseline : nullptr,
                          run->options.baselineResults,
+                         run->caches.referenceDirectives,
                          inputs.configurations,
                          inputs.configurationOf,
                          inputs.givenConfiguration,

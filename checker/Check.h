@@ -14,6 +14,7 @@
 #include "checker/Input.h"
 #include "checker/Package.h"
 #include "checker/Prediction.h"
+#include "checker/Suppression.h"
 
 struct CheckOptions {
     PredictionOptions prediction;
@@ -31,6 +32,7 @@ struct CheckCaches {
     InputCaches inputs;
     std::map<std::string, Package> packages;  // by install folder
     std::unordered_map<std::string, bool> filesOnDisk;  // the pages links name, by absolute path
+    std::vector<ReferenceDirective> referenceDirectives;  // settled after the last path
 };
 
 struct CheckRun {

@@ -462,9 +462,15 @@ private:
         linkIds_.push_back(id);
     }
 
-    // A directive is for the first link after it.
+    // A directive is for the first ShortCut after it, and the first page
+    // reference after it.
     void AimDirectivesByPlace()
     {
+        std::vector<size_t> references;
+        for (const PageReference& reference : scan_->references) {
+            references.push_back(reference.offset);
+        }
+        std::sort(references.begin(), references.end());
         for (Directive& directive : scan_->directives) {
             if (directive.wholeFile) {
                 continue;
@@ -472,6 +478,8 @@ private:
             auto next = std::upper_bound(scan_->links.begin(), scan_->links.end(), directive.line,
                                          [](size_t offset, const FoundLink& link) { return offset < link.line; });
             directive.link = next == scan_->links.end() ? NoLink : static_cast<size_t>(next - scan_->links.begin());
+            auto reference = std::upper_bound(references.begin(), references.end(), directive.line);
+            directive.referenceLine = reference == references.end() ? 0 : *reference;  // an offset until PlaceFindings
         }
     }
 
@@ -492,6 +500,9 @@ private:
         }
         for (Directive& directive : scan_->directives) {
             places.push_back(Place(&directive.line, &directive.column));
+            if (directive.referenceLine) {
+                places.push_back(Place(&directive.referenceLine, &directive.referenceColumn));
+            }
         }
         std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return *a.first < *b.first; });
         TextCursor cursor(bytes_, size_);
@@ -536,6 +547,8 @@ bool ReadDirective(const std::string& comment, Directive* directive)
     directive->line = 0;
     directive->column = 0;
     directive->link = NoLink;
+    directive->referenceLine = 0;
+    directive->referenceColumn = 0;
     directive->rules.clear();
     std::string rest = Trim(text.substr(nameLength));
     size_t reason = rest.find("--");

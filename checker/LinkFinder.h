@@ -44,6 +44,10 @@ struct Directive {
     std::string reason;
     size_t link;  // the index in PageScan::links of the link it is for; NoLink when none follows
     bool malformed;  // it starts with tipstart-check but reads as no directive: it silences nothing
+    // The next page reference after it (a href, img src...), whose findings
+    // it silences too; 0 when none follows.
+    size_t referenceLine;
+    size_t referenceColumn;
 };
 const size_t NoLink = static_cast<size_t>(-1);
 

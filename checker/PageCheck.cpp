@@ -115,7 +115,7 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         }
         spans.push_back({first, findings.size()});
     }
-    SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
+    SilenceByDirectives(scan.directives, spans, pageStart, where, &findings, &run->caches.referenceDirectives);
 }
 
 void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned languageCodePage, const Place& where,

@@ -178,7 +178,8 @@ std::string AbsentResult(std::string line)
 }  // namespace
 
 void SilenceByDirectives(const std::vector<Directive>& directives, const std::vector<FindingSpan>& spans,
-                         size_t pageStart, const Place& where, std::vector<Finding>* findings)
+                         size_t pageStart, const Place& where, std::vector<Finding>* findings,
+                         std::vector<ReferenceDirective>* pending)
 {
     size_t pageEnd = findings->size();
     for (const Directive& directive : directives) {
@@ -217,6 +218,11 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
                 used = true;
             }
         }
+        if (!directive.wholeFile && directive.referenceLine) {
+            Place reference = {where.file, where.member, directive.referenceLine, directive.referenceColumn};
+            pending->push_back({place, reference, rules, known, directive.reason, used, directive.link != NoLink});
+            continue;  // settled with the reference's findings
+        }
         if (!used) {
             std::string which = directive.wholeFile ? "the page has no " + Joined(known) + " finding"
                                 : directive.link == NoLink
@@ -227,8 +233,48 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
     }
 }
 
+namespace {
+
+std::string PlaceKey(const Place& place)
+{
+    return place.file + '\0' + place.member + '\0' + std::to_string(place.line) + ':' + std::to_string(place.column);
+}
+
+// The findings at the page reference after each directive, of a rule it
+// names, are silenced; a directive that silenced nothing, there or at its
+// ShortCut, gets its warning now.
+void SilenceAtReferences(const std::vector<ReferenceDirective>& directives, std::vector<Finding>* findings)
+{
+    std::unordered_map<std::string, std::vector<size_t>> at;  // the findings by place
+    for (size_t i = 0; i < findings->size(); ++i) {
+        at[PlaceKey((*findings)[i].place)].push_back(i);
+    }
+    std::vector<Finding> unused;
+    for (const ReferenceDirective& directive : directives) {
+        bool used = directive.used;
+        auto found = at.find(PlaceKey(directive.reference));
+        for (size_t i : found == at.end() ? std::vector<size_t>() : found->second) {
+            Finding& finding = (*findings)[i];
+            if (finding.suppression == NotSuppressed && CanBeSilenced(finding.rule) && Holds(directive.rules, finding.rule)) {
+                Silence(&finding, SuppressedInSource, directive.reason);
+                used = true;
+            }
+        }
+        if (!used) {
+            std::string which = directive.shortCutNext ? "the next ShortCut object and the next link have no "
+                                                       : "the next link has no ";
+            unused.push_back({directive.directive, RuleUnusedSuppression,
+                              "this directive silences nothing: " + which + Joined(directive.names) + " finding"});
+        }
+    }
+    findings->insert(findings->end(), unused.begin(), unused.end());
+}
+
+}  // namespace
+
 void SettleFindings(const Settling& settling, CheckResults* results)
 {
+    SilenceAtReferences(settling.referenceDirectives, &results->findings);
     std::vector<Finding> kept;
     for (Finding& finding : results->findings) {
         auto known = settling.configurationOf.find(finding.place.file);
