@@ -19,14 +19,19 @@ Place At(const Place& where, size_t line, size_t column)
     return {where.file, where.member, line, column};
 }
 
-// A folder as messages name it: below the folder the checker runs in,
-// from there.
+// A folder as messages name it: below or above the folder the checker runs
+// in, from there ("help", ".", ".."); elsewhere, in full.
 std::string ShownFolder(const std::string& folder, const std::filesystem::path& workingFolder)
 {
     std::filesystem::path path = std::filesystem::u8path(folder).lexically_normal();
-    std::filesystem::path working = workingFolder.lexically_normal();
-    std::string below = PathWithin(path, working) ? path.lexically_relative(working).generic_u8string() : std::string();
-    return below.empty() && !PathWithin(path, working) ? path.generic_u8string() : below.empty() ? "." : below;
+    std::filesystem::path relative = path.lexically_relative(workingFolder.lexically_normal());
+    bool near = !relative.empty();
+    bool climbing = true;
+    for (const std::filesystem::path& part : relative) {
+        climbing = climbing && part == "..";
+        near = near && (climbing || part != "..");
+    }
+    return !near ? path.generic_u8string() : relative.empty() ? "." : relative.generic_u8string();
 }
 
 }  // namespace
