@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 enum Severity { SeverityError, SeverityWarning, SeverityNote };
@@ -76,6 +77,7 @@ struct Finding {
     Suppression suppression = NotSuppressed;
     std::string justification = std::string();  // the reason given for the suppression
     std::string fingerprint = std::string();    // the same for the same link whatever its line
+    std::string fingerprintFile = std::string();  // the file as the fingerprint names it, from its root
     bool unchanged = false;     // the baseline holds it
     bool strict = false;        // a warning that fails the run: --warnings-as-errors, or its configuration's
 };
@@ -84,6 +86,7 @@ struct CheckResults {
     std::vector<Finding> findings;
     size_t links = 0;
     size_t files = 0;
+    std::unordered_set<std::string> checkedFiles;  // every file read, as shown: a baseline's other files are not gone
     // With --baseline: its results that this run found again, and those it
     // no longer finds.
     bool baseline = false;

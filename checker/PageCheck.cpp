@@ -60,6 +60,7 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
     CheckResults& results = run->results;
     std::vector<Finding>& findings = results.findings;
     ++results.files;
+    results.checkedFiles.insert(where.file);
     size_t pageStart = findings.size();
     if (!page.unknownCharset.empty()) {
         findings.push_back({where, RuleUnknownCharset,

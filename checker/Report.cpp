@@ -334,7 +334,7 @@ std::string ResultState(const Finding& finding, bool withBaseline)
     if (withBaseline) {
         state += std::string(", \"baselineState\": \"") + (finding.unchanged ? "unchanged" : "new") + "\"";
     }
-    return state + ", \"properties\": {" + LinkFields(finding) + "}";
+    return state + ", \"properties\": {" + LinkFields(finding) + ", \"fingerprintFile\": " + JsonText(finding.fingerprintFile) + "}";
 }
 
 void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder,

@@ -1,6 +1,7 @@
 #include "checker/Suppression.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -98,23 +99,31 @@ fs::path FingerprintRoot(const std::string& file, const Settling& settling)
     return !root.empty() || index < 0 ? root : settling.configurations[index].folder;
 }
 
+// The name of a shown file in fingerprints, found once per file.
+const std::string& FileInFingerprints(const std::string& shown, const Settling& settling,
+                                   std::unordered_map<std::string, std::string>* named)
+{
+    auto known = named->find(shown);
+    if (known == named->end()) {
+        fs::path file = AbsolutePath(fs::u8path(shown), settling.folders);
+        fs::path root = FingerprintRoot(shown, settling).lexically_normal();
+        std::string name = root.empty() ? file.generic_u8string() : file.lexically_relative(root).generic_u8string();
+        known = named->emplace(shown, name).first;
+    }
+    return known->second;
+}
+
 // Its rule, its file and its link's text, not its line (nor a message,
 // which may name a path of this machine); the same link twice in a file is
 // told apart by its turn.
-void GiveFingerprints(const Settling& settling, std::vector<Finding>* findings)
+void GiveFingerprints(const Settling& settling, std::vector<Finding>* findings,
+                      std::unordered_map<std::string, std::string>* named)
 {
     std::unordered_map<std::string, size_t> seen;
-    std::unordered_map<std::string, std::string> named;  // the file's name in fingerprints, by shown file
     for (Finding& finding : *findings) {
         Place place = finding.place;
-        auto known = named.find(place.file);
-        if (known == named.end()) {
-            fs::path file = AbsolutePath(fs::u8path(place.file), settling.folders);
-            fs::path root = FingerprintRoot(place.file, settling).lexically_normal();
-            std::string name = root.empty() ? file.generic_u8string() : file.lexically_relative(root).generic_u8string();
-            known = named.emplace(place.file, name).first;
-        }
-        place.file = known->second;
+        place.file = FileInFingerprints(place.file, settling, named);
+        finding.fingerprintFile = place.file;
         std::string about = finding.program.empty() && finding.parameters.empty() ? std::string()
                                                                                    : finding.program + "," + finding.parameters;
         std::string hash = Hash(std::string(RuleOf(finding.rule).id) + "\n" + ShownFile(place) + "\n" + about);
@@ -137,6 +146,30 @@ std::string FingerprintOf(const std::string& line)
     size_t at = line.find(FingerprintKey());
     size_t end = at == std::string::npos ? at : line.find('"', at + FingerprintKey().size());
     return end == std::string::npos ? std::string() : line.substr(at + FingerprintKey().size(), end - at - FingerprintKey().size());
+}
+
+// The file a line of a SARIF log names in its fingerprintFile property,
+// its JSON escapes read; false when it names none.
+bool FileOf(const std::string& line, std::string* file)
+{
+    const std::string key = "\"fingerprintFile\": \"";
+    size_t at = line.find(key);
+    if (at == std::string::npos) {
+        return false;
+    }
+    file->clear();
+    for (at += key.size(); at < line.size() && line[at] != '"'; ++at) {
+        if (line[at] == '\\' && at + 1 < line.size()) {
+            ++at;
+            if (line[at] == 'u' && at + 4 < line.size()) {
+                AppendUtf8(static_cast<char32_t>(strtoul(line.substr(at + 1, 4).c_str(), nullptr, 16)), file);
+                at += 4;
+                continue;
+            }
+        }
+        *file += line[at];
+    }
+    return true;
 }
 
 // Removes ", "key": VALUE" from a JSON object's text, VALUE a number or a
@@ -308,8 +341,15 @@ void SettleFindings(const Settling& settling, CheckResults* results)
     }
     results->findings.swap(kept);
     SortFindings(&results->findings);
-    GiveFingerprints(settling, &results->findings);
+    std::unordered_map<std::string, std::string> named;
+    GiveFingerprints(settling, &results->findings, &named);
     if (settling.baseline) {
+        // A baseline's result is gone only when its file was read in this
+        // run; one that names no file (an older log) is held as read.
+        std::unordered_set<std::string> read;
+        for (const std::string& file : results->checkedFiles) {
+            read.insert(FileInFingerprints(file, settling, &named));
+        }
         std::unordered_set<std::string> matched;
         for (Finding& finding : results->findings) {
             finding.unchanged = settling.baseline->count(finding.fingerprint) > 0;
@@ -319,12 +359,13 @@ void SettleFindings(const Settling& settling, CheckResults* results)
         }
         results->baseline = true;
         results->baselineMatched = matched.size();
-        results->baselineFixed = settling.baseline->size() - matched.size();
         for (const std::string& result : settling.baselineResults) {
-            if (!matched.count(FingerprintOf(result))) {
+            std::string file;
+            if (!matched.count(FingerprintOf(result)) && (!FileOf(result, &file) || read.count(file))) {
                 results->baselineAbsent.push_back(AbsentResult(result));
             }
         }
+        results->baselineFixed = results->baselineAbsent.size();
     }
 }
 
