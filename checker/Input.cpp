@@ -94,7 +94,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& optio
             file.gathered = true;
             std::error_code error;
             if (!fs::is_regular_file(files[i], error)) {
-                file.problem = "is listed in " + input.shown + " but is not a file";
+                file.problem = "is listed in " + Quoted(input.shown) + " but is not a file";
                 inputs.push_back(file);
                 continue;
             }

@@ -46,17 +46,6 @@ bool StartsTipstart(const Prediction& p)
     return p.effect != EffectOtherProgram;
 }
 
-// A name or a text in a message, in double quotes, so that blanks at its
-// ends show; the quotes it holds are escaped.
-std::string Quoted(const std::string& text)
-{
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
-    }
-    return quoted + "\"";
-}
-
 // Long texts are cut in messages: a page may hold megabytes in one value.
 // length is the whole text's, of which only the start may be kept.
 std::string Excerpt(const std::string& text, size_t length)

@@ -309,3 +309,12 @@ std::string DidYouMean(const std::string& word, const std::vector<std::string>& 
     std::string nearest = NearestWord(word, candidates, limit);
     return nearest.empty() || nearest == word ? std::string() : ": did you mean \"" + nearest + "\"?";
 }
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+    }
+    return quoted + "\"";
+}

@@ -48,6 +48,10 @@ std::string NearestWord(const std::string& word, const std::vector<std::string>&
 // ": did you mean "NEAR"?" after a name that names nothing, or empty.
 std::string DidYouMean(const std::string& word, const std::vector<std::string>& candidates);
 
+// A name or a text in a message, in double quotes, so that blanks at its
+// ends show; the quotes it holds are escaped (\").
+std::string Quoted(const std::string& text);
+
 bool HasNonAscii(const char* bytes, size_t size);
 bool HasNonAscii(const std::string& text);
 

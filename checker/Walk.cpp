@@ -15,6 +15,7 @@
 #include "checker/PageCheck.h"
 #include "checker/PageText.h"
 #include "checker/Project.h"
+#include "checker/TextTools.h"
 #include "checker/chm/ChmStorage.h"
 
 namespace fs = std::filesystem;
@@ -146,12 +147,12 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
         std::vector<std::string>& ancestors = walk->ancestors;
         if (std::find(ancestors.begin(), ancestors.end(), canonical.u8string()) != ancestors.end()) {
             Report(path, RuleUnreadableInput,
-                   "is a symbolic link loop back to " + canonical.generic_u8string() + "; not followed", walk->run);
+                   "is a symbolic link loop back to " + Quoted(canonical.generic_u8string()) + "; not followed", walk->run);
             return;
         }
         if (entry.symlink && !PathWithin(canonical, walk->root)) {
             Report(path, RuleOutsideLink,
-                   "is a symbolic link to " + canonical.generic_u8string() + ", outside the tree checked; not followed",
+                   "is a symbolic link to " + Quoted(canonical.generic_u8string()) + ", outside the tree checked; not followed",
                    walk->run);
             return;
         }

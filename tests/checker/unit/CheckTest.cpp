@@ -192,10 +192,10 @@ TEST_F(Checking, EachInputThatCannotBeReadSaysWhy)
               "[unreadable-input]\n"
               "t/limit.htm:1:142: error: \"nosuch.txt\" is not in the package (looked for in \"t\"): OBX 3.5 would start without a document "
               "[missing-document]\n"
-              "t/loop: error: is a symbolic link loop back to t; not followed [unreadable-input]\n"
+              "t/loop: error: is a symbolic link loop back to \"t\"; not followed [unreadable-input]\n"
               "t/nul.htm: error: holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not "
               "checked [unreadable-input]\n"
-              "t/root: note: is a symbolic link to /, outside the tree checked; not followed [outside-link]\n");
+              "t/root: note: is a symbolic link to \"/\", outside the tree checked; not followed [outside-link]\n");
     EXPECT_EQ(Results().files, 2u);
 }
 
