@@ -1,17 +1,35 @@
 #include "checker/PageCheck.h"
 
+#include <filesystem>
+
+#include "checker/core/TextTools.h"
 #include "checker/page/LinkFinder.h"
 #include "checker/page/PageText.h"
+#include "checker/predict/Package.h"
 #include "checker/predict/Prediction.h"
 #include "checker/predict/RuleChecks.h"
 #include "checker/report/Suppression.h"
-#include "checker/core/TextTools.h"
 
 namespace {
 
 Place At(const Place& where, size_t line, size_t column)
 {
     return {where.file, where.member, line, column};
+}
+
+// A folder as messages name it: below or above the folder the checker runs
+// in, from there ("help", ".", ".."); elsewhere, in full.
+std::string ShownFolder(const std::string& folder, const std::filesystem::path& workingFolder)
+{
+    std::filesystem::path path = std::filesystem::u8path(folder).lexically_normal();
+    std::filesystem::path relative = path.lexically_relative(workingFolder.lexically_normal());
+    bool near = !relative.empty();
+    bool climbing = true;
+    for (const std::filesystem::path& part : relative) {
+        climbing = climbing && part == "..";
+        near = near && (climbing || part != "..");
+    }
+    return !near ? path.generic_u8string() : relative.empty() ? "." : relative.generic_u8string();
 }
 
 // A place in the page, or in a script file it loads.
@@ -23,22 +41,23 @@ Place In(const PageScan& scan, const Place& where, size_t file, size_t line, siz
 }  // namespace
 
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
-                Package* package, const PredictionOptions& prediction, CheckResults* counts, PageScan* found,
-                const ScriptBudget& budget, ScriptFiles* files, bool inlineConfig)
+                Package* package, const PageHandling& handling, CheckResults* counts, PageScan* found,
+                ScriptFiles* files)
 {
     PageScan& scan = *found;
     bool isList = kind == TextList;
     if (isList) {
         FindListLinks(page.text, page.size, &page.undecodable, &scan);
     } else if (kind == TextPage) {
-        FindPageLinks(page.text, page.size, &page.undecodable, &scan, budget, files);
+        FindPageLinks(page.text, page.size, &page.undecodable, &scan, handling.budget, files);
     } else {
         FindScriptLinks(page.text, page.size, kind == TextVBScript ? ScriptVBScript : ScriptJScript,
-                        &page.undecodable, &scan, budget);
+                        &page.undecodable, &scan, handling.budget);
     }
     CheckResults& results = *counts;
     std::vector<Finding>& findings = results.findings;
     ++results.files;
+    results.checkedFiles.insert(where.file);
     size_t pageStart = findings.size();
     if (!page.unknownCharset.empty()) {
         findings.push_back({where, RuleUnknownCharset,
@@ -52,17 +71,19 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
     if (page.undeclaredUtf8) {
         std::vector<size_t> none;
         if (kind == TextPage) {
-            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8, budget, files);
+            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8, handling.budget, files);
         } else {
             FindScriptLinks(page.utf8Reading.data(), page.utf8Reading.size(),
-                            kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8, budget);
+                            kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8, handling.budget);
         }
     }
     std::vector<FindingSpan> spans;  // each link's findings
-    PredictionOptions options = prediction;
+    PredictionOptions options = handling.prediction;
     options.programAsWritten = !isList;
     for (const FoundLink& link : scan.links) {
         Place place = In(scan, where, link.file, link.line, link.column);
+        place.endLine = link.endLine;
+        place.endColumn = link.endColumn;
         size_t first = findings.size();
         if (link.undecodable) {
             findings.push_back({place, RuleUndecodableText,
@@ -80,24 +101,28 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         results.links += link.startsTipstart;
         LinkRuns runs = RunLink(link, options, documentsFolder, package);
         Prediction prediction = PredictLink(link, runs, options, package->installFolder);
+        if (prediction.launched && prediction.match == DocumentMissing) {
+            prediction.lookedIn = ShownFolder(documentsFolder, handling.workingFolder);
+            prediction.nearName = PackageNearName(runs.run.target, documentsFolder, package);
+        }
         ApplyRules(prediction, place, &findings);
         for (size_t i = first; i < findings.size(); ++i) {
             if (link.writtenByScript) {
                 findings[i].message += "; a script wrote this ShortCut here";
             }
-            if (link.clickedByPage) {
+            if (link.clickedByPage && findings[i].rule != RuleAutorunProgram) {
                 findings[i].message += "; the page clicks this ShortCut itself: it runs as the page opens, without "
                                        "the reader's click";
             }
             findings[i].program = link.program;
             findings[i].parameters = link.parameters;
             findings[i].document = prediction.relativePath;
-            findings[i].runsAsPageOpens = link.clickedByPage;
+            findings[i].autorun = link.clickedByPage;
         }
         spans.push_back({first, findings.size()});
     }
     // A reviewer of someone else's file lets no page silence itself.
-    if (inlineConfig) {
-        SilenceByDirectives(scan.directives, spans, pageStart, where, &findings);
+    if (handling.inlineConfig) {
+        SilenceByDirectives(scan.directives, spans, pageStart, where, &findings, handling.referenceDirectives);
     }
 }

@@ -3,9 +3,12 @@
 // decoded text and where it stands; out: findings and counts.
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "checker/core/Findings.h"
+#include "checker/report/Suppression.h"
 #include "checker/script/ScriptEngine.h"
 
 struct PageScan;
@@ -18,11 +21,23 @@ class ScriptFiles;
 // code of a script file that pages load.
 enum TextKind { TextPage, TextList, TextJScript, TextVBScript };
 
+// What the run hands on with every page: how its links are predicted, the
+// budget of its scripts, whether its own directives count, the folder that
+// messages name folders from, and where directives on the page references
+// after them wait to be settled.
+struct PageHandling {
+    const PredictionOptions& prediction;
+    const ScriptBudget& budget;
+    bool inlineConfig;
+    const std::filesystem::path& workingFolder;
+    std::vector<ReferenceDirective>* referenceDirectives;
+};
+
 // The links of a text of the kind, shown at where, whose documents stand in
 // documentsFolder. scan keeps what was found, for the pages a page names.
 // A page's scripts run with the script files it loads, read from files. Its
-// directives silence what they name unless inlineConfig is false
+// directives silence what they name unless handling.inlineConfig is false
 // (--no-inline-config).
 void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
-                Package* package, const PredictionOptions& prediction, CheckResults* results, PageScan* scan,
-                const ScriptBudget& budget = ScriptBudget(), ScriptFiles* files = nullptr, bool inlineConfig = true);
+                Package* package, const PageHandling& handling, CheckResults* results, PageScan* scan,
+                ScriptFiles* files = nullptr);

@@ -35,6 +35,12 @@ Package* CheckRun::PackageFor(const std::string& configuredInstallFolder)
     return &known->second;
 }
 
+PageHandling CheckRun::Handling()
+{
+    return {options.prediction, options.scripts, options.inlineConfig, options.folders.workingFolder,
+            &caches.referenceDirectives};
+}
+
 namespace {
 
 void AddFinding(const std::string& file, RuleId rule, const std::string& message, CheckRun* run)
@@ -150,8 +156,7 @@ std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run)
     }
     PageScan scan;
     DiskScriptFiles scripts(input);
-    CheckLinks(page, kind, place, input.documentsFolder, package, run->options.prediction, &run->results, &scan,
-               run->options.scripts, &scripts, run->options.inlineConfig);
+    CheckLinks(page, kind, place, input.documentsFolder, package, run->Handling(), &run->results, &scan, &scripts);
     if (kind != TextPage) {
         return {};
     }
@@ -325,8 +330,8 @@ void CheckHelpPage(HelpVisit* visit, const char* name, const char* bytes, size_t
         visit->scripts[NameKey(member)] = {member, std::string(page.text, page.size)};
     }
     HelpScriptFiles files(visit, member);
-    CheckLinks(page, kind, place, visit->help.documentsFolder, visit->package, visit->run->options.prediction,
-               &visit->run->results, &scan, visit->run->options.scripts, &files, visit->run->options.inlineConfig);
+    CheckLinks(page, kind, place, visit->help.documentsFolder, visit->package, visit->run->Handling(),
+               &visit->run->results, &scan, &files);
     if (kind == TextPage) {
         FindTargets(visit, page, scan, place);
         NoteLoadedScripts(visit, scan, place.member);
@@ -387,15 +392,14 @@ void CheckHelpFile(const Input& input, CheckRun* run)
 
 // A file found or given: decided, then read as its kind is. Gives the
 // script files its pages load.
-std::vector<fs::path> CheckFound(const fs::path& path, const fs::path& given, const std::string& shownGiven,
-                                 CheckRun* run)
+std::vector<fs::path> CheckFound(const fs::path& path, const std::string& shownGiven, CheckRun* run)
 {
     std::vector<fs::path> scripts;
     if (!run->caches.inputs.configurationError.empty()) {
         return scripts;  // the run stops at a configuration it cannot read
     }
     ++run->caches.filesMet;
-    for (const Input& input : DecideInputs(path, given, run->options.folders, &run->caches.inputs)) {
+    for (const Input& input : DecideInputs(path, run->options.folders, &run->caches.inputs)) {
         if (input.listedMissing.place.line > 0) {
             // A page the project names but does not hold, at its line there.
             const MissingListed& missing = input.listedMissing;
@@ -435,13 +439,12 @@ std::vector<fs::path> CheckFound(const fs::path& path, const fs::path& given, co
 
 // A file, then the script files its pages load, each once in a run: a
 // folder's walk finds them too, and a project gathers those its pages load.
-void CheckFile(const fs::path& path, const fs::path& given, const std::string& shownGiven, CheckRun* run)
+void CheckFile(const fs::path& path, const std::string& shownGiven, CheckRun* run)
 {
     std::vector<fs::path> files = {path};
     for (size_t i = 0; i < files.size(); ++i) {
-        bool loaded = i > 0;  // a script loaded by the file, given as itself
-        std::vector<fs::path> scripts = CheckFound(files[i], loaded ? files[i] : given,
-                                                   loaded ? files[i].generic_u8string() : shownGiven, run);
+        bool loaded = i > 0;  // a script loaded by the file, shown as itself
+        std::vector<fs::path> scripts = CheckFound(files[i], loaded ? files[i].generic_u8string() : shownGiven, run);
         files.insert(files.end(), scripts.begin(), scripts.end());
     }
 }
@@ -468,12 +471,12 @@ void CheckPath(const std::string& given, CheckRun* run)
         return;
     }
     if (!fs::is_directory(status)) {
-        CheckFile(path, path, given, run);
+        CheckFile(path, given, run);
         return;
     }
     size_t met = run->caches.filesMet;
     size_t found = run->results.findings.size();
-    FileFound check = [&path, run](const fs::path& file) { CheckFile(file, path, file.generic_u8string(), run); };
+    FileFound check = [run](const fs::path& file) { CheckFile(file, file.generic_u8string(), run); };
     WalkFolderTree(path, check, &run->results.findings);
     // A folder with nothing to check is no clean one.
     if (run->caches.filesMet == met && run->results.findings.size() == found) {
@@ -496,8 +499,7 @@ void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned lang
         return;
     }
     PageScan scan;
-    CheckLinks(page, kind, where, documentsFolder, package, run->options.prediction, &run->results, &scan,
-               run->options.scripts);
+    CheckLinks(page, kind, where, documentsFolder, package, run->Handling(), &run->results, &scan);
 }
 
 void FinishRun(CheckRun* run)
@@ -506,9 +508,12 @@ void FinishRun(CheckRun* run)
     Settling settling = {run->options.disabled,
                          run->options.warningsAsErrors,
                          run->options.hasBaseline ? &run->options.baseline : nullptr,
+                         run->options.baselineResults,
+                         run->caches.referenceDirectives,
                          inputs.configurations,
                          inputs.configurationOf,
                          inputs.givenConfiguration,
-                         run->options.folders.workingFolder};
+                         run->options.folders,
+                         &inputs.folders};
     SettleFindings(settling, &run->results);
 }

@@ -20,6 +20,7 @@
 #include "checker/input/Input.h"
 #include "checker/predict/Package.h"
 #include "checker/predict/Prediction.h"
+#include "checker/report/Suppression.h"
 #include "checker/script/ScriptEngine.h"
 
 struct CheckOptions {
@@ -30,6 +31,7 @@ struct CheckOptions {
     bool warningsAsErrors = false;
     std::vector<RuleId> disabled;                      // --disable
     std::unordered_set<std::string> baseline;          // the fingerprints of --baseline's results
+    std::vector<std::string> baselineResults;          // and those results, as the log gives them
     bool hasBaseline = false;
     ScriptBudget scripts;                              // each page's, for its scripts
     bool inlineConfig = true;                          // --no-inline-config: directives in pages silence nothing
@@ -40,6 +42,7 @@ struct CheckCaches {
     std::map<std::string, Package> packages;  // by install folder
     std::unordered_map<std::string, bool> filesOnDisk;  // the pages links name, by absolute path
     size_t filesMet = 0;  // files given or found in a walk as ones to check
+    std::vector<ReferenceDirective> referenceDirectives;  // settled after the last path
 };
 
 struct CheckRun {
@@ -48,6 +51,9 @@ struct CheckRun {
     // The package installed where a file's configuration says, or where the
     // run's options say.
     Package* PackageFor(const std::string& configuredInstallFolder);
+
+    // What each page is handed on with.
+    PageHandling Handling();
 
     const CheckOptions options;
     CheckCaches caches;

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "checker/core/TextTools.h"
 #include "checker/input/FolderChoice.h"
 #include "checker/input/Input.h"
 #include "checker/system/FolderListing.h"
@@ -43,12 +44,12 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
         std::vector<std::string>& ancestors = walk->ancestors;
         if (std::find(ancestors.begin(), ancestors.end(), canonical.u8string()) != ancestors.end()) {
             Report(path, RuleUnreadableInput,
-                   "is a symbolic link loop back to " + canonical.generic_u8string() + "; not followed", walk);
+                   "is a symbolic link loop back to " + Quoted(canonical.generic_u8string()) + "; not followed", walk);
             return;
         }
         if (entry.symlink && !PathWithin(canonical, walk->root)) {
             Report(path, RuleOutsideLink,
-                   "is a symbolic link to " + canonical.generic_u8string() + ", outside the tree checked; not followed",
+                   "is a symbolic link to " + Quoted(canonical.generic_u8string()) + ", outside the tree checked; not followed",
                    walk);
             return;
         }
@@ -74,6 +75,9 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
         return;
     }
     for (const FolderEntry& entry : entries) {
+        if (entry.name == ".git" || entry.name == ".hg" || entry.name == ".svn") {
+            continue;  // a repository's own records, never part of a help file
+        }
         fs::path path = folder / fs::u8path(entry.name);
         InputKind kind = entry.type == fs::file_type::regular ? KindOfFile(path) : KindOfName(entry.name);
         bool checked = kind == InputPage || kind == InputScript || kind == InputHelp;

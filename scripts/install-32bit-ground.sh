@@ -6,7 +6,7 @@
 #     from Debian's qemu source with scripts/qemu-i386-wine.patch, installed
 #     as /usr/local/lib/tipstart/qemu-i386-binfmt-P and registered in
 #     binfmt_misc as "tipstart-i386" for 32-bit x86 programs.
-# The README says how to undo it.
+# CONTRIBUTING.md says how to undo it.
 set -eu
 cd "$(dirname "$0")/.."
 patch_file=$(pwd)/scripts/qemu-i386-wine.patch

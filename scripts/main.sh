@@ -22,7 +22,7 @@ cat dist/SHA256SUMS
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)
 python3 scripts/package.py dist/Tipstart.exe build/win32/checker/tipstart-check.exe "$version" README.md \
     "dist/Tipstart-$version.zip"
-echo "For help-file authors: dist/Tipstart-$version.zip (Tipstart.exe, tipstart-check.exe, Tipstart-Guide.txt, SHA256SUMS)"
+echo "For help-file authors: dist/Tipstart-$version.zip (Tipstart.exe, tipstart-check.exe, Tipstart-Guide.txt, rules/, SHA256SUMS)"
 # tipstart-check for Debian and Ubuntu CI runners, with its manual.
 (cd build/linux && cpack > /dev/null)
 cp build/linux/package/tipstart-check_"$version"_*.deb dist/

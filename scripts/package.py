@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Writes the package for help-file authors: a zip with Tipstart.exe, the
 link checker tipstart-check.exe, the authors' guide (the README's part
-between the authors-guide markers, as plain text) and SHA256SUMS. The same
-inputs give the same bytes.
+between the authors-guide markers, as plain text), the page of each of the
+checker's rules (docs/rules beside the README, as plain text, in rules/) and
+SHA256SUMS. The same inputs give the same bytes.
 
     package.py EXE CHECKER_EXE VERSION README ZIP
 """
 import hashlib
+import os
 import re
 import sys
 import zipfile
@@ -43,6 +45,16 @@ def guide(readme, version):
     return plain_text(f"# {title}\n\n{part.strip()}").encode("utf-8")
 
 
+def rule_pages(readme):
+    """The rules' pages, by name, as text for Notepad."""
+    folder = os.path.join(os.path.dirname(os.path.abspath(readme)), "docs", "rules")
+    names = sorted(name for name in os.listdir(folder) if name.endswith(".md"))
+    if not names:
+        sys.exit(f"{folder}: no rule pages")
+    return [(f"rules/{name[:-3]}.txt", plain_text(open(os.path.join(folder, name), encoding="utf-8").read()).encode("utf-8"))
+            for name in names]
+
+
 def add(archive, name, data):
     entry = zipfile.ZipInfo(name, ENTRY_DATE)
     entry.compress_type = zipfile.ZIP_DEFLATED
@@ -57,7 +69,7 @@ def main():
     exe_path, checker_path, version, readme, zip_path = sys.argv[1:]
     files = [("Tipstart.exe", open(exe_path, "rb").read()),
              ("tipstart-check.exe", open(checker_path, "rb").read()),
-             (GUIDE_NAME, guide(readme, version))]
+             (GUIDE_NAME, guide(readme, version))] + rule_pages(readme)
     sums = "".join(f"{hashlib.sha256(data).hexdigest()}  {name}\n" for name, data in files)
     with zipfile.ZipFile(zip_path, "w") as archive:
         for name, data in files + [("SHA256SUMS", sums.encode("ascii"))]:

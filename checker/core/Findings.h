@@ -8,6 +8,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 enum Severity { SeverityError, SeverityWarning, SeverityNote };
@@ -45,6 +46,9 @@ enum RuleId {
     RuleMissingPage,
     RuleUnfinishedScript,
     RuleSeveralCommands,
+    RuleAutorunProgram,
+    RuleItem1Fields,
+    RuleMalformedDirective,
     RuleCount
 };
 
@@ -56,6 +60,8 @@ struct Place {
     std::string member;
     size_t line = 0;
     size_t column = 0;
+    size_t endLine = 0;    // just after what it is about, when that is known; else 0
+    size_t endColumn = 0;
 };
 
 // The name of a finding's fingerprint among SARIF's partialFingerprints.
@@ -72,10 +78,11 @@ struct Finding {
     std::string program = std::string();     // as the link spells it
     std::string parameters = std::string();  // as decoded
     std::string document = std::string();    // the path after the version digit
-    bool runsAsPageOpens = false;            // the page clicks the link itself
+    bool autorun = false;                    // the page clicks the link as it opens
     Suppression suppression = NotSuppressed;
     std::string justification = std::string();  // the reason given for the suppression
     std::string fingerprint = std::string();    // the same for the same link whatever its line
+    std::string fingerprintFile = std::string();  // the file as the fingerprint names it, from its root
     bool unchanged = false;     // the baseline holds it
     bool strict = false;        // a warning that fails the run: --warnings-as-errors, or its configuration's
 };
@@ -84,6 +91,15 @@ struct CheckResults {
     std::vector<Finding> findings;
     size_t links = 0;
     size_t files = 0;
+    std::unordered_set<std::string> checkedFiles;  // every file read, as shown: a baseline's other files are not gone
+    // With --baseline: its results that this run found again, and those it
+    // no longer finds.
+    bool baseline = false;
+    size_t baselineMatched = 0;
+    size_t baselineFixed = 0;
+    // The baseline's SARIF results that this run no longer finds, each one
+    // JSON object marked "absent", for a SARIF log to list.
+    std::vector<std::string> baselineAbsent;
 };
 
 // Whether the finding counts: not suppressed, not in the baseline.

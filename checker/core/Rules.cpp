@@ -98,6 +98,18 @@ const Rule Rules[] = {
      "An object of the HTML Help control has Command PARAMs that name different commands, one of them ShortCut: "
      "which one the control reads is not documented. Its Item1 PARAMs are checked as a ShortCut's; keep one "
      "Command."},
+    {"autorun-program", SeverityError, "The page starts another program as it opens",
+     "The page's own script clicks a ShortCut object that starts a program other than Tipstart.exe: the program runs "
+     "as the page opens, without the reader's click. This is how compiled help files are abused to run code (MITRE "
+     "ATT&CK T1218.001)."},
+    {"item1-fields", SeverityError, "The Item1 value does not start with a comma",
+     "A ShortCut's Item1 is \",PROGRAM,PARAMETERS\": its first field, before the first comma, must be empty. "
+     "Written without that comma, the program's name falls into the first field and the parameters are taken for "
+     "the program, so the link starts nothing."},
+    {"malformed-directive", SeverityWarning, "A tipstart-check directive cannot be read",
+     "A comment that starts with tipstart-check is not a directive the checker can read, so it silences nothing. "
+     "A directive is \"tipstart-check disable=RULE[,RULE...] -- reason\" for the next link, or "
+     "\"tipstart-check disable-file=RULE[,RULE...] -- reason\" for the whole page."},
 };
 
 static_assert(sizeof Rules / sizeof Rules[0] == RuleCount, "a row for every rule id, in its order");
@@ -111,4 +123,13 @@ bool FindRule(const std::string& id, RuleId* rule)
         }
     }
     return false;
+}
+
+std::vector<std::string> RuleIds()
+{
+    std::vector<std::string> ids;
+    for (const Rule& rule : Rules) {
+        ids.push_back(rule.id);
+    }
+    return ids;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "checker/core/Findings.h"
 
@@ -24,3 +25,6 @@ inline const Rule& RuleOf(RuleId id)
 
 // The rule of an id as the user writes it ("missing-document").
 bool FindRule(const std::string& id, RuleId* rule);
+
+// Every rule's id, in the table's order: for "did you mean".
+std::vector<std::string> RuleIds();

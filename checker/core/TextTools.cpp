@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 size_t ReadUtf8(const char* text, size_t size, size_t at, char32_t* c)
 {
     unsigned char first = static_cast<unsigned char>(text[at]);
@@ -234,4 +236,98 @@ void TextCursor::MoveTo(size_t target)
             ++column;
         }
     }
+}
+
+namespace {
+
+// The characters of a text; a byte that starts no UTF-8 character is one.
+std::u32string Characters(const std::string& text)
+{
+    std::u32string characters;
+    for (size_t at = 0; at < text.size();) {
+        char32_t c = 0;
+        size_t length = ReadUtf8(text, at, &c);
+        characters += length ? c : static_cast<unsigned char>(text[at]);
+        at += length ? length : 1;
+    }
+    return characters;
+}
+
+char32_t LowerCharacter(char32_t c)
+{
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+}  // namespace
+
+size_t EditDistance(const std::string& aText, const std::string& bText, size_t limit)
+{
+    const size_t far = limit + 1;
+    if (aText.size() > bText.size() + 4 * far || bText.size() > aText.size() + 4 * far) {
+        return far;  // more characters apart than limit, however they are encoded
+    }
+    std::u32string a = Characters(aText);
+    std::u32string b = Characters(bText);
+    size_t longer = a.size() > b.size() ? a.size() : b.size();
+    if (longer - (a.size() + b.size() - longer) > limit) {
+        return far;
+    }
+    // Two rows of the table, each computed only within limit of its
+    // diagonal; the cells just outside that band hold far.
+    std::vector<size_t> previous(b.size() + 1, far);
+    std::vector<size_t> current(b.size() + 1, far);
+    for (size_t j = 0; j <= b.size() && j <= limit; ++j) {
+        previous[j] = j;
+    }
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t low = i > limit ? i - limit : 1;
+        size_t high = i + limit < b.size() ? i + limit : b.size();
+        current[low - 1] = low == 1 && i <= limit ? i : far;
+        size_t best = current[low - 1];
+        for (size_t j = low; j <= high; ++j) {
+            size_t value = previous[j - 1] + (LowerCharacter(a[i - 1]) == LowerCharacter(b[j - 1]) ? 0 : 1);
+            value = std::min(value, std::min(previous[j], current[j - 1]) + 1);
+            current[j] = std::min(value, far);
+            best = std::min(best, current[j]);
+        }
+        if (high + 1 <= b.size()) {
+            current[high + 1] = far;
+        }
+        if (best >= far) {
+            return far;
+        }
+        previous.swap(current);
+    }
+    return previous[b.size()];
+}
+
+std::string NearestWord(const std::string& word, const std::vector<std::string>& candidates, size_t limit)
+{
+    std::string nearest;
+    size_t best = limit + 1;
+    for (const std::string& candidate : candidates) {
+        size_t distance = EditDistance(word, candidate, limit);
+        if (distance < best) {
+            best = distance;
+            nearest = candidate;
+        }
+    }
+    return nearest;
+}
+
+std::string DidYouMean(const std::string& word, const std::vector<std::string>& candidates)
+{
+    // Short words are near too many others: a third of the word may differ.
+    size_t limit = word.size() < 4 ? 1 : word.size() < 9 ? 2 : 3;
+    std::string nearest = NearestWord(word, candidates, limit);
+    return nearest.empty() || nearest == word ? std::string() : ": did you mean \"" + nearest + "\"?";
+}
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+    }
+    return quoted + "\"";
 }

@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <vector>
 
 // Reads one UTF-8 character at text[at]; gives its length, or 0 for a byte
 // that starts no valid character (overlong forms, surrogates and values past
@@ -34,6 +35,22 @@ std::string Trim(const std::string& text);
 // Whether text matches a glob: "*" any characters but "/", "**" any
 // characters, "?" one character but "/"; in ASCII case or not.
 bool GlobMatches(const std::string& pattern, const std::string& text, bool ignoreCase);
+
+// The Levenshtein distance of two UTF-8 texts in characters, regardless of
+// ASCII case, up to limit: limit + 1 when it is larger. In time, the length
+// times 2 limit + 1.
+size_t EditDistance(const std::string& a, const std::string& b, size_t limit);
+
+// The candidate nearest to word within limit edits (the first by order of
+// the candidates when several are as near), or empty; for "did you mean".
+std::string NearestWord(const std::string& word, const std::vector<std::string>& candidates, size_t limit);
+
+// ": did you mean "NEAR"?" after a name that names nothing, or empty.
+std::string DidYouMean(const std::string& word, const std::vector<std::string>& candidates);
+
+// A name or a text in a message, in double quotes, so that blanks at its
+// ends show; the quotes it holds are escaped (\").
+std::string Quoted(const std::string& text);
 
 bool HasNonAscii(const char* bytes, size_t size);
 bool HasNonAscii(const std::string& text);

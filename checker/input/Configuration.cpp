@@ -34,7 +34,7 @@ bool ReadRule(const toml::node& node, Reading* reading, RuleId* rule)
         return reading->Fail(node.source(), "a rule is a string, such as \"missing-document\"");
     }
     if (!FindRule(*id, rule)) {
-        return reading->Fail(node.source(), "no rule \"" + *id + "\"");
+        return reading->Fail(node.source(), "no rule \"" + *id + "\"" + DidYouMean(*id, RuleIds()));
     }
     return true;
 }
@@ -67,7 +67,8 @@ bool ReadIgnore(const toml::node& node, Reading* reading, IgnoreEntry* entry)
                 return false;
             }
         } else if (!text) {
-            return reading->Fail(key.source(), "unknown key \"" + name + "\" in [[ignore]]");
+            return reading->Fail(key.source(), "unknown key \"" + name + "\" in [[ignore]]" +
+                                                   DidYouMean(name, {"rule", "file", "program", "document", "reason"}));
         } else if (!ReadString(key, value, reading, text)) {
             return false;
         }
@@ -133,7 +134,9 @@ bool ReadKey(const toml::key& key, const toml::node& value, Reading* reading, Co
             }
         }
     } else {
-        return reading->Fail(key.source(), "unknown key \"" + name + "\"");
+        return reading->Fail(key.source(), "unknown key \"" + name + "\"" +
+                                               DidYouMean(name, {"exe-folder", "install-folder", "warnings-as-errors",
+                                                                 "disable", "ignore"}));
     }
     return true;
 }

@@ -22,6 +22,8 @@ const FolderFacts& FactsOf(const fs::path& folder, FolderChoice* choice)
     std::error_code error;
     ListFolder(folder, &entries, &error);
     for (const FolderEntry& entry : entries) {
+        // A worktree's .git is a file; a repository's, a folder.
+        facts.repository = facts.repository || entry.name == ".git" || entry.name == ".hg" || entry.name == ".svn";
         if (entry.type != fs::file_type::regular) {
             continue;
         }
@@ -37,22 +39,20 @@ const FolderFacts& FactsOf(const fs::path& folder, FolderChoice* choice)
     return facts;
 }
 
-// The nearest folder at or above file, up to limit, for which found holds.
+// The nearest folder at or above file, up to its repository's root, for
+// which found holds.
 template <typename Found>
-fs::path SearchUp(const fs::path& file, const fs::path& limit, const FolderOptions& options, FolderChoice* choice,
-                  Found found)
+fs::path SearchUp(const fs::path& file, const FolderOptions& options, FolderChoice* choice, Found found)
 {
-    fs::path top = AbsolutePath(limit, options);
-    for (fs::path folder = AbsolutePath(file, options).parent_path(); PathWithin(folder, top);
-         folder = folder.parent_path()) {
-        if (found(FactsOf(folder, choice))) {
+    for (fs::path folder = AbsolutePath(file, options).parent_path();; folder = folder.parent_path()) {
+        const FolderFacts& facts = FactsOf(folder, choice);
+        if (found(facts)) {
             return folder;
         }
-        if (folder == folder.parent_path()) {
-            break;
+        if (facts.repository || folder == folder.parent_path()) {
+            return fs::path();
         }
     }
-    return fs::path();
 }
 
 }  // namespace
@@ -79,24 +79,17 @@ fs::path AbsolutePath(const fs::path& path, const FolderOptions& options)
     return (path.is_absolute() ? path : options.workingFolder / path).lexically_normal();
 }
 
-fs::path SearchLimit(const fs::path& given, const FolderOptions& options)
+fs::path RepositoryRoot(const fs::path& file, const FolderOptions& options, FolderChoice* choice)
 {
-    fs::path path = AbsolutePath(given, options);
-    fs::path working = options.workingFolder.lexically_normal();
-    if (PathWithin(path, working)) {
-        return working;
-    }
-    std::error_code error;
-    return fs::is_directory(path, error) ? path : path.parent_path();
+    return SearchUp(file, options, choice, [](const FolderFacts& facts) { return facts.repository; });
 }
 
 namespace {
 
 // Every file of a folder gets the same answers: they are found once.
-const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, const FolderOptions& options,
-                              FolderChoice* choice)
+const FolderAnswer& AnswerFor(const fs::path& file, const FolderOptions& options, FolderChoice* choice)
 {
-    std::string key = file.parent_path().u8string() + '\0' + limit.u8string();
+    std::string key = AbsolutePath(file, options).parent_path().u8string();
     auto known = choice->answers.find(key);
     if (known != choice->answers.end()) {
         return known->second;
@@ -105,11 +98,11 @@ const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, const
     auto hasTipstart = [](const FolderFacts& facts) { return facts.tipstart; };
     auto hasProject = [](const FolderFacts& facts) { return !facts.project.empty(); };
     auto hasConfiguration = [](const FolderFacts& facts) { return !facts.configuration.empty(); };
-    fs::path exe = SearchUp(file, limit, options, choice, hasTipstart);
-    fs::path project = SearchUp(file, limit, options, choice, hasProject);
+    fs::path exe = SearchUp(file, options, choice, hasTipstart);
+    fs::path project = SearchUp(file, options, choice, hasProject);
     answer.project = project.empty() ? fs::path() : FactsOf(project, choice).project;
     if (options.searchConfiguration) {
-        fs::path configuration = SearchUp(file, limit, options, choice, hasConfiguration);
+        fs::path configuration = SearchUp(file, options, choice, hasConfiguration);
         answer.configuration = configuration.empty() ? fs::path() : FactsOf(configuration, choice).configuration;
     }
     fs::path own = AbsolutePath(file, options).parent_path();
@@ -120,18 +113,13 @@ const FolderAnswer& AnswerFor(const fs::path& file, const fs::path& limit, const
 
 }  // namespace
 
-HelpFolders ChooseFolders(const fs::path& file, bool compiled, const fs::path& given, const FolderOptions& options,
-                          FolderChoice* choice)
+HelpFolders ChooseFolders(const fs::path& file, bool compiled, const FolderOptions& options, FolderChoice* choice)
 {
     HelpFolders folders = {AbsolutePath(file, options), options.exeFolder, fs::path(), fs::path()};
     if (compiled && !options.exeFolder.empty() && !options.searchConfiguration) {
         return folders;  // no folder needs reading
     }
-    auto known = choice->limits.find(given.u8string());
-    if (known == choice->limits.end()) {
-        known = choice->limits.emplace(given.u8string(), SearchLimit(given, options)).first;
-    }
-    const FolderAnswer& answer = AnswerFor(file, known->second, options, choice);
+    const FolderAnswer& answer = AnswerFor(file, options, choice);
     if (options.exeFolder.empty()) {
         folders.documents = answer.documents[compiled ? 1 : 0];
     }

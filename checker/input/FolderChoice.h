@@ -11,6 +11,7 @@ struct FolderFacts {
     bool tipstart = false;   // a file tipstart.exe, in any case
     std::filesystem::path project;  // the first .hhp by name, if any
     std::filesystem::path configuration;  // tipstart-check.toml, in any case
+    bool repository = false;  // .git, .hg or .svn: the root of a repository
 };
 
 // The answers for the files of one folder.
@@ -30,8 +31,7 @@ struct FolderOptions {
 // What the choice has found so far, so that no folder is read twice.
 struct FolderChoice {
     std::unordered_map<std::string, FolderFacts> facts;  // by folder
-    std::unordered_map<std::string, FolderAnswer> answers;  // by a file's folder and limit, as given
-    std::unordered_map<std::string, std::filesystem::path> limits;  // by the path given
+    std::unordered_map<std::string, FolderAnswer> answers;  // by a file's folder
 };
 
 // An absolute path as shown: relative to the working folder when it lies
@@ -44,10 +44,10 @@ bool PathWithin(const std::filesystem::path& path, const std::filesystem::path& 
 // A path made absolute against the folder the checker runs in, and normal.
 std::filesystem::path AbsolutePath(const std::filesystem::path& path, const FolderOptions& options);
 
-// The highest folder the upward search may reach for a path given on the
-// command line: the folder the checker was started in, when the path lies
-// inside it; else the path given (its folder, for a file).
-std::filesystem::path SearchLimit(const std::filesystem::path& given, const FolderOptions& options);
+// The root of the repository a file lies in: the nearest folder at or above
+// it that holds .git, .hg or .svn; empty when there is none.
+std::filesystem::path RepositoryRoot(const std::filesystem::path& file, const FolderOptions& options,
+                                     FolderChoice* choice);
 
 // The folders of a file found in or given as the path given. documents:
 // --exe-folder; else the nearest folder at or above the file that holds
@@ -55,13 +55,13 @@ std::filesystem::path SearchLimit(const std::filesystem::path& given, const Fold
 // help project (.hhp); else the file's own folder. project: the nearest help
 // project at or above a source page, empty when there is none.
 // configuration: the nearest tipstart-check.toml at or above the file, when
-// searched for. The searches go no higher than the SearchLimit of the path
-// given.
+// searched for. The searches go no higher than the file's RepositoryRoot, or
+// the filesystem's root: where the checker runs does not change them.
 struct HelpFolders {
     std::filesystem::path absolute;  // the file's own path, absolute and normal
     std::string documents;
     std::filesystem::path project;
     std::filesystem::path configuration;
 };
-HelpFolders ChooseFolders(const std::filesystem::path& file, bool compiled, const std::filesystem::path& given,
-                          const FolderOptions& options, FolderChoice* choice);
+HelpFolders ChooseFolders(const std::filesystem::path& file, bool compiled, const FolderOptions& options,
+                          FolderChoice* choice);

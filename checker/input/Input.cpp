@@ -46,8 +46,7 @@ InputKind KindOfFile(const fs::path& path)
     return got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
 }
 
-std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, const FolderOptions& options,
-                                InputCaches* caches)
+std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& options, InputCaches* caches)
 {
     Input input;
     input.path = path;
@@ -97,7 +96,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
             file.gathered = true;
             std::error_code error;
             if (!fs::is_regular_file(files[i], error)) {
-                file.problem = "is listed in " + input.shown + " but is not a file";
+                file.problem = "is listed in " + Quoted(input.shown) + " but is not a file";
                 auto named = project.missing.find(files[i].u8string());
                 if (named != project.missing.end()) {
                     file.listedMissing = named->second;
@@ -106,7 +105,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const fs::path& given, con
                 continue;
             }
         }
-        HelpFolders folders = ChooseFolders(files[i], file.kind == InputHelp, given, options, &caches->folders);
+        HelpFolders folders = ChooseFolders(files[i], file.kind == InputHelp, options, &caches->folders);
         // The full path is compared as written: resolving links would cost a
         // system call per folder of every page.
         if (!caches->checked.insert(folders.absolute.u8string()).second) {

@@ -68,5 +68,5 @@ struct InputCaches {
 // a help project, the pages it lists, in its language. A project and its
 // pages, or a folder and a page in it, may both be given: a file already
 // decided in this run stands for nothing.
-std::vector<Input> DecideInputs(const std::filesystem::path& path, const std::filesystem::path& given,
-                                const FolderOptions& options, InputCaches* caches);
+std::vector<Input> DecideInputs(const std::filesystem::path& path, const FolderOptions& options,
+                                InputCaches* caches);

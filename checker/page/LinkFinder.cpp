@@ -58,6 +58,7 @@ struct Item1 {
     size_t origin = 0;   // the page offset of its parameters (or of the value without a comma)
     bool undecodable = false;
     bool written = false;  // a script wrote it
+    size_t end = 0;        // the page offset just after the value; 0 when a script wrote it
 };
 
 struct OpenObject {
@@ -794,6 +795,7 @@ private:
             item.origin = PageOffset(origin);
             item.undecodable = AnyWithin(undecodable_, item.origin, PageOffset(value->valueEnd));
             item.written = origins_ != nullptr;
+            item.end = item.written ? 0 : PageOffset(value->valueEnd);
         }
     }
 
@@ -844,6 +846,7 @@ private:
             remarks_.insert(remarks_.end(), remarks->begin(), remarks->end());
             remarks->clear();
         }
+        std::string firstField = Trim(item.substr(0, first == std::string::npos ? 0 : first));
         // The parameters take the value's own storage: a long value is not copied.
         item.erase(0, parametersStart);
         // The line holds the offset until PlaceFindings turns it into a place.
@@ -851,13 +854,21 @@ private:
         scan_->links.push_back(
             {item1->origin, 0, program, std::move(item), parametersLength, tipstart, item1->undecodable});
         scan_->links.back().writtenByScript = item1->written;
+        scan_->links.back().firstField = firstField;
+        scan_->links.back().endLine = item1->end;  // an offset until PlaceFindings
         linkIds_.push_back(object.id);
         linkElements_.push_back(object.element);
     }
 
-    // A directive is for the first link after it.
+    // A directive is for the first ShortCut after it, and the first page
+    // reference after it.
     void AimDirectivesByPlace()
     {
+        std::vector<size_t> references;
+        for (const PageReference& reference : scan_->references) {
+            references.push_back(reference.offset);
+        }
+        std::sort(references.begin(), references.end());
         for (Directive& directive : scan_->directives) {
             if (directive.wholeFile) {
                 continue;
@@ -865,6 +876,8 @@ private:
             auto next = std::upper_bound(scan_->links.begin(), scan_->links.end(), directive.line,
                                          [](size_t offset, const FoundLink& link) { return offset < link.line; });
             directive.link = next == scan_->links.end() ? NoLink : static_cast<size_t>(next - scan_->links.begin());
+            auto reference = std::upper_bound(references.begin(), references.end(), directive.line);
+            directive.referenceLine = reference == references.end() ? 0 : *reference;  // an offset until PlaceFindings
         }
     }
 
@@ -880,12 +893,18 @@ private:
         std::vector<Spot> places;
         for (FoundLink& link : scan_->links) {
             places.push_back({&link.line, &link.column, &link.file});
+            if (link.endLine) {
+                places.push_back({&link.endLine, &link.endColumn, nullptr});
+            }
         }
         for (PageRemark& remark : scan_->remarks) {
             places.push_back({&remark.line, &remark.column, &remark.file});
         }
         for (Directive& directive : scan_->directives) {
             places.push_back({&directive.line, &directive.column, nullptr});
+            if (directive.referenceLine) {
+                places.push_back({&directive.referenceLine, &directive.referenceColumn, nullptr});
+            }
         }
         std::stable_sort(places.begin(), places.end(), [](const Spot& a, const Spot& b) { return *a.line < *b.line; });
         // The script files' offsets follow the page's, each file's after the one before.
@@ -987,19 +1006,26 @@ bool ReadDirective(const std::string& comment, Directive* directive)
     std::string text = Trim(comment);
     const char* const name = "tipstart-check";
     size_t nameLength = strlen(name);
-    if (text.compare(0, nameLength, name) != 0 || text.size() == nameLength || !IsBlank(text[nameLength])) {
+    if (text.compare(0, nameLength, name) != 0 ||
+        (text.size() > nameLength && !IsBlank(text[nameLength]) && text[nameLength] != ':')) {
         return false;
     }
+    directive->line = 0;
+    directive->column = 0;
+    directive->link = NoLink;
+    directive->referenceLine = 0;
+    directive->referenceColumn = 0;
+    directive->rules.clear();
     std::string rest = Trim(text.substr(nameLength));
     size_t reason = rest.find("--");
     std::string command = Trim(rest.substr(0, reason));
     directive->reason = reason == std::string::npos ? std::string() : Trim(rest.substr(reason + 2));
     directive->wholeFile = command.compare(0, 13, "disable-file=") == 0;
-    if (!directive->wholeFile && command.compare(0, 8, "disable=") != 0) {
-        return false;
+    directive->malformed = text[nameLength] == ':' || (!directive->wholeFile && command.compare(0, 8, "disable=") != 0);
+    if (directive->malformed) {
+        return true;
     }
     std::string list = command.substr(command.find('=') + 1);
-    directive->rules.clear();
     for (size_t at = 0; at <= list.size();) {
         size_t comma = list.find(',', at);
         std::string rule = Trim(list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
@@ -1008,10 +1034,8 @@ bool ReadDirective(const std::string& comment, Directive* directive)
         }
         at = comma == std::string::npos ? list.size() + 1 : comma + 1;
     }
-    directive->line = 0;
-    directive->column = 0;
-    directive->link = NoLink;
-    return !directive->rules.empty();
+    directive->malformed = directive->rules.empty();
+    return true;
 }
 
 std::string ProgramFileName(const std::string& program)
@@ -1087,6 +1111,9 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
             scan->links.push_back({cursor.line, cursor.column, std::string(text + programStart, programEnd - programStart),
                                    std::string(text + p, std::min(length, KeptValueSize)), length, true,
                                    AnyWithin(undecodable, p, end)});
+            cursor.MoveTo(end);
+            scan->links.back().endLine = cursor.line;
+            scan->links.back().endColumn = cursor.column;
             AimDirectives(scan);
         }
         at = next;

@@ -26,6 +26,9 @@ struct FoundLink {
     bool clickedByPage = false;  // the page's own script clicks it as the page opens
     bool writtenByScript = false;  // a script wrote it: it stands where the script's writing code does
     size_t file = 0;  // 0: in the page; else in PageScan::scriptFiles[file - 1]
+    std::string firstField = std::string();  // Item1's text before its first comma, which should be empty
+    size_t endLine = 0;    // just after the Item1 value or the list's line; 0 when not known
+    size_t endColumn = 0;  // (markup a script writes)
 };
 
 // Something in the page that is not as the author probably meant.
@@ -47,6 +50,11 @@ struct Directive {
     std::vector<std::string> rules;  // as written
     std::string reason;
     size_t link;  // the index in PageScan::links of the link it is for; NoLink when none follows
+    bool malformed;  // it starts with tipstart-check but reads as no directive: it silences nothing
+    // The next page reference after it (a href, img src...), whose findings
+    // it silences too; 0 when none follows.
+    size_t referenceLine;
+    size_t referenceColumn;
 };
 const size_t NoLink = static_cast<size_t>(-1);
 
@@ -73,7 +81,8 @@ public:
     virtual bool Holds(const std::string& src) = 0;
 };
 
-// The directive in a comment's text, if it is one.
+// The directive in a comment's text, if it is one: a comment that starts
+// with "tipstart-check" and a blank or a colon is one, malformed or not.
 bool ReadDirective(const std::string& comment, Directive* directive);
 
 // Pages and lists are UTF-8 text here. A line ends at LF, CRLF or a lone CR,

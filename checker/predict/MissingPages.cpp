@@ -186,7 +186,7 @@ void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage&
                              "\"" + reference + "\" names a page the help file does not hold" +
                                  (target.path.empty()                ? std::string(": it leads above its root")
                                   : target.shown == target.reference ? std::string()
-                                                                     : " (" + target.shown + ")")});
+                                                                     : " (" + Quoted(target.shown) + ")")});
     }
 }
 

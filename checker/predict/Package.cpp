@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "checker/core/TextTools.h"
 #include "checker/system/FolderListing.h"
 #include "checker/system/Names.h"
 
@@ -139,6 +140,27 @@ DocumentMatch ResolveFullPath(const std::string& path, Package* package, std::st
     return match;
 }
 
+// The name of a listing nearest to name: within two edits, or the same but
+// for an extension; the first by name of the nearest.
+std::string NearName(const std::string& name, const PackageListing& listing)
+{
+    std::string nearest;
+    size_t best = 3;
+    std::string stem = name.substr(0, name.find_last_of('.'));
+    for (const auto& entry : listing.exact) {
+        const std::string& candidate = entry.first;
+        size_t distance = EditDistance(name, candidate, 2);
+        if (distance > 2 && AsciiLower(candidate.substr(0, candidate.find_last_of('.'))) == AsciiLower(stem)) {
+            distance = 2;
+        }
+        if (distance < best || (distance == best && distance <= 2 && candidate < nearest)) {
+            best = distance;
+            nearest = candidate;
+        }
+    }
+    return nearest;
+}
+
 // GetShortPathName walks the path a part at a time: "." and ".." are copied
 // as they stand, every other part must be found (FindFirstFile on the path
 // so far, which trims that part's trailing periods and spaces) and is
@@ -215,6 +237,40 @@ DocumentMatch PackageFindDocument(const std::string& path, const std::string& di
 {
     UseFolder(diskFolder, package);
     return FindFullPath(path, package, found);
+}
+
+std::string PackageNearName(const std::string& path, const std::string& diskFolder, Package* package)
+{
+    UseFolder(diskFolder, package);
+    std::vector<std::string> parts = PathParts(path);
+    size_t install = package->installKeys.size();
+    if (!ResolvePathParts(&parts, false) || parts.size() <= install) {
+        return std::string();
+    }
+    std::vector<std::string> onDisk;
+    if (Locate(parts, false, package, &onDisk) != DocumentMissing) {
+        return std::string();  // outside the package, or found
+    }
+    // The first part the package lacks, replaced by its near name; the
+    // parts after it must then be found.
+    std::string folder = package->folder;
+    for (size_t i = install; i < parts.size(); ++i) {
+        const PackageListing& listing = ListPackageFolder(folder, package);
+        auto entry = listing.byKey.find(NameKey(parts[i]));
+        if (entry == listing.byKey.end()) {
+            parts[i] = NearName(parts[i], listing);
+            if (parts[i].empty()) {
+                return std::string();
+            }
+            DocumentMatch match = Locate(parts, false, package, &onDisk);
+            return match == DocumentExact || match == DocumentOtherCase ? JoinParts(onDisk) : std::string();
+        }
+        if (!entry->second.folder) {
+            return std::string();
+        }
+        folder += "/" + entry->second.name;
+    }
+    return std::string();
 }
 
 bool PackageShortPathWalkFinds(const std::string& path, const std::string& diskFolder, Package* package)

@@ -58,5 +58,10 @@ void PackageStart(const std::string& installFolder, Package* package);
 DocumentMatch PackageFindDocument(const std::string& path, const std::string& diskFolder, Package* package,
                                   std::string* found);
 
+// For a full path that names nothing in the package: the path below the
+// install folder of a document that is there under a near name ("docs\one.txt"
+// for "docs\onee.txt" or "docs\one"), joined by "\"; empty when none is.
+std::string PackageNearName(const std::string& path, const std::string& diskFolder, Package* package);
+
 // Whether GetShortPathName finds the path: it walks each folder as written.
 bool PackageShortPathWalkFinds(const std::string& path, const std::string& diskFolder, Package* package);

@@ -79,6 +79,8 @@ struct Prediction {
     // The document as the file functions find it.
     DocumentMatch match = DocumentMissing;
     std::string found;         // below the install folder, as on disk; else as Package.h says
+    std::string lookedIn;      // the folder on disk it was looked for in, as shown
+    std::string nearName;      // a missing document's near name in the package, if any
 
     MachinePrediction machine;
 };

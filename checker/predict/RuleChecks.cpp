@@ -2,9 +2,10 @@
 
 #include <stddef.h>
 
-#include "checker/system/Names.h"
-#include "checker/predict/Prediction.h"
 #include "checker/core/TextTools.h"
+#include "checker/page/LinkFinder.h"
+#include "checker/predict/Prediction.h"
+#include "checker/system/Names.h"
 
 namespace {
 
@@ -68,6 +69,44 @@ bool NamesNoProgram(const Prediction& p)
     return p.effect == EffectOtherProgram && p.link->program.empty();
 }
 
+// A program name that misses Tipstart.exe narrowly: within two edits of it,
+// or without ".exe". No such program is in the package: the link is dead.
+bool MisspeltTipstart(const Prediction& p)
+{
+    std::string name = ProgramFileName(ShellProgram(p.link->program));
+    return p.effect == EffectOtherProgram &&
+           (EditDistance(name, ProgramName, 2) <= 2 || EqualsNoCase(name, "tipstart"));
+}
+
+// The author left out Item1's leading comma: the program's name stands in
+// its first field (the window class), and the parameters in the program's.
+bool ProgramInFirstField(const FoundLink& link)
+{
+    std::string first = ShellProgram(link.firstField);
+    return NamesTipstart(first) ||
+           (EndsWithNoCase(first.c_str(), first.size(), ".exe") && !NamesTipstart(link.program));
+}
+
+// The Item1 as it should be: its first field empty.
+std::string Item1Form(const FoundLink& link)
+{
+    std::string rest = link.program + (link.parameters.empty() ? "" : "," + link.parameters);
+    return ProgramInFirstField(link) ? "," + link.firstField + "," + rest : "," + rest;
+}
+
+// A ShortCut that starts another program: not a near miss of Tipstart.exe,
+// nor an Item1 whose program went into its first field.
+bool StartsOtherProgram(const Prediction& p)
+{
+    return p.effect == EffectOtherProgram && !MisspeltTipstart(p) && !ProgramInFirstField(*p.link);
+}
+
+// The command line the HTML Help control gives the program.
+std::string CommandLine(const FoundLink& link)
+{
+    return link.program + (link.parameters.empty() ? "" : " " + link.parameters);
+}
+
 const char* const NoProgramText = "names no program in its Item1 (\",PROGRAM,PARAMETERS\"), so it starts nothing";
 
 std::string OtherProgramStart(const Prediction& p)
@@ -76,9 +115,9 @@ std::string OtherProgramStart(const Prediction& p)
     std::string program = Excerpt(link.program, link.program.size());
     // A program the link quotes is shown in its own quotes.
     bool quoted = program.size() >= 2 && program.front() == '"' && program.back() == '"';
-    return (quoted ? program : "\"" + program + "\"") +
+    return (quoted ? program : Quoted(program)) +
            (link.parameters.empty() ? std::string(" without parameters")
-                                    : " with the parameters \"" + Excerpt(link.parameters, link.parametersLength) + "\"");
+                                    : " with the parameters " + Quoted(Excerpt(link.parameters, link.parametersLength)));
 }
 
 std::string FileName(const std::string& path)
@@ -89,14 +128,14 @@ std::string FileName(const std::string& path)
 std::string DescribeOpening(const Prediction& p)
 {
     if (p.opened == DocumentMissing) {
-        return "does nothing: the shell finds no " + p.document + " to open";
+        return "does nothing: the shell finds no " + Quoted(p.document) + " to open";
     }
     if (p.opened == DocumentDevice) {
-        return "does nothing: " + p.document + " names the " + p.found + " device, which the shell does not open";
+        return "does nothing: " + Quoted(p.document) + " names the " + p.found + " device, which the shell does not open";
     }
-    std::string action = p.runsProgram                   ? "runs " + p.document + " as a program"
-                         : p.opened == DocumentIsFolder ? "opens the folder " + p.document + " in the shell"
-                                                        : "opens " + p.document + " through its file association";
+    std::string action = p.runsProgram                   ? "runs " + Quoted(p.document) + " as a program"
+                         : p.opened == DocumentIsFolder ? "opens the folder " + Quoted(p.document) + " in the shell"
+                                                        : "opens " + Quoted(p.document) + " through its file association";
     return action + " when OBX 5 is registered" + (p.opened == DocumentOutside ? ", where it exists" : "");
 }
 
@@ -108,9 +147,9 @@ std::string ToolAndFile(const Prediction& p)
 std::string DescribeToolStart(const Prediction& p)
 {
     if (p.withDocument && p.match == DocumentDevice) {
-        return "hands the " + p.found + " device (" + p.document + ") to " + ToolAndFile(p) + ", not a file";
+        return "hands the " + p.found + " device (" + Quoted(p.document) + ") to " + ToolAndFile(p) + ", not a file";
     }
-    std::string text = (p.withDocument ? "opens " + p.document + " with " : "starts ") + ToolAndFile(p) +
+    std::string text = (p.withDocument ? "opens " + Quoted(p.document) + " with " : "starts ") + ToolAndFile(p) +
                        (p.withDocument ? "" : " without a document") +
                        (p.withDocument && p.match == DocumentOutside ? ", where it exists" : "");
     for (const StandIn& standIn : p.standIns) {
@@ -156,8 +195,13 @@ const RuleCheck Checks[] = {
          if (!(Runs(p) && p.kind == LaunchRefused)) {
              return false;
          }
-         *message = std::string("Tipstart refuses this link (\"") + RefusalText +
-                    "\"): its parameters hold no \"^\" marker";
+         bool noProgram = !p.options.programAsWritten && ShellProgram(p.link->program).compare(0, 1, "^") == 0;
+         *message = noProgram ? "this line names no program: each line of a link list is a whole command line "
+                                "(\"C:\\Ext\\Tipstart.exe\" ^3docs\\one.txt), so Tipstart takes " +
+                                    Quoted(p.link->program) + " for its own name, finds no \"^\" marker after it and "
+                                    "refuses the link (\"" + RefusalText + "\")"
+                              : std::string("Tipstart refuses this link (\"") + RefusalText +
+                                    "\"): its parameters hold no \"^\" marker";
          return true;
      }},
     {RuleUnservedVersion,
@@ -177,15 +221,23 @@ const RuleCheck Checks[] = {
          std::string outcome =
              p.byAssociation ? "the shell has nothing to open" : p.tool + " would start without a document";
          std::string separator = EndsWithSeparator(p.relativePath) ? " (a name followed by a separator names a folder)" : "";
+         std::string near = p.nearName.empty() ? std::string() : "; did you mean " + Quoted(p.nearName) + "?";
          *message = p.match == DocumentMissing
-                        ? p.document + " is not in the package" + separator + ": " + outcome
-                        : p.document + " resolves to " + p.found +
+                        ? Quoted(p.document) + " is not in the package" + separator +
+                              (p.lookedIn.empty() ? "" : " (looked for in " + Quoted(p.lookedIn) + ")") + ": " + outcome +
+                              near
+                        : Quoted(p.document) + " resolves to " + Quoted(p.found) +
                               ", but Tipstart's short-path lookup walks each folder as written and a folder "
                               "before a \"..\" is missing: " + outcome;
          return true;
      }},
     {RuleProgramName,
      [](const Prediction& p, std::string* message) {
+         if (MisspeltTipstart(p)) {
+             *message = "the program is spelt " + Quoted(ProgramFileName(ShellProgram(p.link->program))) +
+                        ", which no file of the package is: the link starts nothing; did you mean " + ProgramName + "?";
+             return true;
+         }
          if (!(Served(p) && p.programName != ProgramName)) {
              return false;
          }
@@ -219,7 +271,7 @@ const RuleCheck Checks[] = {
          if (!Opening(p) || p.resetMisspelt || p.unservedVersion || p.targetLength <= MaxPathCharacters) {
              return false;
          }
-         *message = "the document's full path in " + p.installFolder + " would be " + std::to_string(p.targetLength) +
+         *message = "the document's full path in " + Quoted(p.installFolder) + " would be " + std::to_string(p.targetLength) +
                     " characters; Windows' MAX_PATH limit lets Tipstart's file calls and the shell take at most " +
                     std::to_string(MaxPathCharacters) + ", so nothing finds it";
          return true;
@@ -255,7 +307,7 @@ const RuleCheck Checks[] = {
          if (!(Started(p) && !DocumentMissed(p) && p.match == DocumentOtherCase)) {
              return false;
          }
-         *message = p.document + " matches " + p.found +
+         *message = Quoted(p.document) + " matches " + Quoted(p.found) +
                     " only in another letter case; Windows opens it, but spell it as the file is";
          return true;
      }},
@@ -264,14 +316,17 @@ const RuleCheck Checks[] = {
          if (!(Started(p) && !DocumentMissed(p) && p.match == DocumentIsFolder)) {
              return false;
          }
-         *message = p.document + " is a folder of the package, not a document: " +
-                    (p.byAssociation ? std::string("the shell opens the folder") : p.tool + " is started with the folder");
+         std::string outcome =
+             p.byAssociation ? std::string("the shell opens the folder") : p.tool + " is started with the folder";
+         *message = p.relativePath.empty()
+                        ? "the link names no document after \"^" + p.versionText + "\": " + outcome + " of the package"
+                        : Quoted(p.document) + " is a folder of the package, not a document: " + outcome;
          return true;
      }},
     {RuleOtherProgram,
      [](const Prediction& p, std::string* message) {
-         if (p.effect != EffectOtherProgram) {
-             return false;
+         if (!StartsOtherProgram(p) || (p.link->clickedByPage && !NamesNoProgram(p))) {
+             return false;  // autorun-program, an error
          }
          *message = NamesNoProgram(p) ? std::string("this ShortCut object ") + NoProgramText
                                       : "this ShortCut object starts " + OtherProgramStart(p) + ", not Tipstart";
@@ -299,7 +354,7 @@ const RuleCheck Checks[] = {
              *message = "here: OBX 5 is registered; the shell opens the document";
              return true;
          case MachineStarts:
-             *message = "here: starts " + machine.file + " (" + machine.tool + ")";
+             *message = "here: starts " + Quoted(machine.file) + " (" + machine.tool + ")";
              return machine.fileExists;  // else this-machine-missing
          default:
              return false;
@@ -318,7 +373,7 @@ const RuleCheck Checks[] = {
          if (machine.effect != MachineStarts || machine.fileExists) {
              return false;
          }
-         *message = "here: would start " + machine.file + " (" + machine.tool + "), which does not exist: nothing opens";
+         *message = "here: would start " + Quoted(machine.file) + " (" + machine.tool + "), which does not exist: nothing opens";
          return true;
      }},
     {RuleStartsProgram,
@@ -326,7 +381,7 @@ const RuleCheck Checks[] = {
          if (!(Started(p) && p.runsProgram)) {
              return false;
          }
-         *message = "the shell runs " + p.document + " as a program when OBX 5 is registered: Windows runs " +
+         *message = "the shell runs " + Quoted(p.document) + " as a program when OBX 5 is registered: Windows runs " +
                     "files of its type when they are opened, so this link starts a program, not a document";
          return true;
      }},
@@ -338,7 +393,7 @@ const RuleCheck Checks[] = {
          std::string action = p.byAssociation ? (p.runsProgram ? "the shell runs it as a program"
                                                                : "the shell opens it through its file association")
                                               : ToolAndFile(p) + " is given it";
-         *message = p.relativePath + " reaches " + p.found + ", outside the package in " + p.installFolder +
+         *message = Quoted(p.relativePath) + " reaches " + Quoted(p.found) + ", outside the package in " + Quoted(p.installFolder) +
                     ": the checker cannot see that machine's files; where it exists, " + action;
          return true;
      }},
@@ -347,7 +402,7 @@ const RuleCheck Checks[] = {
          if (!(Started(p) && p.match == DocumentDevice)) {
              return false;
          }
-         *message = p.document + " names the " + p.found + " device, not a file (Windows reserves " + p.found +
+         *message = Quoted(p.document) + " names the " + p.found + " device, not a file (Windows reserves " + p.found +
                     ", with any extension): " +
                     (p.byAssociation ? std::string("the shell opens nothing") : ToolAndFile(p) + " is handed the device");
          return true;
@@ -357,9 +412,33 @@ const RuleCheck Checks[] = {
          if (!(Runs(p) && !p.packageProgram)) {
              return false;
          }
-         *message = "this ShortCut object starts " + p.programPath + ", not the package's " + ProgramName + " in " +
-                    p.installFolder + (!Asked(p) ? std::string()
-                                                           : ": that Tipstart takes " + p.ownFolder + " as its own folder");
+         *message = "this ShortCut object starts " + Quoted(p.programPath) + ", not the package's " + ProgramName + " in " +
+                    Quoted(p.installFolder) +
+                    (!Asked(p) ? std::string() : ": that Tipstart takes " + Quoted(p.ownFolder) + " as its own folder");
+         return true;
+     }},
+    {RuleAutorunProgram,
+     [](const Prediction& p, std::string* message) {
+         if (!(StartsOtherProgram(p) && p.link->clickedByPage && !NamesNoProgram(p))) {
+             return false;
+         }
+         const FoundLink& link = *p.link;
+         *message = "the page clicks this ShortCut object as it opens: it runs " +
+                    Quoted(Excerpt(ShellProgram(link.program), link.program.size())) + " with the command line " +
+                    Quoted(Excerpt(CommandLine(link), link.program.size() + 1 + link.parametersLength)) +
+                    ", without the reader's click";
+         return true;
+     }},
+    {RuleItem1Fields,
+     [](const Prediction& p, std::string* message) {
+         const FoundLink& link = *p.link;
+         if (link.firstField.empty()) {
+             return false;
+         }
+         size_t length = link.firstField.size() + link.program.size() + link.parametersLength + 3;
+         *message = "the Item1 value's first field is " + Quoted(link.firstField) +
+                    ", where nothing belongs: the HTML Help control takes " + Quoted(link.program) +
+                    " for the program; write " + Quoted(Excerpt(Item1Form(link), length));
          return true;
      }},
 };

@@ -6,6 +6,7 @@
 
 #include "checker/core/Rules.h"
 #include "checker/core/TextTools.h"
+#include "checker/report/RulePages.h"
 
 namespace {
 
@@ -217,25 +218,123 @@ void WriteSummary(FILE* out, const CheckResults& results, double seconds)
     }
     std::string silenced = suppressed ? ", " + std::to_string(suppressed) + " suppressed" : "";
     std::string known = unchanged ? ", " + std::to_string(unchanged) + " in the baseline" : "";
+    known += results.baselineFixed ? ", " + std::to_string(results.baselineFixed) + " fixed since the baseline" : "";
     fprintf(out, "tipstart-check: %zu link%s in %zu file%s: %zu error%s, %zu warning%s%s%s (%.2f s)\n", results.links,
             results.links == 1 ? "" : "s", results.files, results.files == 1 ? "" : "s", errors, errors == 1 ? "" : "s", warnings,
             warnings == 1 ? "" : "s", silenced.c_str(), known.c_str(), seconds);
+    // A baseline that matches nothing while findings are new was likely
+    // written for other files: the run says so rather than fail quietly.
+    if (results.baseline && results.baselineMatched == 0 && results.baselineFixed > 0 && errors + warnings > 0) {
+        fprintf(out, "tipstart-check: the baseline matches none of this run's findings: it was written for other "
+                     "files, or every finding it holds was fixed\n");
+    }
 }
 
-// What SARIF says of a result beside its place: its fingerprint, how it is
-// silenced, and whether the baseline holds it.
+void WriteStatistics(FILE* out, const CheckResults& results)
+{
+    size_t counts[RuleCount] = {};
+    for (const Finding& finding : results.findings) {
+        counts[finding.rule] += Counts(finding);
+    }
+    std::vector<size_t> order;
+    for (size_t i = 0; i < RuleCount; ++i) {
+        if (counts[i]) {
+            order.push_back(i);
+        }
+    }
+    std::stable_sort(order.begin(), order.end(), [&counts](size_t a, size_t b) { return counts[a] > counts[b]; });
+    for (size_t i : order) {
+        fprintf(out, "%6zu  %-22s %s\n", counts[i], Rules[i].id, LevelName(Rules[i].severity));
+    }
+}
+
+namespace {
+
+std::string JsonNumberOrNull(size_t value)
+{
+    return value ? std::to_string(value) : "null";
+}
+
+std::string JsonTextOrNull(const std::string& text)
+{
+    return text.empty() ? "null" : JsonText(text);
+}
+
+// The fields of a finding that are not its place: of its link, if any.
+std::string LinkFields(const Finding& finding)
+{
+    bool link = !finding.program.empty() || !finding.parameters.empty();
+    return "\"program\": " + (link ? JsonText(finding.program) : "null") +
+           ", \"parameters\": " + (link ? JsonText(finding.parameters) : "null") +
+           ", \"document\": " + (link ? JsonTextOrNull(finding.document) : "null") +
+           ", \"autorun\": " + (finding.autorun ? "true" : "false");
+}
+
+std::string SuppressionKind(Suppression suppression)
+{
+    return suppression == SuppressedInSource ? "inSource" : "external";
+}
+
+std::string JsonFinding(const Finding& finding, bool withBaseline)
+{
+    const Place& place = finding.place;
+    const Rule& rule = RuleOf(finding.rule);
+    std::string end = place.endLine ? "{\"line\": " + std::to_string(place.endLine) + ", \"column\": " +
+                                          std::to_string(place.endColumn) + "}"
+                                    : "null";
+    std::string suppressed =
+        finding.suppression == NotSuppressed
+            ? "null"
+            : "{\"kind\": \"" + SuppressionKind(finding.suppression) + "\", \"justification\": " +
+                  JsonText(finding.justification) + "}";
+    std::string baseline = !withBaseline ? "null" : finding.unchanged ? "\"unchanged\"" : "\"new\"";
+    return "{\"file\": " + JsonText(place.file) + ", \"member\": " + JsonTextOrNull(place.member) +
+           ", \"line\": " + JsonNumberOrNull(place.line) + ", \"column\": " + JsonNumberOrNull(place.column) +
+           ", \"end\": " + end + ", \"rule\": " + JsonText(rule.id) + ", \"level\": \"" + LevelName(rule.severity) +
+           "\", \"message\": " + JsonText(finding.message) + ", " + LinkFields(finding) +
+           ", \"suppressed\": " + suppressed + ", \"baseline\": " + baseline +
+           ", \"fingerprint\": " + JsonText(finding.fingerprint) + "}";
+}
+
+}  // namespace
+
+void WriteJsonReport(FILE* out, const CheckResults& results, const char* version)
+{
+    size_t suppressed = 0;
+    size_t unchanged = 0;
+    for (const Finding& finding : results.findings) {
+        suppressed += finding.suppression != NotSuppressed;
+        unchanged += finding.suppression == NotSuppressed && finding.unchanged;
+    }
+    fprintf(out, "{\n  \"schema\": \"tipstart-check/json/1\",\n  \"tool\": {\"name\": \"tipstart-check\", \"version\": %s},\n",
+            JsonText(version).c_str());
+    fprintf(out, "  \"findings\": [");
+    for (size_t i = 0; i < results.findings.size(); ++i) {
+        fprintf(out, "%s\n    %s", i ? "," : "", JsonFinding(results.findings[i], results.baseline).c_str());
+    }
+    fprintf(out, "%s],\n", results.findings.empty() ? "" : "\n  ");
+    fprintf(out,
+            "  \"summary\": {\"links\": %zu, \"files\": %zu, \"errors\": %zu, \"warnings\": %zu, \"notes\": %zu, "
+            "\"suppressed\": %zu, \"inBaseline\": %zu, \"fixedSinceBaseline\": %zu, \"inputFailed\": %s, \"fails\": %s}\n}\n",
+            results.links, results.files, CountSeverity(results, SeverityError), CountSeverity(results, SeverityWarning),
+            CountSeverity(results, SeverityNote), suppressed, unchanged, results.baselineFixed,
+            InputFailed(results) ? "true" : "false", RunFails(results) ? "true" : "false");
+}
+
+// What SARIF says of a result beside its place: its link's fields, its
+// fingerprint, how it is silenced, and whether the baseline holds it.
 std::string ResultState(const Finding& finding, bool withBaseline)
 {
     std::string state = ", \"partialFingerprints\": {" + JsonText(FingerprintName) + ": " + JsonText(finding.fingerprint) + "}";
     if (finding.suppression != NotSuppressed) {
-        std::string kind = finding.suppression == SuppressedInSource ? "inSource" : "external";
+        std::string kind = SuppressionKind(finding.suppression);
         std::string reason = finding.justification.empty() ? "" : ", \"justification\": " + JsonText(finding.justification);
         state += ", \"suppressions\": [{\"kind\": \"" + kind + "\"" + reason + "}]";
     }
     if (withBaseline) {
         state += std::string(", \"baselineState\": \"") + (finding.unchanged ? "unchanged" : "new") + "\"";
     }
-    return state;
+    return state + ", \"properties\": {" + LinkFields(finding) + ", \"fingerprintFile\": " + JsonText(finding.fingerprintFile) + "}";
 }
 
 void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder,
@@ -248,11 +347,13 @@ void WriteSarifReport(FILE* out, const CheckResults& results, const char* versio
             JsonText(version).c_str(), JsonText(version).c_str());
     for (size_t i = 0; i < RuleCount; ++i) {
         const Rule& rule = Rules[i];
+        std::string page = RulePage(static_cast<RuleId>(i));
         fprintf(out,
                 "            {\"id\": %s, \"shortDescription\": {\"text\": %s}, \"fullDescription\": {\"text\": %s}, "
-                "\"defaultConfiguration\": {\"level\": \"%s\"}}%s\n",
+                "\"help\": {\"text\": %s, \"markdown\": %s}, \"defaultConfiguration\": {\"level\": \"%s\"}}%s\n",
                 JsonText(rule.id).c_str(), JsonText(std::string(rule.shortDescription) + ".").c_str(),
-                JsonText(rule.fullDescription).c_str(), LevelName(rule.severity), i + 1 < RuleCount ? "," : "");
+                JsonText(rule.fullDescription).c_str(), JsonText(rule.fullDescription).c_str(), JsonText(page).c_str(),
+                LevelName(rule.severity), i + 1 < RuleCount ? "," : "");
     }
     fprintf(out, "          ]\n        }\n      },\n");
     std::string base = workingFolder;
@@ -271,7 +372,11 @@ void WriteSarifReport(FILE* out, const CheckResults& results, const char* versio
         std::string region;
         if (finding.place.line) {
             region = ", \"region\": {\"startLine\": " + std::to_string(finding.place.line) +
-                     ", \"startColumn\": " + std::to_string(finding.place.column) + "}";
+                     ", \"startColumn\": " + std::to_string(finding.place.column) +
+                     (finding.place.endLine ? ", \"endLine\": " + std::to_string(finding.place.endLine) +
+                                                  ", \"endColumn\": " + std::to_string(finding.place.endColumn)
+                                            : std::string()) +
+                     "}";
         }
         fprintf(out,
                 "%s\n        {\"ruleId\": %s, \"ruleIndex\": %zu, \"level\": \"%s\", \"message\": {\"text\": %s}, "
@@ -279,6 +384,9 @@ void WriteSarifReport(FILE* out, const CheckResults& results, const char* versio
                 i ? "," : "", JsonText(rule.id).c_str(), static_cast<size_t>(finding.rule), LevelName(rule.severity),
                 JsonText(finding.message).c_str(), artifacts.Location(finding.place).c_str(), region.c_str(),
                 ResultState(finding, withBaseline).c_str());
+    }
+    for (size_t i = 0; i < results.baselineAbsent.size(); ++i) {
+        fprintf(out, "%s\n        %s", i || !results.findings.empty() ? "," : "", results.baselineAbsent[i].c_str());
     }
     fprintf(out, "\n      ],\n      \"artifacts\": [");
     for (size_t i = 0; i < artifacts.json.size(); ++i) {

@@ -1,7 +1,9 @@
 // report/, what the user is told. In: the run's findings and counts. Out:
-// the findings settled (directives, configurations, baseline), as text or SARIF.
+// the findings settled (directives, configurations, baseline), as text, JSON
+// or SARIF.
 //
-// The checker's output: compiler-style lines with a summary, or SARIF 2.1.0.
+// The checker's output: compiler-style lines with a summary, a JSON
+// document (docs/json-format.md), or SARIF 2.1.0.
 // It sees the findings and the counts of a run, nothing else.
 #pragma once
 
@@ -20,6 +22,10 @@ void SortFindings(std::vector<Finding>* findings);
 
 void WriteTextReport(FILE* out, const CheckResults& results);
 void WriteSummary(FILE* out, const CheckResults& results, double seconds);
+// How many findings of each rule count, the most first.
+void WriteStatistics(FILE* out, const CheckResults& results);
+// Every finding with a field for each thing, silenced ones included.
+void WriteJsonReport(FILE* out, const CheckResults& results, const char* version);
 // withBaseline: each result says whether the baseline holds it.
 void WriteSarifReport(FILE* out, const CheckResults& results, const char* version, const std::string& workingFolder,
                       bool withBaseline);

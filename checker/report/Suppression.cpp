@@ -1,6 +1,7 @@
 #include "checker/report/Suppression.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -86,24 +87,47 @@ std::string Hash(const std::string& text)
     return hex;
 }
 
+// The folder a file's fingerprint names it from: its repository's root,
+// else its configuration's folder; empty for none (the path stays
+// absolute). So a baseline matches wherever the checker runs, in a clone
+// elsewhere too, and a configuration added later changes nothing.
+fs::path FingerprintRoot(const std::string& file, const Settling& settling)
+{
+    fs::path root = RepositoryRoot(AbsolutePath(fs::u8path(file), settling.folders), settling.folders, settling.choice);
+    auto known = settling.configurationOf.find(file);
+    int index = known != settling.configurationOf.end() ? known->second : settling.givenConfiguration;
+    return !root.empty() || index < 0 ? root : settling.configurations[index].folder;
+}
+
+// The name of a shown file in fingerprints, found once per file.
+const std::string& FileInFingerprints(const std::string& shown, const Settling& settling,
+                                   std::unordered_map<std::string, std::string>* named)
+{
+    auto known = named->find(shown);
+    if (known == named->end()) {
+        fs::path file = AbsolutePath(fs::u8path(shown), settling.folders);
+        fs::path root = FingerprintRoot(shown, settling).lexically_normal();
+        std::string name = root.empty() ? file.generic_u8string() : file.lexically_relative(root).generic_u8string();
+        known = named->emplace(shown, name).first;
+    }
+    return known->second;
+}
+
 // Its rule, its file and its link's text, not its line (nor a message,
 // which may name a path of this machine), and whether the link runs as the
-// page opens, so that a baseline does not hide a link that has come to;
-// the same link twice in a file is told apart by its turn. A
-// file below the working folder is named relative to it, so that a clone
-// elsewhere gives the same fingerprints.
-void GiveFingerprints(const fs::path& workingFolder, std::vector<Finding>* findings)
+// page opens, so that a baseline does not hide a link that has come to; the
+// same link twice in a file is told apart by its turn.
+void GiveFingerprints(const Settling& settling, std::vector<Finding>* findings,
+                      std::unordered_map<std::string, std::string>* named)
 {
     std::unordered_map<std::string, size_t> seen;
     for (Finding& finding : *findings) {
         Place place = finding.place;
-        fs::path file = fs::u8path(place.file);
-        if (file.is_absolute() && PathWithin(file.lexically_normal(), workingFolder.lexically_normal())) {
-            place.file = file.lexically_normal().lexically_relative(workingFolder.lexically_normal()).generic_u8string();
-        }
+        place.file = FileInFingerprints(place.file, settling, named);
+        finding.fingerprintFile = place.file;
         std::string about = finding.program.empty() && finding.parameters.empty() ? std::string()
                                                                                    : finding.program + "," + finding.parameters;
-        about += finding.runsAsPageOpens ? "\nruns as the page opens" : "";
+        about += finding.autorun ? "\nruns as the page opens" : "";
         std::string hash = Hash(std::string(RuleOf(finding.rule).id) + "\n" + ShownFile(place) + "\n" + about);
         finding.fingerprint = hash + ":" + std::to_string(++seen[hash]);
     }
@@ -111,12 +135,97 @@ void GiveFingerprints(const fs::path& workingFolder, std::vector<Finding>* findi
 
 }  // namespace
 
+namespace {
+
+std::string FingerprintKey()
+{
+    return std::string("\"") + FingerprintName + "\": \"";
+}
+
+// The fingerprint a line of a SARIF log gives, or empty.
+std::string FingerprintOf(const std::string& line)
+{
+    size_t at = line.find(FingerprintKey());
+    size_t end = at == std::string::npos ? at : line.find('"', at + FingerprintKey().size());
+    return end == std::string::npos ? std::string() : line.substr(at + FingerprintKey().size(), end - at - FingerprintKey().size());
+}
+
+// The file a line of a SARIF log names in its fingerprintFile property,
+// its JSON escapes read; false when it names none.
+bool FileOf(const std::string& line, std::string* file)
+{
+    const std::string key = "\"fingerprintFile\": \"";
+    size_t at = line.find(key);
+    if (at == std::string::npos) {
+        return false;
+    }
+    file->clear();
+    for (at += key.size(); at < line.size() && line[at] != '"'; ++at) {
+        if (line[at] == '\\' && at + 1 < line.size()) {
+            ++at;
+            if (line[at] == 'u' && at + 4 < line.size()) {
+                AppendUtf8(static_cast<char32_t>(strtoul(line.substr(at + 1, 4).c_str(), nullptr, 16)), file);
+                at += 4;
+                continue;
+            }
+        }
+        *file += line[at];
+    }
+    return true;
+}
+
+// Removes ", "key": VALUE" from a JSON object's text, VALUE a number or a
+// string without quotes inside.
+void RemoveField(const std::string& key, std::string* object)
+{
+    size_t at = object->find(", \"" + key + "\": ");
+    if (at == std::string::npos) {
+        return;
+    }
+    size_t value = at + key.size() + 6;
+    size_t end = (*object)[value] == '"' ? object->find('"', value + 1) + 1 : object->find_first_of(",}", value);
+    object->erase(at, end - at);
+}
+
+// A result of the baseline's log as this run lists it: its rule's index and
+// artifact's index are the old log's, so they go, and so does the place of
+// a page inside a compiled help file, which only the old log's artifacts
+// tie to its file; it is "absent".
+std::string AbsentResult(std::string line)
+{
+    size_t start = line.find('{');
+    size_t end = line.rfind('}');
+    std::string object = start == std::string::npos || end == std::string::npos ? std::string("{}")
+                                                                                : line.substr(start, end - start + 1);
+    RemoveField("ruleIndex", &object);
+    RemoveField("index", &object);
+    size_t locations = object.find(", \"locations\": ");
+    size_t after = object.find(", \"partialFingerprints\": ");
+    bool ownFile = object.find("\"uriBaseId\": ") != std::string::npos || object.find("\"uri\": \"file:") != std::string::npos;
+    if (!ownFile && locations != std::string::npos && after != std::string::npos && locations < after) {
+        object.erase(locations, after - locations);
+    }
+    RemoveField("baselineState", &object);
+    object.insert(object.size() - 1, ", \"baselineState\": \"absent\"");
+    return object;
+}
+
+}  // namespace
+
 void SilenceByDirectives(const std::vector<Directive>& directives, const std::vector<FindingSpan>& spans,
-                         size_t pageStart, const Place& where, std::vector<Finding>* findings)
+                         size_t pageStart, const Place& where, std::vector<Finding>* findings,
+                         std::vector<ReferenceDirective>* pending)
 {
     size_t pageEnd = findings->size();
     for (const Directive& directive : directives) {
         Place place = {where.file, where.member, directive.line, directive.column};
+        if (directive.malformed) {
+            findings->push_back({place, RuleMalformedDirective,
+                                 "this comment starts with tipstart-check but is no directive it can read, so it "
+                                 "silences nothing: write \"tipstart-check disable=RULE[,RULE...] -- reason\" for the "
+                                 "next link, or disable-file= for the whole page"});
+            continue;
+        }
         std::vector<RuleId> rules;
         std::vector<std::string> known;
         for (const std::string& name : directive.rules) {
@@ -127,7 +236,7 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
             } else {
                 findings->push_back({place, RuleUnknownRule,
                                      "\"" + name + "\" is no rule of tipstart-check: the directive silences nothing "
-                                                   "for it"});
+                                                   "for it" + DidYouMean(name, RuleIds())});
             }
         }
         if (rules.empty()) {
@@ -143,6 +252,11 @@ void SilenceByDirectives(const std::vector<Directive>& directives, const std::ve
                 Silence(&finding, SuppressedInSource, directive.reason);
                 used = true;
             }
+        }
+        if (!directive.wholeFile && directive.referenceLine) {
+            Place reference = {where.file, where.member, directive.referenceLine, directive.referenceColumn};
+            pending->push_back({place, reference, rules, known, directive.reason, used, directive.link != NoLink});
+            continue;  // settled with the reference's findings
         }
         if (!used) {
             std::string which = directive.wholeFile ? "the page has no " + Joined(known) + " finding"
@@ -189,10 +303,46 @@ void DropRepeatedFindings(std::vector<Finding>* findings)
     findings->swap(kept);
 }
 
+std::string PlaceKey(const Place& place)
+{
+    return place.file + '\0' + place.member + '\0' + std::to_string(place.line) + ':' + std::to_string(place.column);
+}
+
+// The findings at the page reference after each directive, of a rule it
+// names, are silenced; a directive that silenced nothing, there or at its
+// ShortCut, gets its warning now.
+void SilenceAtReferences(const std::vector<ReferenceDirective>& directives, std::vector<Finding>* findings)
+{
+    std::unordered_map<std::string, std::vector<size_t>> at;  // the findings by place
+    for (size_t i = 0; i < findings->size(); ++i) {
+        at[PlaceKey((*findings)[i].place)].push_back(i);
+    }
+    std::vector<Finding> unused;
+    for (const ReferenceDirective& directive : directives) {
+        bool used = directive.used;
+        auto found = at.find(PlaceKey(directive.reference));
+        for (size_t i : found == at.end() ? std::vector<size_t>() : found->second) {
+            Finding& finding = (*findings)[i];
+            if (finding.suppression == NotSuppressed && CanBeSilenced(finding.rule) && Holds(directive.rules, finding.rule)) {
+                Silence(&finding, SuppressedInSource, directive.reason);
+                used = true;
+            }
+        }
+        if (!used) {
+            std::string which = directive.shortCutNext ? "the next ShortCut object and the next link have no "
+                                                       : "the next link has no ";
+            unused.push_back({directive.directive, RuleUnusedSuppression,
+                              "this directive silences nothing: " + which + Joined(directive.names) + " finding"});
+        }
+    }
+    findings->insert(findings->end(), unused.begin(), unused.end());
+}
+
 }  // namespace
 
 void SettleFindings(const Settling& settling, CheckResults* results)
 {
+    SilenceAtReferences(settling.referenceDirectives, &results->findings);
     std::vector<Finding> kept;
     for (Finding& finding : results->findings) {
         auto known = settling.configurationOf.find(finding.place.file);
@@ -227,15 +377,36 @@ void SettleFindings(const Settling& settling, CheckResults* results)
     results->findings.swap(kept);
     SortFindings(&results->findings);
     DropRepeatedFindings(&results->findings);
-    GiveFingerprints(settling.workingFolder, &results->findings);
+    std::unordered_map<std::string, std::string> named;
+    GiveFingerprints(settling, &results->findings, &named);
     if (settling.baseline) {
+        // A baseline's result is gone only when its file was read in this
+        // run; one that names no file (an older log) is held as read.
+        std::unordered_set<std::string> read;
+        for (const std::string& file : results->checkedFiles) {
+            read.insert(FileInFingerprints(file, settling, &named));
+        }
+        std::unordered_set<std::string> matched;
         for (Finding& finding : results->findings) {
             finding.unchanged = settling.baseline->count(finding.fingerprint) > 0;
+            if (finding.unchanged) {
+                matched.insert(finding.fingerprint);
+            }
         }
+        results->baseline = true;
+        results->baselineMatched = matched.size();
+        for (const std::string& result : settling.baselineResults) {
+            std::string file;
+            if (!matched.count(FingerprintOf(result)) && (!FileOf(result, &file) || read.count(file))) {
+                results->baselineAbsent.push_back(AbsentResult(result));
+            }
+        }
+        results->baselineFixed = results->baselineAbsent.size();
     }
 }
 
-bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints, std::string* error)
+bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints,
+                  std::vector<std::string>* results, std::string* error)
 {
     std::string bytes;
     if (!ReadWholeFile(path, &bytes, error)) {
@@ -245,14 +416,18 @@ bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fing
         *error = "is not a SARIF log";
         return false;
     }
-    std::string key = std::string("\"") + FingerprintName + "\": \"";
-    for (size_t at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at)) {
-        at += key.size();
-        size_t end = bytes.find('"', at);
-        if (end == std::string::npos) {
+    for (size_t at = bytes.find(FingerprintKey()); at != std::string::npos; at = bytes.find(FingerprintKey(), at)) {
+        size_t start = bytes.rfind('\n', at);
+        size_t end = bytes.find('\n', at);
+        std::string line = bytes.substr(start == std::string::npos ? 0 : start + 1,
+                                        end == std::string::npos ? std::string::npos : end - start - 1);
+        std::string fingerprint = FingerprintOf(line);
+        if (fingerprint.empty()) {
             break;
         }
-        fingerprints->insert(bytes.substr(at, end - at));
+        fingerprints->insert(fingerprint);
+        results->push_back(line);
+        at = end == std::string::npos ? bytes.size() : end;
     }
     return true;
 }

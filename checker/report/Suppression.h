@@ -9,8 +9,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "checker/input/Configuration.h"
 #include "checker/core/Findings.h"
+#include "checker/input/Configuration.h"
+#include "checker/input/FolderChoice.h"
 #include "checker/page/LinkFinder.h"
 
 // The findings of one link: findings[first] up to findings[end].
@@ -19,21 +20,39 @@ struct FindingSpan {
     size_t end;
 };
 
+// A directive's hold on the page reference after it (an a href, an img
+// src...), whose findings (missing-page) are known only once the help
+// file's pages all are: settled after the last path.
+struct ReferenceDirective {
+    Place directive;
+    Place reference;
+    std::vector<RuleId> rules;
+    std::vector<std::string> names;  // as written
+    std::string reason;
+    bool used;          // it silenced a finding of its ShortCut
+    bool shortCutNext;  // a ShortCut object follows it
+};
+
 // Silences, in-source, the findings each directive of a page names: of the
 // link it is for (spans, by link), or of the whole page (the findings from
-// pageStart on). A directive that silences nothing, or names no rule, gets
-// a warning at its place.
+// pageStart on). The findings of the page reference after it wait in
+// pending. A directive that silences nothing, or names no rule, gets a
+// warning at its place.
 void SilenceByDirectives(const std::vector<Directive>& directives, const std::vector<FindingSpan>& spans,
-                         size_t pageStart, const Place& where, std::vector<Finding>* findings);
+                         size_t pageStart, const Place& where, std::vector<Finding>* findings,
+                         std::vector<ReferenceDirective>* pending);
 
 struct Settling {
     const std::vector<RuleId>& disabled;  // --disable
     bool warningsAsErrors;                // --warnings-as-errors
     const std::unordered_set<std::string>* baseline;  // fingerprints; null without --baseline
+    const std::vector<std::string>& baselineResults;  // its results, each a line of JSON
+    const std::vector<ReferenceDirective>& referenceDirectives;
     std::vector<Configuration>& configurations;
     const std::unordered_map<std::string, int>& configurationOf;  // by shown file
     int givenConfiguration;                                        // --config, or -1
-    const std::filesystem::path& workingFolder;  // fingerprints name files below it relative to it
+    const FolderOptions& folders;
+    FolderChoice* choice;  // for the repository each file lies in
 };
 
 // After the last path: drops the findings of disabled rules, silences those
@@ -41,5 +60,7 @@ struct Settling {
 // and gives each its fingerprint and, with a baseline, whether it holds it.
 void SettleFindings(const Settling& settling, CheckResults* results);
 
-// The fingerprints of the results of a SARIF log this checker wrote.
-bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints, std::string* error);
+// The fingerprints of the results of a SARIF log this checker wrote, and
+// those results: each is one line of such a log.
+bool ReadBaseline(const std::string& path, std::unordered_set<std::string>* fingerprints,
+                  std::vector<std::string>* results, std::string* error);

@@ -159,7 +159,7 @@ unsigned MlangCharsetCodePage(const std::wstring& name)
 // InternetEncoding, an AliasForCharset followed (a few times at most, so a
 // loop ends); a label the database lacks, as MLang itself names its code
 // pages. Wine's MLang answers only 33 of its database's 156 labels as the
-// database does: the database comes first (README, "Where Wine and the
+// database does: the database comes first (docs/checker.md, "Where Wine and the
 // documentation differ").
 unsigned SystemCharsetCodePage(const std::string& label)
 {

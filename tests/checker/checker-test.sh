@@ -248,6 +248,9 @@ sarif)
     "$root/scripts/build-example-help.sh" help >/dev/null
     make_faults_copy
     : > empty.chm
+    # The work folder is a repository's root, as a project's is: the
+    # fingerprints name files from it.
+    echo 'gitdir: elsewhere' > .git
     check log --format sarif --list faults help/Help.chm empty.chm
     expect_status 2 log
     python3 - log.out <<'END'
@@ -262,7 +265,7 @@ assert all(rules[r["ruleIndex"]] == r["ruleId"] for r in results)
 refused = [r for r in results if r["ruleId"] == "refused-link"][0]
 location = refused["locations"][0]["physicalLocation"]
 assert location["artifactLocation"]["uri"] == "faults/pages/faults.htm", location
-assert location["region"] == {"startLine": 7, "startColumn": 44}, location
+assert location["region"] == {"startLine": 7, "startColumn": 44, "endLine": 7, "endColumn": 57}, location
 END
     validate_sarif log.out
     # Suppressed results, fingerprints and baseline states: a directive, an
@@ -282,6 +285,8 @@ assert kinds == {"inSource", "external"}, kinds
 assert all(r["partialFingerprints"]["tipstart-check/v1"] for r in results)
 states = {r["baselineState"] for r in results}
 assert states == {"unchanged", "new"}, states
+# The baseline's results of the files this run left out (help/Help.chm,
+# empty.chm) are not gone: none is "absent".
 END
     validate_sarif suppressed.out
     ;;
@@ -349,7 +354,7 @@ same-report)
     "$WINE" reg add 'HKCU\Software\Quistral\OBX\4.0' /v Path /t REG_SZ /d 'C:\NoObx' /f > /dev/null 2>&1
     "$WINE" "$windows_checker" --this-machine "$root/examples/help" > machine.out 2>&1 || true
     tr -d '\r' < machine.out > machine.txt
-    grep -qF 'obx3and4.htm:17:44: warning: here: would start C:\NoObx\obx.exe (OBX 4.0), which does not exist' \
+    grep -qF 'obx3and4.htm:17:44: warning: here: would start "C:\NoObx\obx.exe" (OBX 4.0), which does not exist' \
         machine.txt || fail "--this-machine, OBX 4.0: $(cat machine.txt)"
     grep -qF 'obx3and4.htm:10:44: warning: here: does nothing, no OBX 3.5 or OBX 3.0 is registered' machine.txt ||
         fail "--this-machine, OBX 3: $(cat machine.txt)"

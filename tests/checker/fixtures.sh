@@ -12,7 +12,10 @@
 #                    case's own folder
 #   expected.txt     stdout, then stderr, of a run with args, then "exit N"
 #   expected.sarif   the same with "--format sarif" added after args
-# Each case runs in a copy of its folder, without these four files. Only what
+# Each case runs in a copy of its folder, without these four files, with a
+# .git file (a worktree's) at its top: the checker's upward searches stop
+# there, as at a repository's root, and fingerprints name files from it. A
+# case that holds its own .hg or .svn folder has a root below. Only what
 # varies between runs is replaced: the summary's time by "(T s)", the absolute
 # path of the copy (also as a file URI's path) by @CASE@.
 set -eu
@@ -106,6 +109,7 @@ run_case() {
     cp -RP "$source" "$work/case/$name"
     copy=$(cd "$work/case/$name" && pwd -P)
     rm -f "$copy/args" "$copy/cwd" "$copy/expected.txt" "$copy/expected.sarif"
+    echo "gitdir: elsewhere" > "$copy/.git"
     folder=.
     if [ -f "$source/cwd" ]; then
         folder=$(cat "$source/cwd")

@@ -41,7 +41,7 @@ sed 's/docs\\one.txt/docs\\nosuch.txt/' help/pages/obx3and4.htm > help/pages/pla
 git add help/pages/planted.htm
 hook --files help/pages/planted.htm
 [ "$status" -ne 0 ] || { cat "$work/hook.out" >&2; fail "a missing document passes the hook"; }
-grep -q '^help/pages/planted.htm:[0-9]*:[0-9]*: error: docs\\nosuch.txt is not in the package' "$work/hook.out" ||
+grep -q '^\./help/pages/planted.htm:[0-9]*:[0-9]*: error: "docs\\nosuch.txt" is not in the package' "$work/hook.out" ||
     { cat "$work/hook.out" >&2; fail "the hook does not name the missing document"; }
 
 # The configuration at the repository root governs the page in help/pages.
@@ -50,5 +50,23 @@ git add tipstart-check.toml
 hook --files help/pages/planted.htm
 [ "$status" -eq 0 ] || { cat "$work/hook.out" >&2; fail "the root configuration does not reach the page"; }
 grep -q ', 1 suppressed' "$work/hook.out" || { cat "$work/hook.out" >&2; fail "the suppressed finding is not counted"; }
+
+# A document deleted: no page changes, yet the links to it break.
+rm tipstart-check.toml help/pages/planted.htm
+git rm -q --cached tipstart-check.toml help/pages/planted.htm
+git commit -q -m "The example project" --no-verify
+git rm -q help/docs/two.txt
+hook
+[ "$status" -ne 0 ] || { cat "$work/hook.out" >&2; fail "a deleted document passes the hook"; }
+grep -q '^\./help/pages/obx3and4.htm:[0-9]*:[0-9]*: error: "docs\\two.txt" is not in the package' "$work/hook.out" ||
+    { cat "$work/hook.out" >&2; fail "the hook does not run when a document is deleted"; }
+git reset -q --hard
+
+# A script that pages load changes: the hook runs.
+printf '%s\n' 'document.write("<p>Help</p>");' > help/pages/notes.js
+git add help/pages/notes.js
+hook
+[ "$status" -eq 0 ] || { cat "$work/hook.out" >&2; fail "a clean script fails the hook"; }
+grep -q 'tipstart-check: 5 links in 6 files: 0 errors' "$work/hook.out" || { cat "$work/hook.out" >&2; fail "the hook does not run for a script"; }
 cat "$work/hook.out"
-echo "PASS: the hook passes the example project, fails a missing document and reads the root configuration"
+echo "PASS: the hook passes the example project, fails a missing or deleted document, runs for a script and reads the root configuration"

@@ -21,6 +21,20 @@ TEST_F(Checking, AProjectChecksItsFilesInItsLanguage)
     EXPECT_EQ(Results().findings[1].place.file, folder_.Path("p/pages/one.htm"));
 }
 
+TEST_F(Checking, ARepositorysOwnRecordsAreNotWalked)
+{
+    std::string link = ShortCutLine(",Tipstart.exe,^3docs\\nosuch.txt");
+    folder_.File("help/.git/page.htm", link);
+    folder_.File("help/.hg/store/page.htm", link);
+    folder_.File("help/.svn/pristine/page.htm", link);
+    // Only a repository's records: nothing to check, never a clean pass.
+    EXPECT_EQ(Check({"help"}), "unreadable-input") << Messages();
+    EXPECT_NE(Messages().find("nothing to check in"), std::string::npos) << Messages();
+    Restart();
+    folder_.File("help/pages/page.htm", link);
+    EXPECT_EQ(Check({"help"}), "missing-document") << Messages();
+}
+
 TEST_F(Checking, FoldersAndTheirPagesAreWalked)
 {
     folder_.File("Tipstart.exe");
@@ -51,14 +65,14 @@ TEST_F(Checking, NotesSayWhatEachKindOfLinkDoes)
         }
     }
     std::vector<std::string> expected = {
-        "opens docs\\one.txt with Oberix 2 (ob.exe); asks for its folder first when none is recorded",
+        "opens \"docs\\one.txt\" with Oberix 2 (ob.exe); asks for its folder first when none is recorded",
         "forgets the recorded Oberix 2 folder (stores an empty record) and starts nothing",
-        "opens docs\\one.txt with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
+        "opens \"docs\\one.txt\" with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
         "starts OBX 4.0 (obx.exe) without a document",
-        "opens docs\\five.obx through its file association when OBX 5 is registered",
-        "does nothing: the shell finds no docs\\missing.obx to open",
+        "opens \"docs\\five.obx\" through its file association when OBX 5 is registered",
+        "does nothing: the shell finds no \"docs\\missing.obx\" to open",
         "shows \"No OBX Version Specified!\" and starts nothing",
-        "opens .\\docs\\album.txt with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
+        "opens \".\\docs\\album.txt\" with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered",
         "starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is recorded",
         "shows \"This Utility can be accessed only from the Help File of ZEZODA Extension.\" and starts nothing",
         "starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is recorded",
@@ -105,7 +119,7 @@ TEST_F(Checking, PagesAreReadInTheLanguageOfTheirProject)
     folder_.File("ja/one.htm", ShortCutLine(",Tipstart.exe,^3docs\\\x93\xFA.txt"));
     folder_.File("ja/docs/\xE6\x97\xA5.txt");
     EXPECT_EQ(LinesOf(Lines({"ru", "ja"}), "missing-document"),
-              "ru/one.htm:1:142: error: docs\\\xD0\xB6.txt is not in the package: OBX 3.5 would start without a "
+              "ru/one.htm:1:142: error: \"docs\\\xD0\xB6.txt\" is not in the package (looked for in \"ru\"): OBX 3.5 would start without a "
               "document [missing-document]\n");
     EXPECT_EQ(Results().links, 2u);
 }
@@ -129,7 +143,7 @@ TEST_F(Checking, TheWarningForUndecodableBytesNamesTheEncoding)
               "Help.chm::/pages/a.htm:1:142: warning: the link's parameters hold bytes that are not gb2312 text; the "
               "help viewer reads each as U+FFFD [undecodable-text]\n");
     EXPECT_EQ(LinesOf(TextReport(Results()), "missing-document"),
-              "Help.chm::/pages/a.htm:1:142: error: \xE4\xB8\xAD\xEF\xBF\xBD is not in the package: OBX 3.5 would "
+              "Help.chm::/pages/a.htm:1:142: error: \"\xE4\xB8\xAD\xEF\xBF\xBD\" is not in the package (looked for in \".\"): OBX 3.5 would "
               "start without a document [missing-document]\n");
 }
 
@@ -179,10 +193,10 @@ TEST_F(Checking, EachInputThatCannotBeReadSaysWhy)
               "t/broken.htm: error: cannot be read: a broken link, or not a file [unreadable-input]\n"
               "t/large.htm: error: is larger than 32 MiB, more than any help page or link list; not checked "
               "[unreadable-input]\n"
-              "t/limit.htm:1:142: error: nosuch.txt is not in the package: OBX 3.5 would start without a document "
+              "t/limit.htm:1:142: error: \"nosuch.txt\" is not in the package (looked for in \"t\"): OBX 3.5 would start without a document "
               "[missing-document]\n"
-              "t/loop: error: is a symbolic link loop back to t; not followed [unreadable-input]\n"
-              "t/root: note: is a symbolic link to /, outside the tree checked; not followed [outside-link]\n");
+              "t/loop: error: is a symbolic link loop back to \"t\"; not followed [unreadable-input]\n"
+              "t/root: note: is a symbolic link to \"/\", outside the tree checked; not followed [outside-link]\n");
     EXPECT_EQ(Results().files, 3u);  // a page's NUL bytes are dropped, as the viewer drops them
 }
 

@@ -1,6 +1,6 @@
 // Which folder stands beside Tipstart.exe for each help file, and which
-// project gives a page its language: searched upwards, never above the
-// folder the checker runs in, or above the path given outside it.
+// project gives a page its language: searched upwards to the repository's
+// root, whatever folder the checker runs in.
 #include <gtest/gtest.h>
 
 #include "checker/input/FolderChoice.h"
@@ -10,9 +10,9 @@ namespace {
 
 class FolderChoiceTest : public Checking {
 protected:
-    HelpFolders Choose(const std::string& file, bool compiled, const std::string& given = std::string())
+    HelpFolders Choose(const std::string& file, bool compiled)
     {
-        return ChooseFolders(folder_.Path(file), compiled, folder_.Path(given), options_.folders, &choice_);
+        return ChooseFolders(folder_.Path(file), compiled, options_.folders, &choice_);
     }
 
     FolderChoice choice_;
@@ -33,9 +33,10 @@ TEST_F(FolderChoiceTest, EachHelpFileFindsItsOwnTipstartFolder)
 
 TEST_F(FolderChoiceTest, WithoutTipstartTheProjectOrTheCompiledFileDecides)
 {
-    // A project above the folder the checker runs in is not looked at.
+    // A project above the repository's root is not looked at.
     std::string link = ShortCutLine(",Tipstart.exe,^3docs\\one.txt");
     folder_.File("stray.hhp");
+    folder_.Folder("work/.git");
     folder_.File("work/help/Help.hhp", "[OPTIONS]\nLanguage=0x409\n");
     folder_.File("work/help/docs/one.txt");
     folder_.File("work/help/pages/deep/one.htm", link);
@@ -52,21 +53,37 @@ TEST_F(FolderChoiceTest, ACompiledHelpFileShipsBesideItsDocumentsWhateverProject
     std::string help = folder_.File("dist/Help.chm", "");
     std::string page = folder_.File("dist/page.htm", "");
     FolderChoice choice;
-    EXPECT_EQ(ChooseFolders(help, true, folder_.Path(), options_.folders, &choice).documents, folder_.Path("dist"));
-    EXPECT_EQ(ChooseFolders(page, false, folder_.Path(), options_.folders, &choice).documents, folder_.Path());
+    EXPECT_EQ(ChooseFolders(help, true, options_.folders, &choice).documents, folder_.Path("dist"));
+    EXPECT_EQ(ChooseFolders(page, false, options_.folders, &choice).documents, folder_.Path());
     folder_.File("Tipstart.exe");
     choice = FolderChoice();
-    EXPECT_EQ(ChooseFolders(help, true, folder_.Path(), options_.folders, &choice).documents, folder_.Path());
+    EXPECT_EQ(ChooseFolders(help, true, options_.folders, &choice).documents, folder_.Path());
 }
 
-TEST_F(FolderChoiceTest, TheSearchStopsAtTheFolderTheCheckerRunsIn)
+TEST_F(FolderChoiceTest, TheSearchGoesAboveTheFolderTheCheckerRunsIn)
 {
     folder_.File("Tipstart.exe");
     folder_.File("docs/one.txt");
     folder_.File("repo/help/one.htm", ShortCutLine(",Tipstart.exe,^3docs\\one.txt"));
-    options_.folders.workingFolder = folder_.Path("repo");
+    options_.folders.workingFolder = folder_.Path("repo/help");
     Restart();
-    EXPECT_EQ(Check({"repo/help/one.htm"}), "missing-document") << Messages();
+    EXPECT_EQ(Check({"repo/help/one.htm"}), "") << Messages();
+}
+
+TEST_F(FolderChoiceTest, TheSearchStopsAtTheRepositorysRoot)
+{
+    folder_.File("Tipstart.exe");
+    folder_.File("docs/one.txt");
+    folder_.File("repo/help/one.htm", ShortCutLine(",Tipstart.exe,^3docs\\one.txt"));
+    for (const char* marker : {"repo/.git", "repo/.hg/requires", "repo/.svn/entries"}) {
+        std::string made = folder_.File(marker);
+        options_.folders.workingFolder = folder_.Path("repo/help");
+        Restart();
+        EXPECT_EQ(Check({"repo/help/one.htm"}), "missing-document") << marker;
+        FolderChoice choice;
+        EXPECT_EQ(RepositoryRoot(folder_.Path("repo/help/one.htm"), options_.folders, &choice), folder_.Path("repo"));
+        remove(made.c_str());
+    }
 }
 
 TEST_F(FolderChoiceTest, TheExeFolderWinsOverEverything)
@@ -109,7 +126,7 @@ TEST_F(FolderChoiceTest, TipstartAboveAProjectStandsBesideTheDocuments)
     EXPECT_EQ(Check({"help"}), "") << Messages();
 }
 
-TEST_F(FolderChoiceTest, APathGivenOutsideTheWorkingFolderIsTheSearchsLimit)
+TEST_F(FolderChoiceTest, APathGivenOutsideTheWorkingFolderIsSearchedAsAnyOther)
 {
     folder_.Folder("work");
     options_.folders.workingFolder = folder_.Path("work");
@@ -117,19 +134,12 @@ TEST_F(FolderChoiceTest, APathGivenOutsideTheWorkingFolderIsTheSearchsLimit)
     folder_.File("outside/docs/one.txt");
     folder_.File("outside/help/Help.hhp");
     folder_.File("outside/help/pages/one.htm", ShortCutLine(",Tipstart.exe,^3docs\\one.txt"));
-    EXPECT_EQ(SearchLimit(folder_.Path("outside/help"), options_.folders), folder_.Path("outside/help"));
-    EXPECT_EQ(SearchLimit(folder_.Path("outside/help/pages/one.htm"), options_.folders),
-              folder_.Path("outside/help/pages"));
-    EXPECT_EQ(SearchLimit("x/y.htm", options_.folders), folder_.Path("work"));
-    EXPECT_EQ(Choose("outside/help/pages/one.htm", false, "outside").documents, folder_.Path("outside"));
-    EXPECT_EQ(Choose("outside/help/pages/one.htm", false, "outside/help").documents, folder_.Path("outside/help"));
-    HelpFolders alone = Choose("outside/help/pages/one.htm", false, "outside/help/pages/one.htm");
-    EXPECT_EQ(alone.documents, folder_.Path("outside/help/pages"));
-    EXPECT_EQ(alone.project, "");
+    EXPECT_EQ(Choose("outside/help/pages/one.htm", false).documents, folder_.Path("outside"));
+    EXPECT_EQ(Choose("outside/help/pages/one.htm", false).project, folder_.Path("outside/help/Help.hhp"));
     Restart();
-    EXPECT_EQ(Check({"outside/help"}), "missing-document") << Messages();
+    EXPECT_EQ(Check({"outside/help"}), "") << Messages();
     Restart();
-    EXPECT_EQ(Check({"outside"}), "") << Messages();
+    EXPECT_EQ(Check({"outside/help/pages/one.htm"}), "") << Messages();
 }
 
 TEST_F(FolderChoiceTest, TheExeFolderServesCompiledFilesAndKeepsThePagesLanguage)

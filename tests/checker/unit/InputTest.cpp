@@ -13,10 +13,9 @@ class InputTest : public Checking {
 protected:
     // The inputs a path stands for, one a line: "kind file docs=folder
     // project=file cp=code page: problem", with paths below the folder.
-    std::string Decide(const std::string& path, const std::string& given = std::string())
+    std::string Decide(const std::string& path)
     {
-        std::vector<Input> inputs = DecideInputs(folder_.Path(path), folder_.Path(given.empty() ? path : given),
-                                                 options_.folders, &caches_);
+        std::vector<Input> inputs = DecideInputs(folder_.Path(path), options_.folders, &caches_);
         const char* const kinds[] = {"page", "list", "script", "help", "project", "other"};
         std::string all;
         for (const Input& input : inputs) {
@@ -77,7 +76,7 @@ TEST_F(InputTest, AProjectStandsForItsContentsIndexAndListedPagesInItsLanguage)
               "page p/toc.hhc docs=p project=p/Help.hhp cp=1251\n"
               "page p/Index.HHK docs=p project=p/Help.hhp cp=1251\n"
               "page p/pages/one.htm docs=p project=p/Help.hhp cp=1251\n"
-              "page p/pages/missing.htm project=p/Help.hhp cp=1251: is listed in p/Help.hhp but is not a file\n");
+              "page p/pages/missing.htm project=p/Help.hhp cp=1251: is listed in \"p/Help.hhp\" but is not a file\n");
     std::vector<std::string> listed = {"toc.hhc", "Index.HHK", "pages\\one.htm", "pages\\missing.htm",
                                        "images\\a.png", "pages/../pages/one.htm"};
     EXPECT_EQ(ProjectFiles(Project), listed);
@@ -93,7 +92,7 @@ TEST_F(InputTest, AFileGivenTwiceIsDecidedOnce)
     EXPECT_EQ(Decide("p/Help.hhp"), "page p/toc.hhc docs=p project=p/Help.hhp cp=1251\n"
                                     "page p/Index.HHK docs=p project=p/Help.hhp cp=1251\n"
                                     "page p/pages/one.htm docs=p project=p/Help.hhp cp=1251\n"
-                                    "page p/pages/missing.htm project=p/Help.hhp cp=1251: is listed in p/Help.hhp "
+                                    "page p/pages/missing.htm project=p/Help.hhp cp=1251: is listed in \"p/Help.hhp\" "
                                     "but is not a file\n");
     EXPECT_EQ(Decide("p/pages/one.htm"), "");
     EXPECT_EQ(Decide("p/Help.hhp"), "");
@@ -101,7 +100,7 @@ TEST_F(InputTest, AFileGivenTwiceIsDecidedOnce)
     EXPECT_EQ(Decide("p/pages/one.htm"), "page p/pages/one.htm docs=p project=p/Help.hhp cp=1251\n");
     EXPECT_EQ(Decide("p/Help.hhp"), "page p/toc.hhc docs=p project=p/Help.hhp cp=1251\n"
                                     "page p/Index.HHK docs=p project=p/Help.hhp cp=1251\n"
-                                    "page p/pages/missing.htm project=p/Help.hhp cp=1251: is listed in p/Help.hhp "
+                                    "page p/pages/missing.htm project=p/Help.hhp cp=1251: is listed in \"p/Help.hhp\" "
                                     "but is not a file\n");
     // A run checks the page once, however it is given.
     EXPECT_EQ(Check({"p/Help.hhp", "p/pages/one.htm", "p"}), "missing-page missing-document") << Messages();

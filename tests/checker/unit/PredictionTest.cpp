@@ -71,9 +71,9 @@ TEST_F(PredictionTest, AToolStartsOnTheDocumentOrAStandInDoes)
     EXPECT_EQ(p.standIns[0].tool + " " + p.standIns[0].missingVersion, "OBX 3.0 3.5");
     EXPECT_FALSE(p.asksFolderFirst);
     EXPECT_EQ(Findings(p),
-              "link-action: opens docs\\one.txt with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered\n");
+              "link-action: opens \"docs\\one.txt\" with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered\n");
     EXPECT_EQ(FindingsOf("^2docs\\nosuch.txt"),
-              "missing-document: docs\\nosuch.txt is not in the package: Oberix 2 would start without a document\n"
+              "missing-document: \"docs\\nosuch.txt\" is not in the package: Oberix 2 would start without a document\n"
               "link-action: starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is "
               "recorded\n");
     // Without --list only what is wrong is said, and no stand-in is looked for.
@@ -89,28 +89,28 @@ TEST_F(PredictionTest, VersionFiveOpensTheDocumentByItsAssociation)
     EXPECT_EQ(p.effect, EffectOpens);
     EXPECT_EQ(p.opened, DocumentExact);
     EXPECT_EQ(p.toolFile, "C:\\Ext\\docs\\five.obx");
-    EXPECT_EQ(Findings(p), "link-action: opens docs\\five.obx through its file association when OBX 5 is registered\n");
+    EXPECT_EQ(Findings(p), "link-action: opens \"docs\\five.obx\" through its file association when OBX 5 is registered\n");
     EXPECT_EQ(FindingsOf("^5docs\\missing.obx"),
-              "missing-document: docs\\missing.obx is not in the package: the shell has nothing to open\n"
-              "link-action: does nothing: the shell finds no docs\\missing.obx to open\n");
+              "missing-document: \"docs\\missing.obx\" is not in the package: the shell has nothing to open\n"
+              "link-action: does nothing: the shell finds no \"docs\\missing.obx\" to open\n");
     EXPECT_EQ(FindingsOf("^5docs\\album"),
-              "folder-document: docs\\album is a folder of the package, not a document: the shell opens the folder\n"
-              "link-action: opens the folder docs\\album in the shell when OBX 5 is registered\n");
+              "folder-document: \"docs\\album\" is a folder of the package, not a document: the shell opens the folder\n"
+              "link-action: opens the folder \"docs\\album\" in the shell when OBX 5 is registered\n");
 }
 
 TEST_F(PredictionTest, TheDocumentAsTheFileFunctionsAndTheShortPathWalkFindIt)
 {
     EXPECT_EQ(FindingsOf("^3docs\\nosuch\\..\\one.txt"),
-              "missing-document: docs\\nosuch\\..\\one.txt resolves to docs\\one.txt, but Tipstart's short-path "
+              "missing-document: \"docs\\nosuch\\..\\one.txt\" resolves to \"docs\\one.txt\", but Tipstart's short-path "
               "lookup walks each folder as written and a folder before a \"..\" is missing: OBX 3.5 would start "
               "without a document\n");
     EXPECT_EQ(FindingsOf("^3docs\\\xC4\x8D" "ESKY.txt"),
               "non-ascii-name: the link holds characters outside ASCII: Tipstart reads them from Windows 10 version "
               "1903 on; on older Windows only if the system's code page has them\n"
-              "document-case: docs\\\xC4\x8D" "ESKY.txt matches docs\\\xC4\x8C" "esky.txt only in another letter "
+              "document-case: \"docs\\\xC4\x8D" "ESKY.txt\" matches \"docs\\\xC4\x8C" "esky.txt\" only in another letter "
               "case; Windows opens it, but spell it as the file is\n");
     EXPECT_EQ(FindingsOf("^4docs\\album"),
-              "folder-document: docs\\album is a folder of the package, not a document: OBX 4.0 is started with the "
+              "folder-document: \"docs\\album\" is a folder of the package, not a document: OBX 4.0 is started with the "
               "folder\n");
     EXPECT_EQ(FindingsOf("^3\\docs\\one.txt"),
               "doubled-separator: the path after the version digit starts with \"\\\": Tipstart appends it to its own "
@@ -141,7 +141,7 @@ TEST_F(PredictionTest, RefusedUnservedAndResetLinks)
               "reset-spelling: \"2\tReset\" is not the reset keyword: Tipstart opens a document named \"\tReset\" with "
               "Oberix 2; write \"^2Reset_\"\n");
     EXPECT_EQ(FindingsOf("^2Reserve.txt"),
-              "missing-document: Reserve.txt is not in the package: Oberix 2 would start without a document\n");
+              "missing-document: \"Reserve.txt\" is not in the package: Oberix 2 would start without a document\n");
 }
 
 TEST_F(PredictionTest, TheProgramAndTheLengthOfTheCommandLine)
@@ -154,7 +154,7 @@ TEST_F(PredictionTest, TheProgramAndTheLengthOfTheCommandLine)
     const Prediction& longest = Predict("^3" + std::string(2023, 'x'));
     EXPECT_EQ(longest.commandLineLength, 2047u);
     EXPECT_EQ(Findings(longest),
-              "path-too-long: the document's full path in C:\\Ext\\ would be 2030 characters; Windows' MAX_PATH "
+              "path-too-long: the document's full path in \"C:\\Ext\\\" would be 2030 characters; Windows' MAX_PATH "
               "limit lets Tipstart's file calls and the shell take at most 259, so nothing finds it\n");
     const Prediction& tooLong = Predict("^3\"" + std::string(2023, 'x'));
     EXPECT_EQ(tooLong.effect, EffectShowsBox);
@@ -170,9 +170,9 @@ TEST_F(PredictionTest, AnotherProgramIsNamedWithItsParameters)
     options_.list = true;
     // Tipstart's own rules do not apply to it.
     EXPECT_EQ(FindingsOf("/c \"calc\" \xC3\xA9", "cmd.exe"),
-              "other-program: this ShortCut object starts \"cmd.exe\" with the parameters \"/c \"calc\" \xC3\xA9\", "
+              "other-program: this ShortCut object starts \"cmd.exe\" with the parameters \"/c \\\"calc\\\" \xC3\xA9\", "
               "not Tipstart\n"
-              "link-action: starts \"cmd.exe\" with the parameters \"/c \"calc\" \xC3\xA9\"\n");
+              "link-action: starts \"cmd.exe\" with the parameters \"/c \\\"calc\\\" \xC3\xA9\"\n");
     options_.list = false;
     EXPECT_EQ(FindingsOf("", "C:\\Windows\\hh.exe"),
               "other-program: this ShortCut object starts \"C:\\Windows\\hh.exe\" without parameters, not Tipstart\n");
@@ -237,6 +237,9 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
         {RuleMissingPage, "missing-page", SeverityWarning},
         {RuleUnfinishedScript, "unfinished-script", SeverityWarning},
         {RuleSeveralCommands, "several-commands", SeverityWarning},
+        {RuleAutorunProgram, "autorun-program", SeverityError},
+        {RuleItem1Fields, "item1-fields", SeverityError},
+        {RuleMalformedDirective, "malformed-directive", SeverityWarning},
     };
     ASSERT_EQ(sizeof rows / sizeof rows[0], static_cast<size_t>(RuleCount));
     for (size_t i = 0; i < RuleCount; ++i) {
@@ -250,15 +253,15 @@ TEST_F(RulesTest, EachRowStandsAtItsRulesIndex)
                          rows[i].rule == RuleScriptedShortcut ||
                          rows[i].rule == RuleUnknownCharset || rows[i].rule == RuleUndeclaredEncoding ||
                          rows[i].rule == RuleMissingPage || rows[i].rule == RuleUnfinishedScript ||
-                         rows[i].rule == RuleSeveralCommands;
+                         rows[i].rule == RuleSeveralCommands || rows[i].rule == RuleMalformedDirective;
         EXPECT_EQ(DecidedByPrediction(rows[i].rule), !fromPages) << rows[i].id;
     }
 }
 
 TEST_F(RulesTest, WhatThisMachineMakesOfALink)
 {
-    EXPECT_EQ(OnThisMachine(MachineStarts, true), "this-machine: here: starts C:\\Obx\\obx.exe (OBX 4.0)\n");
-    EXPECT_EQ(OnThisMachine(MachineStarts, false), "this-machine-missing: here: would start C:\\Obx\\obx.exe (OBX "
+    EXPECT_EQ(OnThisMachine(MachineStarts, true), "this-machine: here: starts \"C:\\Obx\\obx.exe\" (OBX 4.0)\n");
+    EXPECT_EQ(OnThisMachine(MachineStarts, false), "this-machine-missing: here: would start \"C:\\Obx\\obx.exe\" (OBX "
                                                    "4.0), which does not exist: nothing opens\n");
     EXPECT_EQ(OnThisMachine(MachineOpens, false), "this-machine: here: OBX 5 is registered; the shell opens the "
                                                   "document\n");

@@ -121,18 +121,23 @@ TEST_F(ReportTest, SarifResultsNameTheirRuleLevelAndArtifact)
         "{\"ruleId\": \"missing-document\", \"ruleIndex\": 2, \"level\": \"error\", \"message\": {\"text\": "
         "\"docs\\\\nosuch.txt \\\"x\\\"\\u0009tab\"}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": "
         "{\"uri\": \"my%20page.htm\", \"uriBaseId\": \"SRCROOT\", \"index\": 0}, \"region\": {\"startLine\": 10, "
-        "\"startColumn\": 44}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}}",
+        "\"startColumn\": 44}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}, "
+        "\"properties\": {\"program\": null, \"parameters\": null, \"document\": null, \"autorun\": false, \"fingerprintFile\": \"\"}}",
         "{\"ruleId\": \"document-case\", \"ruleIndex\": 9, \"level\": \"warning\", \"message\": {\"text\": \"w\"}, "
         "\"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": \"pages/Seite%20%C3%BC.htm\", "
-        "\"index\": 2}, \"region\": {\"startLine\": 6, \"startColumn\": 44}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}}",
+        "\"index\": 2}, \"region\": {\"startLine\": 6, \"startColumn\": 44}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}, "
+        "\"properties\": {\"program\": null, \"parameters\": null, \"document\": null, \"autorun\": false, \"fingerprintFile\": \"\"}}",
         "{\"ruleId\": \"link-action\", \"ruleIndex\": 16, \"level\": \"note\", \"message\": {\"text\": \"n\"}, "
         "\"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": \"file:///abs%20dir/p.htm\", "
-        "\"index\": 3}, \"region\": {\"startLine\": 1, \"startColumn\": 2}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}}",
+        "\"index\": 3}, \"region\": {\"startLine\": 1, \"startColumn\": 2}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}, "
+        "\"properties\": {\"program\": null, \"parameters\": null, \"document\": null, \"autorun\": false, \"fingerprintFile\": \"\"}}",
         "\"artifactLocation\": {\"uri\": \"file:///C:/Help%20Files/p.htm\", \"index\": 4}, \"region\": "
-        "{\"startLine\": 3, \"startColumn\": 4}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}}",
+        "{\"startLine\": 3, \"startColumn\": 4}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}, "
+        "\"properties\": {\"program\": null, \"parameters\": null, \"document\": null, \"autorun\": false, \"fingerprintFile\": \"\"}}",
         "{\"ruleId\": \"unreadable-input\", \"ruleIndex\": 14, \"level\": \"error\", \"message\": {\"text\": \"is "
         "empty\"}, \"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": \"empty.chm\", "
-        "\"uriBaseId\": \"SRCROOT\", \"index\": 5}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}}",
+        "\"uriBaseId\": \"SRCROOT\", \"index\": 5}}}], \"partialFingerprints\": {\"tipstart-check/v1\": \"\"}, "
+        "\"properties\": {\"program\": null, \"parameters\": null, \"document\": null, \"autorun\": false, \"fingerprintFile\": \"\"}}",
         "{\"uri\": \"100%25/a%23b%2Bc%3Bd%3De~_.htm\", \"uriBaseId\": \"SRCROOT\", \"index\": 6}",
         "{\"uri\": \"pages/Seite%20%C3%BC.htm\", \"index\": 2}, \"region\": {\"startLine\": 7, ",
     };
@@ -162,9 +167,11 @@ TEST_F(ReportTest, TheSarifBaseIsTheWorkingFolderAndRulesHaveTheirLevels)
     EXPECT_TRUE(Holds(Sarif(results, "C:/Help Work"), "{\"SRCROOT\": {\"uri\": \"file:///C:/Help%20Work/\"}}"));
     EXPECT_TRUE(Holds(log, "{\"id\": \"outside-link\", \"shortDescription\": {\"text\": \"A symbolic link leads out "
                            "of the checked tree.\"}, \"fullDescription\": {\"text\": \"A symbolic link inside the "
-                           "checked folder leads outside it; it is not followed.\"}, \"defaultConfiguration\": "
-                           "{\"level\": \"note\"}},\n"))
+                           "checked folder leads outside it; it is not followed.\"}, \"help\": {\"text\": "))
         << log;
+    // Each rule's help is its page, in Markdown.
+    EXPECT_TRUE(Holds(log, "\"markdown\": \"# outside-link\\u000a")) << log;
+    EXPECT_TRUE(Holds(log, "\"defaultConfiguration\": {\"level\": \"note\"}},\n")) << log;
 }
 
 }  // namespace

@@ -31,11 +31,17 @@ TEST(SuppressionTest, ADirectiveNamesItsRulesAndItsReason)
     EXPECT_EQ(directive.reason, "meant, truly");
     ASSERT_TRUE(ReadDirective("tipstart-check disable-file=other-program", &directive));
     EXPECT_TRUE(directive.wholeFile);
+    EXPECT_FALSE(directive.malformed);
     EXPECT_EQ(directive.reason, "");
     EXPECT_FALSE(ReadDirective(" tipstart-checker disable=other-program ", &directive));
-    EXPECT_FALSE(ReadDirective(" tipstart-check enable=other-program ", &directive));
-    EXPECT_FALSE(ReadDirective(" tipstart-check disable= -- nothing ", &directive));
     EXPECT_FALSE(ReadDirective(" a comment about tipstart-check disable=x ", &directive));
+    // Meant as directives, but unreadable: each is said, never ignored.
+    for (const char* comment : {" tipstart-check enable=other-program ", " tipstart-check disable= -- nothing ",
+                                "tipstart-check: disable=other-program", "tipstart-check", "tipstart-check disable"}) {
+        ASSERT_TRUE(ReadDirective(comment, &directive)) << comment;
+        EXPECT_TRUE(directive.malformed) << comment;
+        EXPECT_TRUE(directive.rules.empty()) << comment;
+    }
 }
 
 class ConfigurationTest : public ::testing::Test {
@@ -83,7 +89,7 @@ TEST_F(ConfigurationTest, EachMistakeIsSaidAtItsLine)
     EXPECT_EQ(ErrorOf("\n[[ignore]]\nrule = \"other-program\"\nreason = \"r\"\n"),
               "tipstart-check.toml:2: an [[ignore]] entry needs a file, a program or a document");
     EXPECT_EQ(ErrorOf("[[ignore]]\nrule = \"other-program\"\nprogram = \"x\"\nreason = \"r\"\nfiles = \"*\"\n"),
-              "tipstart-check.toml:5: unknown key \"files\" in [[ignore]]");
+              "tipstart-check.toml:5: unknown key \"files\" in [[ignore]]: did you mean \"file\"?");
     EXPECT_EQ(ErrorOf("ignore = 1\n"), "tipstart-check.toml:1: ignore takes [[ignore]] entries");
     EXPECT_EQ(ErrorOf("warnings-as-errors = 1\n"), "tipstart-check.toml:1: warnings-as-errors takes true or false");
 }
@@ -141,7 +147,7 @@ TEST_F(SettlingTest, TheBaselineHoldsWhatWasThere)
     EXPECT_TRUE(Results().findings[1].unchanged);
     EXPECT_EQ(CountSeverity(Results(), SeverityError), 1u);
     std::string text = TextReport(Results());
-    EXPECT_NE(text.find("page.htm:1:142: error: docs\\b.txt is not in the package"), std::string::npos) << text;
+    EXPECT_NE(text.find("page.htm:1:142: error: \"docs\\b.txt\" is not in the package"), std::string::npos) << text;
     EXPECT_EQ(text.find("a.txt"), std::string::npos) << text;
 }
 

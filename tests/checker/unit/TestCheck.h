@@ -47,11 +47,14 @@ inline std::string TextReport(const CheckResults& results)
     return Written([&](FILE* out) { WriteTextReport(out, results); });
 }
 
-// A run of the checker with the folder as the folder it runs in.
+// A run of the checker with the folder as the folder it runs in. The folder
+// is a repository's root (a worktree's .git file), where the checker's
+// upward searches stop.
 class Checking : public ::testing::Test {
 protected:
     Checking()
     {
+        folder_.File(".git", "gitdir: elsewhere\n");
         options_.folders.workingFolder = folder_.Path();
         Restart();
     }

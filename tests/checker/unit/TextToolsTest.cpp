@@ -68,4 +68,28 @@ TEST(TextToolsTest, TheCursorCountsLinesAndCharacters)
     EXPECT_EQ(cursor.column, 4u);
 }
 
+TEST(TextToolsTest, EditDistanceCountsCharactersUpToItsLimit)
+{
+    EXPECT_EQ(EditDistance("Tipstart.exe", "Tipstart.exe", 2), 0u);
+    EXPECT_EQ(EditDistance("Tipstrat.exe", "Tipstart.exe", 2), 2u);  // two letters swapped: two edits
+    EXPECT_EQ(EditDistance("Tipstart.ex", "Tipstart.exe", 2), 1u);
+    EXPECT_EQ(EditDistance("TIPSTART.EXE", "tipstart.exe", 2), 0u);   // ASCII case does not count
+    EXPECT_EQ(EditDistance("Tipstart", "Tipstart.exe", 2), 3u);       // past the limit: limit + 1
+    EXPECT_EQ(EditDistance("", "ab", 2), 2u);
+    EXPECT_EQ(EditDistance("abc", "", 2), 3u);
+    EXPECT_EQ(EditDistance("kitten", "sitting", 3), 3u);
+    EXPECT_EQ(EditDistance("\xD0\x9D\xD0\xB5\xD1\x82", "\xD0\x9D\xD0\xB0\xD1\x82", 2), 1u);  // a character, not bytes
+    EXPECT_EQ(EditDistance(std::string(100000, 'a'), std::string(100000, 'a') + "b", 1), 1u);
+}
+
+TEST(TextToolsTest, TheNearestWordSuggested)
+{
+    std::vector<std::string> rules = {"doubled-separator", "dropped-quotes", "other-program"};
+    EXPECT_EQ(DidYouMean("doubled-seperator", rules), ": did you mean \"doubled-separator\"?");
+    EXPECT_EQ(DidYouMean("other-programs", rules), ": did you mean \"other-program\"?");
+    EXPECT_EQ(DidYouMean("nothing-alike", rules), "");
+    EXPECT_EQ(DidYouMean("ab", {"abc", "xy"}), ": did you mean \"abc\"?");
+    EXPECT_EQ(NearestWord("abd", {"abc", "abe"}, 1), "abc");  // the first of the nearest
+}
+
 }  // namespace

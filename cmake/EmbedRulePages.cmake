@@ -1,0 +1,18 @@
+# Writes OUTPUT: a row {"id", "text"} for each FOLDER/ID.md, sorted by name,
+# then {nullptr, nullptr}. Every byte is escaped, so any text is kept as it is.
+file(GLOB pages "${FOLDER}/*.md")
+list(SORT pages)
+set(rows "")
+foreach(page ${pages})
+    get_filename_component(id "${page}" NAME_WE)
+    file(READ "${page}" hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" escaped "${hex}")
+    string(APPEND rows "{\"${id}\", \"${escaped}\"},\n")
+endforeach()
+string(APPEND rows "{nullptr, nullptr},\n")
+if(EXISTS "${OUTPUT}")
+    file(READ "${OUTPUT}" old)
+endif()
+if(NOT "${old}" STREQUAL "${rows}")
+    file(WRITE "${OUTPUT}" "${rows}")
+endif()
