@@ -353,10 +353,11 @@ void VisitHelpPage(void* context, const char* name, const char* bytes, size_t si
 // The pages with scripts, once every script file is read.
 void CheckLaterPages(HelpVisit* visit)
 {
-    for (const LaterPage& page : visit->later) {
+    std::vector<LaterPage> later;
+    later.swap(visit->later);
+    for (const LaterPage& page : later) {
         CheckHelpPage(visit, page.name.c_str(), page.bytes.data(), page.bytes.size());
     }
-    visit->later.clear();
 }
 
 void CheckHelpFile(const Input& input, CheckRun* run)
