@@ -177,9 +177,11 @@ options)
     expect_status 2 unknown
     ;;
 linear-time)
-    # A hostile page of 2 MB of one construct, each checked within 20 s even
-    # under the sanitizers: every scan is linear in the page (bench/page-scaling.sh
-    # gives the figures). Each page ends with a ShortCut, so it is read to its end.
+    # A hostile page of 2 MB of one construct, each read to its end without
+    # hanging the run: a scan quadratic in the page takes many minutes here
+    # even without the sanitizers; linear ones take seconds. The guard is
+    # loose, so a loaded machine does not fail it: bench/page-scaling.sh
+    # gives the figures. Each page ends with a ShortCut, so it is read to its end.
     python3 - <<'END'
 def repeat(unit, size=2 * 1024 * 1024):
     return unit * (size // len(unit) + 1)
@@ -198,8 +200,8 @@ for name, body in pages.items():
 END
     for page in comments conditional unclosed-conditions objects; do
         status=0
-        timeout 20 "$checker" --no-config "$page.htm" > "$page.out" 2>&1 || status=$?
-        [ "$status" -ne 124 ] || fail "$page.htm: not checked within 20 s"
+        timeout 180 "$checker" --no-config "$page.htm" > "$page.out" 2>&1 || status=$?
+        [ "$status" -ne 124 ] || fail "$page.htm: not checked within 180 s"
         grep -q '"cmd.exe"' "$page.out" || fail "$page.htm: not read to its end: $(tail -3 "$page.out")"
     done
     ;;
