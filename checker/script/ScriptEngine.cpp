@@ -297,6 +297,13 @@ void ErrorPlace(duk_context* ctx, ScriptHeap* heap, size_t* offset, std::string*
             return;
         }
     }
+    // A script that does not compile has no stack: its error names the line.
+    duk_get_prop_string(ctx, -1, "fileName");
+    duk_get_prop_string(ctx, -2, "lineNumber");
+    if (duk_is_string(ctx, -2) && duk_is_number(ctx, -1)) {
+        ChunkPlace(heap, duk_get_string(ctx, -2), static_cast<long>(duk_get_number(ctx, -1)), offset);
+    }
+    duk_pop_2(ctx);
 }
 
 std::string MemoryWords(size_t bytes)
@@ -461,9 +468,18 @@ void ScriptEngine::Run(const std::string& code, const ScriptLines& lines, size_t
     heap->chunks.push_back(lines);
     heap->wroteOrBuilt = false;
     duk_push_string(ctx, name.c_str());
-    // A script that does not compile does not run, in the viewer either.
+    // A script the engine cannot compile does not run here. The viewer's
+    // JScript takes forms this engine does not (function window::onload()),
+    // so what it would do there is not known: it is said, never passed over.
     if (duk_pcompile_lstring_filename(ctx, 0, code.data(), code.size()) != 0) {
+        size_t offset;
+        std::string message;
+        heap->fallback = place;
+        ErrorPlace(ctx, heap, &offset, &message);
+        heap->stops.push_back({place, offset, "the engine cannot compile it (" + message + ")"});
         duk_pop(ctx);
+        heap->wroteOrBuilt = wroteOrBuilt;
+        heap->fallback = fallback;
         return;
     }
     duk_push_global_object(ctx);
