@@ -347,6 +347,14 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name,
     while (p < size && name->size() < 16 && IsAsciiAlphanumeric(bytes[p])) {
         *name += AsciiLower(bytes[p++]);
     }
+    // A raw-text element's name ends where HTML5 ends a tag name, at a blank,
+    // "/" or ">": "<style:x>" is another element, and the page after it is
+    // read, not hidden as the style's text.
+    bool nameEnds = p >= size || bytes[p] == ' ' || bytes[p] == '\t' || bytes[p] == '\n' || bytes[p] == '\f' ||
+                    bytes[p] == '\r' || bytes[p] == '/' || bytes[p] == '>';
+    if (!nameEnds && (*name == "script" || IsTextElement(*name))) {
+        *name += '+';
+    }
     return p;
 }
 
@@ -395,7 +403,9 @@ size_t FindCommentEnd(const char* bytes, size_t size, size_t from)
 // words, and the text before a far "]>" is not read again for each "<![if".
 bool ConditionTextHolds(const char* bytes, size_t start, size_t close, int documentMode)
 {
-    return ConditionHolds(std::string(bytes + start, std::min<size_t>(close - start, 1024)), documentMode);
+    // A condition too long to read is taken to hold: what it guards is read,
+    // not passed over.
+    return close - start > 1024 || ConditionHolds(std::string(bytes + start, close - start), documentMode);
 }
 
 size_t FindCommentEndRemembered(const char* bytes, size_t size, size_t from, SearchMemo* memo)
