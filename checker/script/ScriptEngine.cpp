@@ -1,6 +1,7 @@
 #include "checker/script/ScriptEngine.h"
 
 #include <setjmp.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -255,15 +256,22 @@ duk_ret_t NativeHere(duk_context* ctx)
 }
 
 // Compiles code (a timer's string, an execScript) as placed at an offset.
+// The engine's errors unwind by longjmp: no C++ object may be alive across
+// a call that throws, so the code stays on the value stack and a failed
+// compile is thrown again once nothing of ours is left to destroy.
 duk_ret_t NativeCompileAt(duk_context* ctx)
 {
     ScriptHeap* heap = HeapOf(ctx);
-    std::string code = duk_safe_to_string(ctx, 0);
     size_t offset = static_cast<size_t>(duk_get_number(ctx, 1));
-    std::string name = "s" + std::to_string(heap->chunks.size());
+    duk_size_t length = 0;
+    const char* code = duk_safe_to_lstring(ctx, 0, &length);
+    char name[32];
+    snprintf(name, sizeof name, "s%zu", heap->chunks.size());
     heap->chunks.push_back(ScriptLines(1, offset));
-    duk_push_string(ctx, name.c_str());
-    duk_compile_lstring_filename(ctx, 0, code.data(), code.size());
+    duk_push_string(ctx, name);
+    if (duk_pcompile_lstring_filename(ctx, 0, code, length) != 0) {
+        return duk_throw(ctx);
+    }
     return 1;
 }
 
@@ -436,7 +444,9 @@ bool ScriptEngine::Call(int arguments, size_t fallback)
     } else if (heap->overMemory) {
         heap->dead = true;
         heap->stops.push_back({fallback, offset, "it needed more than the page's " + MemoryWords(heap->budget.memory) + " of memory"});
-    } else if (limit || heap->wroteOrBuilt) {
+    } else if (limit || heap->wroteOrBuilt || message.compare(0, 11, "SyntaxError") == 0) {
+        // Code the engine could not compile (a timer's string, eval) is
+        // unread, as a script that does not compile is.
         heap->stops.push_back({fallback, offset, message});
     }
     return false;
