@@ -31,6 +31,34 @@ InputKind KindOfName(const std::string& name)
     return ChmIsPageName(lower.c_str()) ? InputPage : ChmIsScriptName(lower.c_str()) ? InputScript : InputOther;
 }
 
+namespace {
+
+// The kind of the file whose signature was read last: a folder's walk reads
+// it and hands the file on at once to be decided, which takes it from here
+// instead of opening the file again.
+struct SignatureRead {
+    std::string path;
+    InputKind kind;
+};
+
+SignatureRead& LastSignature()
+{
+    static SignatureRead last = {std::string(), InputOther};
+    return last;
+}
+
+InputKind KindOfFileToDecide(const fs::path& path)
+{
+    SignatureRead& last = LastSignature();
+    if (!last.path.empty() && last.path == path.u8string()) {
+        last.path.clear();  // taken once
+        return last.kind;
+    }
+    return KindOfFile(path);
+}
+
+}  // namespace
+
 InputKind KindOfFile(const fs::path& path)
 {
     InputKind named = KindOfName(path.filename().u8string());
@@ -38,12 +66,15 @@ InputKind KindOfFile(const fs::path& path)
         return named;
     }
     char signature[4] = {};
-    FILE* file = fopen(path.u8string().c_str(), "rb");
+    std::string name = path.u8string();
+    FILE* file = fopen(name.c_str(), "rb");
     size_t got = file ? fread(signature, 1, sizeof signature, file) : 0;
     if (file) {
         fclose(file);
     }
-    return got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
+    InputKind kind = got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
+    LastSignature() = {name, kind};
+    return kind;
 }
 
 std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& options, InputCaches* caches)
@@ -51,7 +82,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& optio
     Input input;
     input.path = path;
     input.shown = path.generic_u8string();
-    input.kind = KindOfFile(path);
+    input.kind = KindOfFileToDecide(path);
     // A file a page loads as a script is one whatever its name.
     auto loaded = caches->loadedScripts.find(path.u8string());
     if (loaded != caches->loadedScripts.end() && input.kind != InputHelp) {

@@ -478,37 +478,51 @@ private:
                          [](const Attribute& attribute) { return attribute.name.compare(0, 2, "on") == 0; })) {
             return;
         }
-        std::vector<Attribute> attributes = attributes_;  // a script's markup reads its own
+        // A script's markup reads its own attributes: the tag's are kept
+        // aside once a handler is read as a script.
+        std::vector<Attribute> saved;
+        const std::vector<Attribute>* attributes = &attributes_;
         ScriptLanguage language = ScriptLanguageOfTag();
-        for (const Attribute& attribute : attributes) {
-            if (attribute.name.compare(0, 2, "on") != 0 || attribute.valueStart == attribute.valueEnd) {
+        for (size_t i = 0; i < attributes->size(); ++i) {
+            const Attribute& handler = (*attributes)[i];
+            if (handler.name.compare(0, 2, "on") != 0 || handler.valueStart == handler.valueEnd) {
                 continue;
             }
             std::string text;
-            std::vector<size_t> origins;
-            DecodeValueOrigins(bytes_, attribute, &text, &origins);
-            for (size_t& origin : origins) {
-                origin = PageOffset(origin);
-            }
+            DecodeValueOrigins(bytes_, handler, &text, nullptr);
             ScriptLanguage own = StartsWithNoCase(text.data(), text.size(), 0, "vbscript:") ? ScriptVBScript
                                  : StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? ScriptJScript
                                                                                                  : language;
-            bool asPageOpens = attribute.name == "onload" || attribute.name == "onreadystatechange";
+            const std::string& event = handler.name;
+            bool asPageOpens = event == "onload" || event == "onreadystatechange";
+            bool loadTime = own != ScriptVBScript &&
+                            ((event == "onload" && (name == "body" || name == "frameset")) ||
+                             (event == "onerror" && name == "img" && !ImageThere()) || event == "onreadystatechange");
+            if (own != ScriptVBScript && !(loadTime && engine_ && built_ < 0)) {
+                continue;  // a JScript handler of the reader's actions: never run
+            }
+            if (attributes == &attributes_) {
+                saved = attributes_;
+                attributes = &saved;
+            }
+            // Where each of its characters stands: only for a handler read.
+            std::vector<size_t> origins;
+            DecodeValueOrigins(bytes_, (*attributes)[i], &text, &origins);
+            for (size_t& origin : origins) {
+                origin = PageOffset(origin);
+            }
             if (own == ScriptVBScript) {
                 ScriptText(text.data(), text.size(), &origins, 0, own, asPageOpens);
                 continue;
             }
-            bool loadTime = (attribute.name == "onload" && (name == "body" || name == "frameset")) ||
-                            (attribute.name == "onerror" && name == "img" && !ImageThere()) ||
-                            attribute.name == "onreadystatechange";
-            if (loadTime && engine_ && built_ < 0) {
-                size_t skip = StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? 11 : 0;
-                text.replace(0, skip, std::string(skip, ' '));
-                engine_->AddLoadHandler(element, WithoutMarkupComments(text.data(), text.size()),
-                                        LinesOfCode(text.data(), text.size(), &origins, 0));
-            }
+            size_t skip = StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? 11 : 0;
+            text.replace(0, skip, std::string(skip, ' '));
+            engine_->AddLoadHandler(element, WithoutMarkupComments(text.data(), text.size()),
+                                    LinesOfCode(text.data(), text.size(), &origins, 0));
         }
-        attributes_ = attributes;
+        if (attributes != &attributes_) {
+            attributes_ = saved;
+        }
     }
 
     // Whether the image of an img tag is there (unknown: not).

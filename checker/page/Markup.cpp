@@ -214,7 +214,9 @@ size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index)
 void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::string* value, std::vector<size_t>* origins)
 {
     value->clear();
-    origins->clear();
+    if (origins) {
+        origins->clear();
+    }
     std::vector<ReferenceRemark> ignored;
     size_t at = attribute.valueStart;
     while (at < attribute.valueEnd) {
@@ -223,7 +225,9 @@ void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::stri
         if (next == at + 1 && value->size() == before) {
             *value += bytes[at];
         }
-        origins->insert(origins->end(), value->size() - before, at);
+        if (origins) {
+            origins->insert(origins->end(), value->size() - before, at);
+        }
         at = next;
     }
 }

@@ -30,7 +30,8 @@ size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* v
                    std::vector<ReferenceRemark>* remarks, size_t limit = static_cast<size_t>(-1));
 
 // The attribute's value decoded, with the page offset each of its bytes
-// comes from: an event handler's script, read in its place.
+// comes from: an event handler's script, read in its place (origins may be
+// null when only the value is needed).
 void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::string* value, std::vector<size_t>* origins);
 
 // The page offset that the decoded value's byte at index comes from, found

@@ -145,8 +145,39 @@ unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize)
     return 0;
 }
 
-unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned languageCodePage, size_t* markSize,
-                      PageText* page)
+namespace {
+
+// Whether bytes are UTF-8: an ASCII byte is a character by itself, and the
+// bytes already known to be ASCII all are.
+bool Utf8Bytes(const char* bytes, size_t size, bool knownAscii)
+{
+    if (knownAscii) {
+        return true;
+    }
+    for (size_t at = 0; at < size;) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        char32_t c = 0;
+        size_t length = ReadUtf8(bytes, size, at, &c);
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+bool NonAsciiBytes(const char* bytes, size_t size, bool knownAscii)
+{
+    return !knownAscii && HasNonAscii(bytes, size);
+}
+
+// PageCodePage, PageIsText and ReadPageText for bytes that may be known to
+// be ASCII (knownAscii) from the one pass that looked for binary bytes.
+unsigned CodePageOf(const char* bytes, size_t size, bool isList, unsigned languageCodePage, bool knownAscii,
+                    size_t* markSize, PageText* page)
 {
     page->unknownCharset.clear();
     page->undeclaredUtf8 = false;
@@ -157,7 +188,7 @@ unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned lang
         return codePage;
     }
     if (isList) {
-        return IsUtf8(bytes, size) ? Utf8CodePage : DefaultCodePage;
+        return Utf8Bytes(bytes, size, knownAscii) ? Utf8CodePage : DefaultCodePage;
     }
     std::string label = FindDeclaredCharset(bytes, size);
     codePage = DeclaredCodePage(label);
@@ -166,16 +197,30 @@ unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned lang
     }
     page->unknownCharset = label;
     codePage = languageCodePage ? languageCodePage : DefaultCodePage;
-    page->undeclaredUtf8 = label.empty() && codePage != Utf8CodePage && HasNonAscii(bytes, size) && IsUtf8(bytes, size);
+    page->undeclaredUtf8 = label.empty() && codePage != Utf8CodePage && NonAsciiBytes(bytes, size, knownAscii) &&
+                           Utf8Bytes(bytes, size, knownAscii);
     return codePage;
+}
+
+bool IsTextOf(const char* bytes, size_t size, unsigned codePage, bool knownAscii)
+{
+    if (codePage == Utf8CodePage) {
+        return Utf8Bytes(bytes, size, knownAscii);
+    }
+    return !IsUtf16(codePage) && codePage != 65000 && !NonAsciiBytes(bytes, size, knownAscii);
+}
+
+}  // namespace
+
+unsigned PageCodePage(const char* bytes, size_t size, bool isList, unsigned languageCodePage, size_t* markSize,
+                      PageText* page)
+{
+    return CodePageOf(bytes, size, isList, languageCodePage, false, markSize, page);
 }
 
 bool PageIsText(const char* bytes, size_t size, unsigned codePage)
 {
-    if (codePage == Utf8CodePage) {
-        return IsUtf8(bytes, size);
-    }
-    return !IsUtf16(codePage) && codePage != 65000 && !HasNonAscii(bytes, size);
+    return IsTextOf(bytes, size, codePage, false);
 }
 
 bool IsSingleByteCodePage(unsigned codePage)
@@ -211,23 +256,33 @@ void DecodePageBytes(const char* bytes, size_t size, PageText* page)
     page->size = page->decoded.size();
 }
 
-void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page)
+namespace {
+
+void ReadTextOf(const char* bytes, size_t size, bool isList, unsigned languageCodePage, bool knownAscii,
+                PageText* page)
 {
     size_t markSize = 0;
-    unsigned codePage = PageCodePage(bytes, size, isList, languageCodePage, &markSize, page);
+    unsigned codePage = CodePageOf(bytes, size, isList, languageCodePage, knownAscii, &markSize, page);
     bytes += markSize;
     size -= markSize;
     StartPageText(codePage, page);
     if (page->undeclaredUtf8) {
         page->utf8Reading.assign(bytes, size);
     }
-    if (PageIsText(bytes, size, codePage)) {
+    if (IsTextOf(bytes, size, codePage, knownAscii)) {
         page->text = bytes;
         page->size = size;
         return;
     }
     ReserveText(size, page);
     DecodePageBytes(bytes, size, page);
+}
+
+}  // namespace
+
+void ReadPageText(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page)
+{
+    ReadTextOf(bytes, size, isList, languageCodePage, false, page);
 }
 
 bool DropsNulBytes(const char* bytes, size_t size, bool isList)
@@ -241,74 +296,105 @@ void RemoveNulBytes(std::string* bytes)
     bytes->erase(std::remove(bytes->begin(), bytes->end(), '\0'), bytes->end());
 }
 
-const char* BinaryReason(const char* bytes, size_t size, bool isList)
+namespace {
+
+// What one pass over a page's bytes learns of them: why they are no text,
+// or whether they hold NUL bytes and whether all are ASCII.
+struct ByteSurvey {
+    const char* binary;  // BinaryReason's
+    bool nul;
+    bool ascii;
+};
+
+enum { ByteControl = 1, ByteNul = 2, ByteHigh = 4 };
+
+ByteSurvey SurveyBytes(const char* bytes, size_t size, bool isList)
 {
     size_t markSize = 0;
     unsigned marked = ByteOrderMark(bytes, size, &markSize);
     if (IsUtf16(marked)) {
-        return nullptr;  // UTF-16 with its mark holds NUL bytes
+        // UTF-16 with its mark holds NUL bytes: they are its text.
+        return {nullptr, memchr(bytes, 0, size) != nullptr, false};
     }
-    if (isList && memchr(bytes, 0, size)) {
-        return "holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not checked";
-    }
-    static const bool* const control = [] {
-        static bool table[256] = {};
+    static const unsigned char* const kinds = [] {
+        static unsigned char table[256] = {};
         for (unsigned c = 0; c < 0x20; ++c) {
-            table[c] = c != 0 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A && c != 0x1B;
+            bool control = c != 0 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A && c != 0x1B;
+            table[c] = control ? ByteControl : c == 0 ? ByteNul : 0;
+        }
+        for (unsigned c = 0x80; c < 0x100; ++c) {
+            table[c] = ByteHigh;
         }
         return table;
     }();
+    unsigned seen = 0;
     for (size_t i = 0; i < size; ++i) {
-        if (control[static_cast<unsigned char>(bytes[i])]) {
-            return "holds control bytes: not a text file; not checked";
+        seen |= kinds[static_cast<unsigned char>(bytes[i])];
+        if ((seen & ByteControl) && !isList) {
+            break;  // a list's NUL bytes, after it, would be the reason
         }
     }
-    return nullptr;
+    if (isList && (seen & ByteNul)) {
+        return {"holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not checked", true,
+                false};
+    }
+    if (seen & ByteControl) {
+        return {"holds control bytes: not a text file; not checked", (seen & ByteNul) != 0, false};
+    }
+    return {nullptr, (seen & ByteNul) != 0, (seen & ByteHigh) == 0};
+}
+
+}  // namespace
+
+const char* BinaryReason(const char* bytes, size_t size, bool isList)
+{
+    return SurveyBytes(bytes, size, isList).binary;
 }
 
 bool ReadTextBytes(const char* bytes, size_t size, bool isList, unsigned languageCodePage, PageText* page,
                    std::string* reason)
 {
-    const char* binary = BinaryReason(bytes, size, isList);
-    if (binary) {
-        *reason = binary;
+    ByteSurvey survey = SurveyBytes(bytes, size, isList);
+    if (survey.binary) {
+        *reason = survey.binary;
         return false;
     }
-    if (DropsNulBytes(bytes, size, isList)) {
+    if (survey.nul && DropsNulBytes(bytes, size, isList)) {
         std::string kept(bytes, size);
         RemoveNulBytes(&kept);
-        ReadPageText(kept.data(), kept.size(), isList, languageCodePage, page);
+        ReadTextOf(kept.data(), kept.size(), isList, languageCodePage, survey.ascii, page);
         KeepOwnBytes(&kept, page);
         return true;
     }
-    ReadPageText(bytes, size, isList, languageCodePage, page);
+    ReadTextOf(bytes, size, isList, languageCodePage, survey.ascii, page);
     return true;
 }
 
 bool ReadTextFile(const std::string& path, std::string* bytes, bool isList, unsigned languageCodePage, PageText* page,
                   std::string* reason)
 {
-    const char* binary = BinaryReason(bytes->data(), bytes->size(), isList);
-    if (binary) {
-        *reason = binary;
+    ByteSurvey survey = SurveyBytes(bytes->data(), bytes->size(), isList);
+    if (survey.binary) {
+        *reason = survey.binary;
         return false;
     }
     // Read again from the file, the NUL bytes would come back.
-    bool dropped = DropsNulBytes(bytes->data(), bytes->size(), isList);
+    bool dropped = survey.nul && DropsNulBytes(bytes->data(), bytes->size(), isList);
     if (dropped) {
         RemoveNulBytes(bytes);
     }
     size_t markSize = 0;
-    unsigned codePage = PageCodePage(bytes->data(), bytes->size(), isList, languageCodePage, &markSize, page);
+    unsigned codePage =
+        CodePageOf(bytes->data(), bytes->size(), isList, languageCodePage, survey.ascii, &markSize, page);
     if (!dropped && IsSingleByteCodePage(codePage) && !page->undeclaredUtf8 &&
-        !PageIsText(bytes->data() + markSize, bytes->size() - markSize, codePage)) {
+        !IsTextOf(bytes->data() + markSize, bytes->size() - markSize, codePage, survey.ascii)) {
         size_t size = bytes->size();
         std::string().swap(*bytes);
         StartPageText(codePage, page);
         ReserveText(size, page);
         return DecodeFileByBlocks(path, markSize, page, reason);
     }
-    ReadPageText(bytes->data(), bytes->size(), isList, languageCodePage, page);
+    ReadTextOf(bytes->data(), bytes->size(), isList, languageCodePage, survey.ascii, page);
     KeepOwnBytes(bytes, page);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "checker/predict/MissingPages.h"
 
+#include <unordered_map>
+
 #include "checker/input/FolderChoice.h"
 #include "checker/page/LinkFinder.h"
 #include "checker/system/Names.h"
@@ -95,32 +97,89 @@ bool BasePrefix(const std::string& base, const std::string& helpName, std::strin
     return base.empty() || BaseFolder(*ownFile ? own : base, prefix);
 }
 
-// The local pages a page names, line and column left for later.
-void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& where, std::vector<PageTarget>* targets)
+// Where one reference leads from a page: whether it names a local page, and
+// its path from the help file's root (empty when it climbs above it).
+struct Resolution {
+    bool namesPage;
+    std::string path;
+};
+
+Resolution ResolveReference(const std::string& value, const PageInHelp& in, bool baseLocal,
+                            const std::string& prefix, bool baseInFile)
+{
+    std::string target;
+    std::string own;
+    std::string url = UrlText(value);
+    bool inFile = SameFileTarget(url, in.helpName, &own);
+    if (!(inFile ? LocalTarget(own, &target) : LocalTarget(url, &target)) || !NamesPage(target)) {
+        return {false, std::string()};
+    }
+    if (!inFile && target[0] != '/') {
+        if (!baseLocal) {
+            return {false, std::string()};
+        }
+        target = prefix + target;
+        inFile = baseInFile;
+    }
+    std::string path;
+    if (!ResolveTarget(inFile ? "" : in.folder, target, &path)) {
+        path.clear();
+    }
+    return {true, path};
+}
+
+// Pages link to the same pages again and again (a large help file has some
+// thirty times as many links as distinct ones): each reference is resolved
+// once for the pages that read it alike, those of one folder, help file and
+// base. Bounded, so that a help file of many folders cannot grow it far.
+typedef std::unordered_map<std::string, Resolution> Resolutions;
+
+struct KnownResolutions {
+    std::unordered_map<std::string, Resolutions> byContext;
+    size_t entries;
+};
+
+KnownResolutions& Known()
+{
+    static KnownResolutions known = {{}, 0};
+    return known;
+}
+
+Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base)
+{
+    enum { MostEntries = 1 << 16 };
+    KnownResolutions& known = Known();
+    if (known.entries > MostEntries) {
+        known.byContext.clear();
+        known.entries = 0;
+    }
+    std::string context = std::to_string(in.helpName.size()) + ":" + in.helpName +
+                          std::to_string(in.folder.size()) + ":" + in.folder + base;
+    return known.byContext[context];
+}
+
+// The local pages a page names, line and column left for later; only those
+// holds does not know when it is given.
+void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& where, const HoldsPage* holds,
+                   std::vector<PageTarget>* targets)
 {
     std::string prefix;
     bool baseInFile = false;
     bool baseLocal = BasePrefix(UrlText(scan.base), in.helpName, &prefix, &baseInFile);
+    Resolutions& resolutions = ResolutionsFor(in, scan.base);
     for (const PageReference& reference : scan.references) {
-        std::string target;
-        std::string own;
-        std::string url = UrlText(reference.value);
-        bool inFile = SameFileTarget(url, in.helpName, &own);
-        if (!(inFile ? LocalTarget(own, &target) : LocalTarget(url, &target)) || !NamesPage(target)) {
-            continue;
+        auto found = resolutions.find(reference.value);
+        if (found == resolutions.end()) {
+            found = resolutions
+                        .emplace(reference.value, ResolveReference(reference.value, in, baseLocal, prefix, baseInFile))
+                        .first;
+            ++Known().entries;
         }
-        if (!inFile && target[0] != '/') {
-            if (!baseLocal) {
-                continue;
-            }
-            target = prefix + target;
-            inFile = baseInFile;
+        const Resolution& resolution = found->second;
+        if (resolution.namesPage && !(holds && !resolution.path.empty() && (*holds)(resolution.path))) {
+            targets->push_back(
+                {{where.file, where.member, 0, 0}, reference.offset, reference.value, resolution.path, resolution.path});
         }
-        std::string path;
-        if (!ResolveTarget(inFile ? "" : in.folder, target, &path)) {
-            path.clear();
-        }
-        targets->push_back({{where.file, where.member, 0, 0}, reference.offset, reference.value, path, path});
     }
 }
 
@@ -140,7 +199,7 @@ void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHel
                      std::vector<PageTarget>* targets)
 {
     std::vector<PageTarget> found;
-    FindTargetsOf(scan, in, where, &found);
+    FindTargetsOf(scan, in, where, nullptr, &found);
     PlaceTargets(page, &found);
     targets->insert(targets->end(), found.begin(), found.end());
 }
@@ -148,14 +207,8 @@ void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHel
 void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const HoldsPage& holds,
                       const Place& where, std::vector<Finding>* findings)
 {
-    std::vector<PageTarget> found;
-    FindTargetsOf(scan, in, where, &found);
     std::vector<PageTarget> missing;
-    for (const PageTarget& target : found) {
-        if (target.path.empty() || !holds(target.path)) {
-            missing.push_back(target);
-        }
-    }
+    FindTargetsOf(scan, in, where, &holds, &missing);
     PlaceTargets(page, &missing);
     if (!in.shownFrom.empty()) {
         std::filesystem::path from = std::filesystem::u8path(in.shownFrom);
@@ -164,7 +217,8 @@ void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHe
             target.shown = PathWithin(path, from) ? path.lexically_relative(from).generic_u8string() : target.shown;
         }
     }
-    ReportMissingPages(missing, holds, findings);
+    // Each was looked up above: none is held.
+    ReportMissingPages(missing, [](const std::string&) { return false; }, findings);
 }
 
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,

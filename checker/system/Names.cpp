@@ -169,11 +169,34 @@ char32_t NameUppercase(char32_t c)
     return found != end && found->unit == c ? found->upper : c;
 }
 
+namespace {
+
+// The table's upper case of each ASCII character, taken from it once: names
+// are mostly ASCII, and a byte below 0x80 is a character by itself.
+struct AsciiUppercase {
+    char upper[0x80];
+    AsciiUppercase()
+    {
+        for (char32_t c = 0; c < 0x80; ++c) {
+            upper[c] = static_cast<char>(NameUppercase(c));
+        }
+    }
+};
+
+}  // namespace
+
 std::string NameKey(const std::string& name)
 {
+    static const AsciiUppercase ascii;
     std::string key;
     key.reserve(name.size());
     for (size_t at = 0; at < name.size();) {
+        unsigned char byte = static_cast<unsigned char>(name[at]);
+        if (byte < 0x80) {
+            key += ascii.upper[byte];
+            ++at;
+            continue;
+        }
         char32_t c = 0;
         size_t length = ReadUtf8(name, at, &c);
         if (length == 0) {
