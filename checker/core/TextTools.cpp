@@ -39,6 +39,10 @@ size_t ReadUtf8(const std::string& text, size_t at, char32_t* c)
 bool IsUtf8(const char* bytes, size_t size)
 {
     for (size_t at = 0; at < size;) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
+            ++at;  // an ASCII byte is a character by itself
+            continue;
+        }
         char32_t c = 0;
         size_t length = ReadUtf8(bytes, size, at, &c);
         if (length == 0) {

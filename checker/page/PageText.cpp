@@ -147,26 +147,10 @@ unsigned ByteOrderMark(const char* bytes, size_t size, size_t* markSize)
 
 namespace {
 
-// Whether bytes are UTF-8: an ASCII byte is a character by itself, and the
-// bytes already known to be ASCII all are.
+// Whether bytes are UTF-8; the bytes already known to be ASCII all are.
 bool Utf8Bytes(const char* bytes, size_t size, bool knownAscii)
 {
-    if (knownAscii) {
-        return true;
-    }
-    for (size_t at = 0; at < size;) {
-        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
-            ++at;
-            continue;
-        }
-        char32_t c = 0;
-        size_t length = ReadUtf8(bytes, size, at, &c);
-        if (length == 0) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
+    return knownAscii || IsUtf8(bytes, size);
 }
 
 bool NonAsciiBytes(const char* bytes, size_t size, bool knownAscii)
