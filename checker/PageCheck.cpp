@@ -1,7 +1,5 @@
 #include "checker/PageCheck.h"
 
-#include <filesystem>
-
 #include "checker/core/TextTools.h"
 #include "checker/page/LinkFinder.h"
 #include "checker/page/PageText.h"
@@ -17,21 +15,6 @@ Place At(const Place& where, size_t line, size_t column)
     return {where.file, where.member, line, column};
 }
 
-// A folder as messages name it: below or above the folder the checker runs
-// in, from there ("help", ".", ".."); elsewhere, in full.
-std::string ShownFolder(const std::string& folder, const std::filesystem::path& workingFolder)
-{
-    std::filesystem::path path = std::filesystem::u8path(folder).lexically_normal();
-    std::filesystem::path relative = path.lexically_relative(workingFolder.lexically_normal());
-    bool near = !relative.empty();
-    bool climbing = true;
-    for (const std::filesystem::path& part : relative) {
-        climbing = climbing && part == "..";
-        near = near && (climbing || part != "..");
-    }
-    return !near ? path.generic_u8string() : relative.empty() ? "." : relative.generic_u8string();
-}
-
 // A place in the page, or in a script file it loads.
 Place In(const PageScan& scan, const Place& where, size_t file, size_t line, size_t column)
 {
@@ -45,15 +28,9 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
                 ScriptFiles* files)
 {
     PageScan& scan = *found;
+    PageScan utf8;  // the links as the page would read in UTF-8, for a page that looks like it
+    FindTextLinks(page, kind, handling.budget, files, &scan, &utf8);
     bool isList = kind == TextList;
-    if (isList) {
-        FindListLinks(page.text, page.size, &page.undecodable, &scan);
-    } else if (kind == TextPage) {
-        FindPageLinks(page.text, page.size, &page.undecodable, &scan, handling.budget, files);
-    } else {
-        FindScriptLinks(page.text, page.size, kind == TextVBScript ? ScriptVBScript : ScriptJScript,
-                        &page.undecodable, &scan, handling.budget);
-    }
     CheckResults& results = *counts;
     std::vector<Finding>& findings = results.findings;
     ++results.files;
@@ -66,16 +43,6 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
     }
     for (const PageRemark& remark : scan.remarks) {
         findings.push_back({In(scan, where, remark.file, remark.line, remark.column), remark.rule, remark.message});
-    }
-    PageScan utf8;  // the links as the page would read in UTF-8, for a page that looks like it
-    if (page.undeclaredUtf8) {
-        std::vector<size_t> none;
-        if (kind == TextPage) {
-            FindPageLinks(page.utf8Reading.data(), page.utf8Reading.size(), &none, &utf8, handling.budget, files);
-        } else {
-            FindScriptLinks(page.utf8Reading.data(), page.utf8Reading.size(),
-                            kind == TextVBScript ? ScriptVBScript : ScriptJScript, &none, &utf8, handling.budget);
-        }
     }
     std::vector<FindingSpan> spans;  // each link's findings
     PredictionOptions options = handling.prediction;
@@ -101,10 +68,6 @@ void CheckLinks(const PageText& page, TextKind kind, const Place& where, const s
         results.links += link.startsTipstart;
         LinkRuns runs = RunLink(link, options, documentsFolder, package);
         Prediction prediction = PredictLink(link, runs, options, package->installFolder);
-        if (prediction.launched && prediction.match == DocumentMissing) {
-            prediction.lookedIn = ShownFolder(documentsFolder, handling.workingFolder);
-            prediction.nearName = PackageNearName(runs.run.target, documentsFolder, package);
-        }
         ApplyRules(prediction, place, &findings);
         for (size_t i = first; i < findings.size(); ++i) {
             if (link.writtenByScript) {

@@ -3,33 +3,25 @@
 // decoded text and where it stands; out: findings and counts.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "checker/core/Findings.h"
+#include "checker/page/LinkFinder.h"
 #include "checker/report/Suppression.h"
 #include "checker/script/ScriptEngine.h"
 
-struct PageScan;
 struct PageText;
 struct Package;
 struct PredictionOptions;
-class ScriptFiles;
-
-// What a text holds: a page's markup, a link list's command lines, or the
-// code of a script file that pages load.
-enum TextKind { TextPage, TextList, TextJScript, TextVBScript };
 
 // What the run hands on with every page: how its links are predicted, the
-// budget of its scripts, whether its own directives count, the folder that
-// messages name folders from, and where directives on the page references
-// after them wait to be settled.
+// budget of its scripts, whether its own directives count, and where
+// directives on the page references after them wait to be settled.
 struct PageHandling {
     const PredictionOptions& prediction;
     const ScriptBudget& budget;
     bool inlineConfig;
-    const std::filesystem::path& workingFolder;
     std::vector<ReferenceDirective>* referenceDirectives;
 };
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "checker/Walk.h"
+#include "checker/input/PageScripts.h"
 #include "checker/input/chm/ChmStorage.h"
 #include "checker/input/Project.h"
 #include "checker/page/LinkFinder.h"
@@ -18,7 +19,18 @@
 
 namespace fs = std::filesystem;
 
-CheckRun::CheckRun(const CheckOptions& runOptions) : options(runOptions)
+namespace {
+
+// Predictions name folders from the folder the run names files from.
+CheckOptions PredictingFromWorkingFolder(CheckOptions options)
+{
+    options.prediction.workingFolder = options.folders.workingFolder;
+    return options;
+}
+
+}  // namespace
+
+CheckRun::CheckRun(const CheckOptions& runOptions) : options(PredictingFromWorkingFolder(runOptions))
 {
     PackageFor(std::string());
 }
@@ -37,8 +49,7 @@ Package* CheckRun::PackageFor(const std::string& configuredInstallFolder)
 
 PageHandling CheckRun::Handling()
 {
-    return {options.prediction, options.scripts, options.inlineConfig, options.folders.workingFolder,
-            &caches.referenceDirectives};
+    return {options.prediction, options.scripts, options.inlineConfig, &caches.referenceDirectives};
 }
 
 namespace {
@@ -48,344 +59,156 @@ void AddFinding(const std::string& file, RuleId rule, const std::string& message
     run->results.findings.push_back({{file, "", 0, 0}, rule, message});
 }
 
-// What a page on disk's entries and links are held against: its project's
-// gathered pages, or the files on disk.
-struct PageTargets {
-    PageInHelp where;
-    HoldsPage holds;
+// A text to check, a compiled help file's member or a file on disk: what
+// it is, where it stands, and what a page's targets are held against.
+struct TextAt {
+    CheckRun* run;
+    TextKind kind;
+    Place place;
+    unsigned codePage;  // of its help file's language
+    const std::string& documentsFolder;
+    Package* package;
+    ScriptFiles* files;             // the script files a page loads
+    PageInHelp in;                  // where a page stands in its help file
+    HoldsPage holds;                // on disk: whether the help file holds a page
+    HelpMembers* members;           // in a compiled help file: its members, which say that once all are known
+    std::vector<PageTarget>* kept;  // and a page's targets until then
+    const Input* file;              // on disk: a page whose loaded scripts are checked after it
+    std::vector<fs::path>* loaded;  // and those script files
 };
 
-PageTargets TargetsOf(const Input& input, CheckRun* run)
+// The text's bytes: a member's as its reader gave them, or, for null, the
+// file's, read here.
+bool ReadText(const TextAt& text, const char* bytes, size_t size, PageText* page, std::string* reason)
+{
+    bool isList = text.kind == TextList;
+    std::string read;
+    if (!bytes) {
+        return ReadWholeFile(text.place.file, &read, reason) &&
+               ReadTextFile(text.place.file, &read, isList, text.codePage, page, reason);
+    }
+    return ReadTextBytes(bytes, size, isList, text.codePage, page, reason);
+}
+
+// A text read, handed on, and a page's targets held against its help file.
+void CheckText(const TextAt& text, const char* bytes, size_t size)
+{
+    CheckRun* run = text.run;
+    // Decoded once for its links and its entries.
+    PageText page;
+    std::string reason;
+    if (!ReadText(text, bytes, size, &page, &reason)) {
+        run->results.findings.push_back({text.place, RuleUnreadableInput, reason});
+        return;
+    }
+    PageScan scan;
+    CheckLinks(page, text.kind, text.place, text.documentsFolder, text.package, run->Handling(), &run->results, &scan,
+               text.files);
+    bool isPage = text.kind == TextPage;
+    HoldsPage holds = text.holds;
+    if (text.members) {
+        holds = NoteHelpText(text.place.member, isPage, page.text, page.size, scan.references, text.members);
+    } else if (isPage && text.loaded) {
+        *text.loaded = LoadedScriptFiles(text.file->path.parent_path(), scan.references,
+                                         &run->caches.inputs.loadedScripts);
+    }
+    if (!isPage) {
+        return;
+    }
+    if (holds) {
+        CheckPageTargets(page, scan, text.in, holds, text.place, &run->results.findings);
+    } else {
+        FindPageTargets(page, scan, text.in, text.place, text.kept);
+    }
+}
+
+// What a page on disk's entries and links are held against: its project's
+// gathered pages, or the files on disk.
+PageInHelp DiskPageIn(const Input& input, CheckRun* run, HoldsPage* holds)
 {
     if (input.gathered) {
         std::string below = input.path.parent_path().lexically_relative(input.project.parent_path()).generic_u8string();
         std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
         const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
-        HoldsPage holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
-        return {{below == "." ? "" : below, compiledName, ""}, holds};
+        *holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
+        return {below == "." ? "" : below, compiledName, ""};
     }
     std::error_code error;
     std::string working = fs::current_path(error).generic_u8string();
     std::string folder = fs::absolute(input.path).parent_path().lexically_normal().generic_u8string();
     // Pages link to the same pages again and again: each is looked for once.
     std::unordered_map<std::string, bool>& known = run->caches.filesOnDisk;
-    HoldsPage holds = [&known](const std::string& path) {
+    *holds = [&known](const std::string& path) {
         auto found = known.find(path);
         return found != known.end() ? found->second : known.emplace(path, FileOnDisk(path)).first->second;
     };
-    return {{folder, "", working}, holds};
-}
-
-// The script files a page on disk loads, beside it, in the code page a page
-// without a declaration has there.
-class DiskScriptFiles : public ScriptFiles {
-public:
-    explicit DiskScriptFiles(const Input& page) : page_(page) {}
-
-    bool Read(const std::string& src, std::string* text, Place* place) override
-    {
-        fs::path script;
-        std::string bytes;
-        std::string reason;
-        PageText decoded;
-        if (!Find(src, &script) || !ReadWholeFile(script.generic_u8string(), &bytes, &reason) ||
-            !ReadTextFile(script.generic_u8string(), &bytes, false, page_.codePage, &decoded, &reason)) {
-            return false;
-        }
-        text->assign(decoded.text, decoded.size);
-        *place = {script.generic_u8string(), std::string(), 0, 0};
-        return true;
-    }
-
-    bool Holds(const std::string& src) override
-    {
-        fs::path file;
-        return Find(src, &file);
-    }
-
-private:
-    // The file as its folders list it, so that both builds show one name
-    // whatever case the src is written in.
-    bool Find(const std::string& src, fs::path* file) const
-    {
-        std::string target;
-        if (!LocalTarget(UrlText(src), &target) || target.empty() || target[0] == '/') {
-            return false;
-        }
-        fs::path found = FindProjectFile(page_.path.parent_path(), target).lexically_normal();
-        std::error_code error;
-        if (!fs::is_regular_file(found, error)) {
-            return false;
-        }
-        *file = ListedPath(found);
-        return true;
-    }
-
-    const Input& page_;
-};
-
-// The text kind of a page, list or script input: a script by its name, or
-// by the tag that loads it when its name says no language.
-TextKind TextKindOfInput(const Input& input)
-{
-    if (input.kind == InputList) {
-        return TextList;
-    }
-    TextKind named = TextKindOfName(input.shown);
-    if (input.kind != InputScript || named != TextPage) {
-        return named;
-    }
-    return input.scriptLanguage == ScriptVBScript ? TextVBScript : TextJScript;
+    return {folder, "", working};
 }
 
 // A page, script or link list on disk: read, handed on and its targets
 // held. Gives the script files a page loads, to be checked after it.
 std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run)
 {
-    Package* package = run->PackageFor(input.installFolder);
-    PageTargets targets = TargetsOf(input, run);
-    TextKind kind = TextKindOfInput(input);
-    Place place = {input.shown, std::string(), 0, 0};
-    PageText page;
-    std::string bytes;
-    std::string reason;
-    if (!ReadWholeFile(input.shown, &bytes, &reason) ||
-        !ReadTextFile(input.shown, &bytes, kind == TextList, input.codePage, &page, &reason)) {
-        run->results.findings.push_back({place, RuleUnreadableInput, reason});
-        return {};
-    }
-    PageScan scan;
     DiskScriptFiles scripts(input);
-    CheckLinks(page, kind, place, input.documentsFolder, package, run->Handling(), &run->results, &scan, &scripts);
-    if (kind != TextPage) {
-        return {};
-    }
-    CheckPageTargets(page, scan, targets.where, targets.holds, place, &run->results.findings);
-    return input.gathered ? std::vector<fs::path>()
-                          : LoadedScriptFiles(input.path.parent_path(), scan.references,
-                                              &run->caches.inputs.loadedScripts);
+    HoldsPage holds;
+    PageInHelp in = DiskPageIn(input, run, &holds);
+    std::vector<fs::path> loaded;
+    TextAt text = {run, input.textKind, {input.shown, std::string(), 0, 0},
+                   input.codePage,         input.documentsFolder,
+                   run->PackageFor(input.installFolder), &scripts,
+                   in,                     holds,
+                   nullptr,                nullptr,
+                   &input,                 input.gathered ? nullptr : &loaded};
+    CheckText(text, nullptr, 0);
+    return loaded;
 }
 
-// A script file among a compiled help file's members: its name and its
-// decoded text.
-struct HelpScript {
-    std::string member;
-    std::string text;
-};
-
-// A page with scripts: checked once every member is read, so that the
-// script files it loads are at hand, whatever the reader's order.
-struct LaterPage {
-    std::string name;
-    std::string bytes;
-};
-
-// A compiled help file's visit: its pages as the reader hands them over,
-// each checked, and their targets held against the file's members.
-struct HelpVisit {
-    const Input& help;
+// A compiled help file being checked.
+struct HelpCheck {
+    const Input& input;
     CheckRun* run;
     Package* package;
-    size_t pages;
-    std::string name;                 // the file's own, for ms-its: links into it
-    const ChmFailure* listing;        // its members, by the reader
-    std::unordered_set<std::string> keys;  // their NameKeys, once the members are all known
-    std::vector<PageTarget> targets;  // kept until then
-    std::unordered_map<std::string, HelpScript> scripts = {};  // by the NameKey of the member, without "/"
-    std::vector<LaterPage> later = {};
-    // The members its pages load as scripts whose names do not say so
-    // ("/js/code.txt", lower case), with the language of the tag; read after
-    // the pages.
-    std::map<std::string, ScriptLanguage> loadedScripts = {};
-    bool readingLoaded = false;  // now those are read
+    std::string name;  // the file's own, for ms-its: links into it
+    ChmFailure failure;
+    HelpMembers members;
+    std::vector<PageTarget> kept;  // its pages' targets, until its members are all known
 };
 
-void KeyMembers(HelpVisit* visit);
-
-// The member a page's relative link names, without its leading "/"; empty
-// when it names none.
-std::string MemberOf(const std::string& page, const std::string& src)
+// One of its members, as its walk hands it over.
+void CheckHelpMember(HelpCheck* help, const std::string& member, const char* bytes, size_t size, TextKind kind)
 {
-    std::string target;
-    if (!LocalTarget(UrlText(src), &target) || target.empty()) {
-        return std::string();
-    }
-    std::string folder = target[0] == '/' ? std::string() : page.substr(0, page.find_last_of('/') + 1);
-    std::vector<std::string> parts = PathParts(folder + target);
-    if (parts.empty() || !ResolvePathParts(&parts, false)) {
-        return std::string();
-    }
-    std::string member;
-    for (const std::string& part : parts) {
-        member += (member.empty() ? "" : "/") + part;
-    }
-    return member;
-}
-
-// The script files a page of a compiled help file loads: its members.
-class HelpScriptFiles : public ScriptFiles {
-public:
-    HelpScriptFiles(HelpVisit* visit, const std::string& page) : visit_(visit), page_(page) {}
-
-    bool Read(const std::string& src, std::string* text, Place* place) override
-    {
-        auto script = visit_->scripts.find(NameKey(MemberOf(page_, src)));
-        if (script == visit_->scripts.end()) {
-            return false;
-        }
-        *text = script->second.text;
-        *place = {visit_->help.shown, "/" + script->second.member, 0, 0};
-        return true;
-    }
-
-    bool Holds(const std::string& src) override
-    {
-        if (!visit_->listing->membersListed) {
-            return false;  // not known: the image counts as missing
-        }
-        if (visit_->keys.empty()) {
-            KeyMembers(visit_);
-        }
-        return visit_->keys.count(NameKey(MemberOf(page_, src))) > 0;
-    }
-
-private:
-    HelpVisit* visit_;
-    std::string page_;  // its member name, without the leading "/"
-};
-
-// The scripts a page loads (<script src>) whose names are no script's or
-// page's, as members: the rest are read as the pages are.
-void NoteLoadedScripts(HelpVisit* visit, const PageScan& scan, const std::string& member)
-{
-    std::string folder = member.substr(0, member.find_last_of('/') + 1);
-    for (const PageReference& reference : scan.references) {
-        std::string target;
-        if (!reference.loadsScript || !LocalTarget(UrlText(reference.value), &target)) {
-            continue;
-        }
-        std::vector<std::string> parts = PathParts(target[0] == '/' ? target : folder + target);
-        if (parts.empty() || !ResolvePathParts(&parts, false)) {
-            continue;
-        }
-        std::string name;
-        for (const std::string& part : parts) {
-            name += "/" + part;
-        }
-        if (!ChmIsPageName(name.c_str()) && !ChmIsScriptName(name.c_str())) {
-            visit->loadedScripts.emplace(AsciiLower(name), reference.language);
-        }
-    }
-}
-
-void KeyMembers(HelpVisit* visit)
-{
-    for (const std::string& member : visit->listing->members) {
-        visit->keys.insert(NameKey(member.substr(member[0] == '/' ? 1 : 0)));
-    }
-}
-
-// The pages' entries and links: held against the members as each page is
-// read when the reader lists them first (libmspack), else once all are read
-// (ITSS lists them folder by folder).
-void FindTargets(HelpVisit* visit, const PageText& page, const PageScan& scan, const Place& place)
-{
-    const std::string& member = place.member;
-    std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
-    if (!visit->listing->membersListed) {
-        FindPageTargets(page, scan, {folder, visit->name, ""}, place, &visit->targets);
-        return;
-    }
-    if (visit->keys.empty()) {
-        KeyMembers(visit);
-    }
-    const std::unordered_set<std::string>& keys = visit->keys;
-    HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
-    CheckPageTargets(page, scan, {folder, visit->name, ""}, holds, place, &visit->run->results.findings);
-}
-
-void CheckHelpPage(HelpVisit* visit, const char* name, const char* bytes, size_t size)
-{
-    TextKind kind = TextKindOfName(name);
-    if (visit->readingLoaded) {
-        auto loaded = visit->loadedScripts.find(AsciiLower(std::string(name[0] == '/' ? "" : "/") + name));
-        kind = loaded != visit->loadedScripts.end() && loaded->second == ScriptVBScript ? TextVBScript : TextJScript;
-    }
-    Place place = {visit->help.shown, std::string(name[0] == '/' ? "" : "/") + name, 0, 0};
+    CheckRun* run = help->run;
+    Place place = {help->input.shown, member, 0, 0};
     if (!bytes) {
-        visit->run->results.findings.push_back(
+        run->results.findings.push_back(
             {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
         return;
     }
-    // Decoded once for its links and its entries.
-    PageText page;
-    std::string reason;
-    if (!ReadTextBytes(bytes, size, false, visit->help.codePage, &page, &reason)) {
-        visit->run->results.findings.push_back({place, RuleUnreadableInput, reason});
-        return;
-    }
-    PageScan scan;
-    std::string member = place.member.substr(1);
-    if (kind != TextPage) {
-        visit->scripts[NameKey(member)] = {member, std::string(page.text, page.size)};
-    }
-    HelpScriptFiles files(visit, member);
-    CheckLinks(page, kind, place, visit->help.documentsFolder, visit->package, visit->run->Handling(),
-               &visit->run->results, &scan, &files);
-    if (kind == TextPage) {
-        FindTargets(visit, page, scan, place);
-        NoteLoadedScripts(visit, scan, place.member);
-    }
+    std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
+    HelpScriptFiles files(&help->members, member.substr(1));
+    TextAt text = {run, kind,         place,   help->input.codePage, help->input.documentsFolder, help->package, &files,
+                   {folder, help->name, ""}, nullptr, &help->members, &help->kept, nullptr, nullptr};
+    CheckText(text, bytes, size);
 }
 
-void VisitHelpPage(void* context, const char* name, const char* bytes, size_t size)
-{
-    HelpVisit* visit = static_cast<HelpVisit*>(context);
-    ++visit->pages;
-    if (bytes && !visit->readingLoaded && TextKindOfName(name) == TextPage &&
-        FindNoCase(bytes, size, 0, "<script") < size) {
-        visit->later.push_back({name, std::string(bytes, size)});
-        return;
-    }
-    CheckHelpPage(visit, name, bytes, size);
-}
-
-// The pages with scripts, once every script file is read.
-void CheckLaterPages(HelpVisit* visit)
-{
-    std::vector<LaterPage> later;
-    later.swap(visit->later);
-    for (const LaterPage& page : later) {
-        CheckHelpPage(visit, page.name.c_str(), page.bytes.data(), page.bytes.size());
-    }
-}
-
+// A compiled help file: its pages and scripts, each checked, and the pages'
+// entries and links held against its members: as each page is read when
+// the reader lists them first (libmspack), else once all are read (ITSS
+// lists them folder by folder).
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
-    ChmFailure failure;
-    HelpVisit visit = {input, run, run->PackageFor(input.installFolder), 0, input.path.filename().u8string(),
-                       &failure, {}, {}};
-    ChmStatus status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &failure);
-    CheckLaterPages(&visit);
-    // A directory not read to its end lists too few members to hold links against.
-    if (!failure.membersListed && status == ChmRead) {
-        KeyMembers(&visit);
-        const std::unordered_set<std::string>& keys = visit.keys;
-        HoldsPage holds = [&keys](const std::string& path) { return keys.count(NameKey(path)) > 0; };
-        ReportMissingPages(visit.targets, holds, &run->results.findings);
-    }
-    std::string reason = ChmFailureText(status, failure, visit.pages);
-    if (reason.empty() && !visit.loadedScripts.empty()) {
-        // The scripts the pages load whatever their names: a second reading.
-        std::vector<std::string> names;
-        for (const auto& loaded : visit.loadedScripts) {
-            names.push_back(loaded.first);
+    HelpCheck help = {input, run, run->PackageFor(input.installFolder), input.path.filename().u8string(), {}, {}, {}};
+    help.members = {input.shown, &help.failure};
+    MemberFound check = [&help](const std::string& member, const char* bytes, size_t size, TextKind kind) {
+        CheckHelpMember(&help, member, bytes, size, kind);
+    };
+    PagesRead settle = [&help, run](ChmStatus status) {
+        // A directory not read to its end lists too few members to hold links against.
+        if (!help.failure.membersListed && status == ChmRead) {
+            ReportMissingPages(help.kept, MembersHolds(&help.members), &run->results.findings);
         }
-        visit.readingLoaded = true;
-        ChmFailure again;
-        status = ChmReadPages(input.shown.c_str(), PageLimit, VisitHelpPage, &visit, &again, &names);
-        reason = status == ChmRead ? std::string() : ChmFailureText(status, again, visit.pages);
-    }
+    };
+    std::string reason = WalkHelpFile(input.shown, check, settle, help.members.loadedScripts, &help.failure);
     if (!reason.empty()) {
         AddFinding(input.shown, RuleUnreadableInput, reason, run);
     }
@@ -414,9 +237,6 @@ std::vector<fs::path> CheckFound(const fs::path& path, const std::string& shownG
             continue;
         }
         switch (input.kind) {
-        case InputHelp:
-            CheckHelpFile(input, run);
-            break;
         case InputPage:
         case InputScript:
         case InputList: {
@@ -424,6 +244,9 @@ std::vector<fs::path> CheckFound(const fs::path& path, const std::string& shownG
             scripts.insert(scripts.end(), loaded.begin(), loaded.end());
             break;
         }
+        case InputHelp:
+            CheckHelpFile(input, run);
+            break;
         case InputOther:
             AddFinding(shownGiven, RuleUnreadableInput,
                        std::string("is not a page (.htm .html .hhc .hhk), a script (.js .vbs), a compiled help file "
@@ -452,14 +275,6 @@ void CheckFile(const fs::path& path, const std::string& shownGiven, CheckRun* ru
 
 }  // namespace
 
-TextKind TextKindOfName(const std::string& name)
-{
-    size_t length = name.size();
-    return EndsWithNoCase(name.c_str(), length, ".js")    ? TextJScript
-           : EndsWithNoCase(name.c_str(), length, ".vbs") ? TextVBScript
-                                                          : TextPage;
-}
-
 void CheckPath(const std::string& given, CheckRun* run)
 {
     fs::path path = fs::u8path(given);
@@ -471,13 +286,16 @@ void CheckPath(const std::string& given, CheckRun* run)
         AddFinding(given, RuleUnreadableInput, reason, run);
         return;
     }
+    // A file given is shown as given; one a walk finds, by its path.
+    FileFound check = [&](const fs::path& file) {
+        CheckFile(file, file == path ? given : file.generic_u8string(), run);
+    };
     if (!fs::is_directory(status)) {
-        CheckFile(path, given, run);
+        check(path);
         return;
     }
     size_t met = run->caches.filesMet;
     size_t found = run->results.findings.size();
-    FileFound check = [run](const fs::path& file) { CheckFile(file, file.generic_u8string(), run); };
     WalkFolderTree(path, check, &run->results.findings);
     // A folder with nothing to check is no clean one.
     if (run->caches.filesMet == met && run->results.findings.size() == found) {

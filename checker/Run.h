@@ -60,9 +60,6 @@ struct CheckRun {
     CheckResults results;
 };
 
-// A page's kind, or a script file's by its extension (.js, .vbs).
-TextKind TextKindOfName(const std::string& name);
-
 // Checks a folder (recursively), a compiled help file, a help project, a
 // page or a link list.
 void CheckPath(const std::string& path, CheckRun* run);

@@ -8,6 +8,7 @@
 #include "checker/core/TextTools.h"
 #include "checker/input/FolderChoice.h"
 #include "checker/input/Input.h"
+#include "checker/system/FileBytes.h"
 #include "checker/system/FolderListing.h"
 
 namespace fs = std::filesystem;
@@ -89,7 +90,62 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
     }
 }
 
+// A compiled help file's reading, as its reader hands the members over.
+struct HelpWalk {
+    const MemberFound& found;
+    const std::map<std::string, ScriptLanguage>* loaded;  // in the second reading
+    size_t* pages;
+    std::vector<std::pair<std::string, std::string>> later;  // pages with scripts: name, bytes
+};
+
+void HandOver(HelpWalk* walk, const char* name, const char* bytes, size_t size)
+{
+    std::string member = std::string(name[0] == '/' ? "" : "/") + name;
+    TextKind kind = TextKindOfName(member);
+    if (walk->loaded) {
+        // A script whatever its name, in the language of the tag that loads it.
+        auto loaded = walk->loaded->find(AsciiLower(member));
+        kind = loaded != walk->loaded->end() && loaded->second == ScriptVBScript ? TextVBScript : TextJScript;
+    }
+    walk->found(member, bytes, size, kind);
+}
+
+void VisitHelpMember(void* context, const char* name, const char* bytes, size_t size)
+{
+    HelpWalk* walk = static_cast<HelpWalk*>(context);
+    ++*walk->pages;
+    if (bytes && !walk->loaded && !ChmIsScriptName(name) && FindNoCase(bytes, size, 0, "<script") < size) {
+        walk->later.emplace_back(name, std::string(bytes, size));
+        return;
+    }
+    HandOver(walk, name, bytes, size);
+}
+
 }  // namespace
+
+std::string WalkHelpFile(const std::string& path, const MemberFound& found, const PagesRead& pagesRead,
+                         const std::map<std::string, ScriptLanguage>& loaded, ChmFailure* failure)
+{
+    size_t pages = 0;
+    HelpWalk walk = {found, nullptr, &pages, {}};
+    ChmStatus status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &walk, failure);
+    for (const auto& page : walk.later) {
+        HandOver(&walk, page.first.c_str(), page.second.data(), page.second.size());
+    }
+    pagesRead(status);
+    std::string reason = ChmFailureText(status, *failure, pages);
+    if (!reason.empty() || loaded.empty()) {
+        return reason;
+    }
+    std::vector<std::string> names;
+    for (const auto& script : loaded) {
+        names.push_back(script.first);
+    }
+    HelpWalk scripts = {found, &loaded, &pages, {}};
+    ChmFailure again;
+    status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &scripts, &again, &names);
+    return status == ChmRead ? std::string() : ChmFailureText(status, again, pages);
+}
 
 void WalkFolderTree(const fs::path& folder, const FileFound& found, std::vector<Finding>* findings)
 {

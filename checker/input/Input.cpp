@@ -77,6 +77,20 @@ InputKind KindOfFile(const fs::path& path)
     return kind;
 }
 
+// The text kind of a page, list or script input: a script by its name, or
+// by the tag that loads it when its name says no language.
+TextKind TextKindOfInput(const Input& input)
+{
+    if (input.kind == InputList) {
+        return TextList;
+    }
+    TextKind named = TextKindOfName(input.shown);
+    if (input.kind != InputScript || named != TextPage) {
+        return named;
+    }
+    return input.scriptLanguage == ScriptVBScript ? TextVBScript : TextJScript;
+}
+
 std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& options, InputCaches* caches)
 {
     Input input;
@@ -171,6 +185,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& optio
             file.codePage = SystemLanguageCodePage(ChmReadLanguage(file.shown.c_str()));
         }
         if (file.kind != InputProject || !file.problem.empty()) {
+            file.textKind = TextKindOfInput(file);
             inputs.push_back(file);
         }
     }

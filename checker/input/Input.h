@@ -15,6 +15,7 @@
 #include "checker/input/Configuration.h"
 #include "checker/input/FolderChoice.h"
 #include "checker/input/Project.h"
+#include "checker/page/LinkFinder.h"
 #include "checker/script/ScriptReader.h"
 
 // A file name's kind, by its extension.
@@ -43,6 +44,7 @@ struct Input {
     // A script whose name says no language (not .js or .vbs): the one of the
     // tag that loads it.
     ScriptLanguage scriptLanguage = ScriptJScript;
+    TextKind textKind = TextPage;   // how a page, script or link list's text is read
     // A page its project names that is no file: the name and place in the project.
     MissingListed listedMissing;
 };

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "checker/page/Markup.h"
+#include "checker/page/PageText.h"
 #include "checker/script/ScriptEngine.h"
 #include "checker/script/ScriptReader.h"
 #include "checker/core/TextTools.h"
@@ -1131,5 +1132,40 @@ void FindListLinks(const char* text, size_t size, const std::vector<size_t>* und
             AimDirectives(scan);
         }
         at = next;
+    }
+}
+
+TextKind TextKindOfName(const std::string& name)
+{
+    size_t length = name.size();
+    return EndsWithNoCase(name.c_str(), length, ".js")    ? TextJScript
+           : EndsWithNoCase(name.c_str(), length, ".vbs") ? TextVBScript
+                                                          : TextPage;
+}
+
+void FindTextLinks(const PageText& page, TextKind kind, const ScriptBudget& budget, ScriptFiles* files,
+                   PageScan* scan, PageScan* utf8)
+{
+    ScriptLanguage language = kind == TextVBScript ? ScriptVBScript : ScriptJScript;
+    std::vector<size_t> none;
+    // A list is read as UTF-8 when it looks like it: it has one reading.
+    struct Reading {
+        const char* text;
+        size_t size;
+        const std::vector<size_t>* undecodable;
+        PageScan* scan;
+    } readings[2] = {{page.text, page.size, &page.undecodable, scan},
+                     {page.utf8Reading.data(), page.utf8Reading.size(), &none, utf8}};
+    for (const Reading& reading : readings) {
+        if (kind == TextList) {
+            FindListLinks(reading.text, reading.size, reading.undecodable, reading.scan);
+        } else if (kind == TextPage) {
+            FindPageLinks(reading.text, reading.size, reading.undecodable, reading.scan, budget, files);
+        } else {
+            FindScriptLinks(reading.text, reading.size, language, reading.undecodable, reading.scan, budget);
+        }
+        if (!page.undeclaredUtf8) {
+            break;
+        }
     }
 }

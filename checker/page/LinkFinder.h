@@ -15,6 +15,15 @@
 #include "checker/script/ScriptEngine.h"
 #include "checker/script/ScriptReader.h"
 
+struct PageText;
+
+// What a text holds: a page's markup, a link list's command lines, or the
+// code of a script file that pages load.
+enum TextKind { TextPage, TextList, TextJScript, TextVBScript };
+
+// A page's kind, or a script file's by its extension (.js, .vbs).
+TextKind TextKindOfName(const std::string& name);
+
 struct FoundLink {
     size_t line;    // of the parameter text, 1-based
     size_t column;  // of the parameter text, 1-based, in characters
@@ -104,6 +113,12 @@ void FindScriptLinks(const char* text, size_t size, ScriptLanguage language, con
 // One command line per line; blank lines and lines starting with "#" are
 // skipped. Each counts as a Tipstart link.
 void FindListLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan);
+
+// The links of a decoded text of the kind, read as its kind is; for a page
+// or script that declares no encoding and looks like UTF-8, also as UTF-8
+// would read (utf8), for what would differ.
+void FindTextLinks(const PageText& page, TextKind kind, const ScriptBudget& budget, ScriptFiles* files,
+                   PageScan* scan, PageScan* utf8);
 
 // The program as the shell starts it: without the double quotes around it.
 std::string ShellProgram(const std::string& program);

@@ -164,6 +164,7 @@ LinkRuns RunLink(const FoundLink& link, const PredictionOptions& options, const 
     if (!link.startsTipstart) {
         return runs;
     }
+    runs.documentsFolder = documentsFolder;
     runs.programName = ProgramFileName(ShellProgram(link.program));
     if (options.programAsWritten) {
         runs.programPath = ProgramPathOf(link.program, package->installFolder);
@@ -195,7 +196,7 @@ LinkRuns RunLink(const FoundLink& link, const PredictionOptions& options, const 
     LauncherOutcome& first = runs.run;
     first.targetLength = WindowsPathLength(first.target);
     if (!first.record.launches.empty()) {
-        first.match = PackageFindDocument(first.target, documentsFolder, package, &first.found);
+        first.match = PackageFindDocument(first.target, documentsFolder, package, &first.found, &first.nearName);
     }
     return runs;
 }

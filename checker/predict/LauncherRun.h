@@ -4,6 +4,7 @@
 // platform (see platform/Platform.h).
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,7 @@ struct LauncherOutcome {
     size_t targetLength = 0;                // in UTF-16 units, as MAX_PATH counts
     DocumentMatch match = DocumentMissing;  // the target as the file functions find it, once launched
     std::string found;                      // below the install folder, as on disk
+    std::string nearName;                   // a missing target's near name in the package, if any
     bool fileExists = false;                // the first launch's file, on this machine (its registry's runs)
     bool showedUnserved = false;            // the message for a version it does not serve
     bool askedFolder = false;               // the version-2 question, where its folder is
@@ -68,10 +70,12 @@ struct PredictionOptions {
     // The link is a page's ShortCut, whose program is started as written; a
     // link list's lines are the command lines of the installed Tipstart.exe.
     bool programAsWritten = false;
+    std::filesystem::path workingFolder;  // absolute: messages name folders from there
 };
 
 // The runs of the launcher that a link's prediction reads.
 struct LinkRuns {
+    std::string documentsFolder;  // on disk, beside the Tipstart.exe it runs
     std::string programName;  // the program's file name as the link spells it
     std::string programPath;  // the Tipstart.exe the HTML Help control starts
     bool packageProgram = true;  // that is the package's own, in the install folder

@@ -217,31 +217,9 @@ void UseFolder(const std::string& diskFolder, Package* package)
     }
 }
 
-}  // namespace
-
-void PackageStart(const std::string& installFolder, Package* package)
+// The near name of a full path that names nothing in the package.
+std::string NearPath(const std::string& path, Package* package)
 {
-    *package = Package();
-    package->installFolder = installFolder;
-    if (!EndsWithSeparator(package->installFolder)) {
-        package->installFolder += '\\';
-    }
-    package->installParts = PathParts(package->installFolder);
-    for (const std::string& part : package->installParts) {
-        package->installKeys.push_back(NameKey(part));
-    }
-}
-
-DocumentMatch PackageFindDocument(const std::string& path, const std::string& diskFolder, Package* package,
-                                  std::string* found)
-{
-    UseFolder(diskFolder, package);
-    return FindFullPath(path, package, found);
-}
-
-std::string PackageNearName(const std::string& path, const std::string& diskFolder, Package* package)
-{
-    UseFolder(diskFolder, package);
     std::vector<std::string> parts = PathParts(path);
     size_t install = package->installKeys.size();
     if (!ResolvePathParts(&parts, false) || parts.size() <= install) {
@@ -272,6 +250,33 @@ std::string PackageNearName(const std::string& path, const std::string& diskFold
     }
     return std::string();
 }
+
+}  // namespace
+
+void PackageStart(const std::string& installFolder, Package* package)
+{
+    *package = Package();
+    package->installFolder = installFolder;
+    if (!EndsWithSeparator(package->installFolder)) {
+        package->installFolder += '\\';
+    }
+    package->installParts = PathParts(package->installFolder);
+    for (const std::string& part : package->installParts) {
+        package->installKeys.push_back(NameKey(part));
+    }
+}
+
+DocumentMatch PackageFindDocument(const std::string& path, const std::string& diskFolder, Package* package,
+                                  std::string* found, std::string* nearName)
+{
+    UseFolder(diskFolder, package);
+    DocumentMatch match = FindFullPath(path, package, found);
+    if (nearName && match == DocumentMissing) {
+        *nearName = NearPath(path, package);
+    }
+    return match;
+}
+
 
 bool PackageShortPathWalkFinds(const std::string& path, const std::string& diskFolder, Package* package)
 {

@@ -54,14 +54,12 @@ void PackageStart(const std::string& installFolder, Package* package);
 // normalised, then each part looked up without regard to case. found
 // receives the parts below the install folder as they are on disk, joined
 // by "\"; for a path outside it, the whole path normalised; for a device,
-// its name ("AUX").
+// its name ("AUX"). For a path that names nothing in the package, nearName
+// (when given) receives the path below the install folder of a document
+// that is there under a near name ("docs\one.txt" for "docs\onee.txt" or
+// "docs\one"), joined by "\"; empty when none is.
 DocumentMatch PackageFindDocument(const std::string& path, const std::string& diskFolder, Package* package,
-                                  std::string* found);
-
-// For a full path that names nothing in the package: the path below the
-// install folder of a document that is there under a near name ("docs\one.txt"
-// for "docs\onee.txt" or "docs\one"), joined by "\"; empty when none is.
-std::string PackageNearName(const std::string& path, const std::string& diskFolder, Package* package);
+                                  std::string* found, std::string* nearName = nullptr);
 
 // Whether GetShortPathName finds the path: it walks each folder as written.
 bool PackageShortPathWalkFinds(const std::string& path, const std::string& diskFolder, Package* package);

@@ -64,6 +64,21 @@ void ReadThisMachine(const LauncherOutcome& here, MachinePrediction* machine)
     machine->fileExists = here.fileExists;
 }
 
+// A folder as messages name it: below or above the folder the checker runs
+// in, from there ("help", ".", ".."); elsewhere, in full.
+std::string ShownFolder(const std::string& folder, const std::filesystem::path& workingFolder)
+{
+    std::filesystem::path path = std::filesystem::u8path(folder).lexically_normal();
+    std::filesystem::path relative = path.lexically_relative(workingFolder.lexically_normal());
+    bool near = !relative.empty();
+    bool climbing = true;
+    for (const std::filesystem::path& part : relative) {
+        climbing = climbing && part == "..";
+        near = near && (climbing || part != "..");
+    }
+    return !near ? path.generic_u8string() : relative.empty() ? "." : relative.generic_u8string();
+}
+
 // What the run did, from what it asked of the platform.
 void ReadEffect(const LauncherOutcome& run, Prediction* prediction)
 {
@@ -88,6 +103,7 @@ void ReadEffect(const LauncherOutcome& run, Prediction* prediction)
         prediction->byAssociation = record.launches[0].show == ShowNormal;
         prediction->match = run.match;
         prediction->found = run.found;
+        prediction->nearName = run.nearName;
         if (run.match == DocumentOutside) {
             prediction->document = run.found;
         }
@@ -136,6 +152,9 @@ Prediction PredictLink(const FoundLink& link, const LinkRuns& runs, const Predic
     prediction.targetLength = run.targetLength;
     prediction.unservedVersion = run.showedUnserved;
     ReadEffect(run, &prediction);
+    if (prediction.launched && prediction.match == DocumentMissing) {
+        prediction.lookedIn = ShownFolder(runs.documentsFolder, options.workingFolder);
+    }
     ReadStandIns(runs, &prediction);
     if (options.thisMachine) {
         ReadThisMachine(runs.machine, &prediction.machine);

@@ -20,6 +20,7 @@ protected:
         folder_.File("docs/five.obx");
         folder_.Folder("docs/album");
         PackageStart("C:\\Ext", &package_);
+        options_.workingFolder = folder_.Path();  // messages name the package's folder from there
     }
 
     const Prediction& Predict(const std::string& parameters, const std::string& program = "Tipstart.exe")
@@ -73,7 +74,8 @@ TEST_F(PredictionTest, AToolStartsOnTheDocumentOrAStandInDoes)
     EXPECT_EQ(Findings(p),
               "link-action: opens \"docs\\one.txt\" with OBX 3.5 (obx.exe), or OBX 3.0 when 3.5 is not registered\n");
     EXPECT_EQ(FindingsOf("^2docs\\nosuch.txt"),
-              "missing-document: \"docs\\nosuch.txt\" is not in the package: Oberix 2 would start without a document\n"
+              "missing-document: \"docs\\nosuch.txt\" is not in the package (looked for in \".\"): Oberix 2 would "
+              "start without a document\n"
               "link-action: starts Oberix 2 (ob.exe) without a document; asks for its folder first when none is "
               "recorded\n");
     // Without --list only what is wrong is said, and no stand-in is looked for.
@@ -91,7 +93,8 @@ TEST_F(PredictionTest, VersionFiveOpensTheDocumentByItsAssociation)
     EXPECT_EQ(p.toolFile, "C:\\Ext\\docs\\five.obx");
     EXPECT_EQ(Findings(p), "link-action: opens \"docs\\five.obx\" through its file association when OBX 5 is registered\n");
     EXPECT_EQ(FindingsOf("^5docs\\missing.obx"),
-              "missing-document: \"docs\\missing.obx\" is not in the package: the shell has nothing to open\n"
+              "missing-document: \"docs\\missing.obx\" is not in the package (looked for in \".\"): the shell has "
+              "nothing to open\n"
               "link-action: does nothing: the shell finds no \"docs\\missing.obx\" to open\n");
     EXPECT_EQ(FindingsOf("^5docs\\album"),
               "folder-document: \"docs\\album\" is a folder of the package, not a document: the shell opens the folder\n"
@@ -141,7 +144,12 @@ TEST_F(PredictionTest, RefusedUnservedAndResetLinks)
               "reset-spelling: \"2\tReset\" is not the reset keyword: Tipstart opens a document named \"\tReset\" with "
               "Oberix 2; write \"^2Reset_\"\n");
     EXPECT_EQ(FindingsOf("^2Reserve.txt"),
-              "missing-document: \"Reserve.txt\" is not in the package: Oberix 2 would start without a document\n");
+              "missing-document: \"Reserve.txt\" is not in the package (looked for in \".\"): Oberix 2 would start "
+              "without a document\n");
+    // A missing document's near name in the package, found as the link is run.
+    EXPECT_EQ(FindingsOf("^3docs\\on.txt"),
+              "missing-document: \"docs\\on.txt\" is not in the package (looked for in \".\"): OBX 3.5 would start "
+              "without a document; did you mean \"docs\\one.txt\"?\n");
 }
 
 TEST_F(PredictionTest, TheProgramAndTheLengthOfTheCommandLine)
