@@ -262,7 +262,7 @@ private:
         bool named = std::any_of(linkIds_.begin(), linkIds_.end(), [](const std::string& id) { return !id.empty(); });
         for (size_t i = 0; named && i < openingScripts_.size(); ++i) {
             const OpeningScript& script = openingScripts_[i];
-            scripts.push_back({script.text.data(), script.text.size(), script.language});
+            scripts.push_back({script.text.data(), script.text.size()});
         }
         OpeningCode opening(scripts);
         std::vector<FoundLink> links;
@@ -654,7 +654,7 @@ private:
             return;
         }
         std::vector<ScriptString> strings;
-        ReadScriptStrings(text, size, origins, base, language, &strings);
+        ReadScriptStrings(text, size, origins, base, &strings);
         for (const ScriptString& string : strings) {
             bool markup = string.text.find('<') != std::string::npos;
             if (!string.text.empty() && NamesShortCutControl(string.text, markup && !string.joinedToExpression)) {
