@@ -232,7 +232,7 @@ public:
             engine_->RunLoad();
             FinishObjects();
         } else {
-            ScriptText(bytes_, size_, nullptr, 0, language, true);
+            ScriptText(bytes_, size_, nullptr, 0, true);
         }
         Finish();
     }
@@ -262,8 +262,7 @@ private:
         std::vector<ScriptSource> scripts;
         bool named = std::any_of(linkIds_.begin(), linkIds_.end(), [](const std::string& id) { return !id.empty(); });
         for (size_t i = 0; named && i < openingScripts_.size(); ++i) {
-            const OpeningScript& script = openingScripts_[i];
-            scripts.push_back({script.text.data(), script.text.size(), script.language});
+            scripts.push_back({openingScripts_[i].data(), openingScripts_[i].size()});
         }
         OpeningCode opening(scripts);
         std::vector<FoundLink> links;
@@ -513,7 +512,7 @@ private:
                 origin = PageOffset(origin);
             }
             if (own == ScriptVBScript) {
-                ScriptText(text.data(), text.size(), &origins, 0, own, asPageOpens);
+                ScriptText(text.data(), text.size(), &origins, 0, asPageOpens);
                 continue;
             }
             size_t skip = StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? 11 : 0;
@@ -558,7 +557,7 @@ private:
         bool load = (eventName == "onload" && EqualsNoCase(Trim(targetName), "window")) ||
                     eventName == "onreadystatechange";
         if (language == ScriptVBScript) {
-            ScriptText(bytes_ + start, end - start, nullptr, start, language, load);
+            ScriptText(bytes_ + start, end - start, nullptr, start, load);
         } else if (load && engine_ && built_ < 0 && !building_) {
             engine_->AddLoadHandler(-1, WithoutMarkupComments(bytes_ + start, end - start),
                                     LinesOfCode(bytes_ + start, end - start, nullptr, start));
@@ -591,9 +590,9 @@ private:
             for (size_t i = 0; i < origins.size(); ++i) {
                 origins[i] = PageOffset(start + i);
             }
-            ScriptText(bytes_ + start, end - start, &origins, 0, language, true);
+            ScriptText(bytes_ + start, end - start, &origins, 0, true);
         } else {
-            ScriptText(bytes_ + start, end - start, nullptr, start, language, true);
+            ScriptText(bytes_ + start, end - start, nullptr, start, true);
         }
     }
 
@@ -646,16 +645,16 @@ private:
     // its place, one stream; a write of anything else is said; a control
     // built otherwise is said once, at the first string that shows it.
     void ScriptText(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
-                    ScriptLanguage language, bool runsAsPageOpens)
+                    bool runsAsPageOpens)
     {
         if (runsAsPageOpens) {
-            openingScripts_.push_back({std::string(text, size), language});
+            openingScripts_.push_back(std::string(text, size));
         }
         if (depth_ >= MostScriptDepth || size == 0) {
             return;
         }
         std::vector<ScriptString> strings;
-        ReadScriptStrings(text, size, origins, base, language, &strings);
+        ReadScriptStrings(text, size, origins, base, &strings);
         for (const ScriptString& string : strings) {
             bool markup = string.text.find('<') != std::string::npos;
             if (!string.text.empty() && NamesShortCutControl(string.text, markup && !string.joinedToExpression)) {
@@ -984,11 +983,6 @@ private:
         size_t base = 0;
     };
 
-    struct OpeningScript {
-        std::string text;
-        ScriptLanguage language;
-    };
-
     const char* bytes_;
     size_t size_;
     const std::vector<size_t>* undecodable_;
@@ -1011,7 +1005,7 @@ private:
     std::vector<ReferenceRemark> remarks_;
     std::vector<OpenObject> objects_;
     std::vector<std::string> linkIds_;  // the object id of each link, in the order found
-    std::vector<OpeningScript> openingScripts_;
+    std::vector<std::string> openingScripts_;  // the VBScripts that run as the page opens
 };
 
 }  // namespace

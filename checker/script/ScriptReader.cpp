@@ -22,18 +22,11 @@ bool IsLineEnd(char c)
     return c == '\n' || c == '\r';
 }
 
-int HexValue(char c)
-{
-    c = AsciiLower(c);
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
-// Reads one script; the strings go to strings_ as runs.
+// Reads one VBScript; the strings go to strings_ as runs.
 class ScriptScanner {
 public:
-    ScriptScanner(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
-                  ScriptLanguage language, int depth = 0)
-        : text_(text), size_(size), origins_(origins), base_(base), vb_(language == ScriptVBScript), depth_(depth)
+    ScriptScanner(const char* text, size_t size, const std::vector<size_t>* origins, size_t base, int depth = 0)
+        : text_(text), size_(size), origins_(origins), base_(base), depth_(depth)
     {
     }
 
@@ -58,7 +51,7 @@ public:
             for (at = next;;) {
                 char ignored = 0;
                 size_t p = SkipBlanks(at, &ignored);
-                if (p >= size_ || !(text_[p] == '+' || (vb_ && text_[p] == '&'))) {
+                if (p >= size_ || !(text_[p] == '+' || text_[p] == '&')) {
                     break;
                 }
                 size_t operand = SkipBlanks(p + 1, &ignored);
@@ -74,9 +67,9 @@ public:
         }
     }
 
-    // The routines the script declares (JScript "function name(...) {...}",
-    // VBScript "Sub name ... End Sub" and "Function"), outermost only, and
-    // the names its code outside them mentions.
+    // The routines the script declares ("Sub name ... End Sub" and
+    // "Function"), outermost only, and the names its code outside them
+    // mentions.
     void ReadRoutines(std::vector<ScriptRoutine>* routines, std::unordered_set<std::string>* mentioned)
     {
         char previous = 0;
@@ -95,8 +88,7 @@ public:
             size_t end = Skip(at);
             std::string word = AsciiLower(std::string(text_ + at, end - at));
             ScriptRoutine routine;
-            bool declares = vb_ ? (word == "sub" || word == "function") && last != "end" && last != "exit"
-                                : word == "function";
+            bool declares = (word == "sub" || word == "function") && last != "end" && last != "exit";
             if (declares && Routine(end, word, &routine)) {
                 routines->push_back(routine);
                 at = routine.bodyEnd;
@@ -123,13 +115,12 @@ public:
                 at = std::max(at, (*skipped)[nextSkipped++].bodyEnd);
                 continue;
             }
-            // A string may be code itself: setTimeout('x.Click()', 10).
+            // A string may be code itself: setTimeout "x.Click", 10.
             ScriptString code = {std::string(), std::vector<size_t>(), 0, false};
             size_t next = Literal(at, &code);
             if (next != at) {
                 if (depth_ == 0) {
-                    ScriptScanner(code.text.data(), code.text.size(), nullptr, 0, vb_ ? ScriptVBScript : ScriptJScript, 1)
-                        .Clicked(names);
+                    ScriptScanner(code.text.data(), code.text.size(), nullptr, 0, 1).Clicked(names);
                 }
                 at = next;
                 continue;
@@ -251,15 +242,14 @@ private:
         return after;
     }
 
-    // A routine's name after its keyword at at, and its body; false for an
-    // anonymous JScript function, which is part of the code around it.
+    // A routine's name after its keyword at at, and its body; false when no
+    // name follows.
     bool Routine(size_t at, const std::string& keyword, ScriptRoutine* routine)
     {
         char ignored = 0;
         size_t p = SkipBlanks(at, &ignored);
         size_t nameStart = p;
-        // JScript also names an event's handler "window.onload" or "window::onload".
-        while (p < size_ && (IsIdentifierCharacter(text_[p]) || (!vb_ && (text_[p] == '.' || text_[p] == ':')))) {
+        while (p < size_ && IsIdentifierCharacter(text_[p])) {
             ++p;
         }
         if (p == nameStart) {
@@ -267,7 +257,7 @@ private:
         }
         routine->name = AsciiLower(std::string(text_ + nameStart, p - nameStart));
         routine->bodyStart = p;
-        routine->bodyEnd = vb_ ? RoutineEnd(p, keyword) : BlockEnd(p);
+        routine->bodyEnd = RoutineEnd(p, keyword);
         return true;
     }
 
@@ -278,27 +268,6 @@ private:
         ScriptString ignored = {std::string(), std::vector<size_t>(), 0, false};
         size_t next = Literal(at, &ignored);
         return next != at ? next : SkipBlank(at, previous);
-    }
-
-    // After the "{" that follows at, the end of its block.
-    size_t BlockEnd(size_t at)
-    {
-        int depth = 0;
-        char previous = 0;
-        while (at < size_) {
-            size_t next = SkipLiteralOrBlank(at, &previous);
-            if (next != at) {
-                at = next;
-                continue;
-            }
-            char c = text_[at];
-            depth += c == '{' ? 1 : c == '}' ? -1 : 0;
-            at = Skip(at);
-            if (c == '}' && depth <= 0) {
-                return at;
-            }
-        }
-        return size_;
     }
 
     // After "End Sub" (or "End Function") from at.
@@ -333,25 +302,16 @@ private:
     size_t SkipBlank(size_t at, char* previous)
     {
         char c = text_[at];
-        if (vb_ && IsLineEnd(c)) {
+        if (IsLineEnd(c)) {
             *previous = 0;  // a statement starts
         }
-        if (IsBlank(c) || IsLineEnd(c) || (vb_ && c == '_')) {
+        if (IsBlank(c) || IsLineEnd(c) || c == '_') {
             return at + 1;
         }
-        bool lineComment = vb_ ? c == '\'' || (StartsWithNoCase(text_, size_, at, "rem") && at + 3 < size_ &&
-                                               IsBlank(text_[at + 3]) && (*previous == 0 || *previous == ':'))
-                               : StartsWithNoCase(text_, size_, at, "//") ||
-                                     StartsWithNoCase(text_, size_, at, "<!--");
-        if (lineComment) {
-            while (at < size_ && !IsLineEnd(text_[at])) {
-                ++at;
-            }
-            return at;
-        }
-        if (!vb_ && StartsWithNoCase(text_, size_, at, "/*")) {
-            size_t end = FindNoCase(text_, size_, at + 2, "*/");
-            return end >= size_ ? size_ : end + 2;
+        bool lineComment = c == '\'' || (StartsWithNoCase(text_, size_, at, "rem") && at + 3 < size_ &&
+                                         IsBlank(text_[at + 3]) && (*previous == 0 || *previous == ':'));
+        while (lineComment && at < size_ && !IsLineEnd(text_[at])) {
+            ++at;
         }
         return at;
     }
@@ -368,25 +328,10 @@ private:
         return at;
     }
 
-    // Code that is not a literal: a regular expression as a whole, an
-    // identifier as a whole (so that "Chr" inside a name is not read).
+    // Code that is not a literal: an identifier as a whole (so that "Chr"
+    // inside a name is not read).
     size_t Skip(size_t at)
     {
-        if (!vb_ && text_[at] == '/' && RegexMayStart(at)) {
-            bool inClass = false;
-            for (size_t p = at + 1; p < size_ && !IsLineEnd(text_[p]); ++p) {
-                if (text_[p] == '\\') {
-                    ++p;
-                } else if (text_[p] == '[') {
-                    inClass = true;
-                } else if (text_[p] == ']') {
-                    inClass = false;
-                } else if (text_[p] == '/' && !inClass) {
-                    return p + 1;
-                }
-            }
-            return at + 1;
-        }
         if (IsIdentifierCharacter(text_[at])) {
             while (at < size_ && IsIdentifierCharacter(text_[at])) {
                 ++at;
@@ -396,25 +341,13 @@ private:
         return at + 1;
     }
 
-    // A "/" starts a regular expression where a value is expected.
-    bool RegexMayStart(size_t at) const
-    {
-        while (at > 0 && (IsBlank(text_[at - 1]) || IsLineEnd(text_[at - 1]))) {
-            --at;
-        }
-        return at == 0 || strchr("(,=:[!&|?{};+-*%<>~^", text_[at - 1]) != nullptr;
-    }
-
     // A literal at at, appended to run; gives the offset after it, or at.
     size_t Literal(size_t at, ScriptString* run)
     {
         if (at >= size_) {
             return at;
         }
-        if (vb_) {
-            return text_[at] == '"' ? VbString(at, run) : VbConstant(at, run);
-        }
-        return text_[at] == '"' || text_[at] == '\'' ? JsString(at, run) : at;
+        return text_[at] == '"' ? VbString(at, run) : VbConstant(at, run);
     }
 
     size_t VbString(size_t at, ScriptString* run)
@@ -475,70 +408,8 @@ private:
         return p + 1;
     }
 
-    size_t JsString(size_t at, ScriptString* run)
-    {
-        char quote = text_[at];
-        size_t p = at + 1;
-        while (p < size_ && text_[p] != quote && !IsLineEnd(text_[p])) {
-            if (text_[p] != '\\' || p + 1 >= size_) {
-                Append(std::string(1, text_[p]), p, run);
-                ++p;
-                continue;
-            }
-            p = JsEscape(p, run);
-        }
-        return p < size_ && text_[p] == quote ? p + 1 : p;
-    }
-
-    // The escape at text_[at] ("\"); gives the offset after it.
-    size_t JsEscape(size_t at, ScriptString* run)
-    {
-        char c = text_[at + 1];
-        static const char simple[] = "n\nt\tr\rb\bf\fv\v0";
-        const char* known = c != 0 ? strchr(simple, c) : nullptr;
-        if (known && (known - simple) % 2 == 0 && c != '0') {
-            Append(std::string(1, known[1]), at, run);
-            return at + 2;
-        }
-        if (IsLineEnd(c)) {  // a continued line
-            return at + 2 + (c == '\r' && at + 2 < size_ && text_[at + 2] == '\n');
-        }
-        size_t digits = c == 'x' ? 2 : c == 'u' ? 4 : 0;
-        if (digits && at + 2 + digits <= size_) {
-            unsigned long code = 0;
-            size_t i = 0;
-            for (; i < digits && HexValue(text_[at + 2 + i]) >= 0; ++i) {
-                code = code * 16 + static_cast<unsigned long>(HexValue(text_[at + 2 + i]));
-            }
-            if (i == digits) {
-                std::string character;
-                AppendUtf8(code >= 0xD800 && code <= 0xDFFF ? 0xFFFD : static_cast<char32_t>(code), &character);
-                Append(character, at, run);
-                return at + 2 + digits;
-            }
-        }
-        if (c >= '0' && c <= '7') {  // an octal escape, \0 among them
-            unsigned long code = 0;
-            size_t p = at + 1;
-            while (p < size_ && p < at + 4 && text_[p] >= '0' && text_[p] <= '7' && code * 8 + (text_[p] - '0') <= 0xFF) {
-                code = code * 8 + static_cast<unsigned long>(text_[p++] - '0');
-            }
-            std::string character;
-            AppendUtf8(static_cast<char32_t>(code), &character);
-            Append(character, at, run);
-            return p;
-        }
-        // Any other character stands for itself, a whole UTF-8 sequence.
-        size_t end = at + 2;
-        while (end < size_ && (static_cast<unsigned char>(text_[end]) & 0xC0) == 0x80) {
-            ++end;
-        }
-        Append(std::string(text_ + at + 1, end - at - 1), at, run);
-        return end;
-    }
-
     // The name at at, lower case, when the code there calls its Click
-    // method ("name.Click()", VBScript also "name.Click"); else empty.
+    // method ("name.Click" or "name.Click()"); else empty.
     std::string ClickedName(size_t at)
     {
         size_t end = at;
@@ -562,9 +433,7 @@ private:
         if (p < size_ && IsIdentifierCharacter(text_[p])) {
             return std::string();
         }
-        size_t paren = SkipBlanks(p, &ignored);
-        bool called = vb_ || (paren < size_ && text_[paren] == '(');
-        return called && NamedFromPage(at) ? AsciiLower(std::string(text_ + at, end - at)) : std::string();
+        return NamedFromPage(at) ? AsciiLower(std::string(text_ + at, end - at)) : std::string();
     }
 
     // Whether the name at at is the page's element: alone, or a member of
@@ -596,18 +465,14 @@ private:
     size_t size_;
     const std::vector<size_t>* origins_;
     size_t base_;
-    bool vb_;
     int depth_;  // 1 in a string read as code
 };
 
 // A routine named for an event of the page's load, as VBScript binds them
-// (window_onload) and JScript's own syntax does (function window::onload):
-// that name, not one that merely holds "onload".
+// (window_onload): that name, not one that merely holds "onload".
 bool OpensWithThePage(const std::string& name)
 {
-    for (const char* event : {"window_onload", "window_onreadystatechange", "document_onreadystatechange",
-                              "window.onload", "window::onload", "document.onreadystatechange",
-                              "document::onreadystatechange"}) {
+    for (const char* event : {"window_onload", "window_onreadystatechange", "document_onreadystatechange"}) {
         if (name == event) {
             return true;
         }
@@ -617,7 +482,7 @@ bool OpensWithThePage(const std::string& name)
 
 ScriptScanner ScannerOf(const ScriptSource& script)
 {
-    return ScriptScanner(script.text, script.size, nullptr, 0, script.language);
+    return ScriptScanner(script.text, script.size, nullptr, 0);
 }
 
 }  // namespace
@@ -628,15 +493,15 @@ ScriptLanguage ScriptLanguageOf(const std::string& languageOrType)
 }
 
 void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
-                       ScriptLanguage language, std::vector<ScriptString>* strings)
+                       std::vector<ScriptString>* strings)
 {
-    ScriptScanner(text, size, origins, base, language).Run(strings);
+    ScriptScanner(text, size, origins, base).Run(strings);
 }
 
 void ReadVbScriptWrites(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
                         ScriptString* stream, std::vector<size_t>* others)
 {
-    ScriptScanner(text, size, origins, base, ScriptVBScript).VbWrites(stream, others);
+    ScriptScanner(text, size, origins, base).VbWrites(stream, others);
 }
 
 OpeningCode::OpeningCode(const std::vector<ScriptSource>& scripts) : scripts_(scripts), routines_(scripts.size())
@@ -665,7 +530,7 @@ OpeningCode::OpeningCode(const std::vector<ScriptSource>& scripts) : scripts_(sc
         const ScriptRoutine& routine = routines_[next.first][next.second];
         std::vector<ScriptRoutine> inner;
         std::unordered_set<std::string> names;
-        ScriptScanner(script.text + routine.bodyStart, routine.bodyEnd - routine.bodyStart, nullptr, 0, script.language)
+        ScriptScanner(script.text + routine.bodyStart, routine.bodyEnd - routine.bodyStart, nullptr, 0)
             .ReadRoutines(&inner, &names);
         for (const std::string& name : names) {
             auto found = named.find(name);

@@ -1,8 +1,11 @@
-// script/, the scripts a page runs. In: a script's text and its language.
-// Out: what it writes, as markup for the page stage to read.
+// script/, the scripts a page runs that the checker reads instead of running
+// them: VBScript's. In: a VBScript's text. Out: its strings, the markup it
+// writes, for the page stage to read, and the objects it clicks as the page
+// opens.
 //
-// The string literals of JScript and VBScript, as the script engines decode
-// them, so that the markup a script writes can be read as markup.
+// JScript runs in ScriptEngine; there is no VBScript engine here, so VBScript
+// is read as text: its string literals as VBScript decodes them, its writes
+// of literals as markup, and its calls of an object's Click method.
 #pragma once
 
 #include <stddef.h>
@@ -14,7 +17,7 @@
 
 enum ScriptLanguage { ScriptJScript, ScriptVBScript };
 
-// A run of string literals joined with "+" (VBScript: "&" or "+") as one.
+// A run of string literals joined with "&" or "+" as one.
 struct ScriptString {
     std::string text;             // decoded, UTF-8
     std::vector<size_t> origins;  // the page offset of each byte of text
@@ -23,14 +26,15 @@ struct ScriptString {
 };
 
 // The language a <script> element's language or type attribute names
-// (decoded, lower case or not); JScript when it names none.
+// (decoded, lower case or not); JScript when it names none. It tells the
+// scripts the engine runs from those read here.
 ScriptLanguage ScriptLanguageOf(const std::string& languageOrType);
 
-// The strings of the script text[0, size). The page offset of text[i] is
-// origins[i], or base + i when origins is null. VBScript's Chr(N), ChrW(N)
-// and its vbCr, vbLf, vbCrLf, vbNewLine and vbTab count as literals.
+// The strings of the VBScript text[0, size). The page offset of text[i] is
+// origins[i], or base + i when origins is null. Chr(N), ChrW(N) and vbCr,
+// vbLf, vbCrLf, vbNewLine and vbTab count as literals.
 void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
-                       ScriptLanguage language, std::vector<ScriptString>* strings);
+                       std::vector<ScriptString>* strings);
 
 // VBScript's writes of markup, which the checker reads, not runs: the
 // literals that document.write and writeln write, and that innerHTML,
@@ -40,7 +44,7 @@ void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>*
 void ReadVbScriptWrites(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
                         ScriptString* stream, std::vector<size_t>* others);
 
-// A routine a script declares: its name, lower case, and its body.
+// A Sub or Function a script declares: its name, lower case, and its body.
 struct ScriptRoutine {
     std::string name;
     size_t bodyStart;
@@ -50,20 +54,19 @@ struct ScriptRoutine {
 struct ScriptSource {
     const char* text;
     size_t size;
-    ScriptLanguage language;
 };
 
-// The code of the scripts that run as a page opens that runs then: outside
+// The code of the VBScripts that run as a page opens that runs then: outside
 // comments and outside routines, unless a routine is named for the page's
-// load (window_onload, window.onload) or code that runs names it. Found
-// once for all the page's objects; the scripts' text must outlive it.
+// load (window_onload) or code that runs names it. Found once for all the
+// page's objects; the scripts' text must outlive it.
 class OpeningCode {
 public:
     explicit OpeningCode(const std::vector<ScriptSource>& scripts);
 
-    // Whether that code calls the Click method of the object named id
-    // ("id.Click()", VBScript also "id.Click"). A string is read as code
-    // too, as setTimeout and eval read it.
+    // Whether that code calls the Click (or HHClick) method of the object
+    // named id ("id.Click", "id.Click()"). A string is read as code too, as
+    // setTimeout and Execute read it.
     bool Clicks(const std::string& id) const;
 
 private:
