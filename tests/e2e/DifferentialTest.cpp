@@ -313,7 +313,8 @@ std::vector<CheckerView> CheckerViews(const std::string& path, size_t lines)
         ADD_FAILURE() << "cannot start " << checker << ": " << GetLastError();
         return views;
     }
-    WaitForSingleObject(process.hProcess, 60000);
+    // A guard against a hang only: under a loaded machine's Wine a run can take a minute.
+    WaitForSingleObject(process.hProcess, 300000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     std::string text = ReadFileText(output);
