@@ -1,14 +1,12 @@
 #include "checker/script/FunctionBindings.h"
 
-#include <string.h>
-
 #include <vector>
 
 // JScript declares a function that binds as "function OBJECT::EVENT(...)",
 // the object's event handler (Microsoft's JScript documentation of the
-// function statement, and its extensions to ECMAScript, [MS-ES3EX], the
-// FunctionBinding of a FunctionDeclaration), or as "function OBJECT.NAME()",
-// the object's property, as old pages' "function window.onload()" and
+// function statement, and its extensions to ECMAScript, [MS-ES3EX], on
+// function declarations), or as "function OBJECT.NAME()", the object's
+// property, as old pages' "function window.onload()" and
 // "function document.onkeydown()" are. A declaration is made when its scope
 // is entered, before the code around it runs: the binding made here is put
 // at the code's start, on its first line, where the declaration (given a
