@@ -55,8 +55,58 @@ function El(tag) {
     this.style = {};
     this.__h = all.length;
     all.push(this);
+    if (this.__tag === 'object') {
+        all[this.__h] = new Proxy(this, activeX);
+        return all[this.__h];
+    }
 }
 var E = El.prototype;
+
+// An <object>'s script object holds the element's members, which JScript
+// finds by their exact names (it asks IDispatchEx::GetDispID with
+// fdexNameCaseSensitive), then the ActiveX control's, which the control
+// finds through IDispatch::GetIDsOfNames regardless of case, as Automation
+// matches names: sc.CLICK() and sc.hhclick() are the ShortCut's Click and
+// HHClick. Its object member is the control itself.
+var controlMembers = {click: 'Click', hhclick: 'HHClick'};
+function controlMember(k) {
+    var lower = typeof k === 'string' ? k.toLowerCase() : '';
+    return controlMembers.hasOwnProperty(lower) ? controlMembers[lower] : undefined;
+}
+function control(el) {
+    return new Proxy({}, {
+        get: function (t, k) {
+            if (typeof k === 'symbol') { return undefined; }
+            return controlMember(k) ? function () { N.click(el.__h); } : nothing;
+        },
+        set: function () { return true; }
+    });
+}
+function descriptor(o, k) {
+    for (; o; o = Object.getPrototypeOf(o)) {
+        var d = Object.getOwnPropertyDescriptor(o, k);
+        if (d) { return d; }
+    }
+    return undefined;
+}
+// The engine calls a getter or setter that a proxy passes on with the raw
+// element as this: it is called here with the proxy, the element scripts
+// and the stand-in know.
+var activeX = {
+    get: function (t, k, r) {
+        if (!(k in t)) {
+            if (k === 'object') { return control(t); }
+            k = controlMember(k) || k;
+        }
+        var d = descriptor(t, k);
+        return d && d.get ? d.get.call(r) : t[k];
+    },
+    set: function (t, k, v, r) {
+        var d = descriptor(t, k);
+        if (d && d.set) { d.set.call(r, v); } else if (!d || !d.get) { t[k] = v; }
+        return true;
+    }
+};
 
 function connected(node) {
     while (node) {

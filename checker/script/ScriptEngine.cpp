@@ -9,6 +9,7 @@
 
 #include "checker/script/DomStandIn.h"
 #include "checker/script/DuktapeConfig.h"
+#include "checker/script/FunctionBindings.h"
 #include "duktape.h"
 
 namespace {
@@ -39,6 +40,7 @@ struct ScriptHeap {
     size_t fallback = 0;        // the place of code no script frame stands for
     std::set<long> clicked;
     std::vector<ScriptStop> stops;
+    std::string compiling;  // code being compiled from a string, kept here across the engine's unwinding
 };
 
 extern "C" duk_bool_t TipstartScriptOverBudget(void* udata, long instructions)
@@ -265,11 +267,13 @@ duk_ret_t NativeCompileAt(duk_context* ctx)
     size_t offset = static_cast<size_t>(duk_get_number(ctx, 1));
     duk_size_t length = 0;
     const char* code = duk_safe_to_lstring(ctx, 0, &length);
+    heap->compiling.assign(code, length);
+    heap->compiling = TranslateFunctionBindings(heap->compiling);
     char name[32];
     snprintf(name, sizeof name, "s%zu", heap->chunks.size());
     heap->chunks.push_back(ScriptLines(1, offset));
     duk_push_string(ctx, name);
-    if (duk_pcompile_lstring_filename(ctx, 0, code, length) != 0) {
+    if (duk_pcompile_lstring_filename(ctx, 0, heap->compiling.data(), heap->compiling.size()) != 0) {
         return duk_throw(ctx);
     }
     return 1;
@@ -479,9 +483,11 @@ void ScriptEngine::Run(const std::string& code, const ScriptLines& lines, size_t
     heap->wroteOrBuilt = false;
     duk_push_string(ctx, name.c_str());
     // A script the engine cannot compile does not run here. The viewer's
-    // JScript takes forms this engine does not (function window::onload()),
-    // so what it would do there is not known: it is said, never passed over.
-    if (duk_pcompile_lstring_filename(ctx, 0, code.data(), code.size()) != 0) {
+    // JScript takes forms this engine does not (those left after the
+    // translation of its function bindings), so what it would do there is
+    // not known: it is said, never passed over.
+    std::string translated = TranslateFunctionBindings(code);
+    if (duk_pcompile_lstring_filename(ctx, 0, translated.data(), translated.size()) != 0) {
         size_t offset;
         std::string message;
         heap->fallback = place;
@@ -592,7 +598,7 @@ void ScriptEngine::AddLoadHandler(long element, const std::string& code, const S
     std::string name = "s" + std::to_string(heap->chunks.size());
     heap->chunks.push_back(lines);
     // The handler's body as a function, its lines where they stand.
-    std::string function = "(function(event){" + code + "\n})";
+    std::string function = "(function(event){" + TranslateFunctionBindings(code) + "\n})";
     PushDom(ctx, "handler");
     duk_push_int(ctx, static_cast<duk_int_t>(element));
     duk_push_string(ctx, name.c_str());
