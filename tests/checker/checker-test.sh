@@ -318,8 +318,7 @@ same-report)
             "$here/fixtures/scripts-loaded-by-src/Help.chm" "$here/fixtures/scripts-loaded-by-src/site/Help.hhp" \
             "$here/fixtures/tokenizer-as-the-viewer" "$here/fixtures/control-every-form/control.htm" \
             "$here/fixtures/document-mode-from-real-meta" "$here/fixtures/inputs-by-content/samples" \
-            "$here/fixtures/rule-document-case/case.htm" "$here/fixtures/script-clicks-in-code" \
-            "$here/fixtures/script-not-compiled" $encodings; do
+            "$here/fixtures/rule-document-case/case.htm" $encodings; do
             linux_status=0
             # shellcheck disable=SC2086
             "$checker" $args > linux.out 2>&1 || linux_status=$?
