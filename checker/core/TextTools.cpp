@@ -321,8 +321,12 @@ std::string DidYouMean(const std::string& word, const std::vector<std::string>& 
 std::string Quoted(const std::string& text)
 {
     std::string quoted = "\"";
+    quoted.reserve(text.size() + 2);
     for (char c : text) {
-        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+        if (c == '"') {
+            quoted += '\\';
+        }
+        quoted += c;
     }
     return quoted + "\"";
 }

@@ -313,6 +313,9 @@ std::string PlaceKey(const Place& place)
 // ShortCut, gets its warning now.
 void SilenceAtReferences(const std::vector<ReferenceDirective>& directives, std::vector<Finding>* findings)
 {
+    if (directives.empty()) {
+        return;  // the findings are not placed for none
+    }
     std::unordered_map<std::string, std::vector<size_t>> at;  // the findings by place
     for (size_t i = 0; i < findings->size(); ++i) {
         at[PlaceKey((*findings)[i].place)].push_back(i);
