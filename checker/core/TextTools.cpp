@@ -93,20 +93,6 @@ bool EqualsNoCase(const std::string& text, std::string_view word)
     return true;
 }
 
-bool StartsWithNoCase(const char* bytes, size_t size, size_t at, std::string_view lowerWord)
-{
-    size_t length = lowerWord.size();
-    if (at > size || size - at < length) {
-        return false;
-    }
-    for (size_t i = 0; i < length; ++i) {
-        if (AsciiLower(bytes[at + i]) != lowerWord[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool EndsWithNoCase(const char* text, size_t size, std::string_view lowerWord)
 {
     size_t length = lowerWord.size();

@@ -28,7 +28,19 @@ std::string AsciiLower(std::string text);
 // Compares without regard to ASCII case; word is in lower case where noted.
 // Words are views: a literal's length is known as the call is compiled.
 bool EqualsNoCase(const std::string& text, std::string_view word);
-bool StartsWithNoCase(const char* bytes, size_t size, size_t at, std::string_view lowerWord);
+inline bool StartsWithNoCase(const char* bytes, size_t size, size_t at, std::string_view lowerWord)
+{
+    size_t length = lowerWord.size();
+    if (at > size || size - at < length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (AsciiLower(bytes[at + i]) != lowerWord[i]) {
+            return false;
+        }
+    }
+    return true;
+}
 bool EndsWithNoCase(const char* text, size_t size, std::string_view lowerWord);
 // The offset of the first lowerWord at or after from, or size.
 size_t FindNoCase(const char* bytes, size_t size, size_t from, std::string_view lowerWord);

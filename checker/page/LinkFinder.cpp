@@ -480,10 +480,10 @@ private:
         } else {
             PageReference reference;
             reference.offset = PageOffset(attribute->valueStart);
-            reference.value = value;
+            reference.value = std::move(value);
             reference.loadsScript = IsName(name, "script");
             reference.language = reference.loadsScript ? ScriptLanguageOfTag() : ScriptJScript;
-            scan_->references.push_back(reference);
+            scan_->references.push_back(std::move(reference));
         }
     }
 

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <string_view>
+#include <utility>
 
 #include "checker/page/Markup.h"
 #include "checker/core/TextTools.h"
@@ -28,7 +29,7 @@ void AddValue(const char* text, const Attribute* attribute, std::vector<PageRefe
     PageReference reference;
     reference.offset = attribute->valueStart;
     DecodeValue(text, *attribute, &reference.value, &remarks);
-    references->push_back(reference);
+    references->push_back(std::move(reference));
 }
 
 int HexDigit(char c)
