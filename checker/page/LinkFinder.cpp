@@ -293,8 +293,11 @@ private:
             size_t file = FileOf(reference.offset);
             reference.offset = file == 0 ? reference.offset : loaded_[file - 1].tag;
         }
-        std::stable_sort(scan_->references.begin(), scan_->references.end(),
-                         [](const PageReference& a, const PageReference& b) { return a.offset < b.offset; });
+        // Found in the order of the page, unless scripts wrote some or files loaded them.
+        auto byOffset = [](const PageReference& a, const PageReference& b) { return a.offset < b.offset; };
+        if (!std::is_sorted(scan_->references.begin(), scan_->references.end(), byOffset)) {
+            std::stable_sort(scan_->references.begin(), scan_->references.end(), byOffset);
+        }
         AimDirectivesByPlace();
         for (const ReferenceRemark& remark : remarks_) {
             scan_->remarks.push_back({remark.offset, 0, RuleCharacterReference, remark.message});
@@ -913,6 +916,9 @@ private:
     // reference after it.
     void AimDirectivesByPlace()
     {
+        if (scan_->directives.empty()) {
+            return;
+        }
         std::vector<size_t> references;
         for (const PageReference& reference : scan_->references) {
             references.push_back(reference.offset);
