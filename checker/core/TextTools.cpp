@@ -72,11 +72,6 @@ void AppendUtf8(char32_t c, std::string* out)
     }
 }
 
-char AsciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string AsciiLower(std::string text)
 {
     for (char& c : text) {
@@ -85,13 +80,12 @@ std::string AsciiLower(std::string text)
     return text;
 }
 
-bool EqualsNoCase(const std::string& text, const char* word)
+bool EqualsNoCase(const std::string& text, std::string_view word)
 {
-    size_t length = strlen(word);
-    if (text.size() != length) {
+    if (text.size() != word.size()) {
         return false;
     }
-    for (size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; i < word.size(); ++i) {
         if (AsciiLower(text[i]) != AsciiLower(word[i])) {
             return false;
         }
@@ -99,29 +93,17 @@ bool EqualsNoCase(const std::string& text, const char* word)
     return true;
 }
 
-bool StartsWithNoCase(const char* bytes, size_t size, size_t at, const char* lowerWord)
+bool EndsWithNoCase(const char* text, size_t size, std::string_view lowerWord)
 {
-    size_t length = strlen(lowerWord);
-    if (at > size || size - at < length) {
-        return false;
-    }
-    for (size_t i = 0; i < length; ++i) {
-        if (AsciiLower(bytes[at + i]) != lowerWord[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EndsWithNoCase(const char* text, size_t size, const char* lowerWord)
-{
-    size_t length = strlen(lowerWord);
+    size_t length = lowerWord.size();
     return size >= length && StartsWithNoCase(text, size, size - length, lowerWord);
 }
 
-size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* lowerWord)
+size_t FindNoCase(const char* bytes, size_t size, size_t from, std::string_view lowerWord)
 {
-    char upper = lowerWord[0] >= 'a' && lowerWord[0] <= 'z' ? static_cast<char>(lowerWord[0] - 'a' + 'A') : lowerWord[0];
+    // An empty word starts where a NUL byte does, as its C string did.
+    char lead = lowerWord.empty() ? '\0' : lowerWord[0];
+    char upper = lead >= 'a' && lead <= 'z' ? static_cast<char>(lead - 'a' + 'A') : lead;
     // Each of the two next starts is searched for again only once passed:
     // a letter whose other case never comes is not looked for to the end
     // at every turn.
@@ -131,11 +113,11 @@ size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* lower
     bool upperKnown = false;
     for (size_t at = from; at < size; ++at) {
         if (!nextKnown || (next && next < bytes + at)) {
-            next = static_cast<const char*>(memchr(bytes + at, lowerWord[0], size - at));
+            next = static_cast<const char*>(memchr(bytes + at, lead, size - at));
             nextKnown = true;
         }
         if (!upperKnown || (nextUpper && nextUpper < bytes + at)) {
-            nextUpper = upper == lowerWord[0] ? next : static_cast<const char*>(memchr(bytes + at, upper, size - at));
+            nextUpper = upper == lead ? next : static_cast<const char*>(memchr(bytes + at, upper, size - at));
             upperKnown = true;
         }
         const char* first = next;
@@ -151,11 +133,6 @@ size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* lower
         }
     }
     return size;
-}
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
 std::string Trim(const std::string& text)
@@ -330,8 +307,12 @@ std::string DidYouMean(const std::string& word, const std::vector<std::string>& 
 std::string Quoted(const std::string& text)
 {
     std::string quoted = "\"";
+    quoted.reserve(text.size() + 2);
     for (char c : text) {
-        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+        if (c == '"') {
+            quoted += '\\';
+        }
+        quoted += c;
     }
     return quoted + "\"";
 }

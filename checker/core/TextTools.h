@@ -5,6 +5,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Reads one UTF-8 character at text[at]; gives its length, or 0 for a byte
@@ -16,20 +17,40 @@ void AppendUtf8(char32_t c, std::string* out);
 bool IsUtf8(const char* bytes, size_t size);
 
 // ASCII letters in lower case, for the fixed names and words the checker
-// looks for (tipstart.exe, .hhp, <object>, charset).
-char AsciiLower(char c);
+// looks for (tipstart.exe, .hhp, <object>, charset). Inline: the page
+// scanner asks it of every byte of a tag.
+inline char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 std::string AsciiLower(std::string text);
 
 // Compares without regard to ASCII case; word is in lower case where noted.
-bool EqualsNoCase(const std::string& text, const char* word);
-bool StartsWithNoCase(const char* bytes, size_t size, size_t at, const char* lowerWord);
-bool EndsWithNoCase(const char* text, size_t size, const char* lowerWord);
+// Words are views: a literal's length is known as the call is compiled.
+bool EqualsNoCase(const std::string& text, std::string_view word);
+inline bool StartsWithNoCase(const char* bytes, size_t size, size_t at, std::string_view lowerWord)
+{
+    size_t length = lowerWord.size();
+    if (at > size || size - at < length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (AsciiLower(bytes[at + i]) != lowerWord[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+bool EndsWithNoCase(const char* text, size_t size, std::string_view lowerWord);
 // The offset of the first lowerWord at or after from, or size.
-size_t FindNoCase(const char* bytes, size_t size, size_t from, const char* lowerWord);
+size_t FindNoCase(const char* bytes, size_t size, size_t from, std::string_view lowerWord);
 
 // Space, tab, line feed, carriage return and form feed: the blanks of HTML
 // and of the lines of a help project.
-bool IsBlank(char c);
+inline bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
 std::string Trim(const std::string& text);
 
 // Whether text matches a glob: "*" any characters but "/", "**" any

@@ -68,6 +68,9 @@ InputKind KindOfFile(const fs::path& path)
     char signature[4] = {};
     std::string name = path.u8string();
     FILE* file = fopen(name.c_str(), "rb");
+    if (file) {
+        setvbuf(file, nullptr, _IONBF, 0);  // four bytes are read, not a buffer's worth
+    }
     size_t got = file ? fread(signature, 1, sizeof signature, file) : 0;
     if (file) {
         fclose(file);

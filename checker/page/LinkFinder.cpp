@@ -86,25 +86,33 @@ void AimDirectives(PageScan* scan)
     }
 }
 
+// The word a directive starts with.
+const char* const DirectiveName = "tipstart-check";
+
+// An event handler's attribute: its name starts with "on".
+bool IsHandlerName(const Attribute& attribute)
+{
+    return attribute.name.size() >= 2 && attribute.name[0] == 'o' && attribute.name[1] == 'n';
+}
+
+// "javascript:", the longer of the prefixes that name a handler's language.
+const size_t LongestLanguagePrefix = 11;
+
 // Markup that a script writes may hold a script that writes markup: so
 // deep, and no deeper, is it read.
 const int MostScriptDepth = 8;
 
-// Whether the attribute before the "=" at at is named word (a load-time
-// event's): after a blank, a quote or "/", and before blanks.
-bool LoadHandlerBefore(const char* bytes, size_t at, const char* word)
+// Whether the attribute name that ends at end is word (a load-time
+// event's): after a blank, a quote or "/".
+bool AttributeNameBefore(const char* bytes, size_t end, std::string_view word)
 {
-    size_t end = at;
-    while (end > 0 && (IsBlank(bytes[end - 1]) || bytes[end - 1] == '\n' || bytes[end - 1] == '\r')) {
-        --end;
-    }
-    size_t length = strlen(word);
+    size_t length = word.size();
     if (end <= length) {
         return false;
     }
     size_t start = end - length;
     char before = bytes[start - 1];
-    return (IsBlank(before) || before == '\n' || before == '\r' || before == '"' || before == '\'' || before == '/') &&
+    return (IsBlank(before) || before == '"' || before == '\'' || before == '/') &&
            StartsWithNoCase(bytes, end, start, word);
 }
 
@@ -119,13 +127,21 @@ bool ScriptTagIn(const char* bytes, size_t size)
     return false;
 }
 
+// Whether an "=" follows an attribute named for an event of the page's
+// load, blanks between.
 bool LoadHandlerIn(const char* bytes, size_t size)
 {
     for (const char* at = static_cast<const char*>(memchr(bytes, '=', size)); at;
          at = static_cast<const char*>(memchr(at + 1, '=', size - (at + 1 - bytes)))) {
-        size_t offset = static_cast<size_t>(at - bytes);
-        if (LoadHandlerBefore(bytes, offset, "onload") || LoadHandlerBefore(bytes, offset, "onerror") ||
-            LoadHandlerBefore(bytes, offset, "onreadystatechange")) {
+        size_t end = static_cast<size_t>(at - bytes);
+        while (end > 0 && IsBlank(bytes[end - 1])) {
+            --end;
+        }
+        // The names end in "d", "r" or "e": any other letter is none of them.
+        char last = end > 0 ? AsciiLower(bytes[end - 1]) : '\0';
+        if ((last == 'd' && AttributeNameBefore(bytes, end, "onload")) ||
+            (last == 'r' && AttributeNameBefore(bytes, end, "onerror")) ||
+            (last == 'e' && AttributeNameBefore(bytes, end, "onreadystatechange"))) {
             return true;
         }
     }
@@ -277,8 +293,11 @@ private:
             size_t file = FileOf(reference.offset);
             reference.offset = file == 0 ? reference.offset : loaded_[file - 1].tag;
         }
-        std::stable_sort(scan_->references.begin(), scan_->references.end(),
-                         [](const PageReference& a, const PageReference& b) { return a.offset < b.offset; });
+        // Found in the order of the page, unless scripts wrote some or files loaded them.
+        auto byOffset = [](const PageReference& a, const PageReference& b) { return a.offset < b.offset; };
+        if (!std::is_sorted(scan_->references.begin(), scan_->references.end(), byOffset)) {
+            std::stable_sort(scan_->references.begin(), scan_->references.end(), byOffset);
+        }
         AimDirectivesByPlace();
         for (const ReferenceRemark& remark : remarks_) {
             scan_->remarks.push_back({remark.offset, 0, RuleCharacterReference, remark.message});
@@ -346,7 +365,7 @@ private:
             return engine_->OpenElement(name, attributes, nullptr);
         }
         std::string content;
-        if (name == "textarea" || name == "title") {
+        if (IsName(name, "textarea") || IsName(name, "title")) {
             DecodeValue(bytes_, Attribute{std::string(), contentStart, contentEnd}, &content, &ignored);
         } else {
             content.assign(bytes_ + contentStart, contentEnd - contentStart);
@@ -364,6 +383,22 @@ private:
         return at < origins_->size() ? (*origins_)[at] : origins_->empty() ? 0 : origins_->back() + 1;
     }
 
+    // Whether a comment's text starts, after blanks, as a directive does:
+    // the others are not copied to be read.
+    bool MayBeDirective(const Comment& comment) const
+    {
+        size_t p = comment.textStart;
+        while (p < comment.textEnd && IsBlank(bytes_[p])) {
+            ++p;
+        }
+        return StartsWithBytes(p, comment.textEnd, DirectiveName);
+    }
+
+    bool StartsWithBytes(size_t at, size_t end, std::string_view word) const
+    {
+        return at <= end && end - at >= word.size() && memcmp(bytes_ + at, word.data(), word.size()) == 0;
+    }
+
     // The tag at "<"; gives the offset after it.
     size_t Tag(size_t at)
     {
@@ -371,7 +406,7 @@ private:
             Comment comment;
             size_t end = ReadComment(bytes_, size_, at, mode_, &comment, &searches_);
             Directive directive;
-            if (!origins_ && !comment.live &&
+            if (!origins_ && !comment.live && MayBeDirective(comment) &&
                 ReadDirective(std::string(bytes_ + comment.textStart, comment.textEnd - comment.textStart),
                               &directive)) {
                 directive.line = at;  // an offset until PlaceFindings
@@ -397,17 +432,17 @@ private:
             if (BuildsElements()) {
                 engine_->CloseElement(name);
             }
-            if (name == "object" && !objects_.empty()) {
+            if (IsName(name, "object") && !objects_.empty()) {
                 FinishObject();
             }
             return after;
         }
-        bool text = name == "script" || IsTextElement(name);
+        bool text = IsName(name, "script") || IsTextElement(name);
         size_t end = text ? TextElementEnd(bytes_, size_, after, name) : after;
         long element = BuildsElements() ? DomElement(name, after, end, text) : built_;
         HandlerScripts(name, element);
         Reference(name);
-        if (name == "script") {
+        if (IsName(name, "script")) {
             // A script without its end tag holds the rest of the page: no
             // script the engine can run.
             if (end < size_) {
@@ -418,9 +453,9 @@ private:
         if (text) {
             return end;
         }
-        if (name == "object") {
+        if (IsName(name, "object")) {
             StartObject(at, element);
-        } else if (name == "param" && !objects_.empty()) {
+        } else if (IsName(name, "param") && !objects_.empty()) {
             Param();
         }
         return after;
@@ -430,27 +465,28 @@ private:
     void Reference(const std::string& name)
     {
         bool gathered;
-        const char* referring = ReferringAttribute(name, &gathered);
-        const Attribute* attribute = referring                                             ? FindAttribute(attributes_, referring)
-                                     : name == "param" && IsLocalParam(bytes_, attributes_) ? FindAttribute(attributes_, "value")
-                                     : name == "base" && !baseFound_                       ? FindAttribute(attributes_, "href")
-                                                                                           : nullptr;
+        std::string_view referring = ReferringAttribute(name, &gathered);
+        const Attribute* attribute = !referring.empty() ? FindAttribute(attributes_, referring)
+                                     : IsName(name, "param") && IsLocalParam(bytes_, attributes_)
+                                         ? FindAttribute(attributes_, "value")
+                                     : IsName(name, "base") && !baseFound_ ? FindAttribute(attributes_, "href")
+                                                                           : nullptr;
         if (!attribute || attribute->valueStart == attribute->valueEnd) {
             return;
         }
         std::string value;
         std::vector<ReferenceRemark> ignored;  // said of the page's links
         DecodeValue(bytes_, *attribute, &value, &ignored);
-        if (name == "base") {
+        if (IsName(name, "base")) {
             baseFound_ = true;
             scan_->base = value;
         } else {
             PageReference reference;
             reference.offset = PageOffset(attribute->valueStart);
-            reference.value = value;
-            reference.loadsScript = name == "script";
+            reference.value = std::move(value);
+            reference.loadsScript = IsName(name, "script");
             reference.language = reference.loadsScript ? ScriptLanguageOfTag() : ScriptJScript;
-            scan_->references.push_back(reference);
+            scan_->references.push_back(std::move(reference));
         }
     }
 
@@ -474,8 +510,7 @@ private:
     // wait for the reader, and do not run.
     void HandlerScripts(const std::string& name, long element)
     {
-        if (std::none_of(attributes_.begin(), attributes_.end(),
-                         [](const Attribute& attribute) { return attribute.name.compare(0, 2, "on") == 0; })) {
+        if (std::none_of(attributes_.begin(), attributes_.end(), IsHandlerName)) {
             return;
         }
         // A script's markup reads its own attributes: the tag's are kept
@@ -485,19 +520,22 @@ private:
         ScriptLanguage language = ScriptLanguageOfTag();
         for (size_t i = 0; i < attributes->size(); ++i) {
             const Attribute& handler = (*attributes)[i];
-            if (handler.name.compare(0, 2, "on") != 0 || handler.valueStart == handler.valueEnd) {
+            if (!IsHandlerName(handler) || handler.valueStart == handler.valueEnd) {
                 continue;
             }
+            // Its language shows in its first bytes: the rest is decoded
+            // only for a handler that is read.
             std::string text;
-            DecodeValueOrigins(bytes_, handler, &text, nullptr);
+            DecodeValueStart(bytes_, handler, LongestLanguagePrefix, &text);
             ScriptLanguage own = StartsWithNoCase(text.data(), text.size(), 0, "vbscript:") ? ScriptVBScript
                                  : StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? ScriptJScript
                                                                                                  : language;
             const std::string& event = handler.name;
-            bool asPageOpens = event == "onload" || event == "onreadystatechange";
+            bool asPageOpens = IsName(event, "onload") || IsName(event, "onreadystatechange");
             bool loadTime = own != ScriptVBScript &&
-                            ((event == "onload" && (name == "body" || name == "frameset")) ||
-                             (event == "onerror" && name == "img" && !ImageThere()) || event == "onreadystatechange");
+                            ((IsName(event, "onload") && (IsName(name, "body") || IsName(name, "frameset"))) ||
+                             (IsName(event, "onerror") && IsName(name, "img") && !ImageThere()) ||
+                             IsName(event, "onreadystatechange"));
             if (own != ScriptVBScript && !(loadTime && engine_ && built_ < 0)) {
                 continue;  // a JScript handler of the reader's actions: never run
             }
@@ -878,6 +916,9 @@ private:
     // reference after it.
     void AimDirectivesByPlace()
     {
+        if (scan_->directives.empty()) {
+            return;
+        }
         std::vector<size_t> references;
         for (const PageReference& reference : scan_->references) {
             references.push_back(reference.offset);
@@ -1013,7 +1054,7 @@ private:
 bool ReadDirective(const std::string& comment, Directive* directive)
 {
     std::string text = Trim(comment);
-    const char* const name = "tipstart-check";
+    const char* const name = DirectiveName;
     size_t nameLength = strlen(name);
     if (text.compare(0, nameLength, name) != 0 ||
         (text.size() > nameLength && !IsBlank(text[nameLength]) && text[nameLength] != ':')) {

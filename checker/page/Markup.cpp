@@ -114,6 +114,38 @@ size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* ou
 
 }  // namespace
 
+namespace {
+
+// Where an attribute's name ends: at a blank, "/", "=" or ">".
+size_t AttributeNameEnd(const char* bytes, size_t size, size_t at)
+{
+    while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>' && bytes[at] != '=' && bytes[at] != '/') {
+        ++at;
+    }
+    return at;
+}
+
+// A name as the scanner compares it: copied once, lowered in place.
+void AssignLower(const char* bytes, size_t start, size_t end, std::string* name)
+{
+    name->assign(bytes + start, end - start);
+    for (char& c : *name) {
+        c = AsciiLower(c);
+    }
+}
+
+// Appends the plain bytes of a value from at up to its next "&" (or end),
+// at most room of them; gives the offset after the last one appended.
+size_t AppendPlainRun(const char* bytes, size_t at, size_t end, size_t room, std::string* value)
+{
+    const char* amp = static_cast<const char*>(memchr(bytes + at, '&', end - at));
+    size_t run = std::min((amp ? static_cast<size_t>(amp - bytes) : end) - at, room);
+    value->append(bytes + at, run);
+    return at + run;
+}
+
+}  // namespace
+
 size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes)
 {
     attributes->clear();
@@ -124,40 +156,42 @@ size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<At
         if (at >= size || bytes[at] == '>') {
             return at + 1;
         }
-        Attribute attribute = {std::string(), 0, 0};
-        while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>' && bytes[at] != '=' && bytes[at] != '/') {
-            attribute.name += AsciiLower(bytes[at++]);
-        }
+        size_t nameStart = at;
+        size_t nameEnd = AttributeNameEnd(bytes, size, at);
+        at = nameEnd;
         while (at < size && IsBlank(bytes[at])) {
             ++at;
         }
+        size_t valueStart = at;
+        size_t valueEnd = at;
         if (at < size && bytes[at] == '=') {
             ++at;
             while (at < size && IsBlank(bytes[at])) {
                 ++at;
             }
+            valueStart = at;
             if (at < size && (bytes[at] == '"' || bytes[at] == '\'')) {
                 char quote = bytes[at++];
                 const char* close = static_cast<const char*>(memchr(bytes + at, quote, size - at));
-                size_t end = close ? static_cast<size_t>(close - bytes) : size;
-                attribute.valueStart = at;
-                attribute.valueEnd = end;
-                at = close ? end + 1 : size;
+                valueStart = at;
+                valueEnd = close ? static_cast<size_t>(close - bytes) : size;
+                at = close ? valueEnd + 1 : size;
             } else {
-                attribute.valueStart = at;
                 while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>') {
                     ++at;
                 }
-                attribute.valueEnd = at;
+                valueEnd = at;
             }
-        } else {
-            attribute.valueStart = attribute.valueEnd = at;
         }
-        if (attribute.name.empty()) {
+        if (nameEnd == nameStart) {
             ++at;  // a stray "=" or quote
             continue;
         }
-        attributes->push_back(attribute);
+        attributes->emplace_back();
+        Attribute& attribute = attributes->back();
+        AssignLower(bytes, nameStart, nameEnd, &attribute.name);
+        attribute.valueStart = valueStart;
+        attribute.valueEnd = valueEnd;
     }
     return size;
 }
@@ -168,8 +202,12 @@ size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* v
     value->clear();
     size_t at = attribute.valueStart;
     while (at < attribute.valueEnd && value->size() < limit) {
+        if (bytes[at] != '&') {
+            at = AppendPlainRun(bytes, at, attribute.valueEnd, limit - value->size(), value);
+            continue;
+        }
         size_t before = value->size();
-        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, value, remarks) : at + 1;
+        size_t next = DecodeReference(bytes, attribute.valueEnd, at, value, remarks);
         if (next == at + 1 && value->size() == before) {
             *value += bytes[at];
         }
@@ -180,13 +218,39 @@ size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* v
     std::string piece;
     std::vector<ReferenceRemark> ignored;
     while (at < attribute.valueEnd) {
+        if (bytes[at] != '&') {
+            const char* amp = static_cast<const char*>(memchr(bytes + at, '&', attribute.valueEnd - at));
+            size_t next = amp ? static_cast<size_t>(amp - bytes) : attribute.valueEnd;
+            length += next - at;
+            at = next;
+            continue;
+        }
         piece.clear();
         ignored.clear();
-        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, &piece, &ignored) : at + 1;
+        size_t next = DecodeReference(bytes, attribute.valueEnd, at, &piece, &ignored);
         length += next == at + 1 && piece.empty() ? 1 : piece.size();
         at = next;
     }
     return length;
+}
+
+void DecodeValueStart(const char* bytes, const Attribute& attribute, size_t limit, std::string* value)
+{
+    value->clear();
+    std::vector<ReferenceRemark> ignored;
+    size_t at = attribute.valueStart;
+    while (at < attribute.valueEnd && value->size() < limit) {
+        if (bytes[at] != '&') {
+            at = AppendPlainRun(bytes, at, attribute.valueEnd, limit - value->size(), value);
+            continue;
+        }
+        size_t before = value->size();
+        size_t next = DecodeReference(bytes, attribute.valueEnd, at, value, &ignored);
+        if (next == at + 1 && value->size() == before) {
+            *value += bytes[at];
+        }
+        at = next;
+    }
 }
 
 size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index)
@@ -221,7 +285,15 @@ void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::stri
     size_t at = attribute.valueStart;
     while (at < attribute.valueEnd) {
         size_t before = value->size();
-        size_t next = bytes[at] == '&' ? DecodeReference(bytes, attribute.valueEnd, at, value, &ignored) : at + 1;
+        if (bytes[at] != '&') {
+            size_t next = AppendPlainRun(bytes, at, attribute.valueEnd, attribute.valueEnd - at, value);
+            for (size_t i = at; origins && i < next; ++i) {
+                origins->push_back(i);
+            }
+            at = next;
+            continue;
+        }
+        size_t next = DecodeReference(bytes, attribute.valueEnd, at, value, &ignored);
         if (next == at + 1 && value->size() == before) {
             *value += bytes[at];
         }
@@ -232,10 +304,10 @@ void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::stri
     }
 }
 
-const Attribute* FindAttribute(const std::vector<Attribute>& attributes, const char* name)
+const Attribute* FindAttribute(const std::vector<Attribute>& attributes, std::string_view name)
 {
     for (const Attribute& attribute : attributes) {
-        if (attribute.name == name) {
+        if (IsName(attribute.name, name)) {
             return &attribute;
         }
     }
@@ -348,15 +420,17 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name,
     if (p >= size || !IsAsciiLetter(bytes[p])) {
         return p;
     }
-    while (p < size && name->size() < 16 && IsAsciiAlphanumeric(bytes[p])) {
-        *name += AsciiLower(bytes[p++]);
+    size_t start = p;
+    while (p < size && p - start < 16 && IsAsciiAlphanumeric(bytes[p])) {
+        ++p;
     }
+    AssignLower(bytes, start, p, name);
     // A raw-text element's name ends where HTML5 ends a tag name, at a blank,
     // "/" or ">": "<style:x>" is another element, and the page after it is
     // read, not hidden as the style's text.
     bool nameEnds = p >= size || bytes[p] == ' ' || bytes[p] == '\t' || bytes[p] == '\n' || bytes[p] == '\f' ||
                     bytes[p] == '\r' || bytes[p] == '/' || bytes[p] == '>';
-    if (!nameEnds && (*name == "script" || IsTextElement(*name))) {
+    if (!nameEnds && (IsName(*name, "script") || IsTextElement(*name))) {
         *name += '+';
     }
     return p;
@@ -480,7 +554,7 @@ bool IsTextElement(const std::string& name)
     static const std::string_view names[] = {"script",   "style",  "textarea", "title",  "xmp",
                                              "plaintext", "noscript", "iframe", "noembed", "noframes"};
     for (std::string_view text : names) {
-        if (name == text) {
+        if (IsName(name, text)) {
             return true;
         }
     }
@@ -489,7 +563,7 @@ bool IsTextElement(const std::string& name)
 
 size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::string& name)
 {
-    if (name == "plaintext") {
+    if (IsName(name, "plaintext")) {
         return size;
     }
     // "</script" ends a script only as a whole name: "</scripts>" does not.
@@ -587,15 +661,16 @@ int FindDocumentMode(const char* bytes, size_t size)
         }
         bool closing;
         size_t afterName = ReadTagName(bytes, size, tag, &name, &closing);
-        if (closing || name.empty() || !(name == "html" || name == "head" || name == "title" || name == "meta")) {
+        if (closing || name.empty() ||
+            !(IsName(name, "html") || IsName(name, "head") || IsName(name, "title") || IsName(name, "meta"))) {
             break;
         }
         at = ParseAttributes(bytes, size, afterName, &attributes);
-        if (name == "title") {
+        if (IsName(name, "title")) {
             at = TextElementEnd(bytes, size, at, name);
             size_t end = FindNoCase(bytes, size, at, ">");
             at = end >= size ? size : end + 1;
-        } else if (name == "meta") {
+        } else if (IsName(name, "meta")) {
             mode = std::max(mode, MetaDocumentMode(bytes, attributes));
         }
     }
@@ -636,7 +711,7 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
             continue;
         }
         // Only the head declares: the search ends where the body starts.
-        if (name == "body") {
+        if (IsName(name, "body")) {
             return std::string();
         }
         at = ParseAttributes(bytes, size, afterName, &attributes);
@@ -644,7 +719,7 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
             at = TextElementEnd(bytes, size, at, name);
             continue;
         }
-        if (name != "meta") {
+        if (!IsName(name, "meta")) {
             continue;
         }
         std::vector<ReferenceRemark> ignored;

@@ -4,7 +4,10 @@
 
 #include <stddef.h>
 
+#include <string.h>
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct Attribute {
@@ -16,7 +19,15 @@ struct Attribute {
 // Reads the attributes from at up to the tag's ">"; gives the offset after it.
 size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes);
 
-const Attribute* FindAttribute(const std::vector<Attribute>& attributes, const char* name);
+const Attribute* FindAttribute(const std::vector<Attribute>& attributes, std::string_view name);
+
+// Whether a tag's or attribute's name (lower case) is word: the lengths and
+// first letters first, so that most names are told apart without a call.
+inline bool IsName(const std::string& name, std::string_view word)
+{
+    return name.size() == word.size() &&
+           (word.empty() || (name[0] == word[0] && memcmp(name.data() + 1, word.data() + 1, word.size() - 1) == 0));
+}
 
 struct ReferenceRemark {
     size_t offset;
@@ -33,6 +44,10 @@ size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* v
 // comes from: an event handler's script, read in its place (origins may be
 // null when only the value is needed).
 void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::string* value, std::vector<size_t>* origins);
+
+// The start of the attribute's decoded value: at least its first limit
+// bytes, when it has as many, without decoding the rest.
+void DecodeValueStart(const char* bytes, const Attribute& attribute, size_t limit, std::string* value);
 
 // The page offset that the decoded value's byte at index comes from, found
 // by decoding again up to it: no offset is kept per byte of a long value.

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <string_view>
+#include <utility>
 
 #include "checker/page/Markup.h"
 #include "checker/core/TextTools.h"
@@ -11,7 +12,7 @@ namespace {
 
 struct ReferringTag {
     std::string_view tag;  // not a C string: every tag of every page is held against it
-    const char* attribute;
+    std::string_view attribute;
     bool gathered;
 };
 
@@ -28,7 +29,7 @@ void AddValue(const char* text, const Attribute* attribute, std::vector<PageRefe
     PageReference reference;
     reference.offset = attribute->valueStart;
     DecodeValue(text, *attribute, &reference.value, &remarks);
-    references->push_back(reference);
+    references->push_back(std::move(reference));
 }
 
 int HexDigit(char c)
@@ -63,15 +64,15 @@ bool IsLocalParam(const char* text, const std::vector<Attribute>& attributes)
     return name && (DecodeValue(text, *name, &value, &remarks), EqualsNoCase(Trim(value), "local"));
 }
 
-const char* ReferringAttribute(const std::string& tag, bool* gathered)
+std::string_view ReferringAttribute(const std::string& tag, bool* gathered)
 {
     for (const ReferringTag& referring : ReferringTags) {
-        if (tag == referring.tag) {
+        if (IsName(tag, referring.tag)) {
             *gathered = referring.gathered;
             return referring.attribute;
         }
     }
-    return nullptr;
+    return std::string_view();
 }
 
 std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
@@ -101,17 +102,17 @@ std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
             continue;
         }
         bool gathered = false;
-        const char* attribute = ReferringAttribute(tag, &gathered);
-        if (attribute && gathered) {
+        std::string_view attribute = ReferringAttribute(tag, &gathered);
+        if (!attribute.empty() && gathered) {
             AddValue(text, FindAttribute(attributes, attribute), &references);
-            if (tag == "script" && !references.empty() && references.back().offset >= nameEnd) {
+            if (IsName(tag, "script") && !references.empty() && references.back().offset >= nameEnd) {
                 references.back().loadsScript = true;
                 references.back().language = ScriptLanguageOfTag(text, attributes);
             }
-        } else if (tag == "param" && IsLocalParam(text, attributes)) {
+        } else if (IsName(tag, "param") && IsLocalParam(text, attributes)) {
             AddValue(text, FindAttribute(attributes, "value"), &references);
         }
-        if (tag == "script" || tag == "style") {
+        if (IsName(tag, "script") || IsName(tag, "style")) {
             at = TextElementEnd(text, size, at, tag);
         }
     }

@@ -7,6 +7,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "checker/page/Markup.h"
@@ -20,10 +21,10 @@ struct PageReference {
 };
 
 // The attribute of a tag that names a page or a file it loads ("href" of
-// "a"), or null. chmcmd, the compiler that judges which files a project
+// "a"), or empty. chmcmd, the compiler that judges which files a project
 // ships, takes the files of a href, link href, img src and script src
 // (gathered), not those of frames or areas.
-const char* ReferringAttribute(const std::string& tag, bool* gathered);
+std::string_view ReferringAttribute(const std::string& tag, bool* gathered);
 
 // Whether a <param>'s name is Local, in any case: a contents or index entry's page.
 bool IsLocalParam(const char* text, const std::vector<Attribute>& attributes);

@@ -1,6 +1,7 @@
 #include "checker/page/PageText.h"
 
 #include <errno.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -292,6 +293,17 @@ struct ByteSurvey {
 
 enum { ByteControl = 1, ByteNul = 2, ByteHigh = 4 };
 
+// Whether the eight bytes at bytes are all from 0x20 to 0x7F: no byte
+// has its high bit set, and none is below 0x20 (a subtraction that
+// borrows sets it).
+bool PrintableAscii(const char* bytes)
+{
+    const uint64_t ones = 0x0101010101010101u;
+    uint64_t word;
+    memcpy(&word, bytes, sizeof word);
+    return ((word | (word - 0x20 * ones)) & 0x80 * ones) == 0;
+}
+
 ByteSurvey SurveyBytes(const char* bytes, size_t size, bool isList)
 {
     size_t markSize = 0;
@@ -312,8 +324,14 @@ ByteSurvey SurveyBytes(const char* bytes, size_t size, bool isList)
         return table;
     }();
     unsigned seen = 0;
-    for (size_t i = 0; i < size; ++i) {
-        seen |= kinds[static_cast<unsigned char>(bytes[i])];
+    size_t i = 0;
+    while (i < size) {
+        // Eight bytes at a time: a word of printable ASCII holds nothing to note.
+        if (size - i >= 8 && PrintableAscii(bytes + i)) {
+            i += 8;
+            continue;
+        }
+        seen |= kinds[static_cast<unsigned char>(bytes[i++])];
         if ((seen & ByteControl) && !isList) {
             break;  // a list's NUL bytes, after it, would be the reason
         }

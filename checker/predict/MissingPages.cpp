@@ -137,11 +137,17 @@ typedef std::unordered_map<std::string, Resolution> Resolutions;
 struct KnownResolutions {
     std::unordered_map<std::string, Resolutions> byContext;
     size_t entries;
+    // The context of the page before, whose pages come one after another
+    // from a folder: theirs is not looked up again.
+    Resolutions* last;
+    std::string lastHelpName;
+    std::string lastFolder;
+    std::string lastBase;
 };
 
 KnownResolutions& Known()
 {
-    static KnownResolutions known = {{}, 0};
+    static KnownResolutions known = {{}, 0, nullptr, std::string(), std::string(), std::string()};
     return known;
 }
 
@@ -152,10 +158,18 @@ Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base)
     if (known.entries > MostEntries) {
         known.byContext.clear();
         known.entries = 0;
+        known.last = nullptr;
+    }
+    if (known.last && in.helpName == known.lastHelpName && in.folder == known.lastFolder && base == known.lastBase) {
+        return *known.last;
     }
     std::string context = std::to_string(in.helpName.size()) + ":" + in.helpName +
                           std::to_string(in.folder.size()) + ":" + in.folder + base;
-    return known.byContext[context];
+    known.last = &known.byContext[context];
+    known.lastHelpName = in.helpName;
+    known.lastFolder = in.folder;
+    known.lastBase = base;
+    return *known.last;
 }
 
 // The local pages a page names, line and column left for later; only those

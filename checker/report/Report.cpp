@@ -127,11 +127,24 @@ std::string ShownFile(const Place& place)
 
 void SortFindings(std::vector<Finding>* findings)
 {
-    std::stable_sort(findings->begin(), findings->end(), [](const Finding& a, const Finding& b) {
+    // Their order is found first, each file's shown name made once, and
+    // the findings moved once: a help file may have tens of thousands.
+    std::vector<std::string> shown;
+    shown.reserve(findings->size());
+    for (const Finding& finding : *findings) {
+        shown.push_back(ShownFile(finding.place));
+    }
+    std::vector<size_t> order(findings->size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t i, size_t j) {
+        const Finding& a = (*findings)[i];
+        const Finding& b = (*findings)[j];
         const Place& p = a.place;
         const Place& q = b.place;
         if (p.file != q.file || p.member != q.member) {
-            return ShownFile(p) < ShownFile(q);
+            return shown[i] < shown[j];
         }
         if (p.line != q.line) {
             return p.line < q.line;
@@ -141,6 +154,12 @@ void SortFindings(std::vector<Finding>* findings)
         }
         return a.rule < b.rule;
     });
+    std::vector<Finding> sorted;
+    sorted.reserve(findings->size());
+    for (size_t i : order) {
+        sorted.push_back(std::move((*findings)[i]));
+    }
+    findings->swap(sorted);
 }
 
 size_t CountSeverity(const CheckResults& results, Severity severity)
@@ -180,8 +199,15 @@ namespace {
 std::string OneLine(const std::string& text)
 {
     std::string line;
+    line.reserve(text.size());
     for (char c : text) {
-        line += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+        if (c == '\r') {
+            line += "\\r";
+        } else if (c == '\n') {
+            line += "\\n";
+        } else {
+            line += c;
+        }
     }
     return line;
 }

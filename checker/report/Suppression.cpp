@@ -283,6 +283,7 @@ bool SameFinding(const Finding& a, const Finding& b)
 void DropRepeatedFindings(std::vector<Finding>* findings)
 {
     std::vector<Finding> kept;
+    kept.reserve(findings->size());
     size_t group = 0;  // the first kept finding of the same place and rule
     for (Finding& finding : *findings) {
         if (group < kept.size() && !(kept[group].place.file == finding.place.file &&
@@ -313,6 +314,9 @@ std::string PlaceKey(const Place& place)
 // ShortCut, gets its warning now.
 void SilenceAtReferences(const std::vector<ReferenceDirective>& directives, std::vector<Finding>* findings)
 {
+    if (directives.empty()) {
+        return;  // the findings are not placed for none
+    }
     std::unordered_map<std::string, std::vector<size_t>> at;  // the findings by place
     for (size_t i = 0; i < findings->size(); ++i) {
         at[PlaceKey((*findings)[i].place)].push_back(i);
@@ -344,6 +348,7 @@ void SettleFindings(const Settling& settling, CheckResults* results)
 {
     SilenceAtReferences(settling.referenceDirectives, &results->findings);
     std::vector<Finding> kept;
+    kept.reserve(results->findings.size());
     for (Finding& finding : results->findings) {
         auto known = settling.configurationOf.find(finding.place.file);
         int index = known != settling.configurationOf.end() ? known->second : settling.givenConfiguration;

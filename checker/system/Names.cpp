@@ -188,9 +188,19 @@ struct AsciiUppercase {
 std::string NameKey(const std::string& name)
 {
     static const AsciiUppercase ascii;
-    std::string key;
-    key.reserve(name.size());
-    for (size_t at = 0; at < name.size();) {
+    // Copied once, its ASCII start upper-cased in place: most names are
+    // ASCII to their end.
+    std::string key = name;
+    size_t at = 0;
+    while (at < key.size() && static_cast<unsigned char>(key[at]) < 0x80) {
+        key[at] = ascii.upper[static_cast<unsigned char>(key[at])];
+        ++at;
+    }
+    if (at == key.size()) {
+        return key;
+    }
+    key.resize(at);
+    while (at < name.size()) {
         unsigned char byte = static_cast<unsigned char>(name[at]);
         if (byte < 0x80) {
             key += ascii.upper[byte];
