@@ -47,6 +47,16 @@ Package* CheckRun::PackageFor(const std::string& configuredInstallFolder)
     return &known->second;
 }
 
+const std::string& CheckRun::WorkingFolder()
+{
+    if (!caches.workingFolderKnown) {
+        std::error_code error;
+        caches.workingFolder = fs::current_path(error).generic_u8string();
+        caches.workingFolderKnown = true;
+    }
+    return caches.workingFolder;
+}
+
 PageHandling CheckRun::Handling()
 {
     return {options.prediction, options.scripts, options.inlineConfig, &caches.referenceDirectives};
@@ -133,8 +143,7 @@ PageInHelp DiskPageIn(const Input& input, CheckRun* run, HoldsPage* holds)
         *holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
         return {below == "." ? "" : below, compiledName, ""};
     }
-    std::error_code error;
-    std::string working = fs::current_path(error).generic_u8string();
+    const std::string& working = run->WorkingFolder();
     std::string folder = fs::absolute(input.path).parent_path().lexically_normal().generic_u8string();
     // Pages link to the same pages again and again: each is looked for once.
     std::unordered_map<std::string, bool>& known = run->caches.filesOnDisk;

@@ -43,6 +43,8 @@ struct CheckCaches {
     std::unordered_map<std::string, bool> filesOnDisk;  // the pages links name, by absolute path
     size_t filesMet = 0;  // files given or found in a walk as ones to check
     std::vector<ReferenceDirective> referenceDirectives;  // settled after the last path
+    std::string workingFolder;  // the process's, as pages on disk name their missing pages from it
+    bool workingFolderKnown = false;
 };
 
 struct CheckRun {
@@ -54,6 +56,9 @@ struct CheckRun {
 
     // What each page is handed on with.
     PageHandling Handling();
+
+    // The folder the process runs in, asked once.
+    const std::string& WorkingFolder();
 
     const CheckOptions options;
     CheckCaches caches;

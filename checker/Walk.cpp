@@ -95,8 +95,23 @@ struct HelpWalk {
     const MemberFound& found;
     const std::map<std::string, ScriptLanguage>* loaded;  // in the second reading
     size_t* pages;
+    const ChmFailure* listing;
     std::vector<std::pair<std::string, std::string>> later;  // pages with scripts: name, bytes
+    int scriptFiles = -1;  // whether the members hold a .js or .vbs file (-1: not known yet)
 };
+
+// Whether a page's script files may be read later in the walk: unless the
+// reader listed the members first and none is a script file.
+bool ScriptFilesMayFollow(HelpWalk* walk)
+{
+    if (walk->scriptFiles < 0) {
+        const std::vector<std::string>& members = walk->listing->members;
+        walk->scriptFiles = !walk->listing->membersListed ||
+                            std::any_of(members.begin(), members.end(),
+                                        [](const std::string& member) { return ChmIsScriptName(member.c_str()); });
+    }
+    return walk->scriptFiles > 0;
+}
 
 void HandOver(HelpWalk* walk, const char* name, const char* bytes, size_t size)
 {
@@ -114,7 +129,8 @@ void VisitHelpMember(void* context, const char* name, const char* bytes, size_t 
 {
     HelpWalk* walk = static_cast<HelpWalk*>(context);
     ++*walk->pages;
-    if (bytes && !walk->loaded && !ChmIsScriptName(name) && FindNoCase(bytes, size, 0, "<script") < size) {
+    if (bytes && !walk->loaded && !ChmIsScriptName(name) && ScriptFilesMayFollow(walk) &&
+        FindNoCase(bytes, size, 0, "<script") < size) {
         walk->later.emplace_back(name, std::string(bytes, size));
         return;
     }
@@ -127,7 +143,7 @@ std::string WalkHelpFile(const std::string& path, const MemberFound& found, cons
                          const std::map<std::string, ScriptLanguage>& loaded, ChmFailure* failure)
 {
     size_t pages = 0;
-    HelpWalk walk = {found, nullptr, &pages, {}};
+    HelpWalk walk = {found, nullptr, &pages, failure, {}};
     ChmStatus status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &walk, failure);
     for (const auto& page : walk.later) {
         HandOver(&walk, page.first.c_str(), page.second.data(), page.second.size());
@@ -141,8 +157,8 @@ std::string WalkHelpFile(const std::string& path, const MemberFound& found, cons
     for (const auto& script : loaded) {
         names.push_back(script.first);
     }
-    HelpWalk scripts = {found, &loaded, &pages, {}};
     ChmFailure again;
+    HelpWalk scripts = {found, &loaded, &pages, &again, {}};
     status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &scripts, &again, &names);
     return status == ChmRead ? std::string() : ChmFailureText(status, again, pages);
 }

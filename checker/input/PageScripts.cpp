@@ -36,10 +36,12 @@ bool MembersHold(HelpMembers* members, const std::string& path)
 {
     if (members->keys.empty()) {
         for (const std::string& member : members->listing->members) {
-            members->keys.insert(NameKey(member.substr(member[0] == '/' ? 1 : 0)));
+            std::string name = member.substr(member[0] == '/' ? 1 : 0);
+            members->keys.insert(NameKey(name));
+            members->names.insert(name);
         }
     }
-    return members->keys.count(NameKey(path)) > 0;
+    return members->names.count(path) > 0 || members->keys.count(NameKey(path)) > 0;
 }
 
 // The scripts a page loads (<script src>) whose names are no script's or

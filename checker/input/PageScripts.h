@@ -42,7 +42,8 @@ struct HelpScript {
 struct HelpMembers {
     std::string shown;                // the help file, as findings name it
     const ChmFailure* listing;        // its members, as the reader lists them
-    std::unordered_set<std::string> keys = {};  // their NameKeys, once the members are all known
+    std::unordered_set<std::string> keys = {};   // their NameKeys, once the members are all known
+    std::unordered_set<std::string> names = {};  // and their names, without "/": most links spell one so
     std::unordered_map<std::string, HelpScript> scripts = {};  // by the NameKey of the member, without "/"
     // The members its pages load as scripts whose names do not say so
     // ("/js/code.txt", lower case), with the language of the tag; read after
