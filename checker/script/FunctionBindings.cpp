@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "checker/script/JScriptText.h"
+
 // JScript declares a function that binds as "function OBJECT::EVENT(...)",
 // the object's event handler (Microsoft's JScript documentation of the
 // function statement, and its extensions to ECMAScript, [MS-ES3EX], on
@@ -18,48 +20,13 @@
 
 namespace {
 
-bool IsLineEnd(char c)
-{
-    return c == '\n' || c == '\r';
-}
-
-bool IsSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || IsLineEnd(c);
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// A byte of UTF-8 past ASCII is taken as a letter's.
-bool IsIdentifierByte(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsDigit(c) || c == '_' || c == '$' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool IsIdentifierStart(char c)
-{
-    return IsIdentifierByte(c) && !IsDigit(c);
-}
-
 // Past blanks; the line ends passed are kept, for the lines to stay.
 size_t SkipSpace(const std::string& code, size_t at, std::string* lineEnds)
 {
-    while (at < code.size() && IsSpace(code[at])) {
-        if (IsLineEnd(code[at])) {
+    while (at < code.size() && IsJScriptSpace(code[at])) {
+        if (IsJScriptLineEnd(code[at])) {
             lineEnds->push_back(code[at]);
         }
-        ++at;
-    }
-    return at;
-}
-
-size_t IdentifierEnd(const std::string& code, size_t at)
-{
-    while (at < code.size() && IsIdentifierByte(code[at])) {
         ++at;
     }
     return at;
@@ -80,10 +47,10 @@ bool ReadBinding(const std::string& code, size_t at, Binding* binding)
     size_t i = at;
     for (;;) {
         i = SkipSpace(code, i, &binding->lineEnds);
-        if (i >= code.size() || !IsIdentifierStart(code[i])) {
+        if (i >= code.size() || !IsJScriptIdentifierStart(code[i])) {
             return false;
         }
-        size_t end = IdentifierEnd(code, i);
+        size_t end = JScriptIdentifierEnd(code, i);
         path.push_back(code.substr(i, end - i));
         i = SkipSpace(code, end, &binding->lineEnds);
         if (binding->event) {
@@ -118,75 +85,6 @@ std::string BindingCode(const Binding& binding, const std::string& name)
     return "try { " + bind + "; } catch (e) {} ";
 }
 
-// A quoted string ends at its quote, or unfinished at its line's end.
-size_t StringEnd(const std::string& code, size_t at)
-{
-    char quote = code[at];
-    size_t i = at + 1;
-    while (i < code.size()) {
-        char c = code[i];
-        if (c == quote) {
-            return i + 1;
-        }
-        if (IsLineEnd(c)) {
-            return i;
-        }
-        if (c == '\\') {
-            // An escaped line end continues the string.
-            i += code.compare(i + 1, 2, "\r\n") == 0 ? 3 : 2;
-        } else {
-            ++i;
-        }
-    }
-    return code.size();
-}
-
-// A regular expression ends at its "/" (not in a class) and flags, or at
-// its line's end.
-size_t RegExpEnd(const std::string& code, size_t at)
-{
-    bool inClass = false;
-    size_t i = at + 1;
-    while (i < code.size() && !IsLineEnd(code[i])) {
-        char c = code[i];
-        if (c == '\\') {
-            i += i + 1 < code.size() && !IsLineEnd(code[i + 1]) ? 2 : 1;
-            continue;
-        }
-        if (c == '/' && !inClass) {
-            return IdentifierEnd(code, i + 1);
-        }
-        inClass = c == '[' ? true : c == ']' ? false : inClass;
-        ++i;
-    }
-    return i;
-}
-
-size_t CommentEnd(const std::string& code, size_t at)
-{
-    if (code[at + 1] == '/') {
-        while (at < code.size() && !IsLineEnd(code[at])) {
-            ++at;
-        }
-        return at;
-    }
-    size_t end = code.find("*/", at + 2);
-    return end == std::string::npos ? code.size() : end + 2;
-}
-
-// After these words a "/" starts a regular expression, as after an operator.
-bool PrecedesExpression(const std::string& word)
-{
-    static const char* const words[] = {"return", "typeof", "instanceof", "in", "new", "delete",
-                                        "void",   "throw",  "case",       "do", "else"};
-    for (const char* known : words) {
-        if (word == known) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 std::string TranslateFunctionBindings(const std::string& code)
@@ -206,21 +104,21 @@ std::string TranslateFunctionBindings(const std::string& code)
         char c = code[i];
         size_t end = i + 1;
         bool nextExpression = expression;
-        if (IsSpace(c)) {
+        if (IsJScriptSpace(c)) {
             out.push_back(c);
             ++i;
             continue;
         }
         if (c == '/' && i + 1 < code.size() && (code[i + 1] == '/' || code[i + 1] == '*')) {
-            end = CommentEnd(code, i);
+            end = JScriptCommentEnd(code, i);
         } else if (c == '\'' || c == '"') {
-            end = StringEnd(code, i);
+            end = JScriptStringEnd(code, i);
             nextExpression = false;
         } else if (c == '/' && expression) {
-            end = RegExpEnd(code, i);
+            end = JScriptRegExpEnd(code, i);
             nextExpression = false;
-        } else if (IsIdentifierByte(c)) {
-            end = IdentifierEnd(code, i);
+        } else if (IsJScriptIdentifierByte(c)) {
+            end = JScriptIdentifierEnd(code, i);
             std::string word = code.substr(i, end - i);
             Binding binding;
             if (word == "function" && !member && depth == 0 && ReadBinding(code, end, &binding)) {
@@ -232,7 +130,7 @@ std::string TranslateFunctionBindings(const std::string& code)
                 member = false;
                 continue;
             }
-            nextExpression = PrecedesExpression(word);
+            nextExpression = JScriptWordPrecedesExpression(word);
         } else {
             depth += c == '{' ? 1 : 0;
             depth -= c == '}' && depth > 0 ? 1 : 0;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "checker/script/ConditionalCompilation.h"
 #include "checker/script/DomStandIn.h"
 #include "checker/script/DuktapeConfig.h"
 #include "checker/script/FunctionBindings.h"
@@ -41,6 +42,7 @@ struct ScriptHeap {
     std::set<long> clicked;
     std::vector<ScriptStop> stops;
     std::string compiling;  // code being compiled from a string, kept here across the engine's unwinding
+    ConditionalCompilation conditional;  // the page's, shared by its scripts as the viewer's engine shares it
 };
 
 extern "C" duk_bool_t TipstartScriptOverBudget(void* udata, long instructions)
@@ -123,6 +125,13 @@ void* Reallocate(void* udata, void* pointer, duk_size_t size)
 void Fatal(void* udata, const char*)
 {
     longjmp(static_cast<ScriptHeap*>(udata)->fatal, 1);
+}
+
+// The viewer's JScript compiles conditional compilation and function
+// bindings, which this engine does not: the code as it compiles them.
+std::string CompilableCode(ScriptHeap* heap, const std::string& code)
+{
+    return TranslateFunctionBindings(TranslateConditionalCompilation(code, &heap->conditional));
 }
 
 ScriptHeap* HeapOf(duk_context* ctx)
@@ -268,7 +277,7 @@ duk_ret_t NativeCompileAt(duk_context* ctx)
     duk_size_t length = 0;
     const char* code = duk_safe_to_lstring(ctx, 0, &length);
     heap->compiling.assign(code, length);
-    heap->compiling = TranslateFunctionBindings(heap->compiling);
+    heap->compiling = CompilableCode(heap, heap->compiling);
     char name[32];
     snprintf(name, sizeof name, "s%zu", heap->chunks.size());
     heap->chunks.push_back(ScriptLines(1, offset));
@@ -486,7 +495,7 @@ void ScriptEngine::Run(const std::string& code, const ScriptLines& lines, size_t
     // JScript takes forms this engine does not (those left after the
     // translation of its function bindings), so what it would do there is
     // not known: it is said, never passed over.
-    std::string translated = TranslateFunctionBindings(code);
+    std::string translated = CompilableCode(heap, code);
     if (duk_pcompile_lstring_filename(ctx, 0, translated.data(), translated.size()) != 0) {
         size_t offset;
         std::string message;
@@ -598,7 +607,7 @@ void ScriptEngine::AddLoadHandler(long element, const std::string& code, const S
     std::string name = "s" + std::to_string(heap->chunks.size());
     heap->chunks.push_back(lines);
     // The handler's body as a function, its lines where they stand.
-    std::string function = "(function(event){" + TranslateFunctionBindings(code) + "\n})";
+    std::string function = "(function(event){" + CompilableCode(heap, code) + "\n})";
     PushDom(ctx, "handler");
     duk_push_int(ctx, static_cast<duk_int_t>(element));
     duk_push_string(ctx, name.c_str());
