@@ -196,8 +196,12 @@ size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<At
     return size;
 }
 
-size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* value,
-                   std::vector<ReferenceRemark>* remarks, size_t limit)
+namespace {
+
+// The value decoded into value until it holds limit bytes; gives where the
+// reading stopped.
+size_t DecodeUpTo(const char* bytes, const Attribute& attribute, size_t limit, std::string* value,
+                  std::vector<ReferenceRemark>* remarks)
 {
     value->clear();
     size_t at = attribute.valueStart;
@@ -213,6 +217,15 @@ size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* v
         }
         at = next;
     }
+    return at;
+}
+
+}  // namespace
+
+size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* value,
+                   std::vector<ReferenceRemark>* remarks, size_t limit)
+{
+    size_t at = DecodeUpTo(bytes, attribute, limit, value, remarks);
     // Past the limit only the length counts.
     size_t length = value->size();
     std::string piece;
@@ -236,21 +249,8 @@ size_t DecodeValue(const char* bytes, const Attribute& attribute, std::string* v
 
 void DecodeValueStart(const char* bytes, const Attribute& attribute, size_t limit, std::string* value)
 {
-    value->clear();
     std::vector<ReferenceRemark> ignored;
-    size_t at = attribute.valueStart;
-    while (at < attribute.valueEnd && value->size() < limit) {
-        if (bytes[at] != '&') {
-            at = AppendPlainRun(bytes, at, attribute.valueEnd, limit - value->size(), value);
-            continue;
-        }
-        size_t before = value->size();
-        size_t next = DecodeReference(bytes, attribute.valueEnd, at, value, &ignored);
-        if (next == at + 1 && value->size() == before) {
-            *value += bytes[at];
-        }
-        at = next;
-    }
+    DecodeUpTo(bytes, attribute, limit, value, &ignored);
 }
 
 size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index)
