@@ -10,6 +10,10 @@
 #   objects        ShortCut objects with ids, and one large script
 #   unterminated   constructs that never end: a comment, a conditional
 #                  comment, a script, a quoted value, a tag
+#   endtags        end tags no element stands open for, under a deep stack
+#                  of open elements, on a page with a script
+#   handlers       missing images with onerror handlers, run at the load
+#   named          nested elements with ids, on a page with a script
 set -eu
 cd "$(dirname "$0")/.."
 checker=${1:-$(pwd)/build/linux/checker/tipstart-check}
@@ -42,6 +46,9 @@ for mb in (1, 4, 16):
     page("unterminated", mb, repeat("<p>x</p>", part) + "<!--[if IE]>" + repeat("<p>y</p>", part) + "<!-- " +
          repeat("<![if !IE]>", part // 11) + repeat("<a href=\"", part // 9) + "<script>" + repeat("var x = '<!--';", part // 15) +
          "<object classid=\"")
+    page("endtags", mb, "<script>var a = 1;</script>" + repeat("<div>", size // 2) + repeat("</b>", size // 2))
+    page("handlers", mb, "<script>var a = 1;</script>" + repeat("<img src=\"missing.gif\" onerror=\"a = 1\">\n", size))
+    page("named", mb, "<script>var a = 1;</script>" + repeat("<div id=d>", size))
 END
 
 run() {
@@ -55,7 +62,7 @@ run() {
 }
 
 printf '%-13s %8s %8s %8s   %s\n' construct "1 MB" "4 MB" "16 MB" "peak KB (16 MB)"
-for construct in comments conditional objects unterminated; do
+for construct in comments conditional objects unterminated endtags handlers named; do
     line=$(printf '%-13s' "$construct")
     peak=-
     for mb in 1 4 16; do

@@ -7,15 +7,28 @@
 const char* const DomStandInCode = R"js((function (g, N) {
 var all = [];
 var stack = [];
-var loads = [];
-var handlers = [];
-var timers = [];
+var opened = {};  // how many of the stack's elements each tag has, by ' ' + tag
+var loads = queue();
+var handlers = queue();
+var timers = queue();
 var voids = {area: 1, base: 1, br: 1, col: 1, embed: 1, hr: 1, img: 1, input: 1, link: 1, meta: 1, param: 1,
              source: 1, wbr: 1, basefont: 1, bgsound: 1, frame: 1, keygen: 1, isindex: 1};
 var texts = {script: 1, style: 1, textarea: 1, title: 1, xmp: 1, plaintext: 1, noscript: 1, iframe: 1,
              noembed: 1, noframes: 1};
 var seed = 12345;
 var nothing;
+
+// The load's queues are taken from the front by a count of those taken:
+// shift() moves all the rest, which over a page's thousands of handlers is
+// quadratic. An emptied queue starts again at its beginning.
+function queue() { return {items: [], taken: 0}; }
+function take(q) {
+    if (q.taken === q.items.length) { return undefined; }
+    var item = q.items[q.taken];
+    q.items[q.taken++] = undefined;
+    if (q.taken === q.items.length) { q.items.length = 0; q.taken = 0; }
+    return item;
+}
 
 // Anything a help page does not need answers with an object that does nothing.
 nothing = new Proxy(function () {}, {
@@ -208,8 +221,11 @@ function inner(node) {
 // here, under parent.
 function parse(parent, html) {
     var saved = stack;
-    stack = [parent];
-    try { N.build(String(html)); } finally { stack = saved; }
+    var savedOpened = opened;
+    stack = [];
+    opened = {};
+    push(parent);
+    try { N.build(String(html)); } finally { stack = saved; opened = savedOpened; }
 }
 
 function parsed(html) {
@@ -447,18 +463,23 @@ function listen(target, type, f) {
     if (typeof f !== 'function') { return; }
     type = type.toLowerCase();
     if (type === 'load' && (target === g || target === doc || target === doc.body || target === root)) {
-        loads.push({run: f, target: g, place: N.here()});
+        loads.items.push({run: f, target: g, place: N.here()});
     } else if (type === 'readystatechange' && target === doc) {
-        loads.push({run: f, target: doc, place: N.here()});
+        loads.items.push({run: f, target: doc, place: N.here()});
     }
 }
 
 function timer(f, repeat) {
-    var entry = {run: f, place: N.here(), id: timers.length + 1, cleared: false, args: Array.prototype.slice.call(arguments, 2)};
-    timers.push(entry);
+    // An id is one more than the timers waiting, as it was when they were shifted out.
+    var entry = {run: f, place: N.here(), id: timers.items.length - timers.taken + 1, cleared: false,
+                 args: Array.prototype.slice.call(arguments, 2)};
+    timers.items.push(entry);
     return entry.id;
 }
-function clear(id) { for (var i = 0; i < timers.length; i++) { if (timers[i].id === id) { timers[i].cleared = true; } } }
+function clear(id) {
+    var waiting = timers.items;
+    for (var i = timers.taken; i < waiting.length; i++) { if (waiting[i].id === id) { waiting[i].cleared = true; } }
+}
 
 g.window = g.self = g.top = g.parent = g.frames = g;
 g.document = doc;
@@ -516,7 +537,7 @@ function open(name, attributes, text) {
     }
     if (text !== undefined) { el.__text = text; }
     nameTree(el);
-    if (!voids[name] && text === undefined) { stack.push(el); }
+    if (!voids[name] && text === undefined) { push(el); }
     return el.__h;
 }
 function text(t) {
@@ -525,19 +546,31 @@ function text(t) {
     node.parentNode = parent;
     parent.childNodes.push(node);
 }
+// The stack's tags are counted as elements go on and off it, so that an end
+// tag no element stands open for is passed over at once, not after a walk
+// down a deep stack for each one.
+function push(el) {
+    stack.push(el);
+    opened[' ' + el.__tag] = (opened[' ' + el.__tag] || 0) + 1;
+}
 function close(name) {
+    if (!opened[' ' + name]) { return; }
     for (var i = stack.length - 1; i >= 0; i--) {
-        if (stack[i].__tag === name) { stack.length = i; return; }
+        if (stack[i].__tag === name) {
+            for (var j = stack.length - 1; j >= i; j--) { opened[' ' + stack[j].__tag]--; }
+            stack.length = i;
+            return;
+        }
     }
 }
 function handler(element, f) {
     var el = element >= 0 ? all[element] : undefined;
     if (element < 0) {
-        loads.push({run: f, target: g, place: N.here()});
+        loads.items.push({run: f, target: g, place: N.here()});
     } else if (el && el.__tag === 'body' || el === root) {
         g.onload = f;
     } else if (el) {
-        handlers.push({run: f, target: el, place: N.here()});
+        handlers.items.push({run: f, target: el, place: N.here()});
     }
 }
 function call(step) {
@@ -559,12 +592,12 @@ function next() {
         }
     }
     if (phase === 1) {
-        var step = loads.shift() || handlers.shift();
+        var step = take(loads) || take(handlers);
         if (step) { return {run: call(step), place: step.place}; }
         phase = 2;
     }
-    while (timers.length) {
-        var t = timers.shift();
+    while (timers.taken < timers.items.length) {
+        var t = take(timers);
         if (!t.cleared) { return {run: call(t), place: t.place}; }
     }
     return undefined;

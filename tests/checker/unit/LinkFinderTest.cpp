@@ -267,6 +267,25 @@ TEST(LinkFinderTest, AShortCutThePageClicksRunsAsItOpens)
     EXPECT_EQ(Placed(Links("<body onload=\"setTimeout('run.Click()', 10)\">" + object)), "1:191 /c (clicked)\n");
 }
 
+// The page's elements nest as its end tags say: one that no element stands
+// open for closes nothing. The load's timers run once each, in order, and
+// a cleared one does not run.
+TEST(LinkFinderTest, EndTagsAndTimersShapeWhatThePageClicks)
+{
+    std::string object = "<OBJECT id=\"run\" classid=\"clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11\">"
+                         "<PARAM name=\"Command\" value=\"ShortCut\"><PARAM name=\"Item1\" value=\",cmd.exe,/c\">"
+                         "</OBJECT>\n";
+    std::string nested = "<div id=d><b></i></b></i><span id=s><i></span></div>";
+    EXPECT_EQ(Placed(Links(nested + object + "<script>if (s.parentNode === d && d.childNodes.length === 2 && "
+                                             "run.parentNode !== d) run.Click();</script>")),
+              "1:198 /c (clicked)\n");
+    EXPECT_EQ(Placed(Links(object + "<script>var t = setTimeout('run.Click()', 1); clearTimeout(t);</script>")),
+              "1:146 /c\n");
+    EXPECT_EQ(Placed(Links(object + "<script>var n = 0;\nfor (var i = 0; i < 300; i++) setTimeout('n++', 1);\n"
+                                    "setTimeout('if (n === 300) run.Click()', 1);</script>")),
+              "1:146 /c (clicked)\n");
+}
+
 // A page that writes hundreds of objects, one document.write each, in a
 // loop or one by one: every one is found, each at its writing code.
 TEST(LinkFinderTest, EveryOneOfManyWrittenShortCutsIsFound)
