@@ -31,13 +31,24 @@ void Report(const fs::path& path, RuleId rule, const std::string& message, TreeW
 
 void WalkFolder(const fs::path& folder, TreeWalk* walk);
 
+// A folder or link met in the folder walked: a folder's canonical path is
+// the walked folder's with its name; a link's is resolved.
+fs::path CanonicalOf(const fs::path& path, const FolderEntry& entry, const TreeWalk& walk, std::error_code* error)
+{
+    if (entry.symlink || walk.root.empty()) {
+        return fs::canonical(path, *error);
+    }
+    error->clear();
+    return fs::u8path(walk.ancestors.back()) / fs::u8path(entry.name);
+}
+
 // Folders and links to them are walked into, once each, and never out of
 // the tree; a link to a file is checked as the file.
 void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
 {
     if (entry.type == fs::file_type::directory || entry.symlink) {
         std::error_code error;
-        fs::path canonical = fs::canonical(path, error);
+        fs::path canonical = CanonicalOf(path, entry, *walk, &error);
         if (error) {
             Report(path, RuleUnreadableInput, "cannot be followed: " + error.message(), walk);
             return;
@@ -80,7 +91,12 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
             continue;  // a repository's own records, never part of a help file
         }
         fs::path path = folder / fs::u8path(entry.name);
-        InputKind kind = entry.type == fs::file_type::regular ? KindOfFile(path) : KindOfName(entry.name);
+        // Only a file its name does not make checked is opened, for the
+        // signature that makes it a compiled help file.
+        InputKind kind = KindOfName(entry.name);
+        if (entry.type == fs::file_type::regular && (kind == InputList || kind == InputOther)) {
+            kind = KindOfFile(path);
+        }
         bool checked = kind == InputPage || kind == InputScript || kind == InputHelp;
         if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
             WalkInto(path, entry, walk);
