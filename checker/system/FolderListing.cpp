@@ -9,6 +9,27 @@ namespace {
 // Paths this long are looked at one by one: the system may refuse them.
 enum { LongPath = 1024 };
 
+struct HeldListing {
+    fs::path::string_type folder;
+    const std::vector<FolderEntry>* entries;
+};
+
+std::vector<HeldListing>& HeldListings()
+{
+    static std::vector<HeldListing> held;
+    return held;
+}
+
+const std::vector<FolderEntry>* ListingHeld(const fs::path& folder)
+{
+    for (const HeldListing& held : HeldListings()) {
+        if (held.folder == folder.native()) {
+            return held.entries;
+        }
+    }
+    return nullptr;
+}
+
 // What an entry leads to, as the system says when asked (a stat): unknown
 // when it cannot say.
 fs::file_type StatusType(const fs::directory_entry& entry)
@@ -36,8 +57,12 @@ fs::file_type OwnType(const fs::directory_entry& entry)
 
 bool ListFolder(const fs::path& folder, std::vector<FolderEntry>* entries, std::error_code* error)
 {
-    entries->clear();
     error->clear();
+    if (const std::vector<FolderEntry>* held = ListingHeld(folder)) {
+        *entries = *held;
+        return true;
+    }
+    entries->clear();
     // A folder that can be listed but not searched gives no entry's type: the
     // first entry that is no link is asked the system, as links always are.
     bool searchable = false;
@@ -61,4 +86,19 @@ bool ListFolder(const fs::path& folder, std::vector<FolderEntry>* entries, std::
     std::sort(entries->begin(), entries->end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return !*error;
+}
+
+void HoldListing(const fs::path& folder, const std::vector<FolderEntry>* entries)
+{
+    // A path short enough that the system reads it the same way, however given.
+    if (folder.is_absolute() && folder.native().size() < LongPath) {
+        HeldListings().push_back({folder.native(), entries});
+    } else {
+        HeldListings().push_back({fs::path::string_type(), nullptr});
+    }
+}
+
+void DropListing()
+{
+    HeldListings().pop_back();
 }

@@ -186,3 +186,20 @@ TEST(FolderListings, EachEntryHasTheTypeOfWhatItLeadsTo)
     EXPECT_EQ(listed, "broken.htm unknown link\npage.htm file\nsub folder\nto-page.htm file link\nto-sub folder link\n");
     EXPECT_FALSE(ListFolder(folder.Path("nosuch"), &entries, &error));
 }
+
+TEST(FolderListings, AListingHeldIsGivenUntilItIsDropped)
+{
+    TestFolder folder;
+    folder.File("f/page.htm");
+    std::vector<FolderEntry> held = {{"held.htm", std::filesystem::file_type::regular, false}};
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    HoldListing(folder.Path("f"), &held);
+    EXPECT_TRUE(ListFolder(folder.Path("f"), &entries, &error));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "held.htm");
+    DropListing();
+    EXPECT_TRUE(ListFolder(folder.Path("f"), &entries, &error));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "page.htm");
+}
