@@ -29,15 +29,27 @@ void Report(const fs::path& path, RuleId rule, const std::string& message, TreeW
     walk->findings->push_back({place, rule, message});
 }
 
-void WalkFolder(const fs::path& folder, TreeWalk* walk);
+void WalkFolder(const fs::path& folder, const fs::path& absolute, TreeWalk* walk);
+
+// A folder or link met in the folder walked: a folder's canonical path is
+// the walked folder's with its name; a link's is resolved.
+fs::path CanonicalOf(const fs::path& path, const FolderEntry& entry, const TreeWalk& walk, std::error_code* error)
+{
+    if (entry.symlink || walk.root.empty()) {
+        return fs::canonical(path, *error);
+    }
+    error->clear();
+    return fs::u8path(walk.ancestors.back()) / fs::u8path(entry.name);
+}
 
 // Folders and links to them are walked into, once each, and never out of
-// the tree; a link to a file is checked as the file.
-void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
+// the tree; a link to a file is checked as the file. folderAbsolute: the
+// absolute path of the folder the entry is in.
+void WalkInto(const fs::path& path, const fs::path& folderAbsolute, const FolderEntry& entry, TreeWalk* walk)
 {
     if (entry.type == fs::file_type::directory || entry.symlink) {
         std::error_code error;
-        fs::path canonical = fs::canonical(path, error);
+        fs::path canonical = CanonicalOf(path, entry, *walk, &error);
         if (error) {
             Report(path, RuleUnreadableInput, "cannot be followed: " + error.message(), walk);
             return;
@@ -57,7 +69,7 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
         if (entry.type == fs::file_type::directory) {
             if (walk->visited.insert(canonical.u8string()).second) {  // not reached before by another link
                 ancestors.push_back(canonical.u8string());
-                WalkFolder(path, walk);
+                WalkFolder(path, folderAbsolute.empty() ? fs::path() : folderAbsolute / fs::u8path(entry.name), walk);
                 ancestors.pop_back();
             }
             return;
@@ -66,8 +78,34 @@ void WalkInto(const fs::path& path, const FolderEntry& entry, TreeWalk* walk)
     walk->found(path);
 }
 
-// A folder is listed whole, so that its pages are checked in order.
-void WalkFolder(const fs::path& folder, TreeWalk* walk)
+// The entries of a folder listed, in order.
+void WalkEntries(const fs::path& folder, const fs::path& absolute, const std::vector<FolderEntry>& entries,
+                 TreeWalk* walk)
+{
+    for (const FolderEntry& entry : entries) {
+        if (entry.name == ".git" || entry.name == ".hg" || entry.name == ".svn") {
+            continue;  // a repository's own records, never part of a help file
+        }
+        fs::path path = folder / fs::u8path(entry.name);
+        // Only a file its name does not make checked is opened, for the
+        // signature that makes it a compiled help file.
+        InputKind kind = KindOfName(entry.name);
+        if (entry.type == fs::file_type::regular && (kind == InputList || kind == InputOther)) {
+            kind = KindOfFile(path);
+        }
+        bool checked = kind == InputPage || kind == InputScript || kind == InputHelp;
+        if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
+            WalkInto(path, absolute, entry, walk);
+        } else if (entry.type != fs::file_type::regular && checked) {
+            Report(path, RuleUnreadableInput, "cannot be read: a broken link, or not a file", walk);
+        }
+    }
+}
+
+// A folder is listed whole, so that its pages are checked in order; its
+// listing is held meanwhile for the choice of its files' folders, by the
+// folder's absolute path (empty when unknown).
+void WalkFolder(const fs::path& folder, const fs::path& absolute, TreeWalk* walk)
 {
     std::vector<FolderEntry> entries;
     std::error_code error;
@@ -75,19 +113,9 @@ void WalkFolder(const fs::path& folder, TreeWalk* walk)
         Report(folder, RuleUnreadableInput, "cannot be read as a folder: " + error.message(), walk);
         return;
     }
-    for (const FolderEntry& entry : entries) {
-        if (entry.name == ".git" || entry.name == ".hg" || entry.name == ".svn") {
-            continue;  // a repository's own records, never part of a help file
-        }
-        fs::path path = folder / fs::u8path(entry.name);
-        InputKind kind = entry.type == fs::file_type::regular ? KindOfFile(path) : KindOfName(entry.name);
-        bool checked = kind == InputPage || kind == InputScript || kind == InputHelp;
-        if (entry.type == fs::file_type::directory || (entry.type == fs::file_type::regular && checked)) {
-            WalkInto(path, entry, walk);
-        } else if (entry.type != fs::file_type::regular && checked) {
-            Report(path, RuleUnreadableInput, "cannot be read: a broken link, or not a file", walk);
-        }
-    }
+    HoldListing(absolute, &entries);
+    WalkEntries(folder, absolute, entries, walk);
+    DropListing();
 }
 
 // A compiled help file's reading, as its reader hands the members over.
@@ -169,5 +197,11 @@ void WalkFolderTree(const fs::path& folder, const FileFound& found, std::vector<
     TreeWalk walk = {fs::canonical(folder, error), {}, {}, found, findings};
     walk.ancestors.push_back(walk.root.u8string());
     walk.visited.insert(walk.root.u8string());
-    WalkFolder(folder, &walk);
+    fs::path absolute = fs::absolute(folder, error).lexically_normal();
+    if (error) {
+        absolute.clear();
+    } else if (!absolute.has_filename() && absolute != absolute.root_path()) {
+        absolute = absolute.parent_path();  // "/a/b/" from "b/." is "/a/b"
+    }
+    WalkFolder(folder, absolute, &walk);
 }

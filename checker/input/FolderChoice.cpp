@@ -39,12 +39,12 @@ const FolderFacts& FactsOf(const fs::path& folder, FolderChoice* choice)
     return facts;
 }
 
-// The nearest folder at or above file, up to its repository's root, for
-// which found holds.
+// The nearest folder at or above a file (its absolute path), up to its
+// repository's root, for which found holds.
 template <typename Found>
-fs::path SearchUp(const fs::path& file, const FolderOptions& options, FolderChoice* choice, Found found)
+fs::path SearchUp(const fs::path& absoluteFile, FolderChoice* choice, Found found)
 {
-    for (fs::path folder = AbsolutePath(file, options).parent_path();; folder = folder.parent_path()) {
+    for (fs::path folder = absoluteFile.parent_path();; folder = folder.parent_path()) {
         const FolderFacts& facts = FactsOf(folder, choice);
         if (found(facts)) {
             return folder;
@@ -81,15 +81,17 @@ fs::path AbsolutePath(const fs::path& path, const FolderOptions& options)
 
 fs::path RepositoryRoot(const fs::path& file, const FolderOptions& options, FolderChoice* choice)
 {
-    return SearchUp(file, options, choice, [](const FolderFacts& facts) { return facts.repository; });
+    return SearchUp(AbsolutePath(file, options), choice, [](const FolderFacts& facts) { return facts.repository; });
 }
 
 namespace {
 
 // Every file of a folder gets the same answers: they are found once.
-const FolderAnswer& AnswerFor(const fs::path& file, const FolderOptions& options, FolderChoice* choice)
+// absoluteFile: the file's absolute and normal path.
+const FolderAnswer& AnswerFor(const fs::path& absoluteFile, const FolderOptions& options, FolderChoice* choice)
 {
-    std::string key = AbsolutePath(file, options).parent_path().u8string();
+    fs::path own = absoluteFile.parent_path();
+    std::string key = own.u8string();
     auto known = choice->answers.find(key);
     if (known != choice->answers.end()) {
         return known->second;
@@ -98,14 +100,13 @@ const FolderAnswer& AnswerFor(const fs::path& file, const FolderOptions& options
     auto hasTipstart = [](const FolderFacts& facts) { return facts.tipstart; };
     auto hasProject = [](const FolderFacts& facts) { return !facts.project.empty(); };
     auto hasConfiguration = [](const FolderFacts& facts) { return !facts.configuration.empty(); };
-    fs::path exe = SearchUp(file, options, choice, hasTipstart);
-    fs::path project = SearchUp(file, options, choice, hasProject);
+    fs::path exe = SearchUp(absoluteFile, choice, hasTipstart);
+    fs::path project = SearchUp(absoluteFile, choice, hasProject);
     answer.project = project.empty() ? fs::path() : FactsOf(project, choice).project;
     if (options.searchConfiguration) {
-        fs::path configuration = SearchUp(file, options, choice, hasConfiguration);
+        fs::path configuration = SearchUp(absoluteFile, choice, hasConfiguration);
         answer.configuration = configuration.empty() ? fs::path() : FactsOf(configuration, choice).configuration;
     }
-    fs::path own = AbsolutePath(file, options).parent_path();
     answer.documents[0] = (!exe.empty() ? exe : !project.empty() ? project : own).generic_u8string();
     answer.documents[1] = (!exe.empty() ? exe : own).generic_u8string();
     return answer;
@@ -119,7 +120,7 @@ HelpFolders ChooseFolders(const fs::path& file, bool compiled, const FolderOptio
     if (compiled && !options.exeFolder.empty() && !options.searchConfiguration) {
         return folders;  // no folder needs reading
     }
-    const FolderAnswer& answer = AnswerFor(file, options, choice);
+    const FolderAnswer& answer = AnswerFor(folders.absolute, options, choice);
     if (options.exeFolder.empty()) {
         folders.documents = answer.documents[compiled ? 1 : 0];
     }

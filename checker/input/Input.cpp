@@ -5,6 +5,7 @@
 
 #include <system_error>
 
+#include "checker/system/FileBytes.h"
 #include "checker/system/Names.h"
 #include "checker/core/TextTools.h"
 #include "checker/input/chm/ChmStorage.h"
@@ -67,15 +68,22 @@ InputKind KindOfFile(const fs::path& path)
     }
     char signature[4] = {};
     std::string name = path.u8string();
-    FILE* file = fopen(name.c_str(), "rb");
-    if (file) {
-        setvbuf(file, nullptr, _IONBF, 0);  // four bytes are read, not a buffer's worth
-    }
-    size_t got = file ? fread(signature, 1, sizeof signature, file) : 0;
-    if (file) {
-        fclose(file);
+    size_t got = 0;
+    if (named == InputPage || named == InputScript) {
+        // Read whole now, as its check reads it, so that the file is opened once.
+        got = ReadAhead(path.generic_u8string(), signature, sizeof signature);
+    } else {
+        FILE* file = fopen(name.c_str(), "rb");
+        if (file) {
+            setvbuf(file, nullptr, _IONBF, 0);  // four bytes are read, not a buffer's worth
+            got = fread(signature, 1, sizeof signature, file);
+            fclose(file);
+        }
     }
     InputKind kind = got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
+    if (kind == InputHelp) {
+        DropReadAhead();  // a compiled help file is read by its reader
+    }
     LastSignature() = {name, kind};
     return kind;
 }

@@ -5,6 +5,8 @@
 
 #include "checker/input/Input.h"
 #include "checker/input/Project.h"
+#include "checker/system/FileBytes.h"
+#include "checker/system/FolderListing.h"
 #include "tests/checker/unit/TestCheck.h"
 
 namespace {
@@ -132,4 +134,72 @@ TEST(InputKinds, AFileThatStartsWithItsfIsACompiledHelpFileWhateverItsName)
     EXPECT_EQ(KindOfFile(folder.Path("page.htm")), InputHelp);
     EXPECT_EQ(KindOfFile(folder.Path("notes.htm")), InputPage);
     EXPECT_EQ(KindOfFile(folder.Path("nosuch.bin")), InputOther);
+}
+
+TEST(InputKinds, APageWhoseKindIsToldIsReadOnce)
+{
+    TestFolder folder;
+    std::string page = folder.File("notes.htm", "<p>before");
+    std::string other = folder.File("other.htm", "<p>other");
+    EXPECT_EQ(KindOfFile(page), InputPage);
+    folder.File("notes.htm", "<p>after");
+    std::string bytes;
+    std::string reason;
+    // Its check takes what was read when its kind was told, then reads anew.
+    EXPECT_TRUE(ReadWholeFile(page, &bytes, &reason));
+    EXPECT_EQ(bytes, "<p>before");
+    EXPECT_TRUE(ReadWholeFile(page, &bytes, &reason));
+    EXPECT_EQ(bytes, "<p>after");
+    // What is read ahead serves the next read only, and only of its file.
+    char start[4];
+    EXPECT_EQ(ReadAhead(page, start, sizeof start), 4u);
+    EXPECT_EQ(std::string(start, 4), "<p>a");
+    folder.File("notes.htm", "<p>again");
+    EXPECT_TRUE(ReadWholeFile(other, &bytes, &reason));
+    EXPECT_EQ(bytes, "<p>other");
+    EXPECT_TRUE(ReadWholeFile(page, &bytes, &reason));
+    EXPECT_EQ(bytes, "<p>again");
+    // A file that cannot be opened fails as its read would.
+    EXPECT_EQ(ReadAhead(folder.Path("nosuch.htm"), start, sizeof start), 0u);
+    EXPECT_FALSE(ReadWholeFile(folder.Path("nosuch.htm"), &bytes, &reason));
+    EXPECT_EQ(reason, "cannot be opened: No such file or directory");
+}
+
+TEST(FolderListings, EachEntryHasTheTypeOfWhatItLeadsTo)
+{
+    TestFolder folder;
+    folder.File("f/page.htm");
+    folder.Folder("f/sub");
+    std::filesystem::create_symlink("page.htm", folder.Path("f/to-page.htm"));
+    std::filesystem::create_symlink("sub", folder.Path("f/to-sub"));
+    std::filesystem::create_symlink("nowhere.htm", folder.Path("f/broken.htm"));
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    EXPECT_TRUE(ListFolder(folder.Path("f"), &entries, &error));
+    std::string listed;
+    for (const FolderEntry& entry : entries) {
+        const char* type = entry.type == std::filesystem::file_type::regular     ? "file"
+                           : entry.type == std::filesystem::file_type::directory ? "folder"
+                                                                                 : "unknown";
+        listed += entry.name + " " + type + (entry.symlink ? " link\n" : "\n");
+    }
+    EXPECT_EQ(listed, "broken.htm unknown link\npage.htm file\nsub folder\nto-page.htm file link\nto-sub folder link\n");
+    EXPECT_FALSE(ListFolder(folder.Path("nosuch"), &entries, &error));
+}
+
+TEST(FolderListings, AListingHeldIsGivenUntilItIsDropped)
+{
+    TestFolder folder;
+    folder.File("f/page.htm");
+    std::vector<FolderEntry> held = {{"held.htm", std::filesystem::file_type::regular, false}};
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    HoldListing(folder.Path("f"), &held);
+    EXPECT_TRUE(ListFolder(folder.Path("f"), &entries, &error));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "held.htm");
+    DropListing();
+    EXPECT_TRUE(ListFolder(folder.Path("f"), &entries, &error));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "page.htm");
 }
