@@ -144,7 +144,12 @@ PageInHelp DiskPageIn(const Input& input, CheckRun* run, HoldsPage* holds)
         return {below == "." ? "" : below, compiledName, ""};
     }
     const std::string& working = run->WorkingFolder();
-    std::string folder = fs::absolute(input.path).parent_path().lexically_normal().generic_u8string();
+    // From the working folder asked once, not once a page; a path with a
+    // drive of its own is left to the system.
+    fs::path absolute = input.path.is_absolute() || input.path.has_root_name()
+                            ? fs::absolute(input.path)
+                            : fs::u8path(run->WorkingFolder()) / input.path;
+    std::string folder = absolute.parent_path().lexically_normal().generic_u8string();
     // Pages link to the same pages again and again: each is looked for once.
     std::unordered_map<std::string, bool>& known = run->caches.filesOnDisk;
     *holds = [&known](const std::string& path) {
