@@ -10,19 +10,19 @@
 # command (warm cache). The packages are downloaded and extracted once into
 # ${TMPDIR:-/tmp}/tipstart-real-help/<package>/, the cache
 # scripts/compare-checker.sh uses.
-#   bench/speed.sh [RUNS]   (default 5; needs the linux build and 7z)
+#   bench/speed.sh [RUNS] [CHECKER]   (default 5 runs of the linux build; needs 7z)
 # Exit status: 0 measured (whether or not a goal is met), 2 something is
 # missing or the checker failed to read a help file.
 set -eu
 runs=${1:-5}
 case $runs in
     '' | *[!0-9]* | 0)
-        echo "usage: $0 [RUNS]" >&2
+        echo "usage: $0 [RUNS] [CHECKER]" >&2
         exit 2
         ;;
 esac
 cd "$(dirname "$0")/.."
-checker=$(pwd)/build/linux/checker/tipstart-check
+checker=${2:-$(pwd)/build/linux/checker/tipstart-check}
 if [ ! -x "$checker" ]; then
     echo "speed: no checker at $checker: build the linux preset first" >&2
     exit 2
