@@ -47,8 +47,9 @@ nothing = new Proxy(function () {}, {
 function escapeText(s) { return String(s).replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;'); }
 function escapeValue(s) { return String(s).replace(/&/g, '&amp;').replace(/"/g, '&quot;'); }
 
-function TextNode(data) { this.nodeType = 3; this.nodeName = '#text'; this.data = String(data); this.parentNode = null; }
+function TextNode(data) { this.nodeType = 3; this.nodeName = '#text'; this.data = String(data); this.__p = null; }
 TextNode.prototype = {
+    get parentNode() { return this.__p; }, set parentNode(v) {},
     get nodeValue() { return this.data; }, set nodeValue(v) { this.data = String(v); },
     get innerText() { return this.data; },
     get textContent() { return this.data; }, set textContent(v) { this.data = String(v); }
@@ -57,10 +58,10 @@ TextNode.prototype = {
 function El(tag) {
     tag = String(tag);
     this.nodeType = 1;
-    this.tagName = this.nodeName = tag.toUpperCase();
+    this.__tagName = tag.toUpperCase();
     this.__tag = tag.toLowerCase();
     this.childNodes = [];
-    this.parentNode = null;
+    this.__p = null;
     this.__a = {};
     this.__order = [];
     this.__text = '';
@@ -121,12 +122,38 @@ var activeX = {
     }
 };
 
+// A node's parent, and its tag name, are read-only to scripts, as in IE: the
+// stand-in sets the parent, and each change of one that moves a node already
+// placed starts a new generation of what the nodes above each node are.
+var generation = 0;
+function setParent(node, parent) { node.__p = parent; generation++; }
+
+// Whether a node stands in the document; known once a generation for each
+// node on the way up, so that a page's nested elements cost no walk each.
 function connected(node) {
-    while (node) {
-        if (node === root) { return true; }
-        node = node.parentNode;
+    var path = [];
+    var known = false;
+    for (var n = node; n; n = n.__p) {
+        if (n === root) { known = true; break; }
+        if (n.__cg === generation) { known = n.__c; break; }
+        path.push(n);
     }
-    return false;
+    for (var i = 0; i < path.length; i++) { path[i].__cg = generation; path[i].__c = known; }
+    return known;
+}
+
+// The form an element stands in: the nearest FORM above it, or null; known
+// once a generation as connected() is.
+function formAbove(el) {
+    var path = [];
+    var form = null;
+    for (var p = el.__p; p; p = p.__p) {
+        if (p.tagName === 'FORM') { form = p; break; }
+        if (p.__fg === generation) { form = p.__f; break; }
+        path.push(p);
+    }
+    for (var i = 0; i < path.length; i++) { path[i].__fg = generation; path[i].__f = form; }
+    return form;
 }
 
 // Named access: window.x, document.x, form.x, as the viewer gives them.
@@ -134,9 +161,8 @@ function nameIt(el, name) {
     if (!name || !connected(el)) { return; }
     if (!(name in g)) { g[name] = el; }
     if (/^(OBJECT|IMG|FORM|EMBED|APPLET|IFRAME)$/.test(el.tagName) && !(name in doc)) { doc[name] = el; }
-    for (var p = el.parentNode; p; p = p.parentNode) {
-        if (p.tagName === 'FORM') { if (!(name in p)) { p[name] = el; } break; }
-    }
+    var form = formAbove(el);
+    if (form && !(name in form)) { form[name] = el; }
 }
 
 function nameTree(el) {
@@ -196,6 +222,9 @@ Object.defineProperty(E, 'lastChild', { get: function () { return this.childNode
 Object.defineProperty(E, 'all', { get: function () { return collection(descendants(this, '*')); } });
 Object.defineProperty(E, 'document', { get: function () { return doc; } });
 Object.defineProperty(E, 'ownerDocument', { get: function () { return doc; } });
+Object.defineProperty(E, 'parentNode', { get: function () { return this.__p; }, set: function () {} });
+Object.defineProperty(E, 'tagName', { get: function () { return this.__tagName; }, set: function () {} });
+Object.defineProperty(E, 'nodeName', { get: function () { return this.__tagName; }, set: function () {} });
 
 function serialize(node) {
     if (node.nodeType === 3) { return escapeText(node.data); }
@@ -246,7 +275,7 @@ Object.defineProperty(E, 'outerHTML', {
         if (p) {
             var at = p.childNodes.indexOf(this);
             moveChildren(box, p, at, 1);
-            this.parentNode = null;
+            setParent(this, null);
             nameTree(p);
         }
     }
@@ -283,7 +312,7 @@ TextNode.prototype.nextSibling = null;
 function moveChildren(box, parent, at, replace) {
     var moved = box.childNodes;
     box.childNodes = [];
-    for (var i = 0; i < moved.length; i++) { moved[i].parentNode = parent; }
+    for (var i = 0; i < moved.length; i++) { setParent(moved[i], parent); }
     Array.prototype.splice.apply(parent.childNodes, [at < 0 ? parent.childNodes.length : at, replace].concat(moved));
 }
 
@@ -320,7 +349,7 @@ function insert(parent, child, at, replace) {
     if (child.parentNode) { child.parentNode.removeChild(child); }
     if (at < 0 || at > parent.childNodes.length) { at = parent.childNodes.length; }
     parent.childNodes.splice(at, replace, child);
-    child.parentNode = parent;
+    setParent(child, parent);
     entered(child);
     return child;
 }
@@ -330,12 +359,12 @@ E.replaceChild = function (c, old) {
     var at = this.childNodes.indexOf(old);
     if (at < 0) { return old; }
     insert(this, c, at, 1);
-    old.parentNode = null;
+    setParent(old, null);
     return old;
 };
 E.removeChild = function (c) {
     var at = this.childNodes.indexOf(c);
-    if (at >= 0) { this.childNodes.splice(at, 1); c.parentNode = null; }
+    if (at >= 0) { this.childNodes.splice(at, 1); setParent(c, null); }
     return c;
 };
 E.removeNode = function () { if (this.parentNode) { this.parentNode.removeChild(this); } return this; };
@@ -433,7 +462,7 @@ doc.createElement = function (tag) {
         var box = parsed(tag);
         var made = box.childNodes[0] || new El('div');
         box.childNodes = [];
-        made.parentNode = null;
+        setParent(made, null);
         return made;
     }
     return new El(tag);
@@ -529,7 +558,7 @@ function open(name, attributes, text) {
         el = new El(name);
         el.__read = true;
         var parent = stack.length ? stack[stack.length - 1] : root;
-        el.parentNode = parent;
+        el.__p = parent;  // a new last leaf: what stands above the others is unchanged
         parent.childNodes.push(el);
     }
     for (var i = 0; i + 1 < attributes.length; i += 2) {
@@ -543,7 +572,7 @@ function open(name, attributes, text) {
 function text(t) {
     var parent = stack.length ? stack[stack.length - 1] : root;
     var node = new TextNode(t);
-    node.parentNode = parent;
+    node.__p = parent;
     parent.childNodes.push(node);
 }
 // The stack's tags are counted as elements go on and off it, so that an end
