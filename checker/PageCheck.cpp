@@ -23,13 +23,10 @@ Place In(const PageScan& scan, const Place& where, size_t file, size_t line, siz
 
 }  // namespace
 
-void CheckLinks(const PageText& page, TextKind kind, const Place& where, const std::string& documentsFolder,
-                Package* package, const PageHandling& handling, CheckResults* counts, PageScan* found,
-                ScriptFiles* files)
+void CheckLinks(const PageText& page, TextKind kind, const PageScan& scan, const PageScan& utf8, const Place& where,
+                const std::string& documentsFolder, Package* package, const PageHandling& handling,
+                CheckResults* counts)
 {
-    PageScan& scan = *found;
-    PageScan utf8;  // the links as the page would read in UTF-8, for a page that looks like it
-    FindTextLinks(page, kind, handling.budget, files, &scan, &utf8);
     bool isList = kind == TextList;
     CheckResults& results = *counts;
     std::vector<Finding>& findings = results.findings;

@@ -1,6 +1,8 @@
 #include "checker/Run.h"
 
+#include <deque>
 #include <map>
+#include <memory>
 #include <system_error>
 #include <unordered_map>
 
@@ -11,6 +13,7 @@
 #include "checker/page/LinkFinder.h"
 #include "checker/page/PageReferences.h"
 #include "checker/page/PageText.h"
+#include "checker/page/TextsAhead.h"
 #include "checker/predict/MissingPages.h"
 #include "checker/report/Suppression.h"
 #include "checker/system/FileBytes.h"
@@ -59,7 +62,7 @@ const std::string& CheckRun::WorkingFolder()
 
 PageHandling CheckRun::Handling()
 {
-    return {options.prediction, options.scripts, options.inlineConfig, &caches.referenceDirectives};
+    return {options.prediction, options.inlineConfig, &caches.referenceDirectives};
 }
 
 namespace {
@@ -87,33 +90,31 @@ struct TextAt {
     std::vector<fs::path>* loaded;  // and those script files
 };
 
-// The text's bytes: a member's as its reader gave them, or, for null, the
-// file's, read here.
-bool ReadText(const TextAt& text, const char* bytes, size_t size, PageText* page, std::string* reason)
+// A text's links found with the files its scripts load, which only the run
+// has at hand.
+void FindLinks(const TextAt& text, TextRead* found)
 {
-    bool isList = text.kind == TextList;
-    std::string read;
-    if (!bytes) {
-        return ReadWholeFile(text.place.file, &read, reason) &&
-               ReadTextFile(text.place.file, &read, isList, text.codePage, page, reason);
-    }
-    return ReadTextBytes(bytes, size, isList, text.codePage, page, reason);
+    found->scan = PageScan();
+    found->utf8 = PageScan();
+    FindTextLinks(found->page, text.kind, text.run->options.scripts, text.files, &found->scan, &found->utf8);
 }
 
-// A text read, handed on, and a page's targets held against its help file.
-void CheckText(const TextAt& text, const char* bytes, size_t size)
+// A text read and its links found, handed on, and a page's targets held
+// against its help file.
+void CheckText(const TextAt& text, TextRead* found)
 {
     CheckRun* run = text.run;
-    // Decoded once for its links and its entries.
-    PageText page;
-    std::string reason;
-    if (!ReadText(text, bytes, size, &page, &reason)) {
-        run->results.findings.push_back({text.place, RuleUnreadableInput, reason});
+    if (!found->read) {
+        run->results.findings.push_back({text.place, RuleUnreadableInput, found->reason});
         return;
     }
-    PageScan scan;
-    CheckLinks(page, text.kind, text.place, text.documentsFolder, text.package, run->Handling(), &run->results, &scan,
-               text.files);
+    if (found->asksFiles) {
+        FindLinks(text, found);  // again
+    }
+    const PageText& page = found->page;
+    const PageScan& scan = found->scan;
+    CheckLinks(page, text.kind, scan, found->utf8, text.place, text.documentsFolder, text.package, run->Handling(),
+               &run->results);
     bool isPage = text.kind == TextPage;
     HoldsPage holds = text.holds;
     if (text.members) {
@@ -159,9 +160,15 @@ PageInHelp DiskPageIn(const Input& input, CheckRun* run, HoldsPage* holds)
     return {folder, "", working};
 }
 
-// A page, script or link list on disk: read, handed on and its targets
-// held. Gives the script files a page loads, to be checked after it.
-std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run)
+// Whether a file read ahead was read as the run reads it.
+bool ReadAsDecided(const TextRead* ahead, const Input& input)
+{
+    return ahead && ahead->path == input.shown && ahead->kind == input.textKind && ahead->codePage == input.codePage;
+}
+
+// A page, script or link list on disk: read (or read ahead), handed on and
+// its targets held. Gives the script files a page loads, to be checked after it.
+std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run, std::unique_ptr<TextRead> ahead)
 {
     DiskScriptFiles scripts(input);
     HoldsPage holds;
@@ -173,7 +180,19 @@ std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run)
                    in,                     holds,
                    nullptr,                nullptr,
                    &input,                 input.gathered ? nullptr : &loaded};
-    CheckText(text, nullptr, 0);
+    if (ReadAsDecided(ahead.get(), input)) {
+        CheckText(text, ahead.get());
+        return loaded;
+    }
+    // Decoded once for its links and its entries.
+    TextRead found;
+    found.read = ReadWholeFile(text.place.file, &found.bytes, &found.reason) &&
+                 ReadTextFile(text.place.file, &found.bytes, input.textKind == TextList, input.codePage, &found.page,
+                              &found.reason);
+    if (found.read) {
+        FindLinks(text, &found);
+    }
+    CheckText(text, &found);
     return loaded;
 }
 
@@ -186,23 +205,63 @@ struct HelpCheck {
     ChmFailure failure;
     HelpMembers members;
     std::vector<PageTarget> kept;  // its pages' targets, until its members are all known
+    // Members handed over, read on the other core before they are checked,
+    // in order; and their names.
+    TextsAhead ahead;
+    std::deque<std::string> aheadMembers;
 };
 
-// One of its members, as its walk hands it over.
-void CheckHelpMember(HelpCheck* help, const std::string& member, const char* bytes, size_t size, TextKind kind)
+// One of its members, read, as its walk handed it over; null for one too
+// large to read.
+void CheckHelpMember(HelpCheck* help, const std::string& member, TextRead* found)
 {
     CheckRun* run = help->run;
     Place place = {help->input.shown, member, 0, 0};
-    if (!bytes) {
+    if (!found) {
         run->results.findings.push_back(
             {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
         return;
     }
     std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
     HelpScriptFiles files(&help->members, member.substr(1));
-    TextAt text = {run, kind,         place,   help->input.codePage, help->input.documentsFolder, help->package, &files,
+    TextAt text = {run, found->kind,         place,   help->input.codePage, help->input.documentsFolder, help->package, &files,
                    {folder, help->name, ""}, nullptr, &help->members, &help->kept, nullptr, nullptr};
-    CheckText(text, bytes, size);
+    CheckText(text, found);
+}
+
+void CheckOldestMember(HelpCheck* help)
+{
+    std::unique_ptr<TextRead> found = help->ahead.TakeOldest();
+    std::string member = std::move(help->aheadMembers.front());
+    help->aheadMembers.pop_front();
+    CheckHelpMember(help, member, found.get());
+}
+
+// Every member handed over is checked: before anything that needs them all.
+void CheckMembersAhead(HelpCheck* help)
+{
+    while (!help->ahead.Empty()) {
+        CheckOldestMember(help);
+    }
+}
+
+// A member as the walk hands it over: read ahead, and checked in its turn.
+void HandMember(HelpCheck* help, const std::string& member, std::string* bytes, TextKind kind)
+{
+    if (!bytes) {
+        CheckMembersAhead(help);
+        CheckHelpMember(help, member, nullptr);
+        return;
+    }
+    std::unique_ptr<TextRead> text(new TextRead);
+    text->bytes.swap(*bytes);
+    text->kind = kind;
+    text->codePage = help->input.codePage;
+    if (help->ahead.Full()) {
+        CheckOldestMember(help);
+    }
+    help->ahead.Add(std::move(text));
+    help->aheadMembers.push_back(member);
 }
 
 // A compiled help file: its pages and scripts, each checked, and the pages'
@@ -211,18 +270,21 @@ void CheckHelpMember(HelpCheck* help, const std::string& member, const char* byt
 // lists them folder by folder).
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
-    HelpCheck help = {input, run, run->PackageFor(input.installFolder), input.path.filename().u8string(), {}, {}, {}};
+    HelpCheck help = {input, run, run->PackageFor(input.installFolder), input.path.filename().u8string(), {}, {}, {},
+                      TextsAhead(run->options.scripts), {}};
     help.members = {input.shown, &help.failure};
-    MemberFound check = [&help](const std::string& member, const char* bytes, size_t size, TextKind kind) {
-        CheckHelpMember(&help, member, bytes, size, kind);
+    MemberFound check = [&help](const std::string& member, std::string* bytes, TextKind kind) {
+        HandMember(&help, member, bytes, kind);
     };
     PagesRead settle = [&help, run](ChmStatus status) {
+        CheckMembersAhead(&help);
         // A directory not read to its end lists too few members to hold links against.
         if (!help.failure.membersListed && status == ChmRead) {
             ReportMissingPages(help.kept, MembersHolds(&help.members), &run->results.findings);
         }
     };
     std::string reason = WalkHelpFile(input.shown, check, settle, help.members.loadedScripts, &help.failure);
+    CheckMembersAhead(&help);
     if (!reason.empty()) {
         AddFinding(input.shown, RuleUnreadableInput, reason, run);
     }
@@ -237,6 +299,11 @@ std::vector<fs::path> CheckFound(const fs::path& path, const std::string& shownG
         return scripts;  // the run stops at a configuration it cannot read
     }
     ++run->caches.filesMet;
+    FilesAhead* filesAhead = run->caches.filesAhead;
+    std::unique_ptr<TextRead> ahead = filesAhead ? filesAhead->Take(path.generic_u8string()) : nullptr;
+    if (ahead) {
+        KnowFileKind(path, ahead->head);
+    }
     for (const Input& input : DecideInputs(path, run->options.folders, &run->caches.inputs)) {
         if (input.listedMissing.place.line > 0) {
             // A page the project names but does not hold, at its line there.
@@ -254,7 +321,10 @@ std::vector<fs::path> CheckFound(const fs::path& path, const std::string& shownG
         case InputPage:
         case InputScript:
         case InputList: {
-            std::vector<fs::path> loaded = CheckTextFile(input, run);
+            if (filesAhead) {
+                filesAhead->ReadIn(input.codePage);  // as the files after it most likely are
+            }
+            std::vector<fs::path> loaded = CheckTextFile(input, run, std::move(ahead));
             scripts.insert(scripts.end(), loaded.begin(), loaded.end());
             break;
         }
@@ -310,7 +380,11 @@ void CheckPath(const std::string& given, CheckRun* run)
     }
     size_t met = run->caches.filesMet;
     size_t found = run->results.findings.size();
-    WalkFolderTree(path, check, &run->results.findings);
+    FilesAhead ahead(run->options.scripts);
+    run->caches.filesAhead = &ahead;
+    WalkFolderTree(path, check, &run->results.findings,
+                   [&ahead](const std::vector<std::string>& files) { ahead.Coming(files); });
+    run->caches.filesAhead = nullptr;
     // A folder with nothing to check is no clean one.
     if (run->caches.filesMet == met && run->results.findings.size() == found) {
         AddFinding(given, RuleUnreadableInput,
@@ -332,7 +406,9 @@ void CheckPageBytes(const char* bytes, size_t size, TextKind kind, unsigned lang
         return;
     }
     PageScan scan;
-    CheckLinks(page, kind, where, documentsFolder, package, run->Handling(), &run->results, &scan);
+    PageScan utf8;
+    FindTextLinks(page, kind, run->options.scripts, nullptr, &scan, &utf8);
+    CheckLinks(page, kind, scan, utf8, where, documentsFolder, package, run->Handling(), &run->results);
 }
 
 void FinishRun(CheckRun* run)

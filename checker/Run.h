@@ -23,6 +23,8 @@
 #include "checker/report/Suppression.h"
 #include "checker/script/ScriptEngine.h"
 
+class FilesAhead;
+
 struct CheckOptions {
     PredictionOptions prediction;
     FolderOptions folders;
@@ -45,6 +47,7 @@ struct CheckCaches {
     std::vector<ReferenceDirective> referenceDirectives;  // settled after the last path
     std::string workingFolder;  // the process's, as pages on disk name their missing pages from it
     bool workingFolderKnown = false;
+    FilesAhead* filesAhead = nullptr;  // a folder's walk: its pages and scripts read ahead
 };
 
 struct CheckRun {

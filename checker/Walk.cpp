@@ -21,6 +21,7 @@ struct TreeWalk {
     std::unordered_set<std::string> visited;  // canonical folders
     const FileFound& found;
     std::vector<Finding>* findings;
+    const FilesComing& coming;
 };
 
 void Report(const fs::path& path, RuleId rule, const std::string& message, TreeWalk* walk)
@@ -78,13 +79,43 @@ void WalkInto(const fs::path& path, const fs::path& folderAbsolute, const Folder
     walk->found(path);
 }
 
+bool IsRepositoryRecord(const FolderEntry& entry)
+{
+    return entry.name == ".git" || entry.name == ".hg" || entry.name == ".svn";
+}
+
+// The pages and scripts by name from entries[first] on, up to the next
+// folder, which the walk is to hand over one after another. Links are left
+// out: one that leads out of the tree is not handed over.
+void TellComing(const fs::path& folder, const std::vector<FolderEntry>& entries, size_t first, TreeWalk* walk)
+{
+    std::vector<std::string> files;
+    for (size_t i = first; i < entries.size() && entries[i].type != fs::file_type::directory; ++i) {
+        InputKind kind = KindOfName(entries[i].name);
+        if (entries[i].type == fs::file_type::regular && !entries[i].symlink && (kind == InputPage || kind == InputScript)) {
+            files.push_back((folder / fs::u8path(entries[i].name)).generic_u8string());
+        }
+    }
+    if (!files.empty()) {
+        walk->coming(files);
+    }
+}
+
 // The entries of a folder listed, in order.
 void WalkEntries(const fs::path& folder, const fs::path& absolute, const std::vector<FolderEntry>& entries,
                  TreeWalk* walk)
 {
-    for (const FolderEntry& entry : entries) {
-        if (entry.name == ".git" || entry.name == ".hg" || entry.name == ".svn") {
+    bool told = false;  // the files up to the next folder are told
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const FolderEntry& entry = entries[i];
+        if (IsRepositoryRecord(entry)) {
             continue;  // a repository's own records, never part of a help file
+        }
+        if (entry.type == fs::file_type::directory) {
+            told = false;
+        } else if (!told && walk->coming) {
+            TellComing(folder, entries, i, walk);
+            told = true;
         }
         fs::path path = folder / fs::u8path(entry.name);
         // Only a file its name does not make checked is opened, for the
@@ -141,7 +172,7 @@ bool ScriptFilesMayFollow(HelpWalk* walk)
     return walk->scriptFiles > 0;
 }
 
-void HandOver(HelpWalk* walk, const char* name, const char* bytes, size_t size)
+void HandOver(HelpWalk* walk, const char* name, std::string* bytes)
 {
     std::string member = std::string(name[0] == '/' ? "" : "/") + name;
     TextKind kind = TextKindOfName(member);
@@ -150,19 +181,19 @@ void HandOver(HelpWalk* walk, const char* name, const char* bytes, size_t size)
         auto loaded = walk->loaded->find(AsciiLower(member));
         kind = loaded != walk->loaded->end() && loaded->second == ScriptVBScript ? TextVBScript : TextJScript;
     }
-    walk->found(member, bytes, size, kind);
+    walk->found(member, bytes, kind);
 }
 
-void VisitHelpMember(void* context, const char* name, const char* bytes, size_t size)
+void VisitHelpMember(void* context, const char* name, std::string* bytes, size_t)
 {
     HelpWalk* walk = static_cast<HelpWalk*>(context);
     ++*walk->pages;
     if (bytes && !walk->loaded && !ChmIsScriptName(name) && ScriptFilesMayFollow(walk) &&
-        FindNoCase(bytes, size, 0, "<script") < size) {
-        walk->later.emplace_back(name, std::string(bytes, size));
+        FindNoCase(bytes->data(), bytes->size(), 0, "<script") < bytes->size()) {
+        walk->later.emplace_back(name, std::move(*bytes));
         return;
     }
-    HandOver(walk, name, bytes, size);
+    HandOver(walk, name, bytes);
 }
 
 }  // namespace
@@ -173,8 +204,8 @@ std::string WalkHelpFile(const std::string& path, const MemberFound& found, cons
     size_t pages = 0;
     HelpWalk walk = {found, nullptr, &pages, failure, {}};
     ChmStatus status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &walk, failure);
-    for (const auto& page : walk.later) {
-        HandOver(&walk, page.first.c_str(), page.second.data(), page.second.size());
+    for (auto& page : walk.later) {
+        HandOver(&walk, page.first.c_str(), &page.second);
     }
     pagesRead(status);
     std::string reason = ChmFailureText(status, *failure, pages);
@@ -191,10 +222,11 @@ std::string WalkHelpFile(const std::string& path, const MemberFound& found, cons
     return status == ChmRead ? std::string() : ChmFailureText(status, again, pages);
 }
 
-void WalkFolderTree(const fs::path& folder, const FileFound& found, std::vector<Finding>* findings)
+void WalkFolderTree(const fs::path& folder, const FileFound& found, std::vector<Finding>* findings,
+                    const FilesComing& coming)
 {
     std::error_code error;
-    TreeWalk walk = {fs::canonical(folder, error), {}, {}, found, findings};
+    TreeWalk walk = {fs::canonical(folder, error), {}, {}, found, findings, coming};
     walk.ancestors.push_back(walk.root.u8string());
     walk.visited.insert(walk.root.u8string());
     fs::path absolute = fs::absolute(folder, error).lexically_normal();

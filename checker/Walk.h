@@ -21,13 +21,19 @@
 // Receives each file met: a page, script or compiled help file by its name.
 typedef std::function<void(const std::filesystem::path& file)> FileFound;
 
+// Receives, before they are handed over, the pages and scripts a folder's
+// walk hands over next one after another, by their paths in UTF-8 with "/".
+typedef std::function<void(const std::vector<std::string>& files)> FilesComing;
+
 // Walks folder, which exists, into its subfolders and the links to them,
 // once each and never out of the tree.
-void WalkFolderTree(const std::filesystem::path& folder, const FileFound& found, std::vector<Finding>* findings);
+void WalkFolderTree(const std::filesystem::path& folder, const FileFound& found, std::vector<Finding>* findings,
+                    const FilesComing& coming = FilesComing());
 
 // Receives each member of a compiled help file read: its name ("/a.htm"),
-// its bytes (null for one too large to read) and what its text is.
-typedef std::function<void(const std::string& member, const char* bytes, size_t size, TextKind kind)> MemberFound;
+// its bytes, which it may take (null for one too large to read), and what
+// its text is.
+typedef std::function<void(const std::string& member, std::string* bytes, TextKind kind)> MemberFound;
 
 // Receives the reader's status once the pages are all read, before the
 // scripts they load are.

@@ -58,7 +58,20 @@ InputKind KindOfFileToDecide(const fs::path& path)
     return KindOfFile(path);
 }
 
+// A compiled help file starts with its signature, whatever its name.
+InputKind KindOfSignature(InputKind named, const char* signature, size_t got)
+{
+    return got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
+}
+
 }  // namespace
+
+void KnowFileKind(const fs::path& path, const std::string& head)
+{
+    InputKind named = KindOfName(path.filename().u8string());
+    bool told = named != InputHelp && named != InputProject;
+    LastSignature() = {path.u8string(), told ? KindOfSignature(named, head.data(), head.size()) : named};
+}
 
 InputKind KindOfFile(const fs::path& path)
 {
@@ -80,7 +93,7 @@ InputKind KindOfFile(const fs::path& path)
             fclose(file);
         }
     }
-    InputKind kind = got == 4 && memcmp(signature, "ITSF", 4) == 0 ? InputHelp : named;
+    InputKind kind = KindOfSignature(named, signature, got);
     if (kind == InputHelp) {
         DropReadAhead();  // a compiled help file is read by its reader
     }

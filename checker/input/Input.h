@@ -27,6 +27,10 @@ InputKind KindOfName(const std::string& name);
 // else by its name.
 InputKind KindOfFile(const std::filesystem::path& path);
 
+// Tells the next decision on the file at path its kind by its first bytes,
+// read ahead (head): the file is not opened again to tell it.
+void KnowFileKind(const std::filesystem::path& path, const std::string& head);
+
 // A link list's extension.
 extern const char* const ListExtension;
 

@@ -57,7 +57,9 @@ bool ReadOpenFile(FILE* file, std::string* bytes, std::string* reason)
     return true;
 }
 
-bool ReadFile(const std::string& path, std::string* bytes, std::string* reason)
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::string* bytes, std::string* reason)
 {
     FILE* file = fopen(path.c_str(), "rb");
     if (!file) {
@@ -70,8 +72,6 @@ bool ReadFile(const std::string& path, std::string* bytes, std::string* reason)
     return read;
 }
 
-}  // namespace
-
 std::string TooLargeText()
 {
     return "is larger than " + std::to_string(PageLimit / (1024 * 1024)) + " MiB";
@@ -82,7 +82,7 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* rea
     FileRead& held = HeldRead();
     if (held.path.empty() || held.path != path) {
         DropReadAhead();  // held for one call only
-        return ReadFile(path, bytes, reason);
+        return ReadFileBytes(path, bytes, reason);
     }
     held.path.clear();
     if (!held.read) {
@@ -99,7 +99,7 @@ size_t ReadAhead(const std::string& path, char* start, size_t size)
     FileRead& held = HeldRead();
     held.path = path;
     held.reason.clear();
-    held.read = ReadFile(path, &held.bytes, &held.reason);
+    held.read = ReadFileBytes(path, &held.bytes, &held.reason);
     size_t got = std::min(size, held.bytes.size());
     memcpy(start, held.bytes.data(), got);
     if (!held.read) {

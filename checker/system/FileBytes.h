@@ -14,6 +14,10 @@ std::string TooLargeText();
 // The whole file at path (with "/" separators, in UTF-8), up to PageLimit.
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* reason);
 
+// The same, read from the file now, never from what was read ahead: any
+// thread may read so.
+bool ReadFileBytes(const std::string& path, std::string* bytes, std::string* reason);
+
 // Reads the file at path whole now, as ReadWholeFile does, and gives its
 // first bytes (up to size, into start): the next ReadWholeFile, when it is
 // of the same path, takes what was read instead of opening the file again.

@@ -3,6 +3,11 @@
 #include <iconv.h>
 #include <stdio.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
 #include "checker/system/System.h"
 
 #include "checker/system/EncodingTables.h"
@@ -103,4 +108,63 @@ unsigned SystemLanguageCodePage(unsigned lcid)
 unsigned SystemCharsetCodePage(const std::string& label)
 {
     return TableCharsetCodePage(label);
+}
+
+unsigned SystemCores()
+{
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? cores : 1;
+}
+
+struct SystemWorker::Parts {
+    std::thread thread;
+    std::mutex lock;
+    std::condition_variable signal;
+};
+
+SystemWorker::SystemWorker() : parts(new Parts) {}
+
+SystemWorker::~SystemWorker()
+{
+    delete parts;
+}
+
+bool SystemWorker::Start(void (*work)(void* context), void* context)
+{
+    try {
+        parts->thread = std::thread(work, context);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void SystemWorker::Join()
+{
+    if (parts->thread.joinable()) {
+        parts->thread.join();
+    }
+}
+
+void SystemWorker::Lock()
+{
+    parts->lock.lock();
+}
+
+void SystemWorker::Unlock()
+{
+    parts->lock.unlock();
+}
+
+void SystemWorker::Wait()
+{
+    // The lock is held by this thread, not by the unique_lock: adopt it for the wait.
+    std::unique_lock<std::mutex> held(parts->lock, std::adopt_lock);
+    parts->signal.wait(held);
+    held.release();
+}
+
+void SystemWorker::Signal()
+{
+    parts->signal.notify_all();
 }

@@ -30,3 +30,27 @@ unsigned SystemLanguageCodePage(unsigned lcid);
 // The code page the help viewer's charset database (MLang's) gives an
 // encoding label, in any letter case; 0 for a label outside it.
 unsigned SystemCharsetCodePage(const std::string& label);
+
+// The number of threads the machine runs at once; 1 when it does not say.
+unsigned SystemCores();
+
+// A second thread of the run's, with the lock and the signal it shares with
+// the run's own: work that needs nothing but its input goes on beside it.
+class SystemWorker {
+public:
+    SystemWorker();
+    ~SystemWorker();  // the thread must have been joined
+    SystemWorker(const SystemWorker&) = delete;
+    SystemWorker& operator=(const SystemWorker&) = delete;
+    // Runs work(context) on the new thread; false when the system gives none.
+    bool Start(void (*work)(void* context), void* context);
+    void Join();  // waits for the work to end, when it was started
+    void Lock();
+    void Unlock();
+    void Wait();    // with the lock held: lets it go until a signal, then holds it again
+    void Signal();  // wakes every thread waiting
+    struct Parts;   // each system's own
+
+private:
+    Parts* parts;
+};

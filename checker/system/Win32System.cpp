@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <mlang.h>
+#include <process.h>
 
 #include "checker/system/System.h"
 
@@ -181,4 +182,75 @@ unsigned SystemCharsetCodePage(const std::string& label)
         name = aliased ? alias : L"";
     }
     return 0;
+}
+
+unsigned SystemCores()
+{
+    SYSTEM_INFO facts;
+    GetSystemInfo(&facts);
+    return facts.dwNumberOfProcessors > 0 ? facts.dwNumberOfProcessors : 1;
+}
+
+struct SystemWorker::Parts {
+    HANDLE thread = nullptr;
+    void (*work)(void*) = nullptr;
+    void* context = nullptr;
+    SRWLOCK lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE signal = CONDITION_VARIABLE_INIT;
+};
+
+namespace {
+
+// Started by the C runtime, which then keeps the thread's own data.
+unsigned __stdcall RunWork(void* parameter)
+{
+    SystemWorker::Parts* parts = static_cast<SystemWorker::Parts*>(parameter);
+    parts->work(parts->context);
+    return 0;
+}
+
+}  // namespace
+
+SystemWorker::SystemWorker() : parts(new Parts) {}
+
+SystemWorker::~SystemWorker()
+{
+    delete parts;
+}
+
+bool SystemWorker::Start(void (*work)(void* context), void* context)
+{
+    parts->work = work;
+    parts->context = context;
+    parts->thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunWork, parts, 0, nullptr));
+    return parts->thread != nullptr;
+}
+
+void SystemWorker::Join()
+{
+    if (parts->thread) {
+        WaitForSingleObject(parts->thread, INFINITE);
+        CloseHandle(parts->thread);
+        parts->thread = nullptr;
+    }
+}
+
+void SystemWorker::Lock()
+{
+    AcquireSRWLockExclusive(&parts->lock);
+}
+
+void SystemWorker::Unlock()
+{
+    ReleaseSRWLockExclusive(&parts->lock);
+}
+
+void SystemWorker::Wait()
+{
+    SleepConditionVariableSRW(&parts->signal, &parts->lock, INFINITE, 0);
+}
+
+void SystemWorker::Signal()
+{
+    WakeAllConditionVariable(&parts->signal);
 }

@@ -74,8 +74,9 @@ const std::string& PackageFolder()
     return package;
 }
 
-void VisitPage(void* context, const char* name, const char* bytes, size_t size)
+void VisitPage(void* context, const char* name, std::string* page, size_t size)
 {
+    const char* bytes = page ? page->data() : nullptr;
     CheckRun* run = static_cast<CheckRun*>(context);
     Check(ChmIsMemberName(name),
           "only the help file's own files are read: pages, and the contents and index files its #SYSTEM names");

@@ -17,9 +17,9 @@ enum ChmStatus {
 };
 
 // Receives one page: its name inside the file ("/folder/page.htm") and its
-// bytes. A page larger than the limit given to ChmReadPages comes with null
-// bytes and its size.
-typedef void (*ChmPageVisitor)(void* context, const char* name, const char* bytes, size_t size);
+// bytes, which it may take. A page larger than the limit given to
+// ChmReadPages comes with null bytes and its size.
+typedef void (*ChmPageVisitor)(void* context, const char* name, std::string* bytes, size_t size);
 
 // Why a file could not be read: the library that said so (empty for the
 // system), the page that failed (empty for the file or its directory), and

@@ -69,6 +69,7 @@ mspack_file* Open(mspack_system* self, const char* name, int mode)
         }
     } else if (mode == MSPACK_SYS_OPEN_WRITE && strcmp(name, PageName) == 0) {
         system->page.clear();
+        system->page.reserve(system->pageSize);  // the visitor may have taken the last page's room
         file->page = &system->page;
         file->pageSize = system->pageSize;
     } else {
@@ -281,7 +282,7 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
             status = ChmCorrupt;
             break;
         }
-        visit(context, file->filename, system->page.data(), system->page.size());
+        visit(context, file->filename, &system->page, system->page.size());
     }
     chm->close(chm, header);
     mspack_destroy_chm_decompressor(chm);

@@ -138,7 +138,7 @@ bool ReadPage(IStream* stream, const std::string& shown, unsigned long long size
     if (done != size) {
         return Fail(reader, shown, "shorter than its entry");
     }
-    reader->visit(reader->context, shown.c_str(), bytes.data(), bytes.size());
+    reader->visit(reader->context, shown.c_str(), &bytes, bytes.size());
     return true;
 }
 

@@ -1,0 +1,243 @@
+#include "checker/page/TextsAhead.h"
+
+#include <algorithm>
+
+#include "checker/system/FileBytes.h"
+#include "checker/system/System.h"
+
+namespace {
+
+// Texts are handed over until this many are held, or this many bytes; and
+// the other core reads on until the texts it has read and the run has not
+// taken hold this many bytes: enough to keep it busy, little beside a
+// page's own memory.
+const size_t HeldTexts = 16;
+const size_t HeldBytes = 8 * 1024 * 1024;
+
+// The files a text's scripts load, asked for on the other core: none is
+// answered there, and the asking is noted so that the run finds the text again.
+class FilesNotAtHand : public ScriptFiles {
+public:
+    explicit FilesNotAtHand(bool* asked) : asked_(asked) {}
+    bool Read(const std::string&, std::string*, Place*) override
+    {
+        *asked_ = true;
+        return false;
+    }
+    bool Holds(const std::string&) override
+    {
+        *asked_ = true;
+        return false;
+    }
+
+private:
+    bool* asked_;
+};
+
+enum EntryState { EntryWaiting, EntryReading, EntryRead };
+
+// A text read away from the run: its files' questions are not answered.
+void ReadAway(TextRead* text, const ScriptBudget& budget)
+{
+    FilesNotAtHand files(&text->asksFiles);
+    ReadAndFind(text, budget, &files);
+}
+
+}  // namespace
+
+struct TextsAhead::Entry {
+    std::unique_ptr<TextRead> text;
+    EntryState state = EntryWaiting;
+    size_t given = 0;  // its bytes as handed over
+    size_t read = 0;   // its text's, once read on the other core
+};
+
+void ReadAndFind(TextRead* text, const ScriptBudget& budget, ScriptFiles* files)
+{
+    bool isList = text->kind == TextList;
+    if (text->path.empty()) {
+        text->read = ReadTextBytes(text->bytes.data(), text->bytes.size(), isList, text->codePage, &text->page,
+                                   &text->reason);
+    } else {
+        text->read = ReadFileBytes(text->path, &text->bytes, &text->reason);
+        text->head = text->bytes.substr(0, 4);
+        text->read = text->read &&
+                     ReadTextFile(text->path, &text->bytes, isList, text->codePage, &text->page, &text->reason);
+    }
+    if (text->read) {
+        FindTextLinks(text->page, text->kind, budget, files, &text->scan, &text->utf8);
+    }
+}
+
+TextsAhead::TextsAhead(const ScriptBudget& budget) : budget_(budget)
+{
+    if (SystemCores() < 2) {
+        return;  // the run reads each text itself, as it takes it
+    }
+    worker_.reset(new SystemWorker);
+    if (!worker_->Start(Work, this)) {
+        worker_.reset();
+    }
+}
+
+TextsAhead::~TextsAhead()
+{
+    if (!worker_) {
+        return;
+    }
+    worker_->Lock();
+    stopping_ = true;
+    worker_->Signal();
+    worker_->Unlock();
+    worker_->Join();
+}
+
+void TextsAhead::Add(std::unique_ptr<TextRead> text)
+{
+    std::unique_ptr<Entry> entry(new Entry);
+    entry->given = text->bytes.size();
+    entry->text = std::move(text);
+    givenBytes_ += entry->given;
+    if (!worker_) {
+        entries_.push_back(std::move(entry));
+        return;
+    }
+    worker_->Lock();
+    entries_.push_back(std::move(entry));
+    worker_->Signal();
+    worker_->Unlock();
+}
+
+bool TextsAhead::Full() const
+{
+    // Without the lock: only the run's thread adds and takes.
+    return entries_.size() >= HeldTexts || givenBytes_ >= HeldBytes;
+}
+
+bool TextsAhead::Empty() const
+{
+    return entries_.empty();
+}
+
+// The oldest text, taken out; read here when wanted and the other core has
+// not begun it.
+std::unique_ptr<TextRead> TextsAhead::Oldest(bool wanted)
+{
+    Entry* oldest = entries_.front().get();
+    if (worker_) {
+        worker_->Lock();
+        while (oldest->state == EntryReading) {
+            worker_->Wait();
+        }
+        readBytes_ -= oldest->read;
+        worker_->Signal();  // it may have stopped for the bytes held
+    }
+    bool here = oldest->state == EntryWaiting;
+    oldest->state = EntryRead;  // the other core passes it by
+    std::unique_ptr<TextRead> text = std::move(oldest->text);
+    givenBytes_ -= oldest->given;
+    entries_.pop_front();
+    if (worker_) {
+        worker_->Unlock();
+    }
+    if (here && wanted) {
+        ReadAway(text.get(), budget_);
+    }
+    return text;
+}
+
+std::unique_ptr<TextRead> TextsAhead::TakeOldest()
+{
+    return Oldest(true);
+}
+
+void TextsAhead::DropOldest()
+{
+    Oldest(false);
+}
+
+void TextsAhead::Work(void* self)
+{
+    static_cast<TextsAhead*>(self)->RunWaiting();
+}
+
+// The first text the run has not taken nor the other core read; none while
+// the texts read and not taken hold enough bytes.
+TextsAhead::Entry* TextsAhead::NextToRead()
+{
+    if (readBytes_ >= HeldBytes) {
+        return nullptr;
+    }
+    for (const std::unique_ptr<Entry>& entry : entries_) {
+        if (entry->state == EntryWaiting) {
+            return entry.get();
+        }
+    }
+    return nullptr;
+}
+
+// The other core's work: each text in turn, until the run ends it.
+void TextsAhead::RunWaiting()
+{
+    worker_->Lock();
+    while (!stopping_) {
+        Entry* next = NextToRead();
+        if (!next) {
+            worker_->Wait();
+            continue;
+        }
+        next->state = EntryReading;
+        worker_->Unlock();
+        TextRead* text = next->text.get();
+        ReadAway(text, budget_);
+        size_t read = text->bytes.size() + text->page.size + text->page.decoded.size() + text->page.ownBytes.size();
+        worker_->Lock();
+        next->state = EntryRead;
+        next->read = read;
+        readBytes_ += read;
+        worker_->Signal();
+    }
+    worker_->Unlock();
+}
+
+FilesAhead::FilesAhead(const ScriptBudget& budget) : texts_(budget) {}
+
+void FilesAhead::Coming(const std::vector<std::string>& paths)
+{
+    coming_.insert(coming_.end(), paths.begin(), paths.end());
+    TopUp();
+}
+
+void FilesAhead::TopUp()
+{
+    while (!coming_.empty() && !texts_.Full()) {
+        std::unique_ptr<TextRead> text(new TextRead);
+        text->path = std::move(coming_.front());
+        coming_.pop_front();
+        text->kind = TextKindOfName(text->path);
+        text->codePage = codePage_;
+        reading_.push_back(text->path);
+        texts_.Add(std::move(text));
+    }
+}
+
+std::unique_ptr<TextRead> FilesAhead::Take(const std::string& path)
+{
+    auto at = std::find(reading_.begin(), reading_.end(), path);
+    if (at == reading_.end()) {
+        return nullptr;
+    }
+    for (size_t passed = static_cast<size_t>(at - reading_.begin()); passed > 0; --passed) {
+        texts_.DropOldest();
+        reading_.pop_front();
+    }
+    std::unique_ptr<TextRead> text = texts_.TakeOldest();
+    reading_.pop_front();
+    TopUp();
+    return text;
+}
+
+void FilesAhead::ReadIn(unsigned codePage)
+{
+    codePage_ = codePage;
+}

@@ -1,0 +1,105 @@
+// Texts read on the other core ahead of the run: each comes back in the
+// order it was handed over, read as the run itself reads it.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "checker/page/TextsAhead.h"
+#include "tests/checker/unit/TestCheck.h"
+
+namespace {
+
+std::unique_ptr<TextRead> Text(const std::string& bytes, TextKind kind = TextPage)
+{
+    std::unique_ptr<TextRead> text(new TextRead);
+    text->bytes = bytes;
+    text->kind = kind;
+    return text;
+}
+
+// What a text read comes to: its reason or its links, in order.
+std::string Described(const TextRead& text)
+{
+    if (!text.read) {
+        return "unread: " + text.reason;
+    }
+    std::string all = text.asksFiles ? "asks files\n" : "";
+    for (const FoundLink& link : text.scan.links) {
+        all += std::to_string(link.line) + ":" + std::to_string(link.column) + " " + link.program + "|" +
+               link.parameters + (link.clickedByPage ? " clicked" : "") + "\n";
+    }
+    return all;
+}
+
+// The i-th of many texts, each unlike the one before: pages with a link at
+// a line of their own, a link list, a script that writes a link, no text.
+std::string Many(size_t i, TextKind* kind)
+{
+    *kind = i % 4 == 1 ? TextList : i % 4 == 2 ? TextJScript : TextPage;
+    std::string lines(i % 7, '\n');
+    if (i % 4 == 1) {
+        return lines + "Tipstart.exe ^3list" + std::to_string(i);
+    }
+    if (i % 4 == 2) {
+        return lines + "document.write('" + ShortCut(",Tipstart.exe,^3js" + std::to_string(i)) + "');";
+    }
+    if (i % 4 == 3 && i % 3 == 0) {
+        return std::string("\x01\x02\x03\x04\x05 binary", 12);
+    }
+    return lines + ShortCut(",Tipstart.exe,^3page" + std::to_string(i));
+}
+
+TEST(TextsAheadTest, TextsComeBackInTheirOrderReadAsTheRunReadsThem)
+{
+    ScriptBudget budget;
+    TextsAhead ahead(budget);
+    std::vector<std::string> taken;
+    std::vector<std::string> expected;
+    for (size_t i = 0; i < 200; ++i) {
+        TextKind kind = TextPage;
+        std::string bytes = Many(i, &kind);
+        TextRead here;
+        here.bytes = bytes;
+        here.kind = kind;
+        ReadAndFind(&here, budget, nullptr);
+        expected.push_back(Described(here));
+        if (ahead.Full()) {
+            taken.push_back(Described(*ahead.TakeOldest()));
+        }
+        ahead.Add(Text(bytes, kind));
+    }
+    while (!ahead.Empty()) {
+        taken.push_back(Described(*ahead.TakeOldest()));
+    }
+    ASSERT_EQ(taken.size(), expected.size());
+    for (size_t i = 0; i < taken.size(); ++i) {
+        EXPECT_EQ(taken[i], expected[i]) << "text " << i;
+    }
+    EXPECT_NE(expected[0].find("^3page0"), std::string::npos);
+    EXPECT_EQ(expected[3].rfind("unread: ", 0), 0u);
+}
+
+TEST(TextsAheadTest, APageWhoseScriptsAskForTheFilesItLoadsIsLeftToTheRun)
+{
+    ScriptBudget budget;
+    TextsAhead ahead(budget);
+    ahead.Add(Text("<script src=\"links.js\"></script>" + ShortCut(",Tipstart.exe,^3a")));
+    ahead.Add(Text("<img src=\"gone.png\" onerror=\"x = 1\">" + ShortCut(",Tipstart.exe,^3b")));
+    ahead.Add(Text("<script>var x = 1;</script>" + ShortCut(",Tipstart.exe,^3c")));
+    EXPECT_EQ(Described(*ahead.TakeOldest()), "asks files\n1:174 Tipstart.exe|^3a\n");
+    EXPECT_EQ(Described(*ahead.TakeOldest()), "asks files\n1:178 Tipstart.exe|^3b\n");
+    EXPECT_EQ(Described(*ahead.TakeOldest()), "1:169 Tipstart.exe|^3c\n");
+    EXPECT_TRUE(ahead.Empty());
+}
+
+TEST(TextsAheadTest, OneLargeTextFillsIt)
+{
+    ScriptBudget budget;
+    TextsAhead ahead(budget);
+    ahead.Add(Text(std::string(8 * 1024 * 1024, ' ')));
+    EXPECT_TRUE(ahead.Full());
+    EXPECT_EQ(Described(*ahead.TakeOldest()), "");
+    EXPECT_FALSE(ahead.Full());
+}
+
+}  // namespace
