@@ -333,25 +333,35 @@ std::string MemoryWords(size_t bytes)
                                       : std::to_string(bytes) + " bytes";
 }
 
-// The DOM stand-in, compiled: the first page's engine compiles it, and the
-// others load its bytecode, which is much quicker.
-bool PushStandIn(duk_context* ctx)
+// The DOM stand-in's bytecode: compiled once, in a heap of its own, by the
+// first engine that starts on any thread; the engines load it, which is
+// much quicker than compiling. Empty when it does not compile.
+std::string CompileStandIn()
 {
-    static std::string bytecode;
-    if (!bytecode.empty()) {
-        void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());
-        memcpy(buffer, bytecode.data(), bytecode.size());
-        duk_load_function(ctx);
-        return true;
+    std::string bytecode;
+    duk_context* ctx = duk_create_heap_default();
+    if (!ctx) {
+        return bytecode;
     }
     duk_push_string(ctx, "dom");
-    if (duk_pcompile_lstring_filename(ctx, 0, DomStandInCode, strlen(DomStandInCode)) != 0) {
+    if (duk_pcompile_lstring_filename(ctx, 0, DomStandInCode, strlen(DomStandInCode)) == 0) {
+        duk_dump_function(ctx);
+        duk_size_t size = 0;
+        const char* dumped = static_cast<const char*>(duk_get_buffer(ctx, -1, &size));
+        bytecode.assign(dumped, size);
+    }
+    duk_destroy_heap(ctx);
+    return bytecode;
+}
+
+bool PushStandIn(duk_context* ctx)
+{
+    static const std::string bytecode = CompileStandIn();  // started by one thread, waited for by the others
+    if (bytecode.empty()) {
         return false;
     }
-    duk_dump_function(ctx);
-    duk_size_t size = 0;
-    const char* dumped = static_cast<const char*>(duk_get_buffer(ctx, -1, &size));
-    bytecode.assign(dumped, size);
+    void* buffer = duk_push_fixed_buffer(ctx, bytecode.size());
+    memcpy(buffer, bytecode.data(), bytecode.size());
     duk_load_function(ctx);
     return true;
 }
