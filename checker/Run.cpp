@@ -1,6 +1,5 @@
 #include "checker/Run.h"
 
-#include <deque>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -13,7 +12,7 @@
 #include "checker/page/LinkFinder.h"
 #include "checker/page/PageReferences.h"
 #include "checker/page/PageText.h"
-#include "checker/page/TextsAhead.h"
+#include "checker/Ahead.h"
 #include "checker/predict/MissingPages.h"
 #include "checker/report/Suppression.h"
 #include "checker/system/FileBytes.h"
@@ -78,29 +77,17 @@ struct TextAt {
     CheckRun* run;
     TextKind kind;
     Place place;
-    unsigned codePage;  // of its help file's language
     const std::string& documentsFolder;
     Package* package;
     ScriptFiles* files;             // the script files a page loads
-    PageInHelp in;                  // where a page stands in its help file
-    HoldsPage holds;                // on disk: whether the help file holds a page
-    HelpMembers* members;           // in a compiled help file: its members, which say that once all are known
-    std::vector<PageTarget>* kept;  // and a page's targets until then
+    HelpMembers* members;           // in a compiled help file: its members
+    std::vector<PageTarget>* kept;  // a page's targets until its help file's pages are known
     const Input* file;              // on disk: a page whose loaded scripts are checked after it
     std::vector<fs::path>* loaded;  // and those script files
 };
 
-// A text's links found with the files its scripts load, which only the run
-// has at hand.
-void FindLinks(const TextAt& text, TextRead* found)
-{
-    found->scan = PageScan();
-    found->utf8 = PageScan();
-    FindTextLinks(found->page, text.kind, text.run->options.scripts, text.files, &found->scan, &found->utf8);
-}
-
-// A text read and its links found, handed on, and a page's targets held
-// against its help file.
+// A text read, its links and targets found, handed on, and a page's
+// targets held against its help file.
 void CheckText(const TextAt& text, TextRead* found)
 {
     CheckRun* run = text.run;
@@ -109,16 +96,17 @@ void CheckText(const TextAt& text, TextRead* found)
         return;
     }
     if (found->asksFiles) {
-        FindLinks(text, found);  // again
+        // Again, with the files its scripts load, which only the run has at hand.
+        found->asksFiles = false;
+        FindInText(found, run->options.scripts, text.files, &run->caches.resolutions);
     }
     const PageText& page = found->page;
     const PageScan& scan = found->scan;
     CheckLinks(page, text.kind, scan, found->utf8, text.place, text.documentsFolder, text.package, run->Handling(),
                &run->results);
     bool isPage = text.kind == TextPage;
-    HoldsPage holds = text.holds;
     if (text.members) {
-        holds = NoteHelpText(text.place.member, isPage, page.text, page.size, scan.references, text.members);
+        NoteHelpText(text.place.member, isPage, page.text, page.size, scan.references, text.members);
     } else if (isPage && text.loaded) {
         *text.loaded = LoadedScriptFiles(text.file->path.parent_path(), scan.references,
                                          &run->caches.inputs.loadedScripts);
@@ -126,44 +114,41 @@ void CheckText(const TextAt& text, TextRead* found)
     if (!isPage) {
         return;
     }
-    if (holds) {
-        CheckPageTargets(page, scan, text.in, holds, text.place, &run->results.findings);
+    if (found->targetsHeld) {
+        ReportPageTargets(found->targets, found->in, &run->results.findings);
     } else {
-        FindPageTargets(page, scan, text.in, text.place, text.kept);
+        text.kept->insert(text.kept->end(), found->targets.begin(), found->targets.end());
     }
 }
 
 // What a page on disk's entries and links are held against: its project's
-// gathered pages, or the files on disk.
-PageInHelp DiskPageIn(const Input& input, CheckRun* run, HoldsPage* holds)
+// gathered pages, or (none here) the files on disk.
+HoldsPage ProjectHolds(const Input& input, CheckRun* run)
+{
+    if (!input.gathered) {
+        return nullptr;
+    }
+    const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
+    return [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
+}
+
+// Where a page on disk stands: below its project's folder, or in its own.
+PageInHelp DiskPageIn(const Input& input, CheckRun* run)
 {
     if (input.gathered) {
         std::string below = input.path.parent_path().lexically_relative(input.project.parent_path()).generic_u8string();
         std::string compiledName = run->caches.inputs.compiledNames[input.project.u8string()];
-        const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
-        *holds = [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
         return {below == "." ? "" : below, compiledName, ""};
     }
-    const std::string& working = run->WorkingFolder();
-    // From the working folder asked once, not once a page; a path with a
-    // drive of its own is left to the system.
-    fs::path absolute = input.path.is_absolute() || input.path.has_root_name()
-                            ? fs::absolute(input.path)
-                            : fs::u8path(run->WorkingFolder()) / input.path;
-    std::string folder = absolute.parent_path().lexically_normal().generic_u8string();
-    // Pages link to the same pages again and again: each is looked for once.
-    std::unordered_map<std::string, bool>& known = run->caches.filesOnDisk;
-    *holds = [&known](const std::string& path) {
-        auto found = known.find(path);
-        return found != known.end() ? found->second : known.emplace(path, FileOnDisk(path)).first->second;
-    };
-    return {folder, "", working};
+    return PageOnDiskIn(input.shown, run->WorkingFolder());
 }
 
-// Whether a file read ahead was read as the run reads it.
+// Whether a file read ahead was read as the run reads it: the same file, in
+// its own folder, of the same kind and code page.
 bool ReadAsDecided(const TextRead* ahead, const Input& input)
 {
-    return ahead && ahead->path == input.shown && ahead->kind == input.textKind && ahead->codePage == input.codePage;
+    return ahead && !input.gathered && ahead->path == input.shown && ahead->kind == input.textKind &&
+           ahead->codePage == input.codePage;
 }
 
 // A page, script or link list on disk: read (or read ahead), handed on and
@@ -171,28 +156,27 @@ bool ReadAsDecided(const TextRead* ahead, const Input& input)
 std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run, std::unique_ptr<TextRead> ahead)
 {
     DiskScriptFiles scripts(input);
-    HoldsPage holds;
-    PageInHelp in = DiskPageIn(input, run, &holds);
+    if (!ReadAsDecided(ahead.get(), input)) {
+        // Decoded once for its links and its entries.
+        ahead.reset(new TextRead);
+        TextRead& found = *ahead;
+        found.kind = input.textKind;
+        found.codePage = input.codePage;
+        found.place = {input.shown, std::string(), 0, 0};
+        found.in = DiskPageIn(input, run);
+        found.holds = ProjectHolds(input, run);
+        found.heldOnDisk = !input.gathered;
+        found.read = ReadWholeFile(input.shown, &found.bytes, &found.reason) &&
+                     ReadTextFile(input.shown, &found.bytes, input.textKind == TextList, input.codePage, &found.page,
+                                  &found.reason);
+        if (found.read) {
+            FindInText(&found, run->options.scripts, &scripts, &run->caches.resolutions);
+        }
+    }
     std::vector<fs::path> loaded;
-    TextAt text = {run, input.textKind, {input.shown, std::string(), 0, 0},
-                   input.codePage,         input.documentsFolder,
-                   run->PackageFor(input.installFolder), &scripts,
-                   in,                     holds,
-                   nullptr,                nullptr,
-                   &input,                 input.gathered ? nullptr : &loaded};
-    if (ReadAsDecided(ahead.get(), input)) {
-        CheckText(text, ahead.get());
-        return loaded;
-    }
-    // Decoded once for its links and its entries.
-    TextRead found;
-    found.read = ReadWholeFile(text.place.file, &found.bytes, &found.reason) &&
-                 ReadTextFile(text.place.file, &found.bytes, input.textKind == TextList, input.codePage, &found.page,
-                              &found.reason);
-    if (found.read) {
-        FindLinks(text, &found);
-    }
-    CheckText(text, &found);
+    TextAt text = {run,     input.textKind, ahead->place, input.documentsFolder, run->PackageFor(input.installFolder),
+                   &scripts, nullptr, nullptr, &input, input.gathered ? nullptr : &loaded};
+    CheckText(text, ahead.get());
     return loaded;
 }
 
@@ -205,36 +189,21 @@ struct HelpCheck {
     ChmFailure failure;
     HelpMembers members;
     std::vector<PageTarget> kept;  // its pages' targets, until its members are all known
-    // Members handed over, read on the other core before they are checked,
-    // in order; and their names.
-    TextsAhead ahead;
-    std::deque<std::string> aheadMembers;
+    TextsAhead ahead;  // members handed over, read on the other core before they are checked in order
 };
 
-// One of its members, read, as its walk handed it over; null for one too
-// large to read.
-void CheckHelpMember(HelpCheck* help, const std::string& member, TextRead* found)
+// One of its members, read as its walk handed it over.
+void CheckHelpMember(HelpCheck* help, TextRead* found)
 {
-    CheckRun* run = help->run;
-    Place place = {help->input.shown, member, 0, 0};
-    if (!found) {
-        run->results.findings.push_back(
-            {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
-        return;
-    }
-    std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
-    HelpScriptFiles files(&help->members, member.substr(1));
-    TextAt text = {run, found->kind,         place,   help->input.codePage, help->input.documentsFolder, help->package, &files,
-                   {folder, help->name, ""}, nullptr, &help->members, &help->kept, nullptr, nullptr};
+    HelpScriptFiles files(&help->members, found->place.member.substr(1));
+    TextAt text = {help->run,      found->kind, found->place, help->input.documentsFolder, help->package, &files,
+                   &help->members, &help->kept, nullptr,      nullptr};
     CheckText(text, found);
 }
 
 void CheckOldestMember(HelpCheck* help)
 {
-    std::unique_ptr<TextRead> found = help->ahead.TakeOldest();
-    std::string member = std::move(help->aheadMembers.front());
-    help->aheadMembers.pop_front();
-    CheckHelpMember(help, member, found.get());
+    CheckHelpMember(help, help->ahead.TakeOldest().get());
 }
 
 // Every member handed over is checked: before anything that needs them all.
@@ -245,23 +214,31 @@ void CheckMembersAhead(HelpCheck* help)
     }
 }
 
-// A member as the walk hands it over: read ahead, and checked in its turn.
+// A member as the walk hands it over (null bytes for one too large to
+// read): read ahead, and checked in its turn.
 void HandMember(HelpCheck* help, const std::string& member, std::string* bytes, TextKind kind)
 {
+    Place place = {help->input.shown, member, 0, 0};
     if (!bytes) {
         CheckMembersAhead(help);
-        CheckHelpMember(help, member, nullptr);
+        help->run->results.findings.push_back(
+            {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
         return;
     }
     std::unique_ptr<TextRead> text(new TextRead);
     text->bytes.swap(*bytes);
     text->kind = kind;
     text->codePage = help->input.codePage;
+    text->place = place;
+    std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
+    text->in = {folder, help->name, ""};
+    // The reader that lists the members before it hands them over lets
+    // pages be held against them as they are read.
+    text->holds = help->failure.membersListed ? MembersHolds(&help->members) : nullptr;
     if (help->ahead.Full()) {
         CheckOldestMember(help);
     }
     help->ahead.Add(std::move(text));
-    help->aheadMembers.push_back(member);
 }
 
 // A compiled help file: its pages and scripts, each checked, and the pages'
@@ -271,7 +248,7 @@ void HandMember(HelpCheck* help, const std::string& member, std::string* bytes, 
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
     HelpCheck help = {input, run, run->PackageFor(input.installFolder), input.path.filename().u8string(), {}, {}, {},
-                      TextsAhead(run->options.scripts), {}};
+                      TextsAhead(run->options.scripts)};
     help.members = {input.shown, &help.failure};
     MemberFound check = [&help](const std::string& member, std::string* bytes, TextKind kind) {
         HandMember(&help, member, bytes, kind);
@@ -380,7 +357,7 @@ void CheckPath(const std::string& given, CheckRun* run)
     }
     size_t met = run->caches.filesMet;
     size_t found = run->results.findings.size();
-    FilesAhead ahead(run->options.scripts);
+    FilesAhead ahead(run->options.scripts, run->WorkingFolder());
     run->caches.filesAhead = &ahead;
     WalkFolderTree(path, check, &run->results.findings,
                    [&ahead](const std::vector<std::string>& files) { ahead.Coming(files); });

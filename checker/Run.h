@@ -18,6 +18,7 @@
 #include "checker/core/Findings.h"
 #include "checker/input/FolderChoice.h"
 #include "checker/input/Input.h"
+#include "checker/predict/MissingPages.h"
 #include "checker/predict/Package.h"
 #include "checker/predict/Prediction.h"
 #include "checker/report/Suppression.h"
@@ -42,12 +43,12 @@ struct CheckOptions {
 struct CheckCaches {
     InputCaches inputs;
     std::map<std::string, Package> packages;  // by install folder
-    std::unordered_map<std::string, bool> filesOnDisk;  // the pages links name, by absolute path
     size_t filesMet = 0;  // files given or found in a walk as ones to check
     std::vector<ReferenceDirective> referenceDirectives;  // settled after the last path
     std::string workingFolder;  // the process's, as pages on disk name their missing pages from it
     bool workingFolderKnown = false;
     FilesAhead* filesAhead = nullptr;  // a folder's walk: its pages and scripts read ahead
+    TargetResolutions resolutions;     // for the pages the run's own thread reads: their targets, files on disk
 };
 
 struct CheckRun {

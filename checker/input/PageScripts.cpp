@@ -32,7 +32,8 @@ bool FindBeside(const Input& page, const std::string& src, fs::path* file)
     return true;
 }
 
-bool MembersHold(HelpMembers* members, const std::string& path)
+// The members' names and keys, made once they are all known.
+const HelpMembers& KnownMembers(HelpMembers* members)
 {
     if (members->keys.empty()) {
         for (const std::string& member : members->listing->members) {
@@ -41,7 +42,17 @@ bool MembersHold(HelpMembers* members, const std::string& path)
             members->names.insert(name);
         }
     }
-    return members->names.count(path) > 0 || members->keys.count(NameKey(path)) > 0;
+    return *members;
+}
+
+bool HeldAmong(const HelpMembers& members, const std::string& path)
+{
+    return members.names.count(path) > 0 || members.keys.count(NameKey(path)) > 0;
+}
+
+bool MembersHold(HelpMembers* members, const std::string& path)
+{
+    return HeldAmong(KnownMembers(members), path);
 }
 
 // The scripts a page loads (<script src>) whose names are no script's or
@@ -129,12 +140,13 @@ bool HelpScriptFiles::Holds(const std::string& src)
 
 std::function<bool(const std::string& path)> MembersHolds(HelpMembers* members)
 {
-    return [members](const std::string& path) { return MembersHold(members, path); };
+    // Made here, on the run's thread: the predicate only looks them up.
+    const HelpMembers& known = KnownMembers(members);
+    return [&known](const std::string& path) { return HeldAmong(known, path); };
 }
 
-std::function<bool(const std::string& path)> NoteHelpText(const std::string& member, bool isPage, const char* text,
-                                                        size_t size, const std::vector<PageReference>& references,
-                                                        HelpMembers* members)
+void NoteHelpText(const std::string& member, bool isPage, const char* text, size_t size,
+                  const std::vector<PageReference>& references, HelpMembers* members)
 {
     if (!isPage) {
         std::string name = member.substr(1);
@@ -142,5 +154,4 @@ std::function<bool(const std::string& path)> NoteHelpText(const std::string& mem
     } else {
         NoteLoadedScripts(references, member, members);
     }
-    return members->listing->membersListed ? MembersHolds(members) : nullptr;
 }

@@ -58,14 +58,12 @@ std::string MemberOf(const std::string& page, const std::string& src);
 // A member checked (with its leading "/"), its decoded text and the
 // references it makes: a script is kept for the pages that load it; a page's
 // scripts whose names are no script's or page's are noted, to be read after
-// the pages. Gives whether the help file holds a page at a path from its
-// root, once its members are all listed; empty until then.
-std::function<bool(const std::string& path)> NoteHelpText(const std::string& member, bool isPage, const char* text,
-                                                        size_t size, const std::vector<PageReference>& references,
-                                                        HelpMembers* members);
+// the pages.
+void NoteHelpText(const std::string& member, bool isPage, const char* text, size_t size,
+                  const std::vector<PageReference>& references, HelpMembers* members);
 
 // Whether the help file holds a page at a path from its root, once the
-// members are all known.
+// members are all known: any thread may ask it.
 std::function<bool(const std::string& path)> MembersHolds(HelpMembers* members);
 
 // The script files a page of a compiled help file loads: its members.

@@ -128,33 +128,34 @@ Resolution ResolveReference(const std::string& value, const PageInHelp& in, bool
     return {true, path};
 }
 
-// Pages link to the same pages again and again (a large help file has some
-// thirty times as many links as distinct ones): each reference is resolved
-// once for the pages that read it alike, those of one folder, help file and
-// base. Bounded, so that a help file of many folders cannot grow it far.
 typedef std::unordered_map<std::string, Resolution> Resolutions;
 
-struct KnownResolutions {
+}  // namespace
+
+struct TargetResolutions::Known {
     std::unordered_map<std::string, Resolutions> byContext;
-    size_t entries;
+    size_t entries = 0;
     // The context of the page before, whose pages come one after another
     // from a folder: theirs is not looked up again.
-    Resolutions* last;
+    Resolutions* last = nullptr;
     std::string lastHelpName;
     std::string lastFolder;
     std::string lastBase;
+    std::unordered_map<std::string, bool> filesOnDisk;  // by absolute path
 };
 
-KnownResolutions& Known()
+TargetResolutions::TargetResolutions() : known(new Known) {}
+
+TargetResolutions::~TargetResolutions()
 {
-    static KnownResolutions known = {{}, 0, nullptr, std::string(), std::string(), std::string()};
-    return known;
+    delete known;
 }
 
-Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base)
+namespace {
+
+Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base, TargetResolutions::Known& known)
 {
     enum { MostEntries = 1 << 16 };
-    KnownResolutions& known = Known();
     if (known.entries > MostEntries) {
         known.byContext.clear();
         known.entries = 0;
@@ -172,22 +173,22 @@ Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base)
     return *known.last;
 }
 
-// The local pages a page names, line and column left for later; only those
-// holds does not know when it is given.
+// The local pages a page names that holds does not know (all without it),
+// line and column left for later.
 void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& where, const HoldsPage* holds,
-                   std::vector<PageTarget>* targets)
+                   TargetResolutions::Known& known, std::vector<PageTarget>* targets)
 {
     std::string prefix;
     bool baseInFile = false;
     bool baseLocal = BasePrefix(UrlText(scan.base), in.helpName, &prefix, &baseInFile);
-    Resolutions& resolutions = ResolutionsFor(in, scan.base);
+    Resolutions& resolutions = ResolutionsFor(in, scan.base, known);
     for (const PageReference& reference : scan.references) {
         auto found = resolutions.find(reference.value);
         if (found == resolutions.end()) {
             found = resolutions
                         .emplace(reference.value, ResolveReference(reference.value, in, baseLocal, prefix, baseInFile))
                         .first;
-            ++Known().entries;
+            ++known.entries;
         }
         const Resolution& resolution = found->second;
         if (resolution.namesPage && !(holds && !resolution.path.empty() && (*holds)(resolution.path))) {
@@ -197,10 +198,12 @@ void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& wher
     }
 }
 
-void PlaceTargets(const PageText& page, std::vector<PageTarget>* targets)
+// From the first target to place: the targets before it are placed.
+void PlaceTargets(const PageText& page, size_t first, std::vector<PageTarget>* targets)
 {
     TextCursor cursor(page.text, page.size);
-    for (PageTarget& target : *targets) {
+    for (size_t i = first; i < targets->size(); ++i) {
+        PageTarget& target = (*targets)[i];
         cursor.MoveTo(target.offset);
         target.place.line = cursor.line;
         target.place.column = cursor.column;
@@ -210,29 +213,35 @@ void PlaceTargets(const PageText& page, std::vector<PageTarget>* targets)
 }  // namespace
 
 void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const Place& where,
-                     std::vector<PageTarget>* targets)
+                     const HoldsPage* holds, TargetResolutions* resolutions, std::vector<PageTarget>* targets)
 {
-    std::vector<PageTarget> found;
-    FindTargetsOf(scan, in, where, nullptr, &found);
-    PlaceTargets(page, &found);
-    targets->insert(targets->end(), found.begin(), found.end());
+    size_t first = targets->size();
+    FindTargetsOf(scan, in, where, holds, *resolutions->known, targets);
+    PlaceTargets(page, first, targets);
 }
 
-void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const HoldsPage& holds,
-                      const Place& where, std::vector<Finding>* findings)
+bool FileOnDiskOnce(const std::string& path, TargetResolutions* resolutions)
 {
-    std::vector<PageTarget> missing;
-    FindTargetsOf(scan, in, where, &holds, &missing);
-    PlaceTargets(page, &missing);
+    std::unordered_map<std::string, bool>& known = resolutions->known->filesOnDisk;
+    auto found = known.find(path);
+    return found != known.end() ? found->second : known.emplace(path, FileOnDisk(path)).first->second;
+}
+
+void ReportPageTargets(const std::vector<PageTarget>& missing, const PageInHelp& in, std::vector<Finding>* findings)
+{
+    std::vector<PageTarget> named;
+    const std::vector<PageTarget>* targets = &missing;
     if (!in.shownFrom.empty()) {
         std::filesystem::path from = std::filesystem::u8path(in.shownFrom);
-        for (PageTarget& target : missing) {
+        named = missing;
+        for (PageTarget& target : named) {
             std::filesystem::path path = std::filesystem::u8path(target.path);
             target.shown = PathWithin(path, from) ? path.lexically_relative(from).generic_u8string() : target.shown;
         }
+        targets = &named;
     }
-    // Each was looked up above: none is held.
-    ReportMissingPages(missing, [](const std::string&) { return false; }, findings);
+    // Each was looked up: none is held.
+    ReportMissingPages(*targets, [](const std::string&) { return false; }, findings);
 }
 
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,
@@ -256,6 +265,16 @@ void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage&
                                   : target.shown == target.reference ? std::string()
                                                                      : " (" + Quoted(target.shown) + ")")});
     }
+}
+
+PageInHelp PageOnDiskIn(const std::string& path, const std::string& working)
+{
+    std::filesystem::path file = std::filesystem::u8path(path);
+    // From the working folder asked once, not once a page; a path with a
+    // drive of its own is left to the system.
+    std::filesystem::path absolute = file.is_absolute() || file.has_root_name() ? std::filesystem::absolute(file)
+                                                                                : std::filesystem::u8path(working) / file;
+    return {absolute.parent_path().lexically_normal().generic_u8string(), "", working};
 }
 
 bool FileOnDisk(const std::string& path)

@@ -25,6 +25,10 @@ struct PageInHelp {
     std::string shownFrom; // on disk: a path below this folder is named from it in messages
 };
 
+// Where a page on disk at path (as given, "/" separated) stands: in its
+// folder, made absolute from the working folder, and named from there.
+PageInHelp PageOnDiskIn(const std::string& path, const std::string& working);
+
 // A local page an entry or link of a page names, at its place.
 struct PageTarget {
     Place place;            // its line and column are 0 until they are needed
@@ -34,19 +38,40 @@ struct PageTarget {
     std::string shown;      // the path as the message names it
 };
 
-// The local pages a page names; found as it is read, held against the help
-// file's pages once they are all known.
+// What one thread keeps as it finds targets, each thread its own. Pages
+// link to the same pages again and again (a large help file has some thirty
+// times as many links as distinct ones): each reference is resolved once for
+// the pages that read it alike, those of one folder, help file and base
+// (bounded, so that a help file of many folders cannot grow it far); and
+// each file on disk is looked for once.
+class TargetResolutions {
+public:
+    TargetResolutions();
+    ~TargetResolutions();
+    TargetResolutions(const TargetResolutions&) = delete;
+    TargetResolutions& operator=(const TargetResolutions&) = delete;
+    struct Known;
+    Known* known;
+};
+
+// The local pages a page names, each at its line and column, appended to
+// targets: those holds does not know, or all when it is null (held against
+// the help file's pages once they are known).
 void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const Place& where,
-                     std::vector<PageTarget>* targets);
+                     const HoldsPage* holds, TargetResolutions* resolutions, std::vector<PageTarget>* targets);
+
+// Whether a file is on disk at an absolute path, in any case: looked for
+// once by the thread resolutions belongs to.
+bool FileOnDiskOnce(const std::string& path, TargetResolutions* resolutions);
 
 // A missing-page finding for each target that holds does not know.
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,
                         std::vector<Finding>* findings);
 
-// The same at once, when the help file's pages are known: only the targets
-// it does not hold are given their line and column.
-void CheckPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const HoldsPage& holds,
-                      const Place& where, std::vector<Finding>* findings);
+// The same for a page's targets that its help file does not hold, found
+// where it stands (in): a page on disk names them from the folder it is
+// shown from.
+void ReportPageTargets(const std::vector<PageTarget>& missing, const PageInHelp& in, std::vector<Finding>* findings);
 
 // Whether a file is on disk at an absolute path, in any case.
 bool FileOnDisk(const std::string& path);

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "checker/system/System.h"
 
@@ -54,6 +55,35 @@ void AppendReplacement(std::string* out, std::vector<size_t>* undecodable)
     *out += "\xEF\xBF\xBD";
 }
 
+// Each thread's converters, by code page, opened once: opening one costs
+// more than decoding a page.
+struct Converters {
+    std::unordered_map<unsigned, iconv_t> open;
+    ~Converters()
+    {
+        for (const auto& converter : open) {
+            if (converter.second != reinterpret_cast<iconv_t>(-1)) {
+                iconv_close(converter.second);
+            }
+        }
+    }
+};
+
+// The thread's converter from codePage to UTF-8, in its initial state;
+// (iconv_t) -1 when iconv knows no such code page.
+iconv_t ConverterFrom(unsigned codePage)
+{
+    thread_local Converters converters;
+    auto found = converters.open.find(codePage);
+    if (found == converters.open.end()) {
+        found = converters.open.emplace(codePage, iconv_open("UTF-8", IconvName(codePage).c_str())).first;
+    }
+    if (found->second != reinterpret_cast<iconv_t>(-1)) {
+        iconv(found->second, nullptr, nullptr, nullptr, nullptr);
+    }
+    return found->second;
+}
+
 }  // namespace
 
 std::string SystemEntryName(const std::string& path)
@@ -65,7 +95,7 @@ std::string SystemEntryName(const std::string& path)
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,
                   std::vector<size_t>* undecodable)
 {
-    iconv_t converter = iconv_open("UTF-8", IconvName(codePage).c_str());
+    iconv_t converter = ConverterFrom(codePage);
     if (converter == reinterpret_cast<iconv_t>(-1)) {
         return false;
     }
@@ -93,7 +123,6 @@ bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string
             break;
         }
     }
-    iconv_close(converter);
     return true;
 }
 

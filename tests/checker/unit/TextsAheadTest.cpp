@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "checker/page/TextsAhead.h"
+#include "checker/Ahead.h"
 #include "tests/checker/unit/TestCheck.h"
 
 namespace {
@@ -61,7 +61,8 @@ TEST(TextsAheadTest, TextsComeBackInTheirOrderReadAsTheRunReadsThem)
         TextRead here;
         here.bytes = bytes;
         here.kind = kind;
-        ReadAndFind(&here, budget, nullptr);
+        TargetResolutions resolutions;
+        ReadAndFind(&here, budget, nullptr, &resolutions);
         expected.push_back(Described(here));
         if (ahead.Full()) {
             taken.push_back(Described(*ahead.TakeOldest()));

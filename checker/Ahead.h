@@ -1,9 +1,10 @@
-// Texts read and their links found on the machine's other core while the run
-// checks the texts before them, and handed back in the order they came.
-// Finding a text's links needs nothing but its bytes, so it can go ahead;
-// all the rest of a check (predictions, targets, findings) stays in order
-// on the run's own thread. A text whose scripts ask for the files it loads
-// is found again by the run, which has them.
+// Texts read, and their links and a page's targets found, on the machine's
+// other core while the run checks the texts before them; handed back in the
+// order they came. Finding them needs nothing but a text's bytes and where
+// it stands, so it can go ahead; all the rest of a check (predictions,
+// whether targets are held, findings) stays in order on the run's own
+// thread. A text whose scripts ask for the files it loads is found again by
+// the run, which has them.
 #pragma once
 
 #include <stddef.h>
@@ -15,6 +16,7 @@
 
 #include "checker/page/LinkFinder.h"
 #include "checker/page/PageText.h"
+#include "checker/predict/MissingPages.h"
 #include "checker/script/ScriptEngine.h"
 
 class SystemWorker;
@@ -26,19 +28,31 @@ struct TextRead {
     std::string bytes;  // as its file or reader gave them; the page's text may point into them
     TextKind kind = TextPage;
     unsigned codePage = 0;  // of its help file's language
+    Place place;            // where it is shown
+    PageInHelp in;          // where a page stands in its help file
+    // What a page's targets are held against as they are found: the pages
+    // of its help file, a predicate any thread may call; or files on disk,
+    // each looked for once by the thread that finds them. Neither: they are
+    // all kept, to be held against its pages once these are known.
+    HoldsPage holds;
+    bool heldOnDisk = false;
     bool read = false;      // false: no text, for reason
     std::string reason;
     PageText page;
     PageScan scan;
     PageScan utf8;  // as the page would read in UTF-8, for one that looks like it
+    std::vector<PageTarget> targets;  // the local pages a page names, those not held when held
+    bool targetsHeld = false;         // they were held against its help file's pages
     // Its scripts asked for a file it loads, which only the run can answer:
     // what it found is to be found again.
     bool asksFiles = false;
 };
 
-// Reads text's bytes (its file's, for one with a path) and finds its links,
-// with the files its scripts load.
-void ReadAndFind(TextRead* text, const ScriptBudget& budget, ScriptFiles* files);
+// Finds a text's links, with the files its scripts load, and a page's targets.
+void FindInText(TextRead* text, const ScriptBudget& budget, ScriptFiles* files, TargetResolutions* resolutions);
+
+// Reads text's bytes (its file's, for one with a path), then finds in it.
+void ReadAndFind(TextRead* text, const ScriptBudget& budget, ScriptFiles* files, TargetResolutions* resolutions);
 
 class TextsAhead {
 public:
@@ -66,8 +80,12 @@ private:
     static void Work(void* self);
     void RunWaiting();
     Entry* NextToRead();
+    Entry* NewestWaiting();
+    void ReadHere(Entry* entry);
     std::unique_ptr<TextRead> Oldest(bool wanted);
     const ScriptBudget& budget_;
+    TargetResolutions resolvedAway_;  // by the other core
+    TargetResolutions resolvedHere_;  // by the run's thread, for a text the other core has not begun
     std::unique_ptr<SystemWorker> worker_;  // none on a machine of one core
     std::deque<std::unique_ptr<Entry>> entries_;
     size_t givenBytes_ = 0;  // of the texts held, as they were handed over
@@ -81,7 +99,8 @@ private:
 // another code page, it reads itself.
 class FilesAhead {
 public:
-    explicit FilesAhead(const ScriptBudget& budget);
+    // working: the folder the run names files from.
+    FilesAhead(const ScriptBudget& budget, const std::string& working);
     // The files the walk hands over next, in order, by their paths as the
     // run reads them.
     void Coming(const std::vector<std::string>& paths);
@@ -96,5 +115,6 @@ private:
     TextsAhead texts_;
     std::deque<std::string> reading_;  // the paths of the texts handed on, in order
     std::deque<std::string> coming_;   // and of the files to hand on after them
+    std::string working_;
     unsigned codePage_ = 0;
 };

@@ -1,4 +1,4 @@
-#include "checker/page/TextsAhead.h"
+#include "checker/Ahead.h"
 
 #include <algorithm>
 
@@ -36,11 +36,17 @@ private:
 
 enum EntryState { EntryWaiting, EntryReading, EntryRead };
 
+// What a text read holds, roughly.
+size_t TextBytes(const TextRead& text)
+{
+    return text.bytes.size() + text.page.decoded.size() + text.page.ownBytes.size();
+}
+
 // A text read away from the run: its files' questions are not answered.
-void ReadAway(TextRead* text, const ScriptBudget& budget)
+void ReadAway(TextRead* text, const ScriptBudget& budget, TargetResolutions* resolutions)
 {
     FilesNotAtHand files(&text->asksFiles);
-    ReadAndFind(text, budget, &files);
+    ReadAndFind(text, budget, &files, resolutions);
 }
 
 }  // namespace
@@ -52,20 +58,38 @@ struct TextsAhead::Entry {
     size_t read = 0;   // its text's, once read on the other core
 };
 
-void ReadAndFind(TextRead* text, const ScriptBudget& budget, ScriptFiles* files)
+void FindInText(TextRead* text, const ScriptBudget& budget, ScriptFiles* files, TargetResolutions* resolutions)
+{
+    text->scan = PageScan();
+    text->utf8 = PageScan();
+    text->targets.clear();
+    FindTextLinks(text->page, text->kind, budget, files, &text->scan, &text->utf8);
+    if (text->kind != TextPage) {
+        return;
+    }
+    HoldsPage onDisk = [resolutions](const std::string& path) { return FileOnDiskOnce(path, resolutions); };
+    const HoldsPage* holds = text->heldOnDisk ? &onDisk : text->holds ? &text->holds : nullptr;
+    text->targetsHeld = holds != nullptr;
+    FindPageTargets(text->page, text->scan, text->in, text->place, holds, resolutions, &text->targets);
+}
+
+void ReadAndFind(TextRead* text, const ScriptBudget& budget, ScriptFiles* files, TargetResolutions* resolutions)
 {
     bool isList = text->kind == TextList;
     if (text->path.empty()) {
         text->read = ReadTextBytes(text->bytes.data(), text->bytes.size(), isList, text->codePage, &text->page,
                                    &text->reason);
     } else {
+        // A file on disk stands in its own folder, named from the working
+        // folder, which in.shownFrom gives.
+        text->in = PageOnDiskIn(text->path, text->in.shownFrom);
         text->read = ReadFileBytes(text->path, &text->bytes, &text->reason);
         text->head = text->bytes.substr(0, 4);
         text->read = text->read &&
                      ReadTextFile(text->path, &text->bytes, isList, text->codePage, &text->page, &text->reason);
     }
     if (text->read) {
-        FindTextLinks(text->page, text->kind, budget, files, &text->scan, &text->utf8);
+        FindInText(text, budget, files, resolutions);
     }
 }
 
@@ -119,15 +143,35 @@ bool TextsAhead::Empty() const
     return entries_.empty();
 }
 
+// Reads a text here, with the lock held and let go meanwhile.
+void TextsAhead::ReadHere(Entry* entry)
+{
+    entry->state = EntryReading;
+    worker_->Unlock();
+    TextRead* text = entry->text.get();
+    ReadAway(text, budget_, &resolvedHere_);
+    size_t read = TextBytes(*text);
+    worker_->Lock();
+    entry->state = EntryRead;
+    entry->read = read;
+    readBytes_ += read;
+}
+
 // The oldest text, taken out; read here when wanted and the other core has
-// not begun it.
+// not begun it. While the other core reads it, the newest text neither has
+// begun is read here.
 std::unique_ptr<TextRead> TextsAhead::Oldest(bool wanted)
 {
     Entry* oldest = entries_.front().get();
     if (worker_) {
         worker_->Lock();
         while (oldest->state == EntryReading) {
-            worker_->Wait();
+            Entry* newest = wanted ? NewestWaiting() : nullptr;
+            if (newest) {
+                ReadHere(newest);
+            } else {
+                worker_->Wait();
+            }
         }
         readBytes_ -= oldest->read;
         worker_->Signal();  // it may have stopped for the bytes held
@@ -141,7 +185,7 @@ std::unique_ptr<TextRead> TextsAhead::Oldest(bool wanted)
         worker_->Unlock();
     }
     if (here && wanted) {
-        ReadAway(text.get(), budget_);
+        ReadAway(text.get(), budget_, &resolvedHere_);
     }
     return text;
 }
@@ -159,6 +203,16 @@ void TextsAhead::DropOldest()
 void TextsAhead::Work(void* self)
 {
     static_cast<TextsAhead*>(self)->RunWaiting();
+}
+
+TextsAhead::Entry* TextsAhead::NewestWaiting()
+{
+    for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+        if ((*entry)->state == EntryWaiting) {
+            return entry->get();
+        }
+    }
+    return nullptr;
 }
 
 // The first text the run has not taken nor the other core read; none while
@@ -189,8 +243,8 @@ void TextsAhead::RunWaiting()
         next->state = EntryReading;
         worker_->Unlock();
         TextRead* text = next->text.get();
-        ReadAway(text, budget_);
-        size_t read = text->bytes.size() + text->page.size + text->page.decoded.size() + text->page.ownBytes.size();
+        ReadAway(text, budget_, &resolvedAway_);
+        size_t read = TextBytes(*text);
         worker_->Lock();
         next->state = EntryRead;
         next->read = read;
@@ -200,7 +254,7 @@ void TextsAhead::RunWaiting()
     worker_->Unlock();
 }
 
-FilesAhead::FilesAhead(const ScriptBudget& budget) : texts_(budget) {}
+FilesAhead::FilesAhead(const ScriptBudget& budget, const std::string& working) : texts_(budget), working_(working) {}
 
 void FilesAhead::Coming(const std::vector<std::string>& paths)
 {
@@ -216,6 +270,9 @@ void FilesAhead::TopUp()
         coming_.pop_front();
         text->kind = TextKindOfName(text->path);
         text->codePage = codePage_;
+        text->place = {text->path, std::string(), 0, 0};
+        text->in.shownFrom = working_;
+        text->heldOnDisk = true;
         reading_.push_back(text->path);
         texts_.Add(std::move(text));
     }
