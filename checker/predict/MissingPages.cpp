@@ -155,7 +155,7 @@ namespace {
 
 Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base, TargetResolutions::Known& known)
 {
-    enum { MostEntries = 1 << 16 };
+    enum { MostEntries = 1 << 15 };  // each thread's: together as many as one thread kept
     if (known.entries > MostEntries) {
         known.byContext.clear();
         known.entries = 0;
