@@ -143,18 +143,20 @@ bool TextsAhead::Empty() const
     return entries_.empty();
 }
 
-// Reads a text here, with the lock held and let go meanwhile.
-void TextsAhead::ReadHere(Entry* entry)
+// Reads a text on the calling thread, with that thread's resolutions: with
+// the lock held, let go meanwhile.
+void TextsAhead::ReadEntry(Entry* entry, TargetResolutions* resolutions)
 {
     entry->state = EntryReading;
     worker_->Unlock();
     TextRead* text = entry->text.get();
-    ReadAway(text, budget_, &resolvedHere_);
+    ReadAway(text, budget_, resolutions);
     size_t read = TextBytes(*text);
     worker_->Lock();
     entry->state = EntryRead;
     entry->read = read;
     readBytes_ += read;
+    worker_->Signal();
 }
 
 // The oldest text, taken out; read here when wanted and the other core has
@@ -168,7 +170,7 @@ std::unique_ptr<TextRead> TextsAhead::Oldest(bool wanted)
         while (oldest->state == EntryReading) {
             Entry* newest = wanted ? NewestWaiting() : nullptr;
             if (newest) {
-                ReadHere(newest);
+                ReadEntry(newest, &resolvedHere_);
             } else {
                 worker_->Wait();
             }
@@ -240,16 +242,7 @@ void TextsAhead::RunWaiting()
             worker_->Wait();
             continue;
         }
-        next->state = EntryReading;
-        worker_->Unlock();
-        TextRead* text = next->text.get();
-        ReadAway(text, budget_, &resolvedAway_);
-        size_t read = TextBytes(*text);
-        worker_->Lock();
-        next->state = EntryRead;
-        next->read = read;
-        readBytes_ += read;
-        worker_->Signal();
+        ReadEntry(next, &resolvedAway_);
     }
     worker_->Unlock();
 }

@@ -81,7 +81,7 @@ private:
     void RunWaiting();
     Entry* NextToRead();
     Entry* NewestWaiting();
-    void ReadHere(Entry* entry);
+    void ReadEntry(Entry* entry, TargetResolutions* resolutions);
     std::unique_ptr<TextRead> Oldest(bool wanted);
     const ScriptBudget& budget_;
     TargetResolutions resolvedAway_;  // by the other core
