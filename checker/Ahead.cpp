@@ -93,10 +93,10 @@ void ReadAndFind(TextRead* text, const ScriptBudget& budget, ScriptFiles* files,
     }
 }
 
-TextsAhead::TextsAhead(const ScriptBudget& budget) : budget_(budget)
+TextsAhead::TextsAhead(const ScriptBudget& budget, unsigned cores) : budget_(budget)
 {
-    if (SystemCores() < 2) {
-        return;  // the run reads each text itself, as it takes it
+    if (cores < 2) {
+        return;
     }
     worker_.reset(new SystemWorker);
     if (!worker_->Start(Work, this)) {

@@ -18,8 +18,8 @@
 #include "checker/page/PageText.h"
 #include "checker/predict/MissingPages.h"
 #include "checker/script/ScriptEngine.h"
+#include "checker/system/System.h"
 
-class SystemWorker;
 
 // A text handed over, and what its reading found.
 struct TextRead {
@@ -56,8 +56,9 @@ void ReadAndFind(TextRead* text, const ScriptBudget& budget, ScriptFiles* files,
 
 class TextsAhead {
 public:
-    // Each text's scripts run within budget, which must outlive this.
-    explicit TextsAhead(const ScriptBudget& budget);
+    // Each text's scripts run within budget, which must outlive this. With
+    // one core, the run reads each text itself as it takes it.
+    explicit TextsAhead(const ScriptBudget& budget, unsigned cores = SystemCores());
     ~TextsAhead();
     TextsAhead(const TextsAhead&) = delete;
     TextsAhead& operator=(const TextsAhead&) = delete;
