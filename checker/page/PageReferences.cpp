@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -132,16 +133,27 @@ std::string UrlText(const std::string& reference)
 
 bool LocalTarget(const std::string& reference, std::string* target)
 {
-    std::string name = Trim(reference);
-    name = name.substr(0, name.find_first_of("#?"));
+    // The reference trimmed, up to its fragment or query, read in place: a
+    // large help file's pages hold many of them.
+    size_t first = 0;
+    size_t end = reference.size();
+    while (first < end && IsBlank(reference[first])) {
+        ++first;
+    }
+    while (end > first && IsBlank(reference[end - 1])) {
+        --end;
+    }
+    end = std::min(end, reference.find_first_of("#?", first));
+    std::string_view name(reference.data() + first, end - first);
     size_t colon = name.find(':');
-    if (name.empty() || (colon != std::string::npos && colon < name.find_first_of("/\\"))) {
+    if (name.empty() || (colon != std::string_view::npos && colon < name.find_first_of("/\\"))) {
         return false;  // a scheme, or a drive
     }
     if (name.size() > 1 && (name[0] == '/' || name[0] == '\\') && (name[1] == '/' || name[1] == '\\')) {
         return false;  // a server's share
     }
     target->clear();
+    target->reserve(name.size());
     for (size_t at = 0; at < name.size(); ++at) {
         int high = name[at] == '%' && at + 2 < name.size() ? HexDigit(name[at + 1]) : -1;
         int low = high >= 0 ? HexDigit(name[at + 2]) : -1;

@@ -13,24 +13,36 @@
 
 namespace {
 
-// A member of a compiled file is named as the URL names it: "." and ".."
-// resolve, and no trailing period or space is dropped, as Windows drops
-// them from a file's name. False when ".." climbs above the root.
-bool ResolveMemberParts(std::vector<std::string>* parts)
+// A member of a compiled file is named as the URL names it: its parts
+// between "/" and "\\" joined by "/", "." and ".." resolved, and no trailing
+// period or space dropped, as Windows drops them from a file's name. False
+// when it has no part, or ".." climbs above the root. Built in place: most
+// targets of a large help file are resolved so.
+bool ResolveMemberPath(const std::string& joined, std::string* path)
 {
-    std::vector<std::string> resolved;
-    for (const std::string& part : *parts) {
-        if (part == "..") {
-            if (resolved.empty()) {
+    path->clear();
+    bool parts = false;
+    size_t start = 0;
+    while (start < joined.size()) {
+        size_t end = joined.find_first_of("\\/", start);
+        end = end == std::string::npos ? joined.size() : end;
+        size_t length = end - start;
+        parts = parts || length > 0;
+        if (length == 2 && joined[start] == '.' && joined[start + 1] == '.') {
+            if (path->empty()) {
                 return false;
             }
-            resolved.pop_back();
-        } else if (part != ".") {
-            resolved.push_back(part);
+            size_t slash = path->find_last_of('/');
+            path->resize(slash == std::string::npos ? 0 : slash);
+        } else if (length > 0 && !(length == 1 && joined[start] == '.')) {
+            if (!path->empty()) {
+                *path += '/';
+            }
+            path->append(joined, start, length);
         }
+        start = end + 1;
     }
-    parts->swap(resolved);
-    return true;
+    return parts;
 }
 
 // The page a target names from a page's folder: a member of the help file,
@@ -39,12 +51,14 @@ bool ResolveMemberParts(std::vector<std::string>* parts)
 bool ResolveTarget(const std::string& folder, const std::string& target, std::string* path)
 {
     bool absolute = !folder.empty() && folder[0] == '/';
-    std::string joined = target[0] == '/' && !absolute ? target : folder + "/" + target;
-    std::vector<std::string> parts = PathParts(joined);
-    if (parts.empty() || !(absolute ? ResolvePathParts(&parts, false) : ResolveMemberParts(&parts))) {
+    if (!absolute) {
+        return ResolveMemberPath(target[0] == '/' ? target : folder + "/" + target, path);
+    }
+    std::vector<std::string> parts = PathParts(folder + "/" + target);
+    if (parts.empty() || !ResolvePathParts(&parts, false)) {
         return false;
     }
-    path->assign(absolute ? "/" : "");
+    path->assign("/");
     for (size_t i = 0; i < parts.size(); ++i) {
         *path += (i ? "/" : "") + parts[i];
     }
@@ -55,13 +69,23 @@ bool ResolveTarget(const std::string& folder, const std::string& target, std::st
 
 bool SameFileTarget(const std::string& reference, const std::string& helpName, std::string* target)
 {
+    size_t start = 0;
+    while (start < reference.size() && IsBlank(reference[start])) {
+        ++start;
+    }
+    // Most references name no such scheme: they are let go before a copy.
+    const char* text = reference.data();
+    size_t size = reference.size();
+    size_t scheme = StartsWithNoCase(text, size, start, "ms-its:")           ? 7
+                    : StartsWithNoCase(text, size, start, "its:")           ? 4
+                    : StartsWithNoCase(text, size, start, "mk:@msitstore:") ? 14
+                                                                            : 0;
+    if (scheme == 0 || helpName.empty()) {
+        return false;
+    }
     std::string url = Trim(reference);
-    size_t scheme = StartsWithNoCase(url.data(), url.size(), 0, "ms-its:")           ? 7
-                    : StartsWithNoCase(url.data(), url.size(), 0, "its:")           ? 4
-                    : StartsWithNoCase(url.data(), url.size(), 0, "mk:@msitstore:") ? 14
-                                                                                    : 0;
     size_t separator = url.find("::", scheme);
-    if (scheme == 0 || helpName.empty() || separator == std::string::npos) {
+    if (separator == std::string::npos) {
         return false;
     }
     std::string file = url.substr(scheme, separator - scheme);
