@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "checker/page/LinkFinder.h"
+#include "checker/page/PageText.h"
 #include "checker/predict/MissingPages.h"
 #include "checker/page/PageReferences.h"
 #include "checker/input/Project.h"
@@ -118,6 +119,41 @@ TEST(PageReferencesTest, LinksIntoTheSameCompiledFile)
     EXPECT_FALSE(SameFileTarget("ms-its:Help.chm", "Help.chm", &target));
     EXPECT_FALSE(SameFileTarget("ms-its:Help.chm::/a.htm", "", &target));
     EXPECT_FALSE(SameFileTarget("a.htm", "Help.chm", &target));
+}
+
+// The members a page in folder "sub" of Help.chm names, each as the path
+// it resolves to ("" above the root), or "held" for one the help file holds.
+std::string MembersNamed(const std::string& page, const HoldsPage* holds = nullptr)
+{
+    PageScan scan;
+    FindPageLinks(page.data(), page.size(), nullptr, &scan);
+    PageText text;
+    text.text = page.data();
+    text.size = page.size();
+    TargetResolutions resolutions;
+    std::vector<PageTarget> targets;
+    FindPageTargets(text, scan, {"sub", "Help.chm", ""}, {"Help.chm", "/sub/p.htm", 0, 0}, holds, &resolutions,
+                    &targets);
+    std::string all;
+    for (const PageTarget& target : targets) {
+        all += target.reference + "=" + target.path + " ";
+    }
+    return all;
+}
+
+TEST(PageReferencesTest, MembersAreNamedAsTheUrlNamesThem)
+{
+    auto link = [](const std::string& href) { return "<a href=\"" + href + "\">x</a>"; };
+    EXPECT_EQ(MembersNamed(link("a.htm") + link("./b.htm") + link("../c.htm") + link("x/../d.htm") +
+                           link("x/y/../../e.htm") + link("x//f.htm") + link("x\\g.htm")),
+              "a.htm=sub/a.htm ./b.htm=sub/b.htm ../c.htm=c.htm x/../d.htm=sub/d.htm x/y/../../e.htm=sub/e.htm "
+              "x//f.htm=sub/x/f.htm x\\g.htm=sub/x/g.htm ");
+    // From the root, above it, and trailing periods kept, as no member drops them.
+    EXPECT_EQ(MembersNamed(link("/h.htm") + link("/../i.htm") + link("../../j.htm") + link("k.htm.") +
+                           link("ms-its:help.chm::/l.htm") + link("ms-its:other.chm::/m.htm") + link("n.txt")),
+              "/h.htm=h.htm /../i.htm= ../../j.htm= k.htm.=sub/k.htm. ms-its:help.chm::/l.htm=l.htm ");
+    HoldsPage holds = [](const std::string& path) { return path == "sub/a.htm"; };
+    EXPECT_EQ(MembersNamed(link("a.htm") + link("b.htm") + link("a.htm"), &holds), "b.htm=sub/b.htm ");
 }
 
 TEST(PageReferencesTest, WhatAProjectNames)
