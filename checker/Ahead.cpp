@@ -67,8 +67,7 @@ void FindInText(TextRead* text, const ScriptBudget& budget, ScriptFiles* files, 
     if (text->kind != TextPage) {
         return;
     }
-    HoldsPage onDisk = [resolutions](const std::string& path) { return FileOnDiskOnce(path, resolutions); };
-    const HoldsPage* holds = text->heldOnDisk ? &onDisk : text->holds ? &text->holds : nullptr;
+    const HoldsPage* holds = text->holds ? &text->holds : nullptr;
     text->targetsHeld = holds != nullptr;
     FindPageTargets(text->page, text->scan, text->in, text->place, holds, resolutions, &text->targets);
 }
@@ -247,7 +246,10 @@ void TextsAhead::RunWaiting()
     worker_->Unlock();
 }
 
-FilesAhead::FilesAhead(const ScriptBudget& budget, const std::string& working) : texts_(budget), working_(working) {}
+FilesAhead::FilesAhead(const ScriptBudget& budget, const std::string& working, FilesOnDisk* onDisk)
+    : texts_(budget), working_(working), onDisk_(onDisk)
+{
+}
 
 void FilesAhead::Coming(const std::vector<std::string>& paths)
 {
@@ -265,7 +267,7 @@ void FilesAhead::TopUp()
         text->codePage = codePage_;
         text->place = {text->path, std::string(), 0, 0};
         text->in.shownFrom = working_;
-        text->heldOnDisk = true;
+        text->holds = onDisk_->Holds();
         reading_.push_back(text->path);
         texts_.Add(std::move(text));
     }

@@ -31,11 +31,10 @@ struct TextRead {
     Place place;            // where it is shown
     PageInHelp in;          // where a page stands in its help file
     // What a page's targets are held against as they are found: the pages
-    // of its help file, a predicate any thread may call; or files on disk,
-    // each looked for once by the thread that finds them. Neither: they are
-    // all kept, to be held against its pages once these are known.
+    // of its help file, or the files on disk, a predicate any thread may
+    // call. None: they are all kept, to be held against its pages once these
+    // are known.
     HoldsPage holds;
-    bool heldOnDisk = false;
     bool read = false;      // false: no text, for reason
     std::string reason;
     PageText page;
@@ -100,8 +99,9 @@ private:
 // another code page, it reads itself.
 class FilesAhead {
 public:
-    // working: the folder the run names files from.
-    FilesAhead(const ScriptBudget& budget, const std::string& working);
+    // working: the folder the run names files from; onDisk: the files the
+    // pages' targets are held against.
+    FilesAhead(const ScriptBudget& budget, const std::string& working, FilesOnDisk* onDisk);
     // The files the walk hands over next, in order, by their paths as the
     // run reads them.
     void Coming(const std::vector<std::string>& paths);
@@ -117,5 +117,6 @@ private:
     std::deque<std::string> reading_;  // the paths of the texts handed on, in order
     std::deque<std::string> coming_;   // and of the files to hand on after them
     std::string working_;
+    FilesOnDisk* onDisk_;
     unsigned codePage_ = 0;
 };

@@ -121,13 +121,10 @@ void CheckText(const TextAt& text, TextRead* found)
     }
 }
 
-// What a page on disk's entries and links are held against: its project's
-// gathered pages, or (none here) the files on disk.
+// What a project's gathered page's entries and links are held against: its
+// project's pages.
 HoldsPage ProjectHolds(const Input& input, CheckRun* run)
 {
-    if (!input.gathered) {
-        return nullptr;
-    }
     const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
     return [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
 }
@@ -164,8 +161,7 @@ std::vector<fs::path> CheckTextFile(const Input& input, CheckRun* run, std::uniq
         found.codePage = input.codePage;
         found.place = {input.shown, std::string(), 0, 0};
         found.in = DiskPageIn(input, run);
-        found.holds = ProjectHolds(input, run);
-        found.heldOnDisk = !input.gathered;
+        found.holds = input.gathered ? ProjectHolds(input, run) : run->caches.filesOnDisk.Holds();
         found.read = ReadWholeFile(input.shown, &found.bytes, &found.reason) &&
                      ReadTextFile(input.shown, &found.bytes, input.textKind == TextList, input.codePage, &found.page,
                                   &found.reason);
@@ -357,7 +353,7 @@ void CheckPath(const std::string& given, CheckRun* run)
     }
     size_t met = run->caches.filesMet;
     size_t found = run->results.findings.size();
-    FilesAhead ahead(run->options.scripts, run->WorkingFolder());
+    FilesAhead ahead(run->options.scripts, run->WorkingFolder(), &run->caches.filesOnDisk);
     run->caches.filesAhead = &ahead;
     WalkFolderTree(path, check, &run->results.findings,
                    [&ahead](const std::vector<std::string>& files) { ahead.Coming(files); });

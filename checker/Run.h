@@ -48,7 +48,8 @@ struct CheckCaches {
     std::string workingFolder;  // the process's, as pages on disk name their missing pages from it
     bool workingFolderKnown = false;
     FilesAhead* filesAhead = nullptr;  // a folder's walk: its pages and scripts read ahead
-    TargetResolutions resolutions;     // for the pages the run's own thread reads: their targets, files on disk
+    TargetResolutions resolutions;     // for the pages the run's own thread reads
+    FilesOnDisk filesOnDisk;           // the files pages on disk name, as the run's threads look for them
 };
 
 struct CheckRun {

@@ -10,6 +10,7 @@
 #include "checker/input/Project.h"
 #include "checker/core/TextTools.h"
 #include "checker/input/chm/ChmStorage.h"
+#include "checker/system/System.h"
 
 namespace {
 
@@ -165,7 +166,6 @@ struct TargetResolutions::Known {
     std::string lastHelpName;
     std::string lastFolder;
     std::string lastBase;
-    std::unordered_map<std::string, bool> filesOnDisk;  // by absolute path
 };
 
 TargetResolutions::TargetResolutions() : known(new Known) {}
@@ -244,11 +244,39 @@ void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHel
     PlaceTargets(page, first, targets);
 }
 
-bool FileOnDiskOnce(const std::string& path, TargetResolutions* resolutions)
+struct FilesOnDisk::Known {
+    SystemLock lock;
+    std::unordered_map<std::string, bool> files;  // by absolute path
+};
+
+FilesOnDisk::FilesOnDisk() : known_(new Known) {}
+
+FilesOnDisk::~FilesOnDisk()
 {
-    std::unordered_map<std::string, bool>& known = resolutions->known->filesOnDisk;
-    auto found = known.find(path);
-    return found != known.end() ? found->second : known.emplace(path, FileOnDisk(path)).first->second;
+    delete known_;
+}
+
+bool FilesOnDisk::Hold(const std::string& path)
+{
+    known_->lock.Lock();
+    auto found = known_->files.find(path);
+    bool known = found != known_->files.end();
+    bool held = known && found->second;
+    known_->lock.Unlock();
+    if (known) {
+        return held;
+    }
+    // Looked for outside the lock: two threads may both look, once.
+    held = FileOnDisk(path);
+    known_->lock.Lock();
+    known_->files.emplace(path, held);
+    known_->lock.Unlock();
+    return held;
+}
+
+HoldsPage FilesOnDisk::Holds()
+{
+    return [this](const std::string& path) { return Hold(path); };
 }
 
 void ReportPageTargets(const std::vector<PageTarget>& missing, const PageInHelp& in, std::vector<Finding>* findings)

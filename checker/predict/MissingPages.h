@@ -42,8 +42,7 @@ struct PageTarget {
 // link to the same pages again and again (a large help file has some thirty
 // times as many links as distinct ones): each reference is resolved once for
 // the pages that read it alike, those of one folder, help file and base
-// (bounded, so that a help file of many folders cannot grow it far); and
-// each file on disk is looked for once.
+// (bounded, so that a help file of many folders cannot grow it far).
 class TargetResolutions {
 public:
     TargetResolutions();
@@ -60,9 +59,22 @@ public:
 void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHelp& in, const Place& where,
                      const HoldsPage* holds, TargetResolutions* resolutions, std::vector<PageTarget>* targets);
 
-// Whether a file is on disk at an absolute path, in any case: looked for
-// once by the thread resolutions belongs to.
-bool FileOnDiskOnce(const std::string& path, TargetResolutions* resolutions);
+// Whether files are on disk at absolute paths, in any case: each looked for
+// once in a run, whichever thread asks first; any thread may ask.
+class FilesOnDisk {
+public:
+    FilesOnDisk();
+    ~FilesOnDisk();
+    FilesOnDisk(const FilesOnDisk&) = delete;
+    FilesOnDisk& operator=(const FilesOnDisk&) = delete;
+    bool Hold(const std::string& path);
+    // Asks this: a predicate any thread may call while this lives.
+    HoldsPage Holds();
+    struct Known;
+
+private:
+    Known* known_;
+};
 
 // A missing-page finding for each target that holds does not know.
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,

@@ -145,6 +145,27 @@ unsigned SystemCores()
     return cores > 0 ? cores : 1;
 }
 
+struct SystemLock::Parts {
+    std::mutex lock;
+};
+
+SystemLock::SystemLock() : parts(new Parts) {}
+
+SystemLock::~SystemLock()
+{
+    delete parts;
+}
+
+void SystemLock::Lock()
+{
+    parts->lock.lock();
+}
+
+void SystemLock::Unlock()
+{
+    parts->lock.unlock();
+}
+
 struct SystemWorker::Parts {
     std::thread thread;
     std::mutex lock;

@@ -34,6 +34,21 @@ unsigned SystemCharsetCodePage(const std::string& label);
 // The number of threads the machine runs at once; 1 when it does not say.
 unsigned SystemCores();
 
+// A lock that threads take in turn.
+class SystemLock {
+public:
+    SystemLock();
+    ~SystemLock();
+    SystemLock(const SystemLock&) = delete;
+    SystemLock& operator=(const SystemLock&) = delete;
+    void Lock();
+    void Unlock();
+    struct Parts;  // each system's own
+
+private:
+    Parts* parts;
+};
+
 // A second thread of the run's, with the lock and the signal it shares with
 // the run's own: work that needs nothing but its input goes on beside it.
 class SystemWorker {

@@ -191,6 +191,27 @@ unsigned SystemCores()
     return facts.dwNumberOfProcessors > 0 ? facts.dwNumberOfProcessors : 1;
 }
 
+struct SystemLock::Parts {
+    SRWLOCK lock = SRWLOCK_INIT;
+};
+
+SystemLock::SystemLock() : parts(new Parts) {}
+
+SystemLock::~SystemLock()
+{
+    delete parts;
+}
+
+void SystemLock::Lock()
+{
+    AcquireSRWLockExclusive(&parts->lock);
+}
+
+void SystemLock::Unlock()
+{
+    ReleaseSRWLockExclusive(&parts->lock);
+}
+
 struct SystemWorker::Parts {
     HANDLE thread = nullptr;
     void (*work)(void*) = nullptr;
