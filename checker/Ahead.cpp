@@ -160,14 +160,15 @@ void TextsAhead::ReadEntry(Entry* entry, TargetResolutions* resolutions)
 
 // The oldest text, taken out; read here when wanted and the other core has
 // not begun it. While the other core reads it, the newest text neither has
-// begun is read here.
+// begun is read here, unless the texts read hold enough bytes: pages of
+// many megabytes each are then read one by one on each side.
 std::unique_ptr<TextRead> TextsAhead::Oldest(bool wanted)
 {
     Entry* oldest = entries_.front().get();
     if (worker_) {
         worker_->Lock();
         while (oldest->state == EntryReading) {
-            Entry* newest = wanted ? NewestWaiting() : nullptr;
+            Entry* newest = wanted && readBytes_ < HeldBytes ? NewestWaiting() : nullptr;
             if (newest) {
                 ReadEntry(newest, &resolvedHere_);
             } else {
