@@ -135,7 +135,7 @@ size_t FindNoCase(const char* bytes, size_t size, size_t from, std::string_view 
     return size;
 }
 
-std::string Trim(const std::string& text)
+std::string_view TrimmedView(std::string_view text)
 {
     size_t first = 0;
     size_t last = text.size();
@@ -146,6 +146,11 @@ std::string Trim(const std::string& text)
         --last;
     }
     return text.substr(first, last - first);
+}
+
+std::string Trim(const std::string& text)
+{
+    return std::string(TrimmedView(text));
 }
 
 namespace {

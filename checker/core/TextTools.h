@@ -52,6 +52,8 @@ inline bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 std::string Trim(const std::string& text);
+// The same, a view into text.
+std::string_view TrimmedView(std::string_view text);
 
 // Whether text matches a glob: "*" any characters but "/", "**" any
 // characters, "?" one character but "/"; in ASCII case or not.

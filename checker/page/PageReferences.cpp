@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -135,16 +134,8 @@ bool LocalTarget(const std::string& reference, std::string* target)
 {
     // The reference trimmed, up to its fragment or query, read in place: a
     // large help file's pages hold many of them.
-    size_t first = 0;
-    size_t end = reference.size();
-    while (first < end && IsBlank(reference[first])) {
-        ++first;
-    }
-    while (end > first && IsBlank(reference[end - 1])) {
-        --end;
-    }
-    end = std::min(end, reference.find_first_of("#?", first));
-    std::string_view name(reference.data() + first, end - first);
+    std::string_view trimmed = TrimmedView(reference);
+    std::string_view name = trimmed.substr(0, trimmed.find_first_of("#?"));
     size_t colon = name.find(':');
     if (name.empty() || (colon != std::string_view::npos && colon < name.find_first_of("/\\"))) {
         return false;  // a scheme, or a drive

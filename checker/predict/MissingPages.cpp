@@ -70,21 +70,18 @@ bool ResolveTarget(const std::string& folder, const std::string& target, std::st
 
 bool SameFileTarget(const std::string& reference, const std::string& helpName, std::string* target)
 {
-    size_t start = 0;
-    while (start < reference.size() && IsBlank(reference[start])) {
-        ++start;
-    }
     // Most references name no such scheme: they are let go before a copy.
-    const char* text = reference.data();
-    size_t size = reference.size();
-    size_t scheme = StartsWithNoCase(text, size, start, "ms-its:")           ? 7
-                    : StartsWithNoCase(text, size, start, "its:")           ? 4
-                    : StartsWithNoCase(text, size, start, "mk:@msitstore:") ? 14
-                                                                            : 0;
+    std::string_view trimmed = TrimmedView(reference);
+    const char* text = trimmed.data();
+    size_t size = trimmed.size();
+    size_t scheme = StartsWithNoCase(text, size, 0, "ms-its:")           ? 7
+                    : StartsWithNoCase(text, size, 0, "its:")           ? 4
+                    : StartsWithNoCase(text, size, 0, "mk:@msitstore:") ? 14
+                                                                        : 0;
     if (scheme == 0 || helpName.empty()) {
         return false;
     }
-    std::string url = Trim(reference);
+    std::string url(trimmed);
     size_t separator = url.find("::", scheme);
     if (separator == std::string::npos) {
         return false;
@@ -170,10 +167,7 @@ struct TargetResolutions::Known {
 
 TargetResolutions::TargetResolutions() : known(new Known) {}
 
-TargetResolutions::~TargetResolutions()
-{
-    delete known;
-}
+TargetResolutions::~TargetResolutions() = default;
 
 namespace {
 
@@ -251,10 +245,7 @@ struct FilesOnDisk::Known {
 
 FilesOnDisk::FilesOnDisk() : known_(new Known) {}
 
-FilesOnDisk::~FilesOnDisk()
-{
-    delete known_;
-}
+FilesOnDisk::~FilesOnDisk() = default;
 
 bool FilesOnDisk::Hold(const std::string& path)
 {

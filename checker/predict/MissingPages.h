@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,8 @@ class TargetResolutions {
 public:
     TargetResolutions();
     ~TargetResolutions();
-    TargetResolutions(const TargetResolutions&) = delete;
-    TargetResolutions& operator=(const TargetResolutions&) = delete;
     struct Known;
-    Known* known;
+    std::unique_ptr<Known> known;
 };
 
 // The local pages a page names, each at its line and column, appended to
@@ -65,15 +64,13 @@ class FilesOnDisk {
 public:
     FilesOnDisk();
     ~FilesOnDisk();
-    FilesOnDisk(const FilesOnDisk&) = delete;
-    FilesOnDisk& operator=(const FilesOnDisk&) = delete;
     bool Hold(const std::string& path);
     // Asks this: a predicate any thread may call while this lives.
     HoldsPage Holds();
     struct Known;
 
 private:
-    Known* known_;
+    std::unique_ptr<Known> known_;
 };
 
 // A missing-page finding for each target that holds does not know.

@@ -151,10 +151,7 @@ struct SystemLock::Parts {
 
 SystemLock::SystemLock() : parts(new Parts) {}
 
-SystemLock::~SystemLock()
-{
-    delete parts;
-}
+SystemLock::~SystemLock() = default;
 
 void SystemLock::Lock()
 {
@@ -174,10 +171,7 @@ struct SystemWorker::Parts {
 
 SystemWorker::SystemWorker() : parts(new Parts) {}
 
-SystemWorker::~SystemWorker()
-{
-    delete parts;
-}
+SystemWorker::~SystemWorker() = default;
 
 bool SystemWorker::Start(void (*work)(void* context), void* context)
 {

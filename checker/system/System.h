@@ -7,6 +7,7 @@
 
 #include <stddef.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,14 +40,12 @@ class SystemLock {
 public:
     SystemLock();
     ~SystemLock();
-    SystemLock(const SystemLock&) = delete;
-    SystemLock& operator=(const SystemLock&) = delete;
     void Lock();
     void Unlock();
     struct Parts;  // each system's own
 
 private:
-    Parts* parts;
+    std::unique_ptr<Parts> parts;
 };
 
 // A second thread of the run's, with the lock and the signal it shares with
@@ -55,8 +54,6 @@ class SystemWorker {
 public:
     SystemWorker();
     ~SystemWorker();  // the thread must have been joined
-    SystemWorker(const SystemWorker&) = delete;
-    SystemWorker& operator=(const SystemWorker&) = delete;
     // Runs work(context) on the new thread; false when the system gives none.
     bool Start(void (*work)(void* context), void* context);
     void Join();  // waits for the work to end, when it was started
@@ -67,5 +64,5 @@ public:
     struct Parts;   // each system's own
 
 private:
-    Parts* parts;
+    std::unique_ptr<Parts> parts;
 };

@@ -197,10 +197,7 @@ struct SystemLock::Parts {
 
 SystemLock::SystemLock() : parts(new Parts) {}
 
-SystemLock::~SystemLock()
-{
-    delete parts;
-}
+SystemLock::~SystemLock() = default;
 
 void SystemLock::Lock()
 {
@@ -234,16 +231,13 @@ unsigned __stdcall RunWork(void* parameter)
 
 SystemWorker::SystemWorker() : parts(new Parts) {}
 
-SystemWorker::~SystemWorker()
-{
-    delete parts;
-}
+SystemWorker::~SystemWorker() = default;
 
 bool SystemWorker::Start(void (*work)(void* context), void* context)
 {
     parts->work = work;
     parts->context = context;
-    parts->thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunWork, parts, 0, nullptr));
+    parts->thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunWork, parts.get(), 0, nullptr));
     return parts->thread != nullptr;
 }
 
