@@ -254,6 +254,14 @@ FilesAhead::FilesAhead(const ScriptBudget& budget, const std::string& working, F
 
 void FilesAhead::Coming(const std::vector<std::string>& paths)
 {
+    if (paths.empty()) {
+        while (!reading_.empty()) {
+            texts_.DropOldest();
+            reading_.pop_front();
+        }
+        coming_.clear();
+        return;
+    }
     coming_.insert(coming_.end(), paths.begin(), paths.end());
     TopUp();
 }

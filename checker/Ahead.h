@@ -103,7 +103,8 @@ public:
     // pages' targets are held against.
     FilesAhead(const ScriptBudget& budget, const std::string& working, FilesOnDisk* onDisk);
     // The files the walk hands over next, in order, by their paths as the
-    // run reads them.
+    // run reads them; none: those not taken are let go of, once the other
+    // core has done with them.
     void Coming(const std::vector<std::string>& paths);
     // The file at path, read, when it was read ahead: the files before it
     // are passed by. Null when it was not.

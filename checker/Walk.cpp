@@ -101,6 +101,15 @@ void TellComing(const fs::path& folder, const std::vector<FolderEntry>& entries,
     }
 }
 
+// The files told and not handed over are let go of, before the listings
+// held change: what is read ahead of the walk reads them too.
+void LetGoOfTold(TreeWalk* walk)
+{
+    if (walk->coming) {
+        walk->coming(std::vector<std::string>());
+    }
+}
+
 // The entries of a folder listed, in order.
 void WalkEntries(const fs::path& folder, const fs::path& absolute, const std::vector<FolderEntry>& entries,
                  TreeWalk* walk)
@@ -108,12 +117,13 @@ void WalkEntries(const fs::path& folder, const fs::path& absolute, const std::ve
     bool told = false;  // the files up to the next folder are told
     for (size_t i = 0; i < entries.size(); ++i) {
         const FolderEntry& entry = entries[i];
+        if (entry.type == fs::file_type::directory) {
+            told = false;
+        }
         if (IsRepositoryRecord(entry)) {
             continue;  // a repository's own records, never part of a help file
         }
-        if (entry.type == fs::file_type::directory) {
-            told = false;
-        } else if (!told && walk->coming) {
+        if (!told && entry.type != fs::file_type::directory && walk->coming) {
             TellComing(folder, entries, i, walk);
             told = true;
         }
@@ -144,8 +154,10 @@ void WalkFolder(const fs::path& folder, const fs::path& absolute, TreeWalk* walk
         Report(folder, RuleUnreadableInput, "cannot be read as a folder: " + error.message(), walk);
         return;
     }
+    LetGoOfTold(walk);
     HoldListing(absolute, &entries);
     WalkEntries(folder, absolute, entries, walk);
+    LetGoOfTold(walk);
     DropListing();
 }
 

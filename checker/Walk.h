@@ -22,7 +22,9 @@
 typedef std::function<void(const std::filesystem::path& file)> FileFound;
 
 // Receives, before they are handed over, the pages and scripts a folder's
-// walk hands over next one after another, by their paths in UTF-8 with "/".
+// walk hands over next one after another, by their paths in UTF-8 with "/";
+// none, as the walk enters or leaves a folder: those told and not handed
+// over are not to be read.
 typedef std::function<void(const std::vector<std::string>& files)> FilesComing;
 
 // Walks folder, which exists, into its subfolders and the links to them,

@@ -1,8 +1,8 @@
 #!/bin/sh
 # The checker's two threads under ThreadSanitizer: tipstart-check built with
 # -fsanitize=thread in BUILD_DIR, then run on every fixture with its own
-# arguments (compiled help files, folders, pages with scripts) and on a
-# folder of many pages. Any data race it reports fails the test; what the
+# arguments (compiled help files, folders, pages with scripts), on a folder
+# of many pages, and on a walk a configuration stops. Any data race it reports fails the test; what the
 # checker reports is the fixtures' tests' concern.
 #   race-check.sh SOURCE_DIR BUILD_DIR
 set -eu
@@ -53,5 +53,28 @@ while [ $i -lt 300 ]; do
     i=$((i + 1))
 done
 run many "$work" many
+# A configuration that stops the run in a folder whose pages were read
+# ahead, their links to missing pages looked for on disk, while the walk
+# goes on into folders after it.
+mkdir -p "$work/stopped/b"
+printf '<p>a</p>\n' > "$work/stopped/a.htm"
+printf 'disable = [\n' > "$work/stopped/b/tipstart-check.toml"
+i=1
+while [ $i -le 20 ]; do
+    j=1
+    while [ $j -le 400 ]; do
+        printf '<a href="../c%d/Miss%d_%d.htm">x</a><a href="NoSuch%d_%d/f.htm">y</a>' $j $i $j $i $j
+        j=$((j + 1))
+    done > "$work/stopped/b/p$i.htm"
+    i=$((i + 1))
+done
+i=0
+while [ $i -lt 200 ]; do
+    mkdir -p "$work/stopped/c$i/s"
+    printf '<p>q</p>\n' > "$work/stopped/c$i/q.htm"
+    cp "$work/stopped/c$i/q.htm" "$work/stopped/c$i/s/q.htm"
+    i=$((i + 1))
+done
+run stopped "$work" stopped
 [ "$races" -eq 0 ] || { echo "FAIL: $races runs with data races" >&2; exit 1; }
-echo "no data race in $(ls -d "$source_dir"/tests/checker/fixtures/*/ | wc -l) fixtures and a folder of 300 pages"
+echo "no data race in $(ls -d "$source_dir"/tests/checker/fixtures/*/ | wc -l) fixtures, a folder of 300 pages and a run a configuration stops"
