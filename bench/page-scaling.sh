@@ -14,6 +14,8 @@
 #                  of open elements, on a page with a script
 #   handlers       missing images with onerror handlers, run at the load
 #   named          nested elements with ids, on a page with a script
+#   missing        links to distinct missing pages, from a page in a folder
+#                  of as many other files as the page has kilobytes
 set -eu
 cd "$(dirname "$0")/.."
 checker=${1:-$(pwd)/build/linux/checker/tipstart-check}
@@ -49,6 +51,13 @@ for mb in (1, 4, 16):
     page("endtags", mb, "<script>var a = 1;</script>" + repeat("<div>", size // 2) + repeat("</b>", size // 2))
     page("handlers", mb, "<script>var a = 1;</script>" + repeat("<img src=\"missing.gif\" onerror=\"a = 1\">\n", size))
     page("named", mb, "<script>var a = 1;</script>" + repeat("<div id=d>", size))
+    folder = os.path.join(work, "missing-%d" % mb)
+    os.mkdir(folder)
+    for i in range(size // 1024):
+        open(os.path.join(folder, "file%05d.gif" % i), "w").close()
+    links = "".join('<a href="m%07d.htm">x</a>\n' % i for i in range(size // 26))
+    with open(os.path.join(folder, "page.htm"), "w") as out:
+        out.write("<html><body>\n" + links + "</body></html>\n")
 END
 
 run() {
@@ -62,11 +71,13 @@ run() {
 }
 
 printf '%-13s %8s %8s %8s   %s\n' construct "1 MB" "4 MB" "16 MB" "peak KB (16 MB)"
-for construct in comments conditional objects unterminated endtags handlers named; do
+for construct in comments conditional objects unterminated endtags handlers named missing; do
     line=$(printf '%-13s' "$construct")
     peak=-
     for mb in 1 4 16; do
-        result=$(run "$work/$construct-$mb.htm")
+        page=$work/$construct-$mb.htm
+        [ -d "$work/$construct-$mb" ] && page=$work/$construct-$mb/page.htm
+        result=$(run "$page")
         line="$line $(printf '%8s' "${result% *}")"
         peak=${result#* }
     done

@@ -107,17 +107,9 @@ bool HasWildcard(const std::string& name)
     return name.find_first_of("*?") != std::string::npos;
 }
 
-// The entry of folder that is name by Windows' name rules; empty for none.
-std::string EntryNamed(const fs::path& folder, const std::string& name)
+// The entry of entries whose name is key by Windows' rules; empty for none.
+std::string EntryWithKey(const std::vector<FolderEntry>& entries, const std::string& key)
 {
-    std::error_code error;
-    fs::path written = folder / fs::u8path(name);
-    if (fs::exists(written, error)) {
-        return SystemEntryName(written.u8string());  // Windows finds it in any case: its own is the one
-    }
-    std::vector<FolderEntry> entries;
-    ListProjectFolder(folder, &entries);
-    std::string key = NameKey(name);
     for (const FolderEntry& entry : entries) {
         if (NameKey(entry.name) == key) {
             return entry.name;
@@ -126,17 +118,33 @@ std::string EntryNamed(const fs::path& folder, const std::string& name)
     return std::string();
 }
 
+// The entry of folder that is name by Windows' name rules; empty for none.
+std::string EntryNamed(const fs::path& folder, const std::string& name, FolderNames* names)
+{
+    std::error_code error;
+    fs::path written = folder / fs::u8path(name);
+    if (fs::exists(written, error)) {
+        return SystemEntryName(written.u8string());  // Windows finds it in any case: its own is the one
+    }
+    if (names) {
+        return names->Find(folder, NameKey(name));
+    }
+    std::vector<FolderEntry> entries;
+    ListProjectFolder(folder, &entries);
+    return EntryWithKey(entries, NameKey(name));
+}
+
 // The pages a name of [FILES] stands for: the files its wildcards match, in
 // the folder's order, or the file it names.
-std::vector<fs::path> ListedFiles(const fs::path& folder, const std::string& name)
+std::vector<fs::path> ListedFiles(const fs::path& folder, const std::string& name, FolderNames* names)
 {
     if (!HasWildcard(name)) {
-        return {FindProjectFile(folder, name)};
+        return {FindProjectFile(folder, name, names)};
     }
     std::string written = name;
     std::replace(written.begin(), written.end(), '\\', '/');
     size_t slash = written.find_last_of('/');
-    fs::path where = slash == std::string::npos ? folder : FindProjectFile(folder, written.substr(0, slash));
+    fs::path where = slash == std::string::npos ? folder : FindProjectFile(folder, written.substr(0, slash), names);
     std::string pattern = NameKey(written.substr(slash == std::string::npos ? 0 : slash + 1));
     std::vector<FolderEntry> entries;
     ListProjectFolder(where, &entries);
@@ -153,7 +161,10 @@ std::vector<fs::path> ListedFiles(const fs::path& folder, const std::string& nam
 // on: each page read is scanned for the pages it reaches below the folder.
 class PageGathering {
 public:
-    PageGathering(const fs::path& folder, unsigned codePage) : folder_(folder), codePage_(codePage) {}
+    PageGathering(const fs::path& folder, unsigned codePage, FolderNames* names)
+        : folder_(folder), codePage_(codePage), names_(names)
+    {
+    }
 
     // navigation: a contents or index file, read whatever its extension;
     // loaded: a file a page loads as a script, whatever its name.
@@ -213,7 +224,7 @@ private:
             for (const std::string& part : parts) {
                 below += (below.empty() ? "" : "/") + part;
             }
-            fs::path found = FindProjectFile(folder_, below);
+            fs::path found = FindProjectFile(folder_, below, names_);
             std::error_code error;
             if (fs::is_regular_file(found, error)) {
                 Add(found, false, &reference);
@@ -223,6 +234,7 @@ private:
 
     fs::path folder_;
     unsigned codePage_;
+    FolderNames* names_;
     std::vector<fs::path> pages_;
     std::deque<fs::path> waiting_;
     std::unordered_set<std::string> seen_;
@@ -299,12 +311,55 @@ unsigned ProjectCodePageOf(const fs::path& project, ProjectCodePages* codePages)
     return codePage;
 }
 
-fs::path FindProjectFile(const fs::path& folder, const std::string& name)
+struct FolderNames::Known {
+    SystemLock lock;
+    // By folder: its entries' names by key, the first in the folder's order.
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> byFolder;
+    size_t names = 0;
+};
+
+FolderNames::FolderNames() : known_(new Known) {}
+
+FolderNames::~FolderNames() = default;
+
+std::string FolderNames::Find(const fs::path& folder, const std::string& key)
+{
+    enum { MostNames = 1 << 17 };  // kept at once, about 10 MB; a larger folder is kept alone
+    std::string where = folder.native();
+    Known& known = *known_;
+    known.lock.Lock();
+    auto listed = known.byFolder.find(where);
+    if (listed == known.byFolder.end()) {
+        known.lock.Unlock();
+        // Listed outside the lock: two threads may both list it, once.
+        std::vector<FolderEntry> entries;
+        ListProjectFolder(folder, &entries);
+        std::unordered_map<std::string, std::string> byKey;
+        for (const FolderEntry& entry : entries) {
+            byKey.emplace(NameKey(entry.name), entry.name);
+        }
+        known.lock.Lock();
+        if (known.names + byKey.size() > MostNames) {
+            known.byFolder.clear();
+            known.names = 0;
+        }
+        size_t count = byKey.size();
+        auto kept = known.byFolder.emplace(where, std::move(byKey));
+        known.names += kept.second ? count : 0;
+        listed = kept.first;
+    }
+    auto found = listed->second.find(key);
+    std::string name = found == listed->second.end() ? std::string() : found->second;
+    known.lock.Unlock();
+    return name;
+}
+
+fs::path FindProjectFile(const fs::path& folder, const std::string& name, FolderNames* names)
 {
     fs::path found = folder;
     std::vector<std::string> parts = RelativeNameParts(name);
     for (size_t i = 0; i < parts.size(); ++i) {
-        std::string entry = parts[i] == "." || parts[i] == ".." ? parts[i] : EntryNamed(found, parts[i]);
+        std::string entry = parts[i] == "." || parts[i] == ".." ? parts[i] : EntryNamed(found, parts[i], names);
         if (entry.empty()) {
             for (; i < parts.size(); ++i) {
                 found /= fs::u8path(parts[i]);
@@ -329,10 +384,11 @@ bool ReadProject(const fs::path& project, ProjectPages* read, std::string* reaso
     size_t folders = compiled.find_last_of("/\\");
     read->compiledName = compiled.substr(folders == std::string::npos ? 0 : folders + 1);
     fs::path folder = project.parent_path();
-    PageGathering gathering(folder, listing.codePage);
+    FolderNames names;  // a project may name many files of one folder
+    PageGathering gathering(folder, listing.codePage, &names);
     std::vector<fs::path> missing;
     for (size_t i = 0; i < listing.navigation.size(); ++i) {
-        fs::path file = FindProjectFile(folder, listing.navigation[i]);
+        fs::path file = FindProjectFile(folder, listing.navigation[i], &names);
         std::error_code error;
         if (fs::is_regular_file(file, error)) {
             gathering.Add(file, true);
@@ -342,7 +398,7 @@ bool ReadProject(const fs::path& project, ProjectPages* read, std::string* reaso
         }
     }
     for (size_t i = 0; i < listing.files.size(); ++i) {
-        for (const fs::path& file : ListedFiles(folder, listing.files[i])) {
+        for (const fs::path& file : ListedFiles(folder, listing.files[i], &names)) {
             std::error_code error;
             if (fs::is_regular_file(file, error)) {
                 gathering.Add(file, false);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -45,9 +46,26 @@ unsigned ProjectCodePage(const std::string& bytes);
 // read once a run.
 unsigned ProjectCodePageOf(const std::filesystem::path& project, ProjectCodePages* codePages);
 
+// Folders' entries by name key, each folder listed once while it is kept:
+// a run that looks for many names in one large folder lists it once, not
+// once a name. Any thread may ask.
+class FolderNames {
+public:
+    FolderNames();
+    ~FolderNames();
+    // The entry of folder whose name is key by Windows' rules; empty for none.
+    std::string Find(const std::filesystem::path& folder, const std::string& key);
+    struct Known;
+
+private:
+    std::unique_ptr<Known> known_;
+};
+
 // The file a project names, found below its folder by Windows' name rules
 // (any case); the name joined to the folder as written when there is none.
-std::filesystem::path FindProjectFile(const std::filesystem::path& folder, const std::string& name);
+// Folders are listed through names when it is given.
+std::filesystem::path FindProjectFile(const std::filesystem::path& folder, const std::string& name,
+                                      FolderNames* names = nullptr);
 
 // A file found by FindProjectFile, its every part named as its folder lists
 // it: the same name in every build whatever case it was written in.

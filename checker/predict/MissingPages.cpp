@@ -241,6 +241,7 @@ void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHel
 struct FilesOnDisk::Known {
     SystemLock lock;
     std::unordered_map<std::string, bool> files;  // by absolute path
+    FolderNames names;  // many missing pages of one folder list it once
 };
 
 FilesOnDisk::FilesOnDisk() : known_(new Known) {}
@@ -258,7 +259,7 @@ bool FilesOnDisk::Hold(const std::string& path)
         return held;
     }
     // Looked for outside the lock: two threads may both look, once.
-    held = FileOnDisk(path);
+    held = FileOnDisk(path, &known_->names);
     known_->lock.Lock();
     known_->files.emplace(path, held);
     known_->lock.Unlock();
@@ -320,13 +321,13 @@ PageInHelp PageOnDiskIn(const std::string& path, const std::string& working)
     return {absolute.parent_path().lexically_normal().generic_u8string(), "", working};
 }
 
-bool FileOnDisk(const std::string& path)
+bool FileOnDisk(const std::string& path, FolderNames* names)
 {
     std::filesystem::path file = std::filesystem::u8path(path);
     std::error_code error;
     if (std::filesystem::is_regular_file(file, error)) {
         return true;
     }
-    std::filesystem::path found = FindProjectFile(file.root_path(), file.relative_path().generic_u8string());
+    std::filesystem::path found = FindProjectFile(file.root_path(), file.relative_path().generic_u8string(), names);
     return std::filesystem::is_regular_file(found, error);
 }

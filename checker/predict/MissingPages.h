@@ -12,6 +12,7 @@
 
 #include "checker/core/Findings.h"
 
+class FolderNames;
 struct PageScan;
 struct PageText;
 
@@ -82,8 +83,9 @@ void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage&
 // shown from.
 void ReportPageTargets(const std::vector<PageTarget>& missing, const PageInHelp& in, std::vector<Finding>* findings);
 
-// Whether a file is on disk at an absolute path, in any case.
-bool FileOnDisk(const std::string& path);
+// Whether a file is on disk at an absolute path, in any case; folders are
+// listed through names when it is given.
+bool FileOnDisk(const std::string& path, FolderNames* names = nullptr);
 
 // A link's target inside the compiled file named helpName, from an ms-its:,
 // its: or mk:@MSITStore: URL ("ms-its:Help.chm::/a.htm" is "/a.htm"); false for

@@ -7,6 +7,7 @@
 #include "checker/predict/MissingPages.h"
 #include "checker/page/PageReferences.h"
 #include "checker/input/Project.h"
+#include "checker/system/Names.h"
 #include "tests/checker/unit/TestFolder.h"
 
 namespace {
@@ -208,6 +209,31 @@ TEST(PageReferencesTest, FilesOnDiskInAnyCase)
     EXPECT_TRUE(FileOnDisk(folder.Path("SOME/page.HTM")));
     EXPECT_FALSE(FileOnDisk(folder.Path("Some")));
     EXPECT_FALSE(FileOnDisk(folder.Path("Some/Other.htm")));
+}
+
+// A folder listed once answers every name looked for in it as listing it
+// each time would: in any case, the first of two names alike, none for none.
+TEST(PageReferencesTest, FolderNamesAnswerAsTheListingDoes)
+{
+    TestFolder folder;
+    folder.File("Some/Page.htm");
+    folder.File("Some/b.htm");
+    folder.File("Some/B.HTM");
+    folder.File("Other/Deep/x.htm");
+    FolderNames names;
+    for (int twice = 0; twice < 2; ++twice) {
+        EXPECT_EQ(names.Find(folder.Path("Some"), NameKey("PAGE.HTM")), "Page.htm");
+        EXPECT_EQ(names.Find(folder.Path("Some"), NameKey("b.htm")), "B.HTM");
+        EXPECT_EQ(names.Find(folder.Path("Some"), NameKey("c.htm")), "");
+        EXPECT_EQ(names.Find(folder.Path("nowhere"), NameKey("c.htm")), "");
+        EXPECT_TRUE(FileOnDisk(folder.Path("SOME/page.HTM"), &names));
+        EXPECT_TRUE(FileOnDisk(folder.Path("other/DEEP/X.htm"), &names));
+        EXPECT_FALSE(FileOnDisk(folder.Path("Some/Other.htm"), &names));
+        EXPECT_FALSE(FileOnDisk(folder.Path("Other/Deep"), &names));
+    }
+    std::filesystem::path p = folder.Path("Other");
+    EXPECT_EQ(FindProjectFile(p, "deep\\X.HTM", &names), p / "Deep/x.htm");
+    EXPECT_EQ(FindProjectFile(p, "deep\\y.htm", &names), p / "Deep/y.htm");
 }
 
 }  // namespace
