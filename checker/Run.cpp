@@ -126,7 +126,7 @@ void CheckText(const TextAt& text, TextRead* found)
 HoldsPage ProjectHolds(const Input& input, CheckRun* run)
 {
     const std::unordered_set<std::string>& pages = run->caches.inputs.projectPages[input.project.u8string()];
-    return [&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; };
+    return HoldsPage([&pages](const std::string& path) { return pages.count(NameKey(path)) > 0; });
 }
 
 // Where a page on disk stands: below its project's folder, or in its own.
@@ -186,6 +186,7 @@ struct HelpCheck {
     HelpMembers members;
     std::vector<PageTarget> kept;  // its pages' targets, until its members are all known
     TextsAhead ahead;  // members handed over, read on the other core before they are checked in order
+    unsigned long long holdsKey = NewHoldsKey();  // for what its members hold, once all are known
 };
 
 // One of its members, read as its walk handed it over.
@@ -230,7 +231,7 @@ void HandMember(HelpCheck* help, const std::string& member, std::string* bytes, 
     text->in = {folder, help->name, ""};
     // The reader that lists the members before it hands them over lets
     // pages be held against them as they are read.
-    text->holds = help->failure.membersListed ? MembersHolds(&help->members) : nullptr;
+    text->holds = help->failure.membersListed ? HoldsPage(MembersHolds(&help->members), help->holdsKey) : nullptr;
     if (help->ahead.Full()) {
         CheckOldestMember(help);
     }

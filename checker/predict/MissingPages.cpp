@@ -1,5 +1,6 @@
 #include "checker/predict/MissingPages.h"
 
+#include <atomic>
 #include <unordered_map>
 
 #include "checker/input/FolderChoice.h"
@@ -120,10 +121,13 @@ bool BasePrefix(const std::string& base, const std::string& helpName, std::strin
 }
 
 // Where one reference leads from a page: whether it names a local page, and
-// its path from the help file's root (empty when it climbs above it).
+// its path from the help file's root (empty when it climbs above it); and
+// whether the help file held it, when asked one with a key.
 struct Resolution {
     bool namesPage;
     std::string path;
+    unsigned long long heldKey = 0;  // of the help file asked; 0 for none
+    bool held = false;
 };
 
 Resolution ResolveReference(const std::string& value, const PageInHelp& in, bool baseLocal,
@@ -193,6 +197,16 @@ Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base, Targe
 
 // The local pages a page names that holds does not know (all without it),
 // line and column left for later.
+// Whether holds holds a resolution's path, asked once for each key.
+bool Held(const HoldsPage& holds, Resolution* resolution)
+{
+    if (holds.key == 0 || resolution->heldKey != holds.key) {
+        resolution->held = holds(resolution->path);
+        resolution->heldKey = holds.key;
+    }
+    return resolution->held;
+}
+
 void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& where, const HoldsPage* holds,
                    TargetResolutions::Known& known, std::vector<PageTarget>* targets)
 {
@@ -208,8 +222,8 @@ void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& wher
                         .first;
             ++known.entries;
         }
-        const Resolution& resolution = found->second;
-        if (resolution.namesPage && !(holds && !resolution.path.empty() && (*holds)(resolution.path))) {
+        Resolution& resolution = found->second;
+        if (resolution.namesPage && !(holds && !resolution.path.empty() && Held(*holds, &resolution))) {
             targets->push_back(
                 {{where.file, where.member, 0, 0}, reference.offset, reference.value, resolution.path, resolution.path});
         }
@@ -238,13 +252,19 @@ void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHel
     PlaceTargets(page, first, targets);
 }
 
+unsigned long long NewHoldsKey()
+{
+    static std::atomic<unsigned long long> last(0);
+    return ++last;
+}
+
 struct FilesOnDisk::Known {
     SystemLock lock;
     std::unordered_map<std::string, bool> files;  // by absolute path
     FolderNames names;  // many missing pages of one folder list it once
 };
 
-FilesOnDisk::FilesOnDisk() : known_(new Known) {}
+FilesOnDisk::FilesOnDisk() : known_(new Known), key_(NewHoldsKey()) {}
 
 FilesOnDisk::~FilesOnDisk() = default;
 
@@ -268,7 +288,7 @@ bool FilesOnDisk::Hold(const std::string& path)
 
 HoldsPage FilesOnDisk::Holds()
 {
-    return [this](const std::string& path) { return Hold(path); };
+    return {[this](const std::string& path) { return Hold(path); }, key_};
 }
 
 void ReportPageTargets(const std::vector<PageTarget>& missing, const PageInHelp& in, std::vector<Finding>* findings)
@@ -285,7 +305,7 @@ void ReportPageTargets(const std::vector<PageTarget>& missing, const PageInHelp&
         targets = &named;
     }
     // Each was looked up: none is held.
-    ReportMissingPages(*targets, [](const std::string&) { return false; }, findings);
+    ReportMissingPages(*targets, HoldsPage([](const std::string&) { return false; }), findings);
 }
 
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,

@@ -18,7 +18,24 @@ struct PageText;
 
 // Whether the help file holds the page at a path from its root, with "/"
 // separators and "." and ".." resolved.
-typedef std::function<bool(const std::string& path)> HoldsPage;
+struct HoldsPage {
+    HoldsPage() = default;
+    HoldsPage(std::nullptr_t) {}
+    HoldsPage(std::function<bool(const std::string& path)> holds, unsigned long long key = 0)
+        : test(std::move(holds)), key(key)
+    {
+    }
+    bool operator()(const std::string& path) const { return test(path); }
+    explicit operator bool() const { return static_cast<bool>(test); }
+
+    std::function<bool(const std::string& path)> test;
+    // The same for predicates that answer alike, whose answers may be kept:
+    // one of NewHoldsKey's; 0 for none.
+    unsigned long long key = 0;
+};
+
+// A key for what a help file holds that no other has had in this run.
+unsigned long long NewHoldsKey();
 
 // Where a page stands in its help file, and how its links are read.
 struct PageInHelp {
@@ -72,6 +89,7 @@ public:
 
 private:
     std::unique_ptr<Known> known_;
+    unsigned long long key_;
 };
 
 // A missing-page finding for each target that holds does not know.

@@ -153,7 +153,7 @@ TEST(PageReferencesTest, MembersAreNamedAsTheUrlNamesThem)
     EXPECT_EQ(MembersNamed(link("/h.htm") + link("/../i.htm") + link("../../j.htm") + link("k.htm.") +
                            link("ms-its:help.chm::/l.htm") + link("ms-its:other.chm::/m.htm") + link("n.txt")),
               "/h.htm=h.htm /../i.htm= ../../j.htm= k.htm.=sub/k.htm. ms-its:help.chm::/l.htm=l.htm ");
-    HoldsPage holds = [](const std::string& path) { return path == "sub/a.htm"; };
+    HoldsPage holds([](const std::string& path) { return path == "sub/a.htm"; });
     EXPECT_EQ(MembersNamed(link("a.htm") + link("b.htm") + link("a.htm"), &holds), "b.htm=sub/b.htm ");
 }
 
