@@ -127,7 +127,7 @@ std::string EntryNamed(const fs::path& folder, const std::string& name, FolderNa
         return SystemEntryName(written.u8string());  // Windows finds it in any case: its own is the one
     }
     if (names) {
-        return names->Find(folder, NameKey(name));
+        return names->Find(folder, name).entry;
     }
     std::vector<FolderEntry> entries;
     ListProjectFolder(folder, &entries);
@@ -311,10 +311,17 @@ unsigned ProjectCodePageOf(const fs::path& project, ProjectCodePages* codePages)
     return codePage;
 }
 
+// A folder's entries: what each leads to by name, and the first in the
+// folder's order by key.
+struct ListedNames {
+    bool listed = false;
+    std::unordered_map<std::string, fs::file_type> types;
+    std::unordered_map<std::string, std::string> byKey;
+};
+
 struct FolderNames::Known {
     SystemLock lock;
-    // By folder: its entries' names by key, the first in the folder's order.
-    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> byFolder;
+    std::unordered_map<std::string, ListedNames> byFolder;
     size_t names = 0;
 };
 
@@ -322,36 +329,56 @@ FolderNames::FolderNames() : known_(new Known) {}
 
 FolderNames::~FolderNames() = default;
 
-std::string FolderNames::Find(const fs::path& folder, const std::string& key)
+namespace {
+
+ListedNames ListNames(const fs::path& folder)
 {
-    enum { MostNames = 1 << 17 };  // kept at once, about 10 MB; a larger folder is kept alone
+    ListedNames names;
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    names.listed = ListFolder(folder.empty() ? fs::path(".") : folder, &entries, &error);
+    for (const FolderEntry& entry : entries) {
+        names.types.emplace(entry.name, entry.type);
+        names.byKey.emplace(NameKey(entry.name), entry.name);
+    }
+    return names;
+}
+
+}  // namespace
+
+ListedName FolderNames::Find(const fs::path& folder, const std::string& name)
+{
+    enum { MostNames = 1 << 17 };  // kept at once, about 20 MB; a larger folder is kept alone
     std::string where = folder.native();
+    std::string key = NameKey(name);
     Known& known = *known_;
     known.lock.Lock();
-    auto listed = known.byFolder.find(where);
-    if (listed == known.byFolder.end()) {
+    auto kept = known.byFolder.find(where);
+    if (kept == known.byFolder.end()) {
         known.lock.Unlock();
-        // Listed outside the lock: two threads may both list it, once.
-        std::vector<FolderEntry> entries;
-        ListProjectFolder(folder, &entries);
-        std::unordered_map<std::string, std::string> byKey;
-        for (const FolderEntry& entry : entries) {
-            byKey.emplace(NameKey(entry.name), entry.name);
-        }
+        ListedNames names = ListNames(folder);  // outside the lock: two threads may both list it, once
         known.lock.Lock();
-        if (known.names + byKey.size() > MostNames) {
+        if (known.names + names.types.size() > MostNames) {
             known.byFolder.clear();
             known.names = 0;
         }
-        size_t count = byKey.size();
-        auto kept = known.byFolder.emplace(where, std::move(byKey));
-        known.names += kept.second ? count : 0;
-        listed = kept.first;
+        size_t count = names.types.size();
+        auto added = known.byFolder.emplace(where, std::move(names));
+        known.names += added.second ? count : 0;
+        kept = added.first;
     }
-    auto found = listed->second.find(key);
-    std::string name = found == listed->second.end() ? std::string() : found->second;
+    const ListedNames& names = kept->second;
+    ListedName found;
+    found.listed = names.listed;
+    auto exact = names.types.find(name);
+    found.exact = exact == names.types.end() ? fs::file_type::not_found : exact->second;
+    auto byKey = names.byKey.find(key);
+    if (byKey != names.byKey.end()) {
+        found.entry = byKey->second;
+        found.type = names.types.find(found.entry)->second;
+    }
     known.lock.Unlock();
-    return name;
+    return found;
 }
 
 fs::path FindProjectFile(const fs::path& folder, const std::string& name, FolderNames* names)

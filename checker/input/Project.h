@@ -46,15 +46,25 @@ unsigned ProjectCodePage(const std::string& bytes);
 // read once a run.
 unsigned ProjectCodePageOf(const std::filesystem::path& project, ProjectCodePages* codePages);
 
-// Folders' entries by name key, each folder listed once while it is kept:
-// a run that looks for many names in one large folder lists it once, not
-// once a name. Any thread may ask.
+// What a folder lists for a name.
+struct ListedName {
+    bool listed = false;  // whether the folder could be listed
+    // What the entry named so leads to; not_found for none.
+    std::filesystem::file_type exact = std::filesystem::file_type::not_found;
+    // The first entry, in the folder's order, whose name is the name by
+    // Windows' rules (any case), and what it leads to; empty for none.
+    std::string entry;
+    std::filesystem::file_type type = std::filesystem::file_type::not_found;
+};
+
+// Folders' entries, each folder listed once while it is kept: a run that
+// looks for many names in one large folder lists it once, not once a name.
+// Any thread may ask.
 class FolderNames {
 public:
     FolderNames();
     ~FolderNames();
-    // The entry of folder whose name is key by Windows' rules; empty for none.
-    std::string Find(const std::filesystem::path& folder, const std::string& key);
+    ListedName Find(const std::filesystem::path& folder, const std::string& name);
     struct Known;
 
 private:

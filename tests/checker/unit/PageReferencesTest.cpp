@@ -212,24 +212,41 @@ TEST(PageReferencesTest, FilesOnDiskInAnyCase)
 }
 
 // A folder listed once answers every name looked for in it as listing it
-// each time would: in any case, the first of two names alike, none for none.
+// each time would: in any case, the first of two names alike, what each
+// leads to, none for none.
 TEST(PageReferencesTest, FolderNamesAnswerAsTheListingDoes)
 {
     TestFolder folder;
     folder.File("Some/Page.htm");
     folder.File("Some/b.htm");
     folder.File("Some/B.HTM");
+    folder.File("Some/Sub/c.htm");
+    folder.File("Some/D.HTM");
+    folder.Folder("Some/d.htm");
     folder.File("Other/Deep/x.htm");
     FolderNames names;
     for (int twice = 0; twice < 2; ++twice) {
-        EXPECT_EQ(names.Find(folder.Path("Some"), NameKey("PAGE.HTM")), "Page.htm");
-        EXPECT_EQ(names.Find(folder.Path("Some"), NameKey("b.htm")), "B.HTM");
-        EXPECT_EQ(names.Find(folder.Path("Some"), NameKey("c.htm")), "");
-        EXPECT_EQ(names.Find(folder.Path("nowhere"), NameKey("c.htm")), "");
+        ListedName page = names.Find(folder.Path("Some"), "PAGE.HTM");
+        EXPECT_TRUE(page.listed);
+        EXPECT_EQ(page.exact, std::filesystem::file_type::not_found);
+        EXPECT_EQ(page.entry, "Page.htm");
+        EXPECT_EQ(page.type, std::filesystem::file_type::regular);
+        ListedName b = names.Find(folder.Path("Some"), "b.htm");
+        EXPECT_EQ(b.exact, std::filesystem::file_type::regular);
+        EXPECT_EQ(b.entry, "B.HTM");
+        EXPECT_EQ(names.Find(folder.Path("Some"), "SUB").type, std::filesystem::file_type::directory);
+        EXPECT_EQ(names.Find(folder.Path("Some"), "c.htm").entry, "");
+        EXPECT_FALSE(names.Find(folder.Path("nowhere"), "c.htm").listed);
+        EXPECT_TRUE(FileOnDisk(folder.Path("Some/page.HTM"), &names));
         EXPECT_TRUE(FileOnDisk(folder.Path("SOME/page.HTM"), &names));
         EXPECT_TRUE(FileOnDisk(folder.Path("other/DEEP/X.htm"), &names));
+        EXPECT_TRUE(FileOnDisk(folder.Path("Some/b.htm"), &names));
         EXPECT_FALSE(FileOnDisk(folder.Path("Some/Other.htm"), &names));
+        EXPECT_FALSE(FileOnDisk(folder.Path("Some/sub"), &names));
         EXPECT_FALSE(FileOnDisk(folder.Path("Other/Deep"), &names));
+        EXPECT_FALSE(FileOnDisk(folder.Path("Some/b.htm/x.htm"), &names));
+        EXPECT_FALSE(FileOnDisk(folder.Path("Some/d.htm"), &names));  // a folder, though D.HTM is a file
+        EXPECT_EQ(FileOnDisk(folder.Path("Some/d.htm")), FileOnDisk(folder.Path("Some/d.htm"), &names));
     }
     std::filesystem::path p = folder.Path("Other");
     EXPECT_EQ(FindProjectFile(p, "deep\\X.HTM", &names), p / "Deep/x.htm");
