@@ -291,43 +291,86 @@ HoldsPage FilesOnDisk::Holds()
     return {[this](const std::string& path) { return Hold(path); }, key_};
 }
 
+namespace {
+
+void ReportMissingPage(const PageTarget& target, const std::string& shown, std::vector<Finding>* findings)
+{
+    std::string reference = target.reference;
+    if (reference.size() > 200) {
+        size_t cut = 200;
+        while (cut > 0 && (static_cast<unsigned char>(reference[cut]) & 0xC0) == 0x80) {
+            --cut;  // not inside a UTF-8 character
+        }
+        reference = reference.substr(0, cut) + "...";
+    }
+    findings->push_back({target.place, RuleMissingPage,
+                         "\"" + reference + "\" names a page the help file does not hold" +
+                             (target.path.empty()         ? std::string(": it leads above its root")
+                              : shown == target.reference ? std::string()
+                                                          : " (" + Quoted(shown) + ")")});
+}
+
+// Whether a path is absolute, "/" separated and lexically normal: no empty,
+// "." or ".." part and no trailing separator.
+bool PlainAbsolute(const std::string& path)
+{
+    if (path.empty() || path[0] != '/' || path.find('\\') != std::string::npos) {
+        return false;
+    }
+    if (path.size() == 1) {
+        return true;
+    }
+    size_t start = 1;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        end = end == std::string::npos ? path.size() : end;
+        std::string_view part(path.data() + start, end - start);
+        if (part.empty() || part == "." || part == "..") {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+// A target's path from the folder it is shown from, when it is below it:
+// its suffix when both are plain (most pages), as lexically_relative gives it.
+std::string ShownFrom(const PageTarget& target, const std::string& from, bool plainFrom)
+{
+    const std::string& path = target.path;
+    if (plainFrom && PlainAbsolute(path)) {
+        bool within = path.compare(0, from.size(), from) == 0 &&
+                      (path.size() == from.size() || path[from.size()] == '/' || from.size() == 1);
+        if (!within) {
+            return target.shown;
+        }
+        size_t skip = from.size() == 1 ? 1 : from.size() + 1;
+        return path.size() > skip ? path.substr(skip) : std::string(".");
+    }
+    std::filesystem::path file = std::filesystem::u8path(path);
+    std::filesystem::path folder = std::filesystem::u8path(from);
+    return PathWithin(file, folder) ? file.lexically_relative(folder).generic_u8string() : target.shown;
+}
+
+}  // namespace
+
 void ReportPageTargets(const std::vector<PageTarget>& missing, const PageInHelp& in, std::vector<Finding>* findings)
 {
-    std::vector<PageTarget> named;
-    const std::vector<PageTarget>* targets = &missing;
-    if (!in.shownFrom.empty()) {
-        std::filesystem::path from = std::filesystem::u8path(in.shownFrom);
-        named = missing;
-        for (PageTarget& target : named) {
-            std::filesystem::path path = std::filesystem::u8path(target.path);
-            target.shown = PathWithin(path, from) ? path.lexically_relative(from).generic_u8string() : target.shown;
-        }
-        targets = &named;
-    }
     // Each was looked up: none is held.
-    ReportMissingPages(*targets, HoldsPage([](const std::string&) { return false; }), findings);
+    bool plainFrom = PlainAbsolute(in.shownFrom);
+    for (const PageTarget& target : missing) {
+        ReportMissingPage(target, in.shownFrom.empty() ? target.shown : ShownFrom(target, in.shownFrom, plainFrom),
+                          findings);
+    }
 }
 
 void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage& holds,
                         std::vector<Finding>* findings)
 {
     for (const PageTarget& target : targets) {
-        if (!target.path.empty() && holds(target.path)) {
-            continue;
+        if (target.path.empty() || !holds(target.path)) {
+            ReportMissingPage(target, target.shown, findings);
         }
-        std::string reference = target.reference;
-        if (reference.size() > 200) {
-            size_t cut = 200;
-            while (cut > 0 && (static_cast<unsigned char>(reference[cut]) & 0xC0) == 0x80) {
-                --cut;  // not inside a UTF-8 character
-            }
-            reference = reference.substr(0, cut) + "...";
-        }
-        findings->push_back({target.place, RuleMissingPage,
-                             "\"" + reference + "\" names a page the help file does not hold" +
-                                 (target.path.empty()                ? std::string(": it leads above its root")
-                                  : target.shown == target.reference ? std::string()
-                                                                     : " (" + Quoted(target.shown) + ")")});
     }
 }
 

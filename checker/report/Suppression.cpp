@@ -282,26 +282,30 @@ bool SameFinding(const Finding& a, const Finding& b)
 // code writes is said once. The findings are sorted by place and rule.
 void DropRepeatedFindings(std::vector<Finding>* findings)
 {
-    std::vector<Finding> kept;
-    kept.reserve(findings->size());
+    // Kept in place, at the front: a run may have tens of thousands.
+    std::vector<Finding>& all = *findings;
+    size_t kept = 0;
     size_t group = 0;  // the first kept finding of the same place and rule
-    for (Finding& finding : *findings) {
-        if (group < kept.size() && !(kept[group].place.file == finding.place.file &&
-                                     kept[group].place.member == finding.place.member &&
-                                     kept[group].place.line == finding.place.line &&
-                                     kept[group].place.column == finding.place.column &&
-                                     kept[group].rule == finding.rule)) {
-            group = kept.size();
+    for (size_t at = 0; at < all.size(); ++at) {
+        Finding& finding = all[at];
+        if (group < kept && !(all[group].place.file == finding.place.file &&
+                              all[group].place.member == finding.place.member &&
+                              all[group].place.line == finding.place.line &&
+                              all[group].place.column == finding.place.column && all[group].rule == finding.rule)) {
+            group = kept;
         }
         bool repeated = false;
-        for (size_t i = group; i < kept.size() && !repeated; ++i) {
-            repeated = SameFinding(kept[i], finding);
+        for (size_t i = group; i < kept && !repeated; ++i) {
+            repeated = SameFinding(all[i], finding);
         }
         if (!repeated) {
-            kept.push_back(std::move(finding));
+            if (kept != at) {
+                all[kept] = std::move(finding);
+            }
+            ++kept;
         }
     }
-    findings->swap(kept);
+    all.erase(all.begin() + static_cast<std::ptrdiff_t>(kept), all.end());
 }
 
 std::string PlaceKey(const Place& place)
@@ -347,9 +351,12 @@ void SilenceAtReferences(const std::vector<ReferenceDirective>& directives, std:
 void SettleFindings(const Settling& settling, CheckResults* results)
 {
     SilenceAtReferences(settling.referenceDirectives, &results->findings);
-    std::vector<Finding> kept;
-    kept.reserve(results->findings.size());
-    for (Finding& finding : results->findings) {
+    // Those kept are moved to the front, in place: a run may have tens of
+    // thousands.
+    std::vector<Finding>& all = results->findings;
+    size_t kept = 0;
+    for (size_t at = 0; at < all.size(); ++at) {
+        Finding& finding = all[at];
         auto known = settling.configurationOf.find(finding.place.file);
         int index = known != settling.configurationOf.end() ? known->second : settling.givenConfiguration;
         Configuration* configuration = index >= 0 ? &settling.configurations[index] : nullptr;
@@ -366,20 +373,23 @@ void SettleFindings(const Settling& settling, CheckResults* results)
                 }
             }
         }
-        kept.push_back(std::move(finding));
+        if (kept != at) {
+            all[kept] = std::move(finding);
+        }
+        ++kept;
     }
+    all.erase(all.begin() + static_cast<std::ptrdiff_t>(kept), all.end());
     for (const Configuration& configuration : settling.configurations) {
         for (const IgnoreEntry& entry : configuration.ignores) {
             if (!entry.used && !Holds(settling.disabled, RuleUnusedSuppression)) {
-                kept.push_back({{configuration.shown, "", entry.line, 1},
-                                RuleUnusedSuppression,
-                                std::string("this [[ignore]] entry silences nothing: no ") + RuleOf(entry.rule).id +
-                                    " finding matches it"});
-                kept.back().strict = settling.warningsAsErrors || configuration.warningsAsErrors;
+                all.push_back({{configuration.shown, "", entry.line, 1},
+                               RuleUnusedSuppression,
+                               std::string("this [[ignore]] entry silences nothing: no ") + RuleOf(entry.rule).id +
+                                   " finding matches it"});
+                all.back().strict = settling.warningsAsErrors || configuration.warningsAsErrors;
             }
         }
     }
-    results->findings.swap(kept);
     SortFindings(&results->findings);
     DropRepeatedFindings(&results->findings);
     std::unordered_map<std::string, std::string> named;
