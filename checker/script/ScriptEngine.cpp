@@ -30,6 +30,12 @@ struct ScriptHeap {
     bool overBudget = false;
     size_t used = 0;
     bool overMemory = false;
+    // Refused memory twice within an eighth of its budget allocated: it is
+    // kept just under its budget, where each allocation may cost the engine
+    // a collection of the whole heap. Its scripts end at the next check.
+    bool full = false;
+    bool refused = false;
+    size_t allocatedSinceRefusal = 0;
     bool dead = false;       // stopped for good: no more of the page's scripts run
     bool broken = false;     // by a fatal error: the heap is not touched again
     jmp_buf fatal;           // where a fatal error of the engine lands
@@ -52,7 +58,7 @@ extern "C" duk_bool_t TipstartScriptOverBudget(void* udata, long instructions)
     // scripts hook it.
     ScriptHeap* heap = static_cast<ScriptHeap*>(udata);
     unsigned long long limit = heap->budget.instructions;
-    if (heap->overBudget) {
+    if (heap->overBudget || heap->full) {
         return true;
     }
     unsigned long long run = instructions > 0 ? static_cast<unsigned long long>(instructions) : 0;
@@ -64,11 +70,24 @@ extern "C" duk_bool_t TipstartScriptOverBudget(void* udata, long instructions)
 
 namespace {
 
+// Whether size more bytes are past the budget: a refusal, counted.
+bool Refused(ScriptHeap* heap, size_t size)
+{
+    if (size <= heap->budget.memory - std::min(heap->used, heap->budget.memory)) {
+        heap->allocatedSinceRefusal += size;
+        return false;
+    }
+    heap->overMemory = true;
+    heap->full = heap->full || (heap->refused && heap->allocatedSinceRefusal < heap->budget.memory / 8);
+    heap->refused = true;
+    heap->allocatedSinceRefusal = 0;
+    return true;
+}
+
 void* Allocate(void* udata, duk_size_t size)
 {
     ScriptHeap* heap = static_cast<ScriptHeap*>(udata);
-    if (size > heap->budget.memory - std::min(heap->used, heap->budget.memory)) {
-        heap->overMemory = true;
+    if (Refused(heap, size)) {
         return nullptr;
     }
     char* block = static_cast<char*>(malloc(size + BlockHeader));
@@ -107,8 +126,7 @@ void* Reallocate(void* udata, void* pointer, duk_size_t size)
     char* block = static_cast<char*>(pointer) - BlockHeader;
     size_t old;
     memcpy(&old, block, sizeof old);
-    if (size > old && size - old > heap->budget.memory - std::min(heap->used, heap->budget.memory)) {
-        heap->overMemory = true;
+    if (size > old && Refused(heap, size - old)) {
         return nullptr;
     }
     char* grown = static_cast<char*>(realloc(block, size + BlockHeader));
@@ -435,6 +453,43 @@ ScriptEngine::~ScriptEngine()
     }
 }
 
+namespace {
+
+// The page's scripts end: they needed more memory than the budget gives.
+void EndForMemory(ScriptHeap* heap, size_t place, size_t offset)
+{
+    heap->dead = true;
+    heap->stops.push_back({place, offset, "it needed more than the page's " + MemoryWords(heap->budget.memory) + " of memory"});
+}
+
+// Whether the page's scripts have ended, before more of them is run or
+// compiled at place: a full heap ends them there.
+bool Ended(ScriptHeap* heap, size_t place)
+{
+    if (!heap->dead && heap->full) {
+        EndForMemory(heap, place, place);
+    }
+    return heap->dead;
+}
+
+// A script the engine could not compile, its error on the stack's top, is
+// said as a stop at place. One the heap had no memory for ends the page's
+// scripts, its error not read: reading it takes memory.
+void SayNotCompiled(ScriptHeap* heap, size_t place)
+{
+    heap->fallback = place;
+    if (heap->overMemory) {
+        EndForMemory(heap, place, place);
+        return;
+    }
+    size_t offset;
+    std::string message;
+    ErrorPlace(heap->ctx, heap, &offset, &message);
+    heap->stops.push_back({place, offset, "the engine cannot compile it (" + message + ")"});
+}
+
+}  // namespace
+
 // Calls the function below the arguments; leaves its result (or error) in
 // its place. False, with the stop said when it matters, when it failed.
 bool ScriptEngine::Call(int arguments, size_t fallback)
@@ -465,8 +520,7 @@ bool ScriptEngine::Call(int arguments, size_t fallback)
         heap->stops.push_back(
             {fallback, offset, "it ran past the page's budget of " + std::to_string(heap->budget.instructions) + " instructions"});
     } else if (heap->overMemory) {
-        heap->dead = true;
-        heap->stops.push_back({fallback, offset, "it needed more than the page's " + MemoryWords(heap->budget.memory) + " of memory"});
+        EndForMemory(heap, fallback, offset);
     } else if (limit || heap->wroteOrBuilt || message.compare(0, 11, "SyntaxError") == 0) {
         // Code the engine could not compile (a timer's string, eval) is
         // unread, as a script that does not compile is.
@@ -490,7 +544,7 @@ bool ScriptEngine::ReadingCall(int arguments)
 void ScriptEngine::Run(const std::string& code, const ScriptLines& lines, size_t place)
 {
     ScriptHeap* heap = heap_.get();
-    if (heap->dead || lines.empty()) {
+    if (Ended(heap, place) || lines.empty()) {
         return;
     }
     // A script that a script wrote runs while the writing one waits.
@@ -507,11 +561,7 @@ void ScriptEngine::Run(const std::string& code, const ScriptLines& lines, size_t
     // not known: it is said, never passed over.
     std::string translated = CompilableCode(heap, code);
     if (duk_pcompile_lstring_filename(ctx, 0, translated.data(), translated.size()) != 0) {
-        size_t offset;
-        std::string message;
-        heap->fallback = place;
-        ErrorPlace(ctx, heap, &offset, &message);
-        heap->stops.push_back({place, offset, "the engine cannot compile it (" + message + ")"});
+        SayNotCompiled(heap, place);
         duk_pop(ctx);
         heap->wroteOrBuilt = wroteOrBuilt;
         heap->fallback = fallback;
@@ -551,7 +601,7 @@ long ScriptEngine::OpenElement(const std::string& name, const std::vector<Script
                                const std::string* text)
 {
     ScriptHeap* heap = heap_.get();
-    if (heap->dead) {
+    if (Ended(heap, heap->fallback)) {
         return -1;
     }
     duk_context* ctx = heap->ctx;
@@ -584,7 +634,7 @@ long ScriptEngine::OpenElement(const std::string& name, const std::vector<Script
 void ScriptEngine::Text(const std::string& text)
 {
     ScriptHeap* heap = heap_.get();
-    if (heap->dead) {
+    if (Ended(heap, heap->fallback)) {
         return;
     }
     PushDom(heap->ctx, "text");
@@ -597,7 +647,7 @@ void ScriptEngine::Text(const std::string& text)
 void ScriptEngine::CloseElement(const std::string& name)
 {
     ScriptHeap* heap = heap_.get();
-    if (heap->dead) {
+    if (Ended(heap, heap->fallback)) {
         return;
     }
     PushDom(heap->ctx, "close");
@@ -610,7 +660,7 @@ void ScriptEngine::CloseElement(const std::string& name)
 void ScriptEngine::AddLoadHandler(long element, const std::string& code, const ScriptLines& lines)
 {
     ScriptHeap* heap = heap_.get();
-    if (heap->dead || lines.empty()) {
+    if (lines.empty() || Ended(heap, lines[0])) {
         return;
     }
     duk_context* ctx = heap->ctx;
@@ -622,6 +672,7 @@ void ScriptEngine::AddLoadHandler(long element, const std::string& code, const S
     duk_push_int(ctx, static_cast<duk_int_t>(element));
     duk_push_string(ctx, name.c_str());
     if (duk_pcompile_lstring_filename(ctx, DUK_COMPILE_EVAL, function.data(), function.size()) != 0) {
+        SayNotCompiled(heap, lines[0]);
         duk_pop_n(ctx, 4);
         return;
     }
@@ -641,7 +692,7 @@ void ScriptEngine::RunLoad()
 {
     ScriptHeap* heap = heap_.get();
     // Each step runs on its own, so that one that fails leaves the rest.
-    while (!heap->dead) {
+    while (!Ended(heap, heap->fallback)) {
         duk_context* ctx = heap->ctx;
         PushDom(ctx, "next");
         if (!Call(0, heap->fallback)) {
