@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "checker/input/Configuration.h"
+#include "checker/system/Names.h"
 #include "checker/system/FolderListing.h"
 #include "checker/core/TextTools.h"
 
@@ -76,7 +77,10 @@ std::string ShownPath(const fs::path& path, const FolderOptions& options)
 
 fs::path AbsolutePath(const fs::path& path, const FolderOptions& options)
 {
-    return (path.is_absolute() ? path : options.workingFolder / path).lexically_normal();
+    fs::path joined = path.is_absolute() ? path : options.workingFolder / path;
+    // Most paths a walk gives are normal already: not made again. Read as
+    // written (a generic form drops doubled separators).
+    return IsPlainAbsolutePath(joined.u8string()) ? joined : joined.lexically_normal();
 }
 
 fs::path RepositoryRoot(const fs::path& file, const FolderOptions& options, FolderChoice* choice)

@@ -310,35 +310,12 @@ void ReportMissingPage(const PageTarget& target, const std::string& shown, std::
                                                           : " (" + Quoted(shown) + ")")});
 }
 
-// Whether a path is absolute, "/" separated and lexically normal: no empty,
-// "." or ".." part and no trailing separator.
-bool PlainAbsolute(const std::string& path)
-{
-    if (path.empty() || path[0] != '/' || path.find('\\') != std::string::npos) {
-        return false;
-    }
-    if (path.size() == 1) {
-        return true;
-    }
-    size_t start = 1;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        end = end == std::string::npos ? path.size() : end;
-        std::string_view part(path.data() + start, end - start);
-        if (part.empty() || part == "." || part == "..") {
-            return false;
-        }
-        start = end + 1;
-    }
-    return true;
-}
-
 // A target's path from the folder it is shown from, when it is below it:
 // its suffix when both are plain (most pages), as lexically_relative gives it.
 std::string ShownFrom(const PageTarget& target, const std::string& from, bool plainFrom)
 {
     const std::string& path = target.path;
-    if (plainFrom && PlainAbsolute(path)) {
+    if (plainFrom && IsPlainAbsolutePath(path)) {
         bool within = path.compare(0, from.size(), from) == 0 &&
                       (path.size() == from.size() || path[from.size()] == '/' || from.size() == 1);
         if (!within) {
@@ -357,7 +334,7 @@ std::string ShownFrom(const PageTarget& target, const std::string& from, bool pl
 void ReportPageTargets(const std::vector<PageTarget>& missing, const PageInHelp& in, std::vector<Finding>* findings)
 {
     // Each was looked up: none is held.
-    bool plainFrom = PlainAbsolute(in.shownFrom);
+    bool plainFrom = IsPlainAbsolutePath(in.shownFrom);
     for (const PageTarget& target : missing) {
         ReportMissingPage(target, in.shownFrom.empty() ? target.shown : ShownFrom(target, in.shownFrom, plainFrom),
                           findings);

@@ -127,13 +127,19 @@ std::string ShownFile(const Place& place)
 
 void SortFindings(std::vector<Finding>* findings)
 {
-    // Their order is found first, each file's shown name made once, and
-    // the findings moved once: a help file may have tens of thousands.
-    std::vector<std::string> shown;
-    shown.reserve(findings->size());
-    for (const Finding& finding : *findings) {
-        shown.push_back(ShownFile(finding.place));
+    // Their order is found first, each file's shown name made once (only
+    // for a member: a file on disk is shown as its name), and the findings
+    // moved once: a help file may have tens of thousands.
+    std::vector<std::string> members(findings->size());
+    for (size_t i = 0; i < findings->size(); ++i) {
+        const Place& place = (*findings)[i].place;
+        if (!place.member.empty()) {
+            members[i] = ShownFile(place);
+        }
     }
+    auto shown = [&](size_t i) -> const std::string& {
+        return members[i].empty() ? (*findings)[i].place.file : members[i];
+    };
     std::vector<size_t> order(findings->size());
     for (size_t i = 0; i < order.size(); ++i) {
         order[i] = i;
@@ -144,7 +150,7 @@ void SortFindings(std::vector<Finding>* findings)
         const Place& p = a.place;
         const Place& q = b.place;
         if (p.file != q.file || p.member != q.member) {
-            return shown[i] < shown[j];
+            return shown(i) < shown(j);
         }
         if (p.line != q.line) {
             return p.line < q.line;

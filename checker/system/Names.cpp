@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "checker/core/TextTools.h"
 #include "checker/system/System.h"
@@ -95,6 +96,24 @@ bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator)
     }
     parts->swap(resolved);
     return true;
+}
+
+bool IsPlainAbsolutePath(const std::string& path)
+{
+    if (path.empty() || path[0] != '/' || path.find('\\') != std::string::npos) {
+        return false;
+    }
+    size_t start = 1;
+    while (start < path.size()) {
+        size_t end = path.find('/', start);
+        end = end == std::string::npos ? path.size() : end;
+        std::string_view part(path.data() + start, end - start);
+        if (part.empty() || part == "." || part == "..") {
+            return false;
+        }
+        start = end + 1;
+    }
+    return path.size() == 1 || path.back() != '/';
 }
 
 std::vector<std::string> RelativeNameParts(const std::string& name)

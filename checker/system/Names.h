@@ -25,6 +25,11 @@ bool EndsWithSeparator(const std::string& path);
 // stays there. False when ".." climbs above a relative path's first part.
 bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator);
 
+// Whether a path is absolute, "/" separated and lexically normal: no empty,
+// "." or ".." part and no trailing separator. Such a path is its own
+// lexically_normal().
+bool IsPlainAbsolutePath(const std::string& path);
+
 // A name relative to a folder, as Windows reads it before it looks: its
 // parts with "." and "FOLDER\.." removed as text (the ".." that climb
 // above the folder kept), and the periods and spaces GetFullPathName drops.

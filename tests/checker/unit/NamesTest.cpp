@@ -2,6 +2,8 @@
 // letter case and MAX_PATH.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "checker/system/Names.h"
 
 namespace {
@@ -98,6 +100,19 @@ TEST(NamesTest, ARelativeNameLosesItsDotSegmentsAsText)
     EXPECT_EQ(parts("./a/./b/../c.js"), "[a][c.js]");
     EXPECT_EQ(parts("../x/../../y.js"), "[..][..][y.js]");
     EXPECT_EQ(parts("docs./one.txt. "), "[docs][one.txt]");
+}
+
+// A plain path is its own lexically_normal(): the paths of a walk and of a
+// page's targets are not made again when they are.
+TEST(NamesTest, APlainAbsolutePathIsItsOwnNormalForm)
+{
+    for (const char* path : {"/", "/a", "/a/b.htm", "/a/.b/c..d", "/a/b c/d"}) {
+        EXPECT_TRUE(IsPlainAbsolutePath(path)) << path;
+        EXPECT_EQ(std::filesystem::path(path).lexically_normal().generic_string(), path);
+    }
+    for (const char* path : {"", "a/b", "//a", "/a//b", "/a/", "/a/./b", "/a/..", "/./a", "/a\\b", "C:/a"}) {
+        EXPECT_FALSE(IsPlainAbsolutePath(path)) << path;
+    }
 }
 
 TEST(NamesTest, LetterCaseIsWindowsUpperCaseTable)
