@@ -186,7 +186,7 @@ struct HelpCheck {
     HelpMembers members;
     std::vector<PageTarget> kept;  // its pages' targets, until its members are all known
     TextsAhead ahead;  // members handed over, read on the other core before they are checked in order
-    unsigned long long holdsKey = NewHoldsKey();  // for what its members hold, once all are known
+    unsigned holdsKey = NewHoldsKey();  // for what its members hold, once all are known
 };
 
 // One of its members, read as its walk handed it over.

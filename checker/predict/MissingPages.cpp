@@ -124,10 +124,10 @@ bool BasePrefix(const std::string& base, const std::string& helpName, std::strin
 // its path from the help file's root (empty when it climbs above it); and
 // whether the help file held it, when asked one with a key.
 struct Resolution {
-    bool namesPage;
     std::string path;
-    unsigned long long heldKey = 0;  // of the help file asked; 0 for none
+    bool namesPage;
     bool held = false;
+    unsigned heldKey = 0;  // of the help file asked; 0 for none
 };
 
 Resolution ResolveReference(const std::string& value, const PageInHelp& in, bool baseLocal,
@@ -138,11 +138,11 @@ Resolution ResolveReference(const std::string& value, const PageInHelp& in, bool
     std::string url = UrlText(value);
     bool inFile = SameFileTarget(url, in.helpName, &own);
     if (!(inFile ? LocalTarget(own, &target) : LocalTarget(url, &target)) || !NamesPage(target)) {
-        return {false, std::string()};
+        return {std::string(), false};
     }
     if (!inFile && target[0] != '/') {
         if (!baseLocal) {
-            return {false, std::string()};
+            return {std::string(), false};
         }
         target = prefix + target;
         inFile = baseInFile;
@@ -151,7 +151,7 @@ Resolution ResolveReference(const std::string& value, const PageInHelp& in, bool
     if (!ResolveTarget(inFile ? "" : in.folder, target, &path)) {
         path.clear();
     }
-    return {true, path};
+    return {path, true};
 }
 
 typedef std::unordered_map<std::string, Resolution> Resolutions;
@@ -252,9 +252,9 @@ void FindPageTargets(const PageText& page, const PageScan& scan, const PageInHel
     PlaceTargets(page, first, targets);
 }
 
-unsigned long long NewHoldsKey()
+unsigned NewHoldsKey()
 {
-    static std::atomic<unsigned long long> last(0);
+    static std::atomic<unsigned> last(0);
     return ++last;
 }
 

@@ -21,7 +21,7 @@ struct PageText;
 struct HoldsPage {
     HoldsPage() = default;
     HoldsPage(std::nullptr_t) {}
-    HoldsPage(std::function<bool(const std::string& path)> holds, unsigned long long key = 0)
+    HoldsPage(std::function<bool(const std::string& path)> holds, unsigned key = 0)
         : test(std::move(holds)), key(key)
     {
     }
@@ -31,11 +31,11 @@ struct HoldsPage {
     std::function<bool(const std::string& path)> test;
     // The same for predicates that answer alike, whose answers may be kept:
     // one of NewHoldsKey's; 0 for none.
-    unsigned long long key = 0;
+    unsigned key = 0;
 };
 
 // A key for what a help file holds that no other has had in this run.
-unsigned long long NewHoldsKey();
+unsigned NewHoldsKey();
 
 // Where a page stands in its help file, and how its links are read.
 struct PageInHelp {
@@ -89,7 +89,7 @@ public:
 
 private:
     std::unique_ptr<Known> known_;
-    unsigned long long key_;
+    unsigned key_;
 };
 
 // A missing-page finding for each target that holds does not know.
