@@ -437,7 +437,11 @@ int main(int argc, char** argv)
     if (status >= 0) {
         return status;
     }
-    CheckRun run(options);
+    // The run lives until the process ends, which gives its memory back at
+    // once: freeing a large run's caches and findings one by one costs a
+    // twentieth of its time.
+    static CheckRun* const kept = new CheckRun(options);
+    CheckRun& run = *kept;
     if (!arguments.configuration.empty()) {
         run.caches.inputs.configurations.push_back(configuration);
         run.caches.inputs.givenConfiguration = 0;
