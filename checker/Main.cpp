@@ -437,6 +437,7 @@ int main(int argc, char** argv)
     if (status >= 0) {
         return status;
     }
+    options.fingerprints = arguments.format != FormatText;  // the text report shows none
     // The run lives until the process ends, which gives its memory back at
     // once: freeing a large run's caches and findings one by one costs a
     // twentieth of its time.

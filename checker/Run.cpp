@@ -397,6 +397,7 @@ void FinishRun(CheckRun* run)
                          inputs.configurationOf,
                          inputs.givenConfiguration,
                          run->options.folders,
-                         &inputs.folders};
+                         &inputs.folders,
+                         run->options.fingerprints};
     SettleFindings(settling, &run->results);
 }

@@ -38,6 +38,7 @@ struct CheckOptions {
     bool hasBaseline = false;
     ScriptBudget scripts;                              // each page's, for its scripts
     bool inlineConfig = true;                          // --no-inline-config: directives in pages silence nothing
+    bool fingerprints = true;                          // findings get them: a SARIF or JSON report shows them
 };
 
 struct CheckCaches {

@@ -393,7 +393,9 @@ void SettleFindings(const Settling& settling, CheckResults* results)
     SortFindings(&results->findings);
     DropRepeatedFindings(&results->findings);
     std::unordered_map<std::string, std::string> named;
-    GiveFingerprints(settling, &results->findings, &named);
+    if (settling.fingerprints || settling.baseline) {
+        GiveFingerprints(settling, &results->findings, &named);
+    }
     if (settling.baseline) {
         // A baseline's result is gone only when its file was read in this
         // run; one that names no file (an older log) is held as read.

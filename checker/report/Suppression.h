@@ -53,11 +53,13 @@ struct Settling {
     int givenConfiguration;                                        // --config, or -1
     const FolderOptions& folders;
     FolderChoice* choice;  // for the repository each file lies in
+    bool fingerprints;     // given to the findings (always with a baseline)
 };
 
 // After the last path: drops the findings of disabled rules, silences those
 // an [[ignore]] entry matches (and warns of entries that match none), sorts,
-// and gives each its fingerprint and, with a baseline, whether it holds it.
+// and gives each its fingerprint when asked and, with a baseline, whether it
+// holds it.
 void SettleFindings(const Settling& settling, CheckResults* results);
 
 // The fingerprints of the results of a SARIF log this checker wrote, and
