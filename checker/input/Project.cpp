@@ -349,7 +349,7 @@ ListedNames ListNames(const fs::path& folder)
 ListedName FolderNames::Find(const fs::path& folder, const std::string& name)
 {
     enum { MostNames = 1 << 17 };  // kept at once, about 20 MB; a larger folder is kept alone
-    std::string where = folder.native();
+    std::string where = folder.u8string();
     std::string key = NameKey(name);
     Known& known = *known_;
     known.lock.Lock();
