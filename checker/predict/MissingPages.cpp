@@ -365,23 +365,28 @@ bool FileOnDisk(const std::string& path, FolderNames* names)
 {
     namespace fs = std::filesystem;
     fs::path file = fs::u8path(path);
+    std::error_code error;
+    if (fs::is_regular_file(file, error)) {
+        return true;  // most targets: one stat, no listing
+    }
     std::string relative = file.relative_path().generic_u8string();
     std::vector<std::string> parts = RelativeNameParts(relative);
     if (names && !parts.empty() && parts[0] != "..") {
         // A folder listed as written is every part before the last as
-        // FindProjectFile finds it: the file is told by the folder's listing
-        // alone, when the path names it as written.
+        // FindProjectFile finds it: the name is looked for in that folder's
+        // listing alone, when the path names it as written.
         fs::path folder = file.root_path();
         for (size_t i = 0; i + 1 < parts.size(); ++i) {
             folder /= fs::u8path(parts[i]);
         }
         ListedName found = names->Find(folder, parts.back());
         if (found.listed && (folder / fs::u8path(parts.back())).native() == file.native()) {
-            fs::file_type type = found.exact != fs::file_type::not_found ? found.exact : found.type;
-            return type == fs::file_type::regular;
+            // An entry of the name as written that leads somewhere is the one
+            // (not a file: it was asked); else the first of any case.
+            bool leads = found.exact != fs::file_type::not_found && found.exact != fs::file_type::unknown &&
+                         found.exact != fs::file_type::none;
+            return !leads && found.type == fs::file_type::regular;
         }
     }
-    std::error_code error;
-    return fs::is_regular_file(file, error) ||
-           fs::is_regular_file(FindProjectFile(file.root_path(), relative, names), error);
+    return fs::is_regular_file(FindProjectFile(file.root_path(), relative, names), error);
 }

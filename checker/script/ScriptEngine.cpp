@@ -30,9 +30,10 @@ struct ScriptHeap {
     bool overBudget = false;
     size_t used = 0;
     bool overMemory = false;
-    // Refused memory twice within an eighth of its budget allocated: it is
-    // kept just under its budget, where each allocation may cost the engine
-    // a collection of the whole heap. Its scripts end at the next check.
+    // Refused memory twice within a 64th of its budget allocated: what it
+    // holds fills the budget but for that, and each allocation may cost the
+    // engine a collection of the whole heap. Its scripts end at the next
+    // check.
     bool full = false;
     bool refused = false;
     size_t allocatedSinceRefusal = 0;
@@ -78,7 +79,7 @@ bool Refused(ScriptHeap* heap, size_t size)
         return false;
     }
     heap->overMemory = true;
-    heap->full = heap->full || (heap->refused && heap->allocatedSinceRefusal < heap->budget.memory / 8);
+    heap->full = heap->full || (heap->refused && heap->allocatedSinceRefusal < heap->budget.memory / 64);
     heap->refused = true;
     heap->allocatedSinceRefusal = 0;
     return true;
@@ -474,17 +475,21 @@ bool Ended(ScriptHeap* heap, size_t place)
 
 // A script the engine could not compile, its error on the stack's top, is
 // said as a stop at place. One the heap had no memory for ends the page's
-// scripts, its error not read: reading it takes memory.
+// scripts; a full heap's error is not read: reading it takes memory.
 void SayNotCompiled(ScriptHeap* heap, size_t place)
 {
     heap->fallback = place;
-    if (heap->overMemory) {
+    if (heap->full) {
         EndForMemory(heap, place, place);
         return;
     }
     size_t offset;
     std::string message;
     ErrorPlace(heap->ctx, heap, &offset, &message);
+    if (message.find("alloc failed") != std::string::npos) {
+        EndForMemory(heap, place, offset);
+        return;
+    }
     heap->stops.push_back({place, offset, "the engine cannot compile it (" + message + ")"});
 }
 
@@ -601,7 +606,7 @@ long ScriptEngine::OpenElement(const std::string& name, const std::vector<Script
                                const std::string* text)
 {
     ScriptHeap* heap = heap_.get();
-    if (Ended(heap, heap->fallback)) {
+    if (heap->dead) {
         return -1;
     }
     duk_context* ctx = heap->ctx;
@@ -634,7 +639,7 @@ long ScriptEngine::OpenElement(const std::string& name, const std::vector<Script
 void ScriptEngine::Text(const std::string& text)
 {
     ScriptHeap* heap = heap_.get();
-    if (Ended(heap, heap->fallback)) {
+    if (heap->dead) {
         return;
     }
     PushDom(heap->ctx, "text");
@@ -647,7 +652,7 @@ void ScriptEngine::Text(const std::string& text)
 void ScriptEngine::CloseElement(const std::string& name)
 {
     ScriptHeap* heap = heap_.get();
-    if (Ended(heap, heap->fallback)) {
+    if (heap->dead) {
         return;
     }
     PushDom(heap->ctx, "close");
@@ -692,7 +697,7 @@ void ScriptEngine::RunLoad()
 {
     ScriptHeap* heap = heap_.get();
     // Each step runs on its own, so that one that fails leaves the rest.
-    while (!Ended(heap, heap->fallback)) {
+    while (!heap->dead) {
         duk_context* ctx = heap->ctx;
         PushDom(ctx, "next");
         if (!Call(0, heap->fallback)) {

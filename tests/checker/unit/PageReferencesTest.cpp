@@ -224,6 +224,8 @@ TEST(PageReferencesTest, FolderNamesAnswerAsTheListingDoes)
     folder.File("Some/D.HTM");
     folder.Folder("Some/d.htm");
     folder.File("Other/Deep/x.htm");
+    folder.File("Some/E.HTM");
+    std::filesystem::create_symlink("nowhere.htm", folder.Path("Some/e.htm"));  // leads nowhere
     FolderNames names;
     for (int twice = 0; twice < 2; ++twice) {
         ListedName page = names.Find(folder.Path("Some"), "PAGE.HTM");
@@ -247,6 +249,8 @@ TEST(PageReferencesTest, FolderNamesAnswerAsTheListingDoes)
         EXPECT_FALSE(FileOnDisk(folder.Path("Some/b.htm/x.htm"), &names));
         EXPECT_FALSE(FileOnDisk(folder.Path("Some/d.htm"), &names));  // a folder, though D.HTM is a file
         EXPECT_EQ(FileOnDisk(folder.Path("Some/d.htm")), FileOnDisk(folder.Path("Some/d.htm"), &names));
+        EXPECT_TRUE(FileOnDisk(folder.Path("Some/e.htm"), &names));  // E.HTM, as a link to nothing is no entry
+        EXPECT_EQ(FileOnDisk(folder.Path("Some/e.htm")), FileOnDisk(folder.Path("Some/e.htm"), &names));
     }
     std::filesystem::path p = folder.Path("Other");
     EXPECT_EQ(FindProjectFile(p, "deep\\X.HTM", &names), p / "Deep/x.htm");
