@@ -90,9 +90,9 @@ void AimDirectives(PageScan* scan)
 const char* const DirectiveName = "tipstart-check";
 
 // An event handler's attribute: its name starts with "on".
-bool IsHandlerName(const Attribute& attribute)
+bool IsHandlerName(const char* bytes, const Attribute& attribute)
 {
-    return attribute.name.size() >= 2 && attribute.name[0] == 'o' && attribute.name[1] == 'n';
+    return StartsWithNoCase(bytes, attribute.nameEnd, attribute.nameStart, "on");
 }
 
 // "javascript:", the longer of the prefixes that name a handler's language.
@@ -348,29 +348,29 @@ private:
         }
         std::string text;
         std::vector<ReferenceRemark> ignored;
-        DecodeValue(bytes_, Attribute{std::string(), from, to}, &text, &ignored);
+        DecodeValue(bytes_, Attribute{from, from, from, to}, &text, &ignored);
         engine_->Text(text);
     }
 
     // The element a start tag opens, made for the page's scripts.
-    long DomElement(const std::string& name, size_t contentStart, size_t contentEnd, bool text)
+    long DomElement(std::string_view name, size_t contentStart, size_t contentEnd, bool text)
     {
         std::vector<ScriptAttribute> attributes;
         std::vector<ReferenceRemark> ignored;
         for (const Attribute& attribute : attributes_) {
-            attributes.push_back({attribute.name, std::string()});
+            attributes.push_back({AttributeName(bytes_, attribute), std::string()});
             DecodeValue(bytes_, attribute, &attributes.back().value, &ignored);
         }
         if (!text) {
-            return engine_->OpenElement(name, attributes, nullptr);
+            return engine_->OpenElement(std::string(name), attributes, nullptr);
         }
         std::string content;
         if (IsName(name, "textarea") || IsName(name, "title")) {
-            DecodeValue(bytes_, Attribute{std::string(), contentStart, contentEnd}, &content, &ignored);
+            DecodeValue(bytes_, Attribute{contentStart, contentStart, contentStart, contentEnd}, &content, &ignored);
         } else {
             content.assign(bytes_ + contentStart, contentEnd - contentStart);
         }
-        return engine_->OpenElement(name, attributes, &content);
+        return engine_->OpenElement(std::string(name), attributes, &content);
     }
 
     // The page offset of bytes_[at]: in markup a script writes, the place in
@@ -421,7 +421,7 @@ private:
         if (bogus != at) {
             return bogus;
         }
-        std::string name;
+        TagName name;
         bool closing;
         size_t p = ReadTagName(bytes_, size_, at, &name, &closing);
         if (name.empty()) {
@@ -430,14 +430,14 @@ private:
         size_t after = ParseAttributes(bytes_, size_, p, &attributes_);
         if (closing) {
             if (BuildsElements()) {
-                engine_->CloseElement(name);
+                engine_->CloseElement(std::string(name));
             }
             if (IsName(name, "object") && !objects_.empty()) {
                 FinishObject();
             }
             return after;
         }
-        bool text = IsName(name, "script") || IsTextElement(name);
+        bool text = IsTextElement(name);
         size_t end = text ? TextElementEnd(bytes_, size_, after, name) : after;
         long element = BuildsElements() ? DomElement(name, after, end, text) : built_;
         HandlerScripts(name, element);
@@ -462,14 +462,14 @@ private:
     }
 
     // A page the tag names, and the page's base.
-    void Reference(const std::string& name)
+    void Reference(std::string_view name)
     {
         bool gathered;
         std::string_view referring = ReferringAttribute(name, &gathered);
-        const Attribute* attribute = !referring.empty() ? FindAttribute(attributes_, referring)
+        const Attribute* attribute = !referring.empty() ? FindAttribute(bytes_, attributes_, referring)
                                      : IsName(name, "param") && IsLocalParam(bytes_, attributes_)
-                                         ? FindAttribute(attributes_, "value")
-                                     : IsName(name, "base") && !baseFound_ ? FindAttribute(attributes_, "href")
+                                         ? FindAttribute(bytes_, attributes_, "value")
+                                     : IsName(name, "base") && !baseFound_ ? FindAttribute(bytes_, attributes_, "href")
                                                                            : nullptr;
         if (!attribute || attribute->valueStart == attribute->valueEnd) {
             return;
@@ -492,15 +492,16 @@ private:
 
     ScriptLanguage ScriptLanguageOfTag()
     {
+        const Attribute* language = FindAttribute(bytes_, attributes_, "language");
+        if (!language) {
+            language = FindAttribute(bytes_, attributes_, "type");
+        }
+        if (!language) {
+            return ScriptLanguageOf(std::string());
+        }
         std::string value;
         std::vector<ReferenceRemark> ignored;
-        const Attribute* language = FindAttribute(attributes_, "language");
-        if (!language) {
-            language = FindAttribute(attributes_, "type");
-        }
-        if (language) {
-            DecodeValue(bytes_, *language, &value, &ignored);
-        }
+        DecodeValue(bytes_, *language, &value, &ignored);
         return ScriptLanguageOf(value);
     }
 
@@ -508,9 +509,11 @@ private:
     // runs the handlers of the page's load (a body's onload, an image's
     // onerror, onreadystatechange) as it loads; those of the reader's actions
     // wait for the reader, and do not run.
-    void HandlerScripts(const std::string& name, long element)
+    void HandlerScripts(std::string_view name, long element)
     {
-        if (std::none_of(attributes_.begin(), attributes_.end(), IsHandlerName)) {
+        const char* bytes = bytes_;
+        auto isHandler = [bytes](const Attribute& attribute) { return IsHandlerName(bytes, attribute); };
+        if (std::none_of(attributes_.begin(), attributes_.end(), isHandler)) {
             return;
         }
         // A script's markup reads its own attributes: the tag's are kept
@@ -520,7 +523,7 @@ private:
         ScriptLanguage language = ScriptLanguageOfTag();
         for (size_t i = 0; i < attributes->size(); ++i) {
             const Attribute& handler = (*attributes)[i];
-            if (!IsHandlerName(handler) || handler.valueStart == handler.valueEnd) {
+            if (!IsHandlerName(bytes_, handler) || handler.valueStart == handler.valueEnd) {
                 continue;
             }
             // Its language shows in its first bytes: the rest is decoded
@@ -530,12 +533,13 @@ private:
             ScriptLanguage own = StartsWithNoCase(text.data(), text.size(), 0, "vbscript:") ? ScriptVBScript
                                  : StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? ScriptJScript
                                                                                                  : language;
-            const std::string& event = handler.name;
-            bool asPageOpens = IsName(event, "onload") || IsName(event, "onreadystatechange");
+            bool onLoad = AttributeIs(bytes_, handler, "onload");
+            bool onReadyStateChange = AttributeIs(bytes_, handler, "onreadystatechange");
+            bool asPageOpens = onLoad || onReadyStateChange;
             bool loadTime = own != ScriptVBScript &&
-                            ((IsName(event, "onload") && (IsName(name, "body") || IsName(name, "frameset"))) ||
-                             (IsName(event, "onerror") && IsName(name, "img") && !ImageThere()) ||
-                             IsName(event, "onreadystatechange"));
+                            ((onLoad && (IsName(name, "body") || IsName(name, "frameset"))) ||
+                             (AttributeIs(bytes_, handler, "onerror") && IsName(name, "img") && !ImageThere()) ||
+                             onReadyStateChange);
             if (own != ScriptVBScript && !(loadTime && engine_ && built_ < 0)) {
                 continue;  // a JScript handler of the reader's actions: never run
             }
@@ -566,7 +570,7 @@ private:
     // Whether the image of an img tag is there (unknown: not).
     bool ImageThere()
     {
-        const Attribute* src = FindAttribute(attributes_, "src");
+        const Attribute* src = FindAttribute(bytes_, attributes_, "src");
         std::string name;
         std::vector<ReferenceRemark> ignored;
         if (!files_ || !src) {
@@ -580,8 +584,8 @@ private:
     // as the page loads; of anything else it waits for the reader.
     bool EventScript(size_t start, size_t end, ScriptLanguage language)
     {
-        const Attribute* target = FindAttribute(attributes_, "for");
-        const Attribute* event = FindAttribute(attributes_, "event");
+        const Attribute* target = FindAttribute(bytes_, attributes_, "for");
+        const Attribute* event = FindAttribute(bytes_, attributes_, "event");
         if (!target || !event || origins_) {
             return false;
         }
@@ -608,7 +612,7 @@ private:
         if (EventScript(start, end, language)) {
             return;
         }
-        const Attribute* src = FindAttribute(attributes_, "src");
+        const Attribute* src = FindAttribute(bytes_, attributes_, "src");
         if (language == ScriptJScript && src && src->valueStart < src->valueEnd) {
             LoadScript(*src);
             return;
@@ -797,15 +801,15 @@ private:
         object.start = start;
         object.element = element;
         std::string value;
-        const Attribute* classId = FindAttribute(attributes_, "classid");
+        const Attribute* classId = FindAttribute(bytes_, attributes_, "classid");
         if (classId) {
             Decode(*classId, &value, &object.remarks);
             object.shortCutClass = IsShortCutClass(value);
         }
         // Scripts reach an object by its id, or by its name.
-        const Attribute* id = FindAttribute(attributes_, "id");
+        const Attribute* id = FindAttribute(bytes_, attributes_, "id");
         if (!id) {
-            id = FindAttribute(attributes_, "name");
+            id = FindAttribute(bytes_, attributes_, "name");
         }
         if (id) {
             Decode(*id, &value, &object.remarks);
@@ -816,8 +820,8 @@ private:
     void Param()
     {
         OpenObject& object = objects_.back();
-        const Attribute* name = FindAttribute(attributes_, "name");
-        const Attribute* value = FindAttribute(attributes_, "value");
+        const Attribute* name = FindAttribute(bytes_, attributes_, "name");
+        const Attribute* value = FindAttribute(bytes_, attributes_, "value");
         if (!name || !value) {
             return;
         }

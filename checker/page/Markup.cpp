@@ -125,15 +125,6 @@ size_t AttributeNameEnd(const char* bytes, size_t size, size_t at)
     return at;
 }
 
-// A name as the scanner compares it: copied once, lowered in place.
-void AssignLower(const char* bytes, size_t start, size_t end, std::string* name)
-{
-    name->assign(bytes + start, end - start);
-    for (char& c : *name) {
-        c = AsciiLower(c);
-    }
-}
-
 // Appends the plain bytes of a value from at up to its next "&" (or end),
 // at most room of them; gives the offset after the last one appended.
 size_t AppendPlainRun(const char* bytes, size_t at, size_t end, size_t room, std::string* value)
@@ -187,11 +178,7 @@ size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<At
             ++at;  // a stray "=" or quote
             continue;
         }
-        attributes->emplace_back();
-        Attribute& attribute = attributes->back();
-        AssignLower(bytes, nameStart, nameEnd, &attribute.name);
-        attribute.valueStart = valueStart;
-        attribute.valueEnd = valueEnd;
+        attributes->push_back({nameStart, nameEnd, valueStart, valueEnd});
     }
     return size;
 }
@@ -304,10 +291,26 @@ void DecodeValueOrigins(const char* bytes, const Attribute& attribute, std::stri
     }
 }
 
-const Attribute* FindAttribute(const std::vector<Attribute>& attributes, std::string_view name)
+bool AttributeIs(const char* bytes, const Attribute& attribute, std::string_view lowerWord)
+{
+    return attribute.nameEnd - attribute.nameStart == lowerWord.size() &&
+           StartsWithNoCase(bytes, attribute.nameEnd, attribute.nameStart, lowerWord);
+}
+
+std::string AttributeName(const char* bytes, const Attribute& attribute)
+{
+    std::string name(bytes + attribute.nameStart, attribute.nameEnd - attribute.nameStart);
+    for (char& c : name) {
+        c = AsciiLower(c);
+    }
+    return name;
+}
+
+const Attribute* FindAttribute(const char* bytes, const std::vector<Attribute>& attributes,
+                               std::string_view lowerWord)
 {
     for (const Attribute& attribute : attributes) {
-        if (IsName(attribute.name, name)) {
+        if (AttributeIs(bytes, attribute, lowerWord)) {
             return &attribute;
         }
     }
@@ -407,12 +410,12 @@ bool ConditionHolds(const std::string& condition, int documentMode)
     return ReadCondition(condition, &at, documentMode);
 }
 
-size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name, bool* closing)
+size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, bool* closing)
 {
     size_t p = at + 1;
     *closing = p < size && bytes[p] == '/';
     p += *closing;
-    name->clear();
+    name->Clear();
     // A name starts with a letter ("<1" is text). It is read as its letters
     // and digits: what the viewer's legacy parser makes of other bytes in a
     // name is not documented, and "<OBJECT:x" read as an object finds the
@@ -420,18 +423,17 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name,
     if (p >= size || !IsAsciiLetter(bytes[p])) {
         return p;
     }
-    size_t start = p;
-    while (p < size && p - start < 16 && IsAsciiAlphanumeric(bytes[p])) {
-        ++p;
+    size_t end = std::min<size_t>(size, p + TagName::Most);
+    for (; p < end && IsAsciiAlphanumeric(bytes[p]); ++p) {
+        name->Add(AsciiLower(bytes[p]));
     }
-    AssignLower(bytes, start, p, name);
     // A raw-text element's name ends where HTML5 ends a tag name, at a blank,
     // "/" or ">": "<style:x>" is another element, and the page after it is
     // read, not hidden as the style's text.
     bool nameEnds = p >= size || bytes[p] == ' ' || bytes[p] == '\t' || bytes[p] == '\n' || bytes[p] == '\f' ||
                     bytes[p] == '\r' || bytes[p] == '/' || bytes[p] == '>';
-    if (!nameEnds && (IsName(*name, "script") || IsTextElement(*name))) {
-        *name += '+';
+    if (!nameEnds && IsTextElement(*name)) {
+        name->Add('+');
     }
     return p;
 }
@@ -548,7 +550,7 @@ size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int docu
     return endifEnd ? static_cast<size_t>(endifEnd - bytes) + 1 : size;
 }
 
-bool IsTextElement(const std::string& name)
+bool IsTextElement(std::string_view name)
 {
     // Views, not C strings: every tag of every page is held against these.
     static const std::string_view names[] = {"script",   "style",  "textarea", "title",  "xmp",
@@ -561,13 +563,13 @@ bool IsTextElement(const std::string& name)
     return false;
 }
 
-size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::string& name)
+size_t TextElementEnd(const char* bytes, size_t size, size_t from, std::string_view name)
 {
     if (IsName(name, "plaintext")) {
         return size;
     }
     // "</script" ends a script only as a whole name: "</scripts>" does not.
-    std::string endTag = "</" + name;
+    std::string endTag = "</" + std::string(name);
     for (size_t at = FindNoCase(bytes, size, from, endTag.c_str()); at < size;
          at = FindNoCase(bytes, size, at + 1, endTag.c_str())) {
         size_t after = at + endTag.size();
@@ -583,8 +585,8 @@ namespace {
 // The mode an X-UA-Compatible meta's attributes ask for, else 0.
 int MetaDocumentMode(const char* bytes, const std::vector<Attribute>& attributes)
 {
-    const Attribute* equiv = FindAttribute(attributes, "http-equiv");
-    const Attribute* content = FindAttribute(attributes, "content");
+    const Attribute* equiv = FindAttribute(bytes, attributes, "http-equiv");
+    const Attribute* content = FindAttribute(bytes, attributes, "content");
     if (!equiv || !content) {
         return 0;
     }
@@ -640,7 +642,7 @@ int FindDocumentMode(const char* bytes, size_t size)
     // and meta: the search ends at the first other element, end tag or text.
     // Comments hide what they hold, conditional ones too.
     std::vector<Attribute> attributes;
-    std::string name;
+    TagName name;
     Comment comment;
     int mode = 7;
     size_t at = 0;
@@ -681,7 +683,7 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
 {
     std::vector<Attribute> attributes;
     int mode = FindDocumentMode(bytes, size);
-    std::string name;
+    TagName name;
     Comment comment;
     MarkupSearches searches;
     size_t at = 0;
@@ -724,13 +726,13 @@ std::string FindDeclaredCharset(const char* bytes, size_t size)
         }
         std::vector<ReferenceRemark> ignored;
         std::string value;
-        const Attribute* charset = FindAttribute(attributes, "charset");
+        const Attribute* charset = FindAttribute(bytes, attributes, "charset");
         if (charset) {
             DecodeValue(bytes, *charset, &value, &ignored);
             return Trim(value);
         }
-        const Attribute* equiv = FindAttribute(attributes, "http-equiv");
-        const Attribute* content = FindAttribute(attributes, "content");
+        const Attribute* equiv = FindAttribute(bytes, attributes, "http-equiv");
+        const Attribute* content = FindAttribute(bytes, attributes, "content");
         if (!equiv || !content) {
             continue;
         }

@@ -10,8 +10,11 @@
 #include <string_view>
 #include <vector>
 
+// An attribute of a tag, where its name and value stand in the text it was
+// read from: nothing is copied until a value is used.
 struct Attribute {
-    std::string name;  // lower case
+    size_t nameStart;
+    size_t nameEnd;
     size_t valueStart;
     size_t valueEnd;
 };
@@ -19,11 +22,19 @@ struct Attribute {
 // Reads the attributes from at up to the tag's ">"; gives the offset after it.
 size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes);
 
-const Attribute* FindAttribute(const std::vector<Attribute>& attributes, std::string_view name);
+// Whether the attribute's name is lowerWord, in any case.
+bool AttributeIs(const char* bytes, const Attribute& attribute, std::string_view lowerWord);
+
+// The attribute's name in lower case.
+std::string AttributeName(const char* bytes, const Attribute& attribute);
+
+// The first attribute named lowerWord, in any case; null for none.
+const Attribute* FindAttribute(const char* bytes, const std::vector<Attribute>& attributes,
+                               std::string_view lowerWord);
 
 // Whether a tag's or attribute's name (lower case) is word: the lengths and
 // first letters first, so that most names are told apart without a call.
-inline bool IsName(const std::string& name, std::string_view word)
+inline bool IsName(std::string_view name, std::string_view word)
 {
     return name.size() == word.size() &&
            (word.empty() || (name[0] == word[0] && memcmp(name.data() + 1, word.data() + 1, word.size() - 1) == 0));
@@ -53,9 +64,25 @@ void DecodeValueStart(const char* bytes, const Attribute& attribute, size_t limi
 // by decoding again up to it: no offset is kept per byte of a long value.
 size_t OriginOf(const char* bytes, const Attribute& attribute, size_t index);
 
+// A tag's name as the scanner reads it: at most 16 letters and digits, lower
+// case, and a "+" after a raw-text element's name that does not end there.
+// Held in place: every tag of every page has one.
+class TagName {
+public:
+    enum { Most = 16 };
+    operator std::string_view() const { return std::string_view(text_, size_); }
+    bool empty() const { return size_ == 0; }
+    void Clear() { size_ = 0; }
+    void Add(char c) { text_[size_++] = c; }
+
+private:
+    char text_[Most + 1];
+    unsigned char size_ = 0;
+};
+
 // The tag name at bytes[at] ("<"): its letters and digits, lower case;
 // empty when no letter follows. closing for "</". Gives the offset after it.
-size_t ReadTagName(const char* bytes, size_t size, size_t at, std::string* name, bool* closing);
+size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, bool* closing);
 
 // A bogus comment at bytes[at], as HTML5's tokenizer reads one: "<!" not
 // starting a comment, doctype or conditional comment ("<![CDATA[", "<!x"),
@@ -115,11 +142,11 @@ size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int docu
 
 // script, style, and the elements whose content is text, not markup:
 // textarea, title, xmp, plaintext, noscript, iframe, noembed, noframes.
-bool IsTextElement(const std::string& name);
+bool IsTextElement(std::string_view name);
 
 // Where a text element's content ends, from the offset after its start tag:
 // at its end tag, or the page's end (plaintext has none).
-size_t TextElementEnd(const char* bytes, size_t size, size_t from, const std::string& name);
+size_t TextElementEnd(const char* bytes, size_t size, size_t from, std::string_view name);
 
 // The encoding a page declares in <meta charset> or in the http-equiv
 // Content-Type, as written; empty when it declares none. Comments and text

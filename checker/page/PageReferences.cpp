@@ -42,9 +42,9 @@ int HexDigit(char c)
 // The language a <script> tag names in its language or type attribute.
 ScriptLanguage ScriptLanguageOfTag(const char* text, const std::vector<Attribute>& attributes)
 {
-    const Attribute* language = FindAttribute(attributes, "language");
+    const Attribute* language = FindAttribute(text, attributes, "language");
     if (!language) {
-        language = FindAttribute(attributes, "type");
+        language = FindAttribute(text, attributes, "type");
     }
     std::string value;
     std::vector<ReferenceRemark> remarks;
@@ -58,13 +58,13 @@ ScriptLanguage ScriptLanguageOfTag(const char* text, const std::vector<Attribute
 
 bool IsLocalParam(const char* text, const std::vector<Attribute>& attributes)
 {
-    const Attribute* name = FindAttribute(attributes, "name");
+    const Attribute* name = FindAttribute(text, attributes, "name");
     std::string value;
     std::vector<ReferenceRemark> remarks;
     return name && (DecodeValue(text, *name, &value, &remarks), EqualsNoCase(Trim(value), "local"));
 }
 
-std::string_view ReferringAttribute(const std::string& tag, bool* gathered)
+std::string_view ReferringAttribute(std::string_view tag, bool* gathered)
 {
     for (const ReferringTag& referring : ReferringTags) {
         if (IsName(tag, referring.tag)) {
@@ -90,7 +90,7 @@ std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
             at = FindNoCase(text, size, at + 4, "-->");  // chmcmd ends a comment there alone
             continue;
         }
-        std::string tag;
+        TagName tag;
         bool closing;
         size_t nameEnd = ReadTagName(text, size, at, &tag, &closing);
         if (tag.empty()) {
@@ -104,13 +104,13 @@ std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
         bool gathered = false;
         std::string_view attribute = ReferringAttribute(tag, &gathered);
         if (!attribute.empty() && gathered) {
-            AddValue(text, FindAttribute(attributes, attribute), &references);
+            AddValue(text, FindAttribute(text, attributes, attribute), &references);
             if (IsName(tag, "script") && !references.empty() && references.back().offset >= nameEnd) {
                 references.back().loadsScript = true;
                 references.back().language = ScriptLanguageOfTag(text, attributes);
             }
         } else if (IsName(tag, "param") && IsLocalParam(text, attributes)) {
-            AddValue(text, FindAttribute(attributes, "value"), &references);
+            AddValue(text, FindAttribute(text, attributes, "value"), &references);
         }
         if (IsName(tag, "script") || IsName(tag, "style")) {
             at = TextElementEnd(text, size, at, tag);

@@ -24,7 +24,7 @@ struct PageReference {
 // "a"), or empty. chmcmd, the compiler that judges which files a project
 // ships, takes the files of a href, link href, img src and script src
 // (gathered), not those of frames or areas.
-std::string_view ReferringAttribute(const std::string& tag, bool* gathered);
+std::string_view ReferringAttribute(std::string_view tag, bool* gathered);
 
 // Whether a <param>'s name is Local, in any case: a contents or index entry's page.
 bool IsLocalParam(const char* text, const std::vector<Attribute>& attributes);

@@ -112,12 +112,12 @@ TEST(MarkupTest, BogusCommentsEndAtTheFirstGreaterThan)
 
 TEST(MarkupTest, ATagNameStartsWithALetter)
 {
-    std::string name;
+    TagName name;
     bool closing;
     std::string page = "<OBJECT:x a>";
     EXPECT_EQ(ReadTagName(page.data(), page.size(), 0, &name, &closing), 7u);
-    EXPECT_EQ(name, "object");
+    EXPECT_EQ(std::string_view(name), "object");
     page = "<1object>";
     ReadTagName(page.data(), page.size(), 0, &name, &closing);
-    EXPECT_EQ(name, "");
+    EXPECT_EQ(std::string_view(name), "");
 }
