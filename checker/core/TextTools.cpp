@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "checker/core/ByteScan.h"
+
 size_t ReadUtf8(const char* text, size_t size, size_t at, char32_t* c)
 {
     unsigned char first = static_cast<unsigned char>(text[at]);
@@ -209,18 +211,24 @@ bool HasNonAscii(const std::string& text)
 
 void TextCursor::MoveTo(size_t target)
 {
-    while (offset < target && offset < size) {
-        char c = bytes[offset];
-        if (c == '\n' || c == '\r') {
-            offset += c == '\r' && offset + 1 < size && bytes[offset + 1] == '\n' ? 2 : 1;
-            ++line;
-            column = 1;
-        } else {
-            char32_t character = 0;
-            size_t length = ReadUtf8(bytes, size, offset, &character);
-            offset += length ? length : 1;
-            ++column;
-        }
+    size_t end = std::min(target, size);
+    // Whole lines are passed by their ends alone: the columns of the line the
+    // target stands on are all that is counted.
+    size_t lineEnd = 0;
+    while (offset < end && AnyOfTwo(bytes + offset, end - offset, '\n', '\r', [&](size_t at) {
+               lineEnd = offset + at;
+               return true;
+           })) {
+        bool crlf = bytes[lineEnd] == '\r' && lineEnd + 1 < size && bytes[lineEnd + 1] == '\n';
+        offset = lineEnd + (crlf ? 2 : 1);
+        ++line;
+        column = 1;
+    }
+    while (offset < end) {
+        char32_t character = 0;
+        size_t length = static_cast<unsigned char>(bytes[offset]) < 0x80 ? 1 : ReadUtf8(bytes, size, offset, &character);
+        offset += length ? length : 1;
+        ++column;
     }
 }
 

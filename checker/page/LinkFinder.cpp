@@ -11,6 +11,7 @@
 #include "checker/page/PageText.h"
 #include "checker/script/ScriptEngine.h"
 #include "checker/script/ScriptReader.h"
+#include "checker/core/ByteScan.h"
 #include "checker/core/TextTools.h"
 
 namespace {
@@ -116,43 +117,28 @@ bool AttributeNameBefore(const char* bytes, size_t end, std::string_view word)
            StartsWithNoCase(bytes, end, start, word);
 }
 
-bool ScriptTagIn(const char* bytes, size_t size)
+// Whether an attribute named for an event of the page's load ends before
+// the "=" at bytes[at], blanks between.
+bool LoadHandlerBefore(const char* bytes, size_t at)
 {
-    for (const char* at = static_cast<const char*>(memchr(bytes, '<', size)); at;
-         at = static_cast<const char*>(memchr(at + 1, '<', size - (at + 1 - bytes)))) {
-        if (StartsWithNoCase(bytes, size, static_cast<size_t>(at - bytes) + 1, "script")) {
-            return true;
-        }
+    size_t end = at;
+    while (end > 0 && IsBlank(bytes[end - 1])) {
+        --end;
     }
-    return false;
+    // The names end in "d", "r" or "e": any other letter is none of them.
+    char last = end > 0 ? AsciiLower(bytes[end - 1]) : '\0';
+    return (last == 'd' && AttributeNameBefore(bytes, end, "onload")) ||
+           (last == 'r' && AttributeNameBefore(bytes, end, "onerror")) ||
+           (last == 'e' && AttributeNameBefore(bytes, end, "onreadystatechange"));
 }
 
-// Whether an "=" follows an attribute named for an event of the page's
-// load, blanks between.
-bool LoadHandlerIn(const char* bytes, size_t size)
-{
-    for (const char* at = static_cast<const char*>(memchr(bytes, '=', size)); at;
-         at = static_cast<const char*>(memchr(at + 1, '=', size - (at + 1 - bytes)))) {
-        size_t end = static_cast<size_t>(at - bytes);
-        while (end > 0 && IsBlank(bytes[end - 1])) {
-            --end;
-        }
-        // The names end in "d", "r" or "e": any other letter is none of them.
-        char last = end > 0 ? AsciiLower(bytes[end - 1]) : '\0';
-        if ((last == 'd' && AttributeNameBefore(bytes, end, "onload")) ||
-            (last == 'r' && AttributeNameBefore(bytes, end, "onerror")) ||
-            (last == 'e' && AttributeNameBefore(bytes, end, "onreadystatechange"))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Whether a page may run script: it has a script element, or a handler of an
-// event of its load. A page without either gets no engine.
+// Whether a page may run script: it has a script element ("<script" anywhere),
+// or a handler of an event of its load. A page without either gets no engine.
 bool MayRunScripts(const char* bytes, size_t size)
 {
-    return ScriptTagIn(bytes, size) || LoadHandlerIn(bytes, size);
+    return AnyOfTwo(bytes, size, '<', '=', [bytes, size](size_t at) {
+        return bytes[at] == '<' ? StartsWithNoCase(bytes, size, at + 1, "script") : LoadHandlerBefore(bytes, at);
+    });
 }
 
 // JScript takes "<!--" and "-->" at a line's start as a comment's start:
@@ -399,8 +385,8 @@ private:
         return at <= end && end - at >= word.size() && memcmp(bytes_ + at, word.data(), word.size()) == 0;
     }
 
-    // The tag at "<"; gives the offset after it.
-    size_t Tag(size_t at)
+    // A comment of any kind at "<"; gives the offset after it, or at for none.
+    size_t TagComment(size_t at)
     {
         if (StartsWithNoCase(bytes_, size_, at, "<!--")) {
             Comment comment;
@@ -417,9 +403,17 @@ private:
         if (StartsWithNoCase(bytes_, size_, at, "<![if")) {
             return ReadRevealedCondition(bytes_, size_, at, mode_, &searches_);
         }
-        size_t bogus = ReadBogusComment(bytes_, size_, at);
-        if (bogus != at) {
-            return bogus;
+        return ReadBogusComment(bytes_, size_, at);
+    }
+
+    // The tag at "<"; gives the offset after it.
+    size_t Tag(size_t at)
+    {
+        if (MayStartComment(bytes_, size_, at)) {
+            size_t end = TagComment(at);
+            if (end != at) {
+                return end;
+            }
         }
         TagName name;
         bool closing;

@@ -415,34 +415,35 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, boo
     size_t p = at + 1;
     *closing = p < size && bytes[p] == '/';
     p += *closing;
-    name->Clear();
     // A name starts with a letter ("<1" is text). It is read as its letters
     // and digits: what the viewer's legacy parser makes of other bytes in a
     // name is not documented, and "<OBJECT:x" read as an object finds the
     // link rather than lose it.
     if (p >= size || !IsAsciiLetter(bytes[p])) {
+        name->Assign(bytes, 0);
         return p;
     }
+    size_t start = p;
     size_t end = std::min<size_t>(size, p + TagName::Most);
-    for (; p < end && IsAsciiAlphanumeric(bytes[p]); ++p) {
-        name->Add(AsciiLower(bytes[p]));
+    while (p < end && IsAsciiAlphanumeric(bytes[p])) {
+        ++p;
     }
+    name->Assign(bytes + start, p - start);
     // A raw-text element's name ends where HTML5 ends a tag name, at a blank,
     // "/" or ">": "<style:x>" is another element, and the page after it is
     // read, not hidden as the style's text.
     bool nameEnds = p >= size || bytes[p] == ' ' || bytes[p] == '\t' || bytes[p] == '\n' || bytes[p] == '\f' ||
                     bytes[p] == '\r' || bytes[p] == '/' || bytes[p] == '>';
     if (!nameEnds && IsTextElement(*name)) {
-        name->Add('+');
+        name->Mark();
     }
     return p;
 }
 
 size_t ReadBogusComment(const char* bytes, size_t size, size_t at)
 {
-    bool known = bytes[at] == '<' && at + 1 < size &&
-                 (bytes[at + 1] == '!' || bytes[at + 1] == '?' ||
-                  (bytes[at + 1] == '/' && at + 2 < size && !IsAsciiLetter(bytes[at + 2])));
+    bool known = bytes[at] == '<' && MayStartComment(bytes, size, at) &&
+                 (bytes[at + 1] != '/' || (at + 2 < size && !IsAsciiLetter(bytes[at + 2])));
     if (!known) {
         return at;
     }
@@ -552,15 +553,16 @@ size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int docu
 
 bool IsTextElement(std::string_view name)
 {
-    // Views, not C strings: every tag of every page is held against these.
-    static const std::string_view names[] = {"script",   "style",  "textarea", "title",  "xmp",
-                                             "plaintext", "noscript", "iframe", "noembed", "noframes"};
-    for (std::string_view text : names) {
-        if (IsName(name, text)) {
-            return true;
-        }
+    // By length first: every tag of every page is held against these.
+    switch (name.size()) {
+    case 3: return name == "xmp";
+    case 5: return name == "style" || name == "title";
+    case 6: return name == "script" || name == "iframe";
+    case 7: return name == "noembed";
+    case 8: return name == "textarea" || name == "noscript" || name == "noframes";
+    case 9: return name == "plaintext";
+    default: return false;
     }
-    return false;
 }
 
 size_t TextElementEnd(const char* bytes, size_t size, size_t from, std::string_view name)

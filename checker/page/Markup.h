@@ -72,8 +72,16 @@ public:
     enum { Most = 16 };
     operator std::string_view() const { return std::string_view(text_, size_); }
     bool empty() const { return size_ == 0; }
-    void Clear() { size_ = 0; }
-    void Add(char c) { text_[size_++] = c; }
+    // The name of bytes (letters and digits, at most Most), lowered.
+    void Assign(const char* bytes, size_t size)
+    {
+        for (size_t i = 0; i < size; ++i) {
+            char c = bytes[i];
+            text_[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+        size_ = static_cast<unsigned char>(size);
+    }
+    void Mark() { text_[size_++] = '+'; }
 
 private:
     char text_[Most + 1];
@@ -90,6 +98,13 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, boo
 // offset after its ">", or at when there is none there. Callers look for
 // those others first.
 size_t ReadBogusComment(const char* bytes, size_t size, size_t at);
+
+// Whether bytes[at] ("<") may start a comment of any kind, bogus or not: the
+// byte after it is "!", "?" or "/". Most tags are told so without a call.
+inline bool MayStartComment(const char* bytes, size_t size, size_t at)
+{
+    return at + 1 < size && (bytes[at + 1] == '!' || bytes[at + 1] == '?' || bytes[at + 1] == '/');
+}
 
 // The document mode the page asks for with X-UA-Compatible (IE=edge is 11);
 // 7, the help viewer's own, when it asks for none.

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "checker/page/Markup.h"
+#include "checker/core/ByteScan.h"
 #include "checker/core/TextTools.h"
 #include "checker/system/System.h"
 
@@ -293,16 +294,6 @@ struct ByteSurvey {
 
 enum { ByteControl = 1, ByteNul = 2, ByteHigh = 4 };
 
-// Whether the eight bytes at bytes are all from 0x20 to 0x7F: no byte
-// has its high bit set, and none is below 0x20 (a subtraction that
-// borrows sets it).
-bool PrintableAscii(const char* bytes)
-{
-    const uint64_t ones = 0x0101010101010101u;
-    uint64_t word;
-    memcpy(&word, bytes, sizeof word);
-    return ((word | (word - 0x20 * ones)) & 0x80 * ones) == 0;
-}
 
 ByteSurvey SurveyBytes(const char* bytes, size_t size, bool isList)
 {
@@ -323,19 +314,12 @@ ByteSurvey SurveyBytes(const char* bytes, size_t size, bool isList)
         }
         return table;
     }();
+    // Printable ASCII holds nothing to note: only the other bytes are looked at.
     unsigned seen = 0;
-    size_t i = 0;
-    while (i < size) {
-        // Eight bytes at a time: a word of printable ASCII holds nothing to note.
-        if (size - i >= 8 && PrintableAscii(bytes + i)) {
-            i += 8;
-            continue;
-        }
-        seen |= kinds[static_cast<unsigned char>(bytes[i++])];
-        if ((seen & ByteControl) && !isList) {
-            break;  // a list's NUL bytes, after it, would be the reason
-        }
-    }
+    AnyNotPrintable(bytes, size, [&](size_t i) {
+        seen |= kinds[static_cast<unsigned char>(bytes[i])];
+        return (seen & ByteControl) && !isList;  // a list's NUL bytes, after it, would be the reason
+    });
     if (isList && (seen & ByteNul)) {
         return {"holds NUL bytes: not a text file (UTF-16 without a byte-order mark, or binary); not checked", true,
                 false};

@@ -2,6 +2,7 @@
 // and lines and columns as editors count them.
 #include <gtest/gtest.h>
 
+#include "checker/core/ByteScan.h"
 #include "checker/core/TextTools.h"
 
 namespace {
@@ -66,6 +67,73 @@ TEST(TextToolsTest, TheCursorCountsLinesAndCharacters)
     EXPECT_EQ(cursor.offset, text.size());
     EXPECT_EQ(cursor.line, 4u);
     EXPECT_EQ(cursor.column, 4u);
+}
+
+TEST(TextToolsTest, TheCursorCountsTheSameInOneMoveAsByteByByte)
+{
+    // Lines passed whole, sixteen bytes at a time, against the same text
+    // walked one byte at a time: line ends and characters that straddle the
+    // blocks, a CRLF split across them, a lone CR at the end.
+    std::string text = "0123456789abcd\r\n"           // CRLF across bytes 15 and 16
+                       "\xC3\xA9\xE2\x82\xAC xyz\xFF\n"  // characters, and a byte that starts none
+                       "a long line of plain ASCII, longer than one block\r"
+                       "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80 end\r";
+    for (size_t target = 0; target <= text.size() + 1; ++target) {
+        TextCursor jump(text.data(), text.size());
+        jump.MoveTo(target);
+        TextCursor walk(text.data(), text.size());
+        for (size_t step = 0; step <= target; ++step) {
+            walk.MoveTo(step);
+        }
+        EXPECT_EQ(jump.line, walk.line) << target;
+        EXPECT_EQ(jump.column, walk.column) << target;
+        EXPECT_EQ(jump.offset, walk.offset) << target;
+    }
+    TextCursor cursor(text.data(), text.size());
+    cursor.MoveTo(15);  // onto the LF of a CRLF: the pair ends one line
+    EXPECT_EQ(cursor.line, 2u);
+    EXPECT_EQ(cursor.offset, 16u);
+    cursor.MoveTo(text.size());
+    EXPECT_EQ(cursor.line, 5u);
+    EXPECT_EQ(cursor.column, 1u);
+    cursor = TextCursor(text.data(), text.size());
+    cursor.MoveTo(text.find(" end"));
+    EXPECT_EQ(cursor.line, 4u);
+    EXPECT_EQ(cursor.column, 5u);  // four characters of four bytes each
+}
+
+TEST(TextToolsTest, ByteScansFindEveryMarkedByteInOrder)
+{
+    // Marked bytes at every place of two blocks and a tail.
+    std::string text(40, 'x');
+    for (size_t at = 0; at < text.size(); ++at) {
+        for (char marked : {'<', '=', '\n', '\x7F', '\x80', '\xFF', '\x1F', '\0'}) {
+            std::string page = text;
+            page[at] = marked;
+            std::vector<size_t> found;
+            AnyNotPrintable(page.data(), page.size(), [&](size_t i) {
+                found.push_back(i);
+                return false;
+            });
+            bool printable = marked >= 0x20 && marked <= 0x7E;  // signed: bytes above 0x7F are below 0
+            EXPECT_EQ(found, printable || marked == '\x7F' ? std::vector<size_t>() : std::vector<size_t>{at}) << at;
+            found.clear();
+            EXPECT_EQ(AnyOfTwo(page.data(), page.size(), '<', '=', [&](size_t i) {
+                          found.push_back(i);
+                          return true;
+                      }),
+                      marked == '<' || marked == '=');
+            EXPECT_EQ(found, marked == '<' || marked == '=' ? std::vector<size_t>{at} : std::vector<size_t>()) << at;
+        }
+    }
+    // Each is visited in order, until one stops the scan.
+    std::string page = "<a=b<c=d<e=f<g=h<i=j<k=l";
+    std::vector<size_t> seen;
+    EXPECT_TRUE(AnyOfTwo(page.data(), page.size(), '<', '=', [&](size_t i) {
+        seen.push_back(i);
+        return i >= 18;
+    }));
+    EXPECT_EQ(seen, (std::vector<size_t>{0, 2, 4, 6, 8, 10, 12, 14, 16, 18}));
 }
 
 TEST(TextToolsTest, EditDistanceCountsCharactersUpToItsLimit)
