@@ -63,3 +63,15 @@ bool AnyOfTwo(const char* bytes, size_t size, char a, char b, Stop stop)
     }
     return false;
 }
+
+// The offset of the first c in bytes[from, size), or size: inline, for the
+// many short searches of a scan (the next "<" of a page full of tags).
+inline size_t FindByte(const char* bytes, size_t size, size_t from, char c)
+{
+    size_t found = size;
+    AnyOfTwo(bytes + from, size - from, c, c, [&found, from](size_t at) {
+        found = from + at;
+        return true;
+    });
+    return found;
+}

@@ -296,12 +296,11 @@ private:
     {
         size_t at = 0;
         while (at < size_) {
-            const char* open = static_cast<const char*>(memchr(bytes_ + at, '<', size_ - at));
-            size_t tag = open ? static_cast<size_t>(open - bytes_) : size_;
+            size_t tag = FindByte(bytes_, size_, at, '<');
             if (BuildsElements() && tag > at) {
                 DomText(at, tag);
             }
-            if (!open) {
+            if (tag == size_) {
                 break;
             }
             at = Tag(tag);

@@ -116,10 +116,33 @@ size_t DecodeReference(const char* bytes, size_t end, size_t at, std::string* ou
 
 namespace {
 
+// What reading a tag asks of a byte, in one look: every byte of every tag
+// is asked. ASCII letters and digits make a tag's name; a blank, ">", "="
+// and "/" end an attribute's.
+enum { ByteNamePart = 1, ByteNameEnd = 2 };
+
+struct TagByteClasses {
+    unsigned char of[256];
+
+    constexpr TagByteClasses() : of()
+    {
+        for (unsigned c = 0; c < 256; ++c) {
+            bool part = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+            of[c] = static_cast<unsigned char>((part ? ByteNamePart : 0) |
+                                               (blank || c == '>' || c == '=' || c == '/' ? ByteNameEnd : 0));
+        }
+    }
+
+    bool Is(char c, unsigned kind) const { return (of[static_cast<unsigned char>(c)] & kind) != 0; }
+};
+
+constexpr TagByteClasses TagBytes;
+
 // Where an attribute's name ends: at a blank, "/", "=" or ">".
 size_t AttributeNameEnd(const char* bytes, size_t size, size_t at)
 {
-    while (at < size && !IsBlank(bytes[at]) && bytes[at] != '>' && bytes[at] != '=' && bytes[at] != '/') {
+    while (at < size && !TagBytes.Is(bytes[at], ByteNameEnd)) {
         ++at;
     }
     return at;
@@ -425,7 +448,7 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, boo
     }
     size_t start = p;
     size_t end = std::min<size_t>(size, p + TagName::Most);
-    while (p < end && IsAsciiAlphanumeric(bytes[p])) {
+    while (p < end && TagBytes.Is(bytes[p], ByteNamePart)) {
         ++p;
     }
     name->Assign(bytes + start, p - start);

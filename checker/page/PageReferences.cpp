@@ -121,6 +121,9 @@ std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
 
 std::string UrlText(const std::string& reference)
 {
+    if (reference.find_first_of("\t\n\r") == std::string::npos) {
+        return reference;  // most are
+    }
     std::string url;
     for (char c : reference) {
         if (c != '\t' && c != '\n' && c != '\r') {
@@ -143,8 +146,11 @@ bool LocalTarget(const std::string& reference, std::string* target)
     if (name.size() > 1 && (name[0] == '/' || name[0] == '\\') && (name[1] == '/' || name[1] == '\\')) {
         return false;  // a server's share
     }
+    target->assign(name);
+    if (name.find_first_of("%\\") == std::string_view::npos) {
+        return IsUtf8(target->data(), target->size());  // nothing to decode nor turn
+    }
     target->clear();
-    target->reserve(name.size());
     for (size_t at = 0; at < name.size(); ++at) {
         int high = name[at] == '%' && at + 2 < name.size() ? HexDigit(name[at + 1]) : -1;
         int low = high >= 0 ? HexDigit(name[at + 2]) : -1;
