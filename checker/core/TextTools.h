@@ -52,6 +52,21 @@ inline bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 std::string Trim(const std::string& text);
+
+// The offset of the first byte of text at or after from that is one of
+// bytes (a few), or npos: std::string's find_first_of calls memchr on the
+// set for each byte of the text.
+inline size_t FindAnyOf(std::string_view text, std::string_view bytes, size_t from = 0)
+{
+    for (size_t at = from; at < text.size(); ++at) {
+        for (char c : bytes) {
+            if (text[at] == c) {
+                return at;
+            }
+        }
+    }
+    return std::string_view::npos;
+}
 // The same, a view into text.
 std::string_view TrimmedView(std::string_view text);
 

@@ -121,7 +121,7 @@ std::vector<PageReference> FindGatheredReferences(const char* text, size_t size)
 
 std::string UrlText(const std::string& reference)
 {
-    if (reference.find_first_of("\t\n\r") == std::string::npos) {
+    if (FindAnyOf(reference, "\t\n\r") == std::string::npos) {
         return reference;  // most are
     }
     std::string url;
@@ -138,16 +138,16 @@ bool LocalTarget(const std::string& reference, std::string* target)
     // The reference trimmed, up to its fragment or query, read in place: a
     // large help file's pages hold many of them.
     std::string_view trimmed = TrimmedView(reference);
-    std::string_view name = trimmed.substr(0, trimmed.find_first_of("#?"));
+    std::string_view name = trimmed.substr(0, FindAnyOf(trimmed, "#?"));
     size_t colon = name.find(':');
-    if (name.empty() || (colon != std::string_view::npos && colon < name.find_first_of("/\\"))) {
+    if (name.empty() || (colon != std::string_view::npos && colon < FindAnyOf(name, "/\\"))) {
         return false;  // a scheme, or a drive
     }
     if (name.size() > 1 && (name[0] == '/' || name[0] == '\\') && (name[1] == '/' || name[1] == '\\')) {
         return false;  // a server's share
     }
     target->assign(name);
-    if (name.find_first_of("%\\") == std::string_view::npos) {
+    if (FindAnyOf(name, "%\\") == std::string_view::npos) {
         return IsUtf8(target->data(), target->size());  // nothing to decode nor turn
     }
     target->clear();

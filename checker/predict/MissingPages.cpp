@@ -26,7 +26,7 @@ bool ResolveMemberPath(const std::string& joined, std::string* path)
     bool parts = false;
     size_t start = 0;
     while (start < joined.size()) {
-        size_t end = joined.find_first_of("\\/", start);
+        size_t end = FindAnyOf(joined, "\\/", start);
         end = end == std::string::npos ? joined.size() : end;
         size_t length = end - start;
         parts = parts || length > 0;
