@@ -519,6 +519,17 @@ private:
             if (!IsHandlerName(bytes_, handler) || handler.valueStart == handler.valueEnd) {
                 continue;
             }
+            bool onLoad = AttributeIs(bytes_, handler, "onload");
+            bool onError = AttributeIs(bytes_, handler, "onerror");
+            bool onReadyStateChange = AttributeIs(bytes_, handler, "onreadystatechange");
+            // A handler of the reader's actions is read only in VBScript: in a
+            // tag of JScript, one whose first byte cannot start "vbscript:",
+            // nor a reference that spells it, is passed by undecoded.
+            char first = bytes_[handler.valueStart];
+            if (!onLoad && !onError && !onReadyStateChange && language != ScriptVBScript && first != 'v' &&
+                first != 'V' && first != '&') {
+                continue;
+            }
             // Its language shows in its first bytes: the rest is decoded
             // only for a handler that is read.
             std::string text;
@@ -526,13 +537,10 @@ private:
             ScriptLanguage own = StartsWithNoCase(text.data(), text.size(), 0, "vbscript:") ? ScriptVBScript
                                  : StartsWithNoCase(text.data(), text.size(), 0, "javascript:") ? ScriptJScript
                                                                                                  : language;
-            bool onLoad = AttributeIs(bytes_, handler, "onload");
-            bool onReadyStateChange = AttributeIs(bytes_, handler, "onreadystatechange");
             bool asPageOpens = onLoad || onReadyStateChange;
             bool loadTime = own != ScriptVBScript &&
                             ((onLoad && (IsName(name, "body") || IsName(name, "frameset"))) ||
-                             (AttributeIs(bytes_, handler, "onerror") && IsName(name, "img") && !ImageThere()) ||
-                             onReadyStateChange);
+                             (onError && IsName(name, "img") && !ImageThere()) || onReadyStateChange);
             if (own != ScriptVBScript && !(loadTime && engine_ && built_ < 0)) {
                 continue;  // a JScript handler of the reader's actions: never run
             }

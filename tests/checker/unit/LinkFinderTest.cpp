@@ -251,6 +251,22 @@ TEST(LinkFinderTest, AControlAVBScriptBuildsIsSaidOncePerScript)
               "1:9 /c\n");
 }
 
+TEST(LinkFinderTest, AReadersHandlerIsReadOnlyInVBScript)
+{
+    // A handler of the reader's actions waits for the reader: in JScript it
+    // never runs, in VBScript its strings are read, as its prefix, a
+    // reference spelling it, or its tag's language says.
+    const std::string said = " #" + std::to_string(RuleScriptedShortcut) + " this script builds an HTML Help ShortCut control in a way that cannot be read as "
+                             "text; what it starts is decided as the page runs\n";
+    const std::string code = "x = \"<param name=Command value=ShortCut>\" & c'>";
+    EXPECT_EQ(Placed(Links("<a onclick='vbscript:" + code)), "1:26" + said);
+    EXPECT_EQ(Placed(Links("<a ONCLICK='VBScript:" + code)), "1:26" + said);
+    EXPECT_EQ(Placed(Links("<a onclick='&#118;bscript:" + code)), "1:31" + said);
+    EXPECT_EQ(Placed(Links("<a language=VBScript onclick='" + code)), "1:35" + said);
+    EXPECT_EQ(Placed(Links("<a onclick='javascript:" + code)), "");
+    EXPECT_EQ(Placed(Links("<a onclick='" + code)), "");
+}
+
 TEST(LinkFinderTest, AShortCutThePageClicksRunsAsItOpens)
 {
     std::string object = "<OBJECT id=\"run\" classid=\"clsid:adb880a6-d8ff-11cf-9377-00aa003b7a11\">"
