@@ -48,22 +48,21 @@ bool ResolveMemberPath(const std::string& joined, std::string* path)
 }
 
 // The page a target names from a page's folder: a member of the help file,
-// or for a folder on disk (absolute) a file by Windows' rules; false when it
-// climbs above the help file's root.
-bool ResolveTarget(const std::string& folder, const std::string& target, std::string* path)
+// or for a folder on disk (absolute, its parts resolved once as folder) a
+// file by Windows' rules; false when it climbs above the help file's root.
+bool ResolveTarget(const std::string& folderName, const PartsResolved& folder, const std::string& target,
+                   std::string* path)
 {
-    bool absolute = !folder.empty() && folder[0] == '/';
+    bool absolute = !folderName.empty() && folderName[0] == '/';
     if (!absolute) {
-        return ResolveMemberPath(target[0] == '/' ? target : folder + "/" + target, path);
+        return ResolveMemberPath(target[0] == '/' ? target : folderName + "/" + target, path);
     }
-    std::vector<std::string> parts = PathParts(folder + "/" + target);
-    if (parts.empty() || !ResolvePathParts(&parts, false)) {
+    PartsResolved parts = folder;
+    parts.AddParts(target);
+    if (!parts.resolved) {
         return false;
     }
-    path->assign("/");
-    for (size_t i = 0; i < parts.size(); ++i) {
-        *path += (i ? "/" : "") + parts[i];
-    }
+    *path = parts.path.empty() ? "/" : parts.path;
     return true;
 }
 
@@ -130,8 +129,8 @@ struct Resolution {
     unsigned heldKey = 0;  // of the help file asked; 0 for none
 };
 
-Resolution ResolveReference(const std::string& value, const PageInHelp& in, bool baseLocal,
-                            const std::string& prefix, bool baseInFile)
+Resolution ResolveReference(const std::string& value, const PageInHelp& in, const PartsResolved& folder,
+                            bool baseLocal, const std::string& prefix, bool baseInFile)
 {
     std::string target;
     std::string own;
@@ -148,7 +147,7 @@ Resolution ResolveReference(const std::string& value, const PageInHelp& in, bool
         inFile = baseInFile;
     }
     std::string path;
-    if (!ResolveTarget(inFile ? "" : in.folder, target, &path)) {
+    if (!ResolveTarget(inFile ? "" : in.folder, folder, target, &path)) {
         path.clear();
     }
     return {path, true};
@@ -167,6 +166,9 @@ struct TargetResolutions::Known {
     std::string lastHelpName;
     std::string lastFolder;
     std::string lastBase;
+    // The parts of the last folder on disk resolved, for its pages' targets.
+    std::string partsFolder;
+    PartsResolved parts;
 };
 
 TargetResolutions::TargetResolutions() : known(new Known) {}
@@ -195,6 +197,17 @@ Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base, Targe
     return *known.last;
 }
 
+// A page's folder on disk, its parts resolved once for the pages of the folder.
+const PartsResolved& FolderParts(const std::string& folder, TargetResolutions::Known& known)
+{
+    if (known.partsFolder != folder) {
+        known.partsFolder = folder;
+        known.parts = PartsResolved();
+        known.parts.AddParts(folder, true);
+    }
+    return known.parts;
+}
+
 // The local pages a page names that holds does not know (all without it),
 // line and column left for later.
 // Whether holds holds a resolution's path, asked once for each key.
@@ -214,11 +227,12 @@ void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& wher
     bool baseInFile = false;
     bool baseLocal = BasePrefix(UrlText(scan.base), in.helpName, &prefix, &baseInFile);
     Resolutions& resolutions = ResolutionsFor(in, scan.base, known);
+    const PartsResolved& folder = FolderParts(in.folder, known);
     for (const PageReference& reference : scan.references) {
         auto found = resolutions.find(reference.value);
         if (found == resolutions.end()) {
             found = resolutions
-                        .emplace(reference.value, ResolveReference(reference.value, in, baseLocal, prefix, baseInFile))
+                        .emplace(reference.value, ResolveReference(reference.value, in, folder, baseLocal, prefix, baseInFile))
                         .first;
             ++known.entries;
         }

@@ -40,17 +40,31 @@ bool IsDrive(const std::string& part)
 
 // A folder that ends in a single period loses it, as in "docs.\one.txt";
 // "docs.." and "..." keep theirs, and "." and ".." are relative parts.
+std::string_view FolderWithoutPeriod(std::string_view part)
+{
+    size_t size = part.size();
+    return size >= 2 && part[size - 1] == '.' && part[size - 2] != '.' ? part.substr(0, size - 1) : part;
+}
+
 void DropFolderPeriod(std::string* part)
 {
-    size_t size = part->size();
-    if (size >= 2 && (*part)[size - 1] == '.' && (*part)[size - 2] != '.') {
-        part->pop_back();
-    }
+    part->resize(FolderWithoutPeriod(*part).size());
 }
 
 }  // namespace
 
 namespace {
+
+// The last part of a name without the periods and spaces GetFullPathName
+// drops from its end; "." and ".." stay relative parts. Empty: no part.
+std::string_view TrimmedLastPart(std::string_view last)
+{
+    if (last == "." || last == "..") {
+        return last;
+    }
+    size_t keep = last.find_last_not_of(". ");
+    return last.substr(0, keep == std::string_view::npos ? 0 : keep + 1);
+}
 
 // The periods and spaces GetFullPathName drops from the parts' ends.
 void TrimPathParts(std::vector<std::string>* parts, bool endsWithSeparator)
@@ -60,12 +74,9 @@ void TrimPathParts(std::vector<std::string>* parts, bool endsWithSeparator)
     }
     if (!endsWithSeparator && !parts->empty()) {
         std::string& last = parts->back();
-        if (last != "." && last != "..") {
-            size_t keep = last.find_last_not_of(". ");
-            last.erase(keep == std::string::npos ? 0 : keep + 1);
-            if (last.empty()) {
-                parts->pop_back();
-            }
+        last.resize(TrimmedLastPart(last).size());
+        if (last.empty()) {
+            parts->pop_back();
         }
     } else if (!parts->empty()) {
         DropFolderPeriod(&parts->back());  // a separator makes it a folder
@@ -96,6 +107,46 @@ bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator)
     }
     parts->swap(resolved);
     return true;
+}
+
+void PartsResolved::Add(std::string_view part, bool last)
+{
+    part = last ? TrimmedLastPart(part) : FolderWithoutPeriod(part);
+    if (!resolved || part.empty() || part == ".") {
+        return;
+    }
+    if (part != "..") {
+        starts.push_back(path.size());
+        path += '/';
+        path.append(part);
+        return;
+    }
+    if (starts.size() == 1 && IsDrive(path.substr(1))) {
+        return;  // the root's parent is the root
+    }
+    if (starts.empty()) {
+        resolved = false;
+        return;
+    }
+    path.resize(starts.back());
+    starts.pop_back();
+}
+
+void PartsResolved::AddParts(std::string_view text, bool folder)
+{
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = FindAnyOf(text, "\\/", start);
+        end = end == std::string_view::npos ? text.size() : end;
+        size_t next = end;
+        while (next < text.size() && (text[next] == '/' || text[next] == '\\')) {
+            ++next;
+        }
+        if (end > start) {
+            Add(text.substr(start, end - start), !folder && next == text.size());
+        }
+        start = next == end ? end + 1 : next;
+    }
 }
 
 bool IsPlainAbsolutePath(const std::string& path)

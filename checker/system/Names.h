@@ -25,6 +25,23 @@ bool EndsWithSeparator(const std::string& path);
 // stays there. False when ".." climbs above a relative path's first part.
 bool ResolvePathParts(std::vector<std::string>* parts, bool endsWithSeparator);
 
+// A path's parts resolved as ResolvePathParts resolves them, one part at a
+// time: a folder's parts once, then each name's from where they end, with
+// no vector of parts made per name. path is "/" and the parts joined by
+// "/" ("" for none); resolved is false once ".." climbs above the first.
+struct PartsResolved {
+    std::string path;
+    std::vector<size_t> starts;  // where each part's "/" stands in path
+    bool resolved = true;
+
+    // The next part (not empty); last: the path's last part, whose trailing
+    // periods and spaces are dropped, as a folder's one trailing period is.
+    void Add(std::string_view part, bool last);
+    // Each part of text between separators, the last one last unless text
+    // names a folder, whose parts are all folders.
+    void AddParts(std::string_view text, bool folder = false);
+};
+
 // Whether a path is absolute, "/" separated and lexically normal: no empty,
 // "." or ".." part and no trailing separator. Such a path is its own
 // lexically_normal().

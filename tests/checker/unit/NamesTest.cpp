@@ -115,6 +115,53 @@ TEST(NamesTest, APlainAbsolutePathIsItsOwnNormalForm)
     }
 }
 
+// A folder's parts resolved once, and a name's from there, are the parts of
+// the two joined, resolved at once: periods and spaces, "." and "..", a
+// drive's root, separators doubled and at the end.
+TEST(NamesTest, PartsResolvedOneAtATimeAreThePathsParts)
+{
+    auto whole = [](const std::string& folder, const std::string& name) {
+        std::vector<std::string> parts = PathParts(folder + "/" + name);
+        if (parts.empty() || !ResolvePathParts(&parts, false)) {
+            return std::string("(none)");
+        }
+        std::string path;
+        for (const std::string& part : parts) {
+            path += "/" + part;
+        }
+        return path.empty() ? std::string("/") : path;
+    };
+    const std::vector<std::string> folderParts = {"a", "a.", "a..", "...", "a. ", ".", "..", "c:"};
+    const std::vector<std::string> nameParts = {"x.htm", "x.htm.", "x.htm. ", "..", ".", "b.", "b "};
+    std::vector<std::string> folders = {"/"};
+    for (const std::string& first : folderParts) {
+        folders.push_back("/" + first);
+        for (const std::string& second : folderParts) {
+            folders.push_back("/" + first + "/" + second);
+        }
+    }
+    std::vector<std::string> names;
+    for (const std::string& first : nameParts) {
+        names.push_back(first);
+        for (const std::string& second : nameParts) {
+            for (const char* separator : {"/", "\\", "//", "\\/"}) {
+                names.push_back(first + separator + second);
+                names.push_back(first + separator + second + separator);
+            }
+        }
+    }
+    for (const std::string& folder : folders) {
+        PartsResolved resolvedFolder;
+        resolvedFolder.AddParts(folder, true);
+        for (const std::string& name : names) {
+            PartsResolved parts = resolvedFolder;
+            parts.AddParts(name);
+            std::string path = !parts.resolved ? "(none)" : parts.path.empty() ? "/" : parts.path;
+            EXPECT_EQ(path, whole(folder, name)) << folder << " + " << name;
+        }
+    }
+}
+
 TEST(NamesTest, LetterCaseIsWindowsUpperCaseTable)
 {
     EXPECT_EQ(NameUppercase(U'a'), U'A');
