@@ -321,6 +321,9 @@ std::string Quoted(const std::string& text)
 {
     std::string quoted = "\"";
     quoted.reserve(text.size() + 2);
+    if (text.find('"') == std::string::npos) {
+        return quoted.append(text).append("\"");  // most names hold none
+    }
     for (char c : text) {
         if (c == '"') {
             quoted += '\\';

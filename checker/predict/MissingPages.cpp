@@ -238,8 +238,14 @@ void FindTargetsOf(const PageScan& scan, const PageInHelp& in, const Place& wher
         }
         Resolution& resolution = found->second;
         if (resolution.namesPage && !(holds && !resolution.path.empty() && Held(*holds, &resolution))) {
-            targets->push_back(
-                {{where.file, where.member, 0, 0}, reference.offset, reference.value, resolution.path, resolution.path});
+            targets->emplace_back();
+            PageTarget& target = targets->back();
+            target.place.file = where.file;
+            target.place.member = where.member;
+            target.offset = reference.offset;
+            target.reference = reference.value;
+            target.path = resolution.path;
+            target.shown = resolution.path;
         }
     }
 }
@@ -317,11 +323,15 @@ void ReportMissingPage(const PageTarget& target, const std::string& shown, std::
         }
         reference = reference.substr(0, cut) + "...";
     }
-    findings->push_back({target.place, RuleMissingPage,
-                         "\"" + reference + "\" names a page the help file does not hold" +
-                             (target.path.empty()         ? std::string(": it leads above its root")
-                              : shown == target.reference ? std::string()
-                                                          : " (" + Quoted(shown) + ")")});
+    std::string message;
+    message.reserve(reference.size() + shown.size() + 64);
+    message.append("\"").append(reference).append("\" names a page the help file does not hold");
+    if (target.path.empty()) {
+        message.append(": it leads above its root");
+    } else if (shown != target.reference) {
+        message.append(" (").append(Quoted(shown)).append(")");
+    }
+    findings->push_back({target.place, RuleMissingPage, std::move(message)});
 }
 
 // A target's path from the folder it is shown from, when it is below it:

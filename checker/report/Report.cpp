@@ -204,6 +204,9 @@ namespace {
 // value or a name holds are written as \r and \n.
 std::string OneLine(const std::string& text)
 {
+    if (FindAnyOf(text, "\r\n") == std::string::npos) {
+        return text;  // most are
+    }
     std::string line;
     line.reserve(text.size());
     for (char c : text) {
