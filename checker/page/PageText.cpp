@@ -117,7 +117,18 @@ void KeepOwnBytes(std::string* bytes, PageText* page)
 
 unsigned CharsetCodePage(const std::string& label)
 {
-    return label.empty() ? 0 : SystemCharsetCodePage(label);
+    if (label.empty()) {
+        return 0;
+    }
+    // The pages of a help file declare one charset: the system (a table, or
+    // Windows' registry) is asked again only for another, on each thread.
+    thread_local std::string lastLabel;
+    thread_local unsigned lastCodePage = 0;
+    if (label != lastLabel) {
+        lastCodePage = SystemCharsetCodePage(label);
+        lastLabel = label;
+    }
+    return lastCodePage;
 }
 
 unsigned DeclaredCodePage(const std::string& label)
@@ -244,11 +255,10 @@ void DecodePageBytes(const char* bytes, size_t size, PageText* page)
 
 namespace {
 
-void ReadTextOf(const char* bytes, size_t size, bool isList, unsigned languageCodePage, bool knownAscii,
-                PageText* page)
+// The text of bytes in the code page CodePageOf found for them, after a
+// byte-order mark of markSize bytes.
+void ReadTextAs(const char* bytes, size_t size, unsigned codePage, size_t markSize, bool knownAscii, PageText* page)
 {
-    size_t markSize = 0;
-    unsigned codePage = CodePageOf(bytes, size, isList, languageCodePage, knownAscii, &markSize, page);
     bytes += markSize;
     size -= markSize;
     StartPageText(codePage, page);
@@ -262,6 +272,14 @@ void ReadTextOf(const char* bytes, size_t size, bool isList, unsigned languageCo
     }
     ReserveText(size, page);
     DecodePageBytes(bytes, size, page);
+}
+
+void ReadTextOf(const char* bytes, size_t size, bool isList, unsigned languageCodePage, bool knownAscii,
+                PageText* page)
+{
+    size_t markSize = 0;
+    unsigned codePage = CodePageOf(bytes, size, isList, languageCodePage, knownAscii, &markSize, page);
+    ReadTextAs(bytes, size, codePage, markSize, knownAscii, page);
 }
 
 }  // namespace
@@ -380,7 +398,7 @@ bool ReadTextFile(const std::string& path, std::string* bytes, bool isList, unsi
         ReserveText(size, page);
         return DecodeFileByBlocks(path, markSize, page, reason);
     }
-    ReadTextOf(bytes->data(), bytes->size(), isList, languageCodePage, survey.ascii, page);
+    ReadTextAs(bytes->data(), bytes->size(), codePage, markSize, survey.ascii, page);
     KeepOwnBytes(bytes, page);
     return true;
 }

@@ -204,7 +204,7 @@ namespace {
 // value or a name holds are written as \r and \n.
 std::string OneLine(const std::string& text)
 {
-    if (FindAnyOf(text, "\r\n") == std::string::npos) {
+    if (text.find('\n') == std::string::npos && text.find('\r') == std::string::npos) {
         return text;  // most are
     }
     std::string line;
