@@ -433,7 +433,9 @@ private:
         bool text = IsTextElement(name);
         size_t end = text ? TextElementEnd(bytes_, size_, after, name) : after;
         long element = BuildsElements() ? DomElement(name, after, end, text) : built_;
-        HandlerScripts(name, element);
+        if (!attributes_.empty()) {
+            HandlerScripts(name, element);
+        }
         Reference(name);
         if (IsName(name, "script")) {
             // A script without its end tag holds the rest of the page: no
