@@ -207,11 +207,11 @@ public:
     {
     }
 
-    void Run(ScriptFiles* files)
+    void Run(ScriptFiles* files, int documentMode)
     {
         files_ = files;
         nextBase_ = size_ + 1;
-        mode_ = FindDocumentMode(bytes_, size_);
+        mode_ = documentMode ? documentMode : FindDocumentMode(bytes_, size_);
         if (MayRunScripts(bytes_, size_)) {
             engine_.reset(new ScriptEngine(budget_, this));
         }
@@ -1113,10 +1113,10 @@ bool NamesTipstart(const std::string& program)
 }
 
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan,
-                   const ScriptBudget& budget, ScriptFiles* files)
+                   const ScriptBudget& budget, ScriptFiles* files, int documentMode)
 {
     PageScanner scanner(text, size, undecodable, budget, scan);
-    scanner.Run(files);
+    scanner.Run(files, documentMode);
 }
 
 void FindScriptLinks(const char* text, size_t size, ScriptLanguage language, const std::vector<size_t>* undecodable,
@@ -1202,7 +1202,8 @@ void FindTextLinks(const PageText& page, TextKind kind, const ScriptBudget& budg
         if (kind == TextList) {
             FindListLinks(reading.text, reading.size, reading.undecodable, reading.scan);
         } else if (kind == TextPage) {
-            FindPageLinks(reading.text, reading.size, reading.undecodable, reading.scan, budget, files);
+            int mode = reading.text == page.text ? page.documentMode : 0;
+            FindPageLinks(reading.text, reading.size, reading.undecodable, reading.scan, budget, files, mode);
         } else {
             FindScriptLinks(reading.text, reading.size, language, reading.undecodable, reading.scan, budget);
         }

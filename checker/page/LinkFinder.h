@@ -101,9 +101,10 @@ bool ReadDirective(const std::string& comment, Directive* directive);
 
 // The ShortCut objects of an HTML page (.htm, .html, .hhc, .hhk), whatever
 // program they start, and the pages it names. Its JScript runs in an engine
-// within the budget.
+// within the budget. documentMode: the text's, when it was found already
+// (as its charset was); 0 to find it.
 void FindPageLinks(const char* text, size_t size, const std::vector<size_t>* undecodable, PageScan* scan,
-                   const ScriptBudget& budget = ScriptBudget(), ScriptFiles* files = nullptr);
+                   const ScriptBudget& budget = ScriptBudget(), ScriptFiles* files = nullptr, int documentMode = 0);
 
 // The ShortCut objects that a script file writes (a .js or .vbs file that
 // pages load), run or read as a page's script is.

@@ -704,10 +704,13 @@ int FindDocumentMode(const char* bytes, size_t size)
     return mode;
 }
 
-std::string FindDeclaredCharset(const char* bytes, size_t size)
+std::string FindDeclaredCharset(const char* bytes, size_t size, int* documentMode)
 {
     std::vector<Attribute> attributes;
     int mode = FindDocumentMode(bytes, size);
+    if (documentMode) {
+        *documentMode = mode;
+    }
     TagName name;
     Comment comment;
     MarkupSearches searches;

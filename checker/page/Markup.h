@@ -166,4 +166,4 @@ size_t TextElementEnd(const char* bytes, size_t size, size_t from, std::string_v
 // The encoding a page declares in <meta charset> or in the http-equiv
 // Content-Type, as written; empty when it declares none. Comments and text
 // elements declare nothing.
-std::string FindDeclaredCharset(const char* bytes, size_t size);
+std::string FindDeclaredCharset(const char* bytes, size_t size, int* documentMode = nullptr);

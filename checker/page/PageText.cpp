@@ -178,6 +178,7 @@ unsigned CodePageOf(const char* bytes, size_t size, bool isList, unsigned langua
 {
     page->unknownCharset.clear();
     page->undeclaredUtf8 = false;
+    page->documentMode = 0;
     unsigned codePage = ByteOrderMark(bytes, size, markSize);
     bytes += *markSize;
     size -= *markSize;
@@ -187,7 +188,7 @@ unsigned CodePageOf(const char* bytes, size_t size, bool isList, unsigned langua
     if (isList) {
         return Utf8Bytes(bytes, size, knownAscii) ? Utf8CodePage : DefaultCodePage;
     }
-    std::string label = FindDeclaredCharset(bytes, size);
+    std::string label = FindDeclaredCharset(bytes, size, &page->documentMode);
     codePage = DeclaredCodePage(label);
     if (codePage) {
         return codePage;
@@ -251,6 +252,7 @@ void DecodePageBytes(const char* bytes, size_t size, PageText* page)
     }
     page->text = page->decoded.data();
     page->size = page->decoded.size();
+    page->documentMode = 0;  // found in the bytes, not in their text
 }
 
 namespace {

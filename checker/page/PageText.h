@@ -18,6 +18,7 @@ struct PageText {
     std::string unknownCharset;  // a label the page declares that the charset database does not hold
     bool undeclaredUtf8 = false;  // declares nothing, looks like UTF-8 (non-ASCII), is read in another code page
     std::string utf8Reading;      // then its bytes, which are its text read as UTF-8
+    int documentMode = 0;         // of text, found with its charset; 0 when not
 };
 
 const unsigned Utf8CodePage = 65001;
