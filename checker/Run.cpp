@@ -1,5 +1,7 @@
 #include "checker/Run.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -108,8 +110,11 @@ void CheckText(const TextAt& text, TextRead* found)
     if (text.members) {
         NoteHelpText(text.place.member, isPage, page.text, page.size, scan.references, text.members);
     } else if (isPage && text.loaded) {
-        *text.loaded = LoadedScriptFiles(text.file->path.parent_path(), scan.references,
-                                         &run->caches.inputs.loadedScripts);
+        bool loads = std::any_of(scan.references.begin(), scan.references.end(),
+                                 [](const PageReference& reference) { return reference.loadsScript; });
+        *text.loaded = !loads ? std::vector<std::filesystem::path>()
+                              : LoadedScriptFiles(text.file->path.parent_path(), scan.references,
+                                                  &run->caches.inputs.loadedScripts);
     }
     if (!isPage) {
         return;

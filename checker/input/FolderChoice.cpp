@@ -1,5 +1,6 @@
 #include "checker/input/FolderChoice.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "checker/input/Configuration.h"
@@ -94,12 +95,16 @@ namespace {
 // absoluteFile: the file's absolute and normal path.
 const FolderAnswer& AnswerFor(const fs::path& absoluteFile, const FolderOptions& options, FolderChoice* choice)
 {
-    fs::path own = absoluteFile.parent_path();
-    std::string key = own.u8string();
+    // The folder of a plain path is the text before its last "/": most
+    // files of a walk are asked so, without a path taken apart.
+    std::string file = absoluteFile.u8string();
+    std::string key = IsPlainAbsolutePath(file) ? file.substr(0, std::max<size_t>(file.rfind('/'), 1))
+                                                : absoluteFile.parent_path().u8string();
     auto known = choice->answers.find(key);
     if (known != choice->answers.end()) {
         return known->second;
     }
+    fs::path own = absoluteFile.parent_path();
     FolderAnswer& answer = choice->answers[key];
     auto hasTipstart = [](const FolderFacts& facts) { return facts.tipstart; };
     auto hasProject = [](const FolderFacts& facts) { return !facts.project.empty(); };

@@ -377,6 +377,13 @@ void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage&
 
 PageInHelp PageOnDiskIn(const std::string& path, const std::string& working)
 {
+    // A plain path's folder is the text before its last "/": most pages of
+    // a walk are placed so, without a path taken apart.
+    std::string joined = !path.empty() && path[0] == '/' ? path : working == "/" ? "/" + path : working + "/" + path;
+    if (IsPlainAbsolutePath(joined)) {
+        size_t slash = joined.rfind('/');
+        return {slash == 0 ? std::string("/") : joined.substr(0, slash), "", working};
+    }
     std::filesystem::path file = std::filesystem::u8path(path);
     // From the working folder asked once, not once a page; a path with a
     // drive of its own is left to the system.
