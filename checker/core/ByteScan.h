@@ -1,6 +1,6 @@
 // Scans over every byte of a page, of every page: sixteen bytes at a time
-// where the machine has SSE2 (every x86-64, and the Windows builds), one at a
-// time elsewhere, with the same answers.
+// where the compiler targets SSE2 (every x86-64 build), one at a time
+// elsewhere (the 32-bit Windows build), with the same answers.
 #pragma once
 
 #include <stddef.h>

@@ -542,7 +542,7 @@ private:
             bool asPageOpens = onLoad || onReadyStateChange;
             bool loadTime = own != ScriptVBScript &&
                             ((onLoad && (IsName(name, "body") || IsName(name, "frameset"))) ||
-                             (onError && IsName(name, "img") && !ImageThere()) || onReadyStateChange);
+                             (onError && IsName(name, "img") && !ImageThere(*attributes)) || onReadyStateChange);
             if (own != ScriptVBScript && !(loadTime && engine_ && built_ < 0)) {
                 continue;  // a JScript handler of the reader's actions: never run
             }
@@ -570,10 +570,11 @@ private:
         }
     }
 
-    // Whether the image of an img tag is there (unknown: not).
-    bool ImageThere()
+    // Whether the image of an img tag is there (unknown: not), by the tag's
+    // own attributes: markup its handlers write has attributes of its own.
+    bool ImageThere(const std::vector<Attribute>& attributes)
     {
-        const Attribute* src = FindAttribute(bytes_, attributes_, "src");
+        const Attribute* src = FindAttribute(bytes_, attributes, "src");
         std::string name;
         std::vector<ReferenceRemark> ignored;
         if (!files_ || !src) {

@@ -168,7 +168,7 @@ size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<At
             ++at;
         }
         if (at >= size || bytes[at] == '>') {
-            return at + 1;
+            return at >= size ? size : at + 1;  // a page that ends in a tag ends there
         }
         size_t nameStart = at;
         size_t nameEnd = AttributeNameEnd(bytes, size, at);
