@@ -1,6 +1,7 @@
 #include "checker/Ahead.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "checker/system/FileBytes.h"
 #include "checker/system/System.h"
@@ -35,6 +36,14 @@ private:
 };
 
 enum EntryState { EntryWaiting, EntryReading, EntryRead };
+
+// Waits for worker's signal, with its lock held; adds the time waited to waited.
+void WaitTimed(SystemWorker* worker, double* waited)
+{
+    auto start = std::chrono::steady_clock::now();
+    worker->Wait();
+    *waited += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 // What a text read holds, roughly.
 size_t TextBytes(const TextRead& text)
@@ -168,11 +177,14 @@ std::unique_ptr<TextRead> TextsAhead::Oldest(bool wanted)
     if (worker_) {
         worker_->Lock();
         while (oldest->state == EntryReading) {
-            Entry* newest = wanted && readBytes_ < HeldBytes ? NewestWaiting() : nullptr;
+            // The run has its own work besides: it reads one of the other
+            // core's texts only while that core has waited no longer than it.
+            bool share = otherWaited_ <= runWaited_;
+            Entry* newest = wanted && share && readBytes_ < HeldBytes ? NewestWaiting() : nullptr;
             if (newest) {
                 ReadEntry(newest, &resolvedHere_);
             } else {
-                worker_->Wait();
+                WaitTimed(worker_.get(), &runWaited_);
             }
         }
         readBytes_ -= oldest->read;
@@ -239,7 +251,7 @@ void TextsAhead::RunWaiting()
     while (!stopping_) {
         Entry* next = NextToRead();
         if (!next) {
-            worker_->Wait();
+            WaitTimed(worker_.get(), &otherWaited_);
             continue;
         }
         ReadEntry(next, &resolvedAway_);
