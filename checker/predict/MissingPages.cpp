@@ -378,9 +378,10 @@ void ReportMissingPages(const std::vector<PageTarget>& targets, const HoldsPage&
 PageInHelp PageOnDiskIn(const std::string& path, const std::string& working)
 {
     // A plain path's folder is the text before its last "/": most pages of
-    // a walk are placed so, without a path taken apart.
+    // a walk are placed so, without a path taken apart. Only from a plain
+    // working folder: on Windows a path from "/" takes the working folder's drive.
     std::string joined = !path.empty() && path[0] == '/' ? path : working == "/" ? "/" + path : working + "/" + path;
-    if (IsPlainAbsolutePath(joined)) {
+    if (IsPlainAbsolutePath(working) && IsPlainAbsolutePath(joined)) {
         size_t slash = joined.rfind('/');
         return {slash == 0 ? std::string("/") : joined.substr(0, slash), "", working};
     }
