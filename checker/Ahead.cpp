@@ -1,7 +1,6 @@
 #include "checker/Ahead.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "checker/system/FileBytes.h"
 #include "checker/system/System.h"
@@ -36,14 +35,6 @@ private:
 };
 
 enum EntryState { EntryWaiting, EntryReading, EntryRead };
-
-// Waits for worker's signal, with its lock held; adds the time waited to waited.
-void WaitTimed(SystemWorker* worker, double* waited)
-{
-    auto start = std::chrono::steady_clock::now();
-    worker->Wait();
-    *waited += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 // What a text read holds, roughly.
 size_t TextBytes(const TextRead& text)
@@ -177,14 +168,11 @@ std::unique_ptr<TextRead> TextsAhead::Oldest(bool wanted)
     if (worker_) {
         worker_->Lock();
         while (oldest->state == EntryReading) {
-            // The run has its own work besides: it reads one of the other
-            // core's texts only while that core has waited no longer than it.
-            bool share = otherWaited_ <= runWaited_;
-            Entry* newest = wanted && share && readBytes_ < HeldBytes ? NewestWaiting() : nullptr;
+            Entry* newest = wanted && readBytes_ < HeldBytes ? NewestWaiting() : nullptr;
             if (newest) {
                 ReadEntry(newest, &resolvedHere_);
             } else {
-                WaitTimed(worker_.get(), &runWaited_);
+                worker_->Wait();
             }
         }
         readBytes_ -= oldest->read;
@@ -251,7 +239,7 @@ void TextsAhead::RunWaiting()
     while (!stopping_) {
         Entry* next = NextToRead();
         if (!next) {
-            WaitTimed(worker_.get(), &otherWaited_);
+            worker_->Wait();
             continue;
         }
         ReadEntry(next, &resolvedAway_);

@@ -90,11 +90,6 @@ private:
     std::deque<std::unique_ptr<Entry>> entries_;
     size_t givenBytes_ = 0;  // of the texts held, as they were handed over
     size_t readBytes_ = 0;   // of the texts read on the other core and not yet taken
-    // How long each side has waited for the other, in seconds: the run reads
-    // a text of the other core's only while that core has waited no longer
-    // than the run, so that neither stands idle while the other works.
-    double runWaited_ = 0;
-    double otherWaited_ = 0;
     bool stopping_ = false;
 };
 
