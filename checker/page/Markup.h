@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "checker/core/TextTools.h"
+
 // An attribute of a tag, where its name and value stand in the text it was
 // read from: nothing is copied until a value is used.
 struct Attribute {
@@ -76,8 +78,7 @@ public:
     void Assign(const char* bytes, size_t size)
     {
         for (size_t i = 0; i < size; ++i) {
-            char c = bytes[i];
-            text_[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+            text_[i] = AsciiLower(bytes[i]);
         }
         size_ = static_cast<unsigned char>(size);
     }

@@ -67,7 +67,7 @@ bool IsLocalParam(const char* text, const std::vector<Attribute>& attributes)
 std::string_view ReferringAttribute(std::string_view tag, bool* gathered)
 {
     for (const ReferringTag& referring : ReferringTags) {
-        if (tag.size() == referring.tag.size() && tag[0] == referring.tag[0] && tag == referring.tag) {
+        if (IsName(tag, referring.tag)) {
             *gathered = referring.gathered;
             return referring.attribute;
         }
