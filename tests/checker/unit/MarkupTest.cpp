@@ -120,4 +120,12 @@ TEST(MarkupTest, ATagNameStartsWithALetter)
     page = "<1object>";
     ReadTagName(page.data(), page.size(), 0, &name, &closing);
     EXPECT_EQ(std::string_view(name), "");
+    // At most sixteen letters and digits are its name.
+    page = "<ABCDEFGHIJKLMNOP>";
+    EXPECT_EQ(ReadTagName(page.data(), page.size(), 0, &name, &closing), 17u);
+    EXPECT_EQ(std::string_view(name), "abcdefghijklmnop");
+    page = "</abcdefghijklmnopq>";
+    EXPECT_EQ(ReadTagName(page.data(), page.size(), 0, &name, &closing), 18u);
+    EXPECT_EQ(std::string_view(name), "abcdefghijklmnop");
+    EXPECT_TRUE(closing);
 }

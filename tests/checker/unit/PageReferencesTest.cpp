@@ -56,6 +56,9 @@ TEST(PageReferencesTest, EachTagThatNamesAPageAndWhetherTheCompilerTakesIt)
     EXPECT_EQ(Gathered("<a href=\"never closed"), "never closed@9 ");
     EXPECT_EQ(Gathered("< a href=x.htm> <1 href=y.htm> <"), "");
     EXPECT_EQ(Followed("< a href=x.htm> <1 href=y.htm> <"), "");
+    // An attribute is named whole, in any case: "hrefs" and "hre" are no href.
+    EXPECT_EQ(Followed("<a hrefs=x.htm hre=y.htm HrEf=z.htm href=w.htm>"), "z.htm@30 ");
+    EXPECT_EQ(Gathered("<a hrefs=x.htm hre=y.htm HrEf=z.htm href=w.htm>"), "z.htm@30 ");
 }
 
 // chmcmd reads text elements as markup and skips scripts and style sheets;
@@ -214,6 +217,19 @@ TEST(PageReferencesTest, FilesOnDiskInAnyCase)
 // A folder listed once answers every name looked for in it as listing it
 // each time would: in any case, the first of two names alike, what each
 // leads to, none for none.
+// A page on disk stands in its folder, named from the working folder: the
+// root's own pages too, and a path that is not plain is made normal.
+TEST(PageReferencesTest, APageOnDiskStandsInItsFolder)
+{
+    EXPECT_EQ(PageOnDiskIn("/p.htm", "/w").folder, "/");
+    EXPECT_EQ(PageOnDiskIn("p.htm", "/").folder, "/");
+    EXPECT_EQ(PageOnDiskIn("a/p.htm", "/").folder, "/a");
+    EXPECT_EQ(PageOnDiskIn("a/p.htm", "/w").folder, "/w/a");
+    EXPECT_EQ(PageOnDiskIn("a/../b/p.htm", "/w").folder, "/w/b");
+    EXPECT_EQ(PageOnDiskIn("/x//a/p.htm", "/w").folder, "/x/a");
+    EXPECT_EQ(PageOnDiskIn("a/p.htm", "/w").shownFrom, "/w");
+}
+
 TEST(PageReferencesTest, FolderNamesAnswerAsTheListingDoes)
 {
     TestFolder folder;

@@ -50,11 +50,13 @@ TEST_F(ReportTest, ALineGivesThePlaceTheLevelTheMessageAndTheRule)
         {{"Help.chm", "/pages/a b.htm", 2, 5}, RuleLinkAction, "opens x"},
         {{"empty.chm", "", 0, 0}, RuleUnreadableInput, "is empty: not a compiled help file"},
         {{"tree/root", "", 0, 0}, RuleOutsideLink, "is a symbolic link to /"},
+        {{"cr\r.htm", "", 1, 1}, RuleMissingPage, "\"a\rb.htm\" names a page"},
     };
     EXPECT_EQ(TextReport(results), "pages/100%.htm:3:44: warning: quotes %s [dropped-quotes]\n"
                                    "Help.chm::/pages/a b.htm:2:5: note: opens x [link-action]\n"
                                    "empty.chm: error: is empty: not a compiled help file [unreadable-input]\n"
-                                   "tree/root: note: is a symbolic link to / [outside-link]\n");
+                                   "tree/root: note: is a symbolic link to / [outside-link]\n"
+                                   "cr\\r.htm:1:1: warning: \"a\\rb.htm\" names a page [missing-page]\n");
 }
 
 TEST_F(ReportTest, TheSummaryCountsErrorsAndWarningsButNotNotes)
