@@ -10,8 +10,10 @@ namespace {
 // Texts are handed over until this many are held, or this many bytes; and
 // the other core reads on until the texts it has read and the run has not
 // taken hold this many bytes: enough to keep it busy, little beside a
-// page's own memory.
-const size_t HeldTexts = 16;
+// page's own memory. Fewer texts held leave the run reading more of them
+// itself while the other core ends the oldest, which costs it more than
+// the wait.
+const size_t HeldTexts = 64;
 const size_t HeldBytes = 8 * 1024 * 1024;
 
 // The files a text's scripts load, asked for on the other core: none is

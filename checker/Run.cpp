@@ -192,7 +192,29 @@ struct HelpCheck {
     std::vector<PageTarget> kept;  // its pages' targets, until its members are all known
     TextsAhead ahead;  // members handed over, read on the other core before they are checked in order
     unsigned holdsKey = NewHoldsKey();  // for what its members hold, once all are known
+    // Pages whose scripts asked for files while script files may still
+    // follow: checked once the pages are all read, with every script at hand
+    // whatever the reader's order.
+    std::vector<std::unique_ptr<TextRead>> later = {};
+    bool pagesRead = false;
+    int scriptFiles = -1;  // whether the members hold a .js or .vbs file (-1: not known yet)
 };
+
+// Whether script files may be read later in the walk: until the pages are
+// all read, unless the reader listed the members first and none is a script file.
+bool ScriptFilesMayFollow(HelpCheck* help)
+{
+    if (help->pagesRead) {
+        return false;
+    }
+    if (help->scriptFiles < 0) {
+        const std::vector<std::string>& members = help->failure.members;
+        help->scriptFiles = !help->failure.membersListed ||
+                            std::any_of(members.begin(), members.end(),
+                                        [](const std::string& member) { return ChmIsScriptName(member.c_str()); });
+    }
+    return help->scriptFiles > 0;
+}
 
 // One of its members, read as its walk handed it over.
 void CheckHelpMember(HelpCheck* help, TextRead* found)
@@ -205,7 +227,12 @@ void CheckHelpMember(HelpCheck* help, TextRead* found)
 
 void CheckOldestMember(HelpCheck* help)
 {
-    CheckHelpMember(help, help->ahead.TakeOldest().get());
+    std::unique_ptr<TextRead> text = help->ahead.TakeOldest();
+    if (text->asksFiles && ScriptFilesMayFollow(help)) {
+        help->later.push_back(std::move(text));
+        return;
+    }
+    CheckHelpMember(help, text.get());
 }
 
 // Every member handed over is checked: before anything that needs them all.
@@ -257,6 +284,11 @@ void CheckHelpFile(const Input& input, CheckRun* run)
     };
     PagesRead settle = [&help, run](ChmStatus status) {
         CheckMembersAhead(&help);
+        help.pagesRead = true;
+        for (std::unique_ptr<TextRead>& page : help.later) {
+            CheckHelpMember(&help, page.get());
+        }
+        help.later.clear();
         // A directory not read to its end lists too few members to hold links against.
         if (!help.failure.membersListed && status == ChmRead) {
             ReportMissingPages(help.kept, MembersHolds(&help.members), &run->results.findings);

@@ -166,26 +166,12 @@ struct HelpWalk {
     const MemberFound& found;
     const std::map<std::string, ScriptLanguage>* loaded;  // in the second reading
     size_t* pages;
-    const ChmFailure* listing;
-    std::vector<std::pair<std::string, std::string>> later;  // pages with scripts: name, bytes
-    int scriptFiles = -1;  // whether the members hold a .js or .vbs file (-1: not known yet)
 };
 
-// Whether a page's script files may be read later in the walk: unless the
-// reader listed the members first and none is a script file.
-bool ScriptFilesMayFollow(HelpWalk* walk)
+void VisitHelpMember(void* context, const char* name, std::string* bytes, size_t)
 {
-    if (walk->scriptFiles < 0) {
-        const std::vector<std::string>& members = walk->listing->members;
-        walk->scriptFiles = !walk->listing->membersListed ||
-                            std::any_of(members.begin(), members.end(),
-                                        [](const std::string& member) { return ChmIsScriptName(member.c_str()); });
-    }
-    return walk->scriptFiles > 0;
-}
-
-void HandOver(HelpWalk* walk, const char* name, std::string* bytes)
-{
+    HelpWalk* walk = static_cast<HelpWalk*>(context);
+    ++*walk->pages;
     std::string member = std::string(name[0] == '/' ? "" : "/") + name;
     TextKind kind = TextKindOfName(member);
     if (walk->loaded) {
@@ -196,29 +182,14 @@ void HandOver(HelpWalk* walk, const char* name, std::string* bytes)
     walk->found(member, bytes, kind);
 }
 
-void VisitHelpMember(void* context, const char* name, std::string* bytes, size_t)
-{
-    HelpWalk* walk = static_cast<HelpWalk*>(context);
-    ++*walk->pages;
-    if (bytes && !walk->loaded && !ChmIsScriptName(name) && ScriptFilesMayFollow(walk) &&
-        FindNoCase(bytes->data(), bytes->size(), 0, "<script") < bytes->size()) {
-        walk->later.emplace_back(name, std::move(*bytes));
-        return;
-    }
-    HandOver(walk, name, bytes);
-}
-
 }  // namespace
 
 std::string WalkHelpFile(const std::string& path, const MemberFound& found, const PagesRead& pagesRead,
                          const std::map<std::string, ScriptLanguage>& loaded, ChmFailure* failure)
 {
     size_t pages = 0;
-    HelpWalk walk = {found, nullptr, &pages, failure, {}};
+    HelpWalk walk = {found, nullptr, &pages};
     ChmStatus status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &walk, failure);
-    for (auto& page : walk.later) {
-        HandOver(&walk, page.first.c_str(), &page.second);
-    }
     pagesRead(status);
     std::string reason = ChmFailureText(status, *failure, pages);
     if (!reason.empty() || loaded.empty()) {
@@ -229,7 +200,7 @@ std::string WalkHelpFile(const std::string& path, const MemberFound& found, cons
         names.push_back(script.first);
     }
     ChmFailure again;
-    HelpWalk scripts = {found, &loaded, &pages, &again, {}};
+    HelpWalk scripts = {found, &loaded, &pages};
     status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &scripts, &again, &names);
     return status == ChmRead ? std::string() : ChmFailureText(status, again, pages);
 }

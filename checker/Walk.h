@@ -41,9 +41,8 @@ typedef std::function<void(const std::string& member, std::string* bytes, TextKi
 // scripts they load are.
 typedef std::function<void(ChmStatus status)> PagesRead;
 
-// The pages and scripts of the compiled help file at path. Pages with scripts
-// come after the rest, so that the script files they load are at hand
-// whatever the reader's order. Then, when the pages were read to their end,
+// The pages and scripts of the compiled help file at path, in the reader's
+// order. Then, when the pages were read to their end,
 // the members they load as scripts under names that say no script (loaded,
 // filled as the pages are checked: "/js/code.txt", lower case), a second
 // reading. failure receives the first reading's listing of the members.
