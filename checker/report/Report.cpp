@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <unordered_map>
 
 #include "checker/core/Rules.h"
 #include "checker/core/TextTools.h"
@@ -125,41 +126,88 @@ std::string ShownFile(const Place& place)
     return place.member.empty() ? place.file : place.file + "::" + place.member;
 }
 
+namespace {
+
+// Where a finding sorts: its file's place among the files shown, and the
+// file itself (a file and a member of the same name sort alike).
+struct SortKey {
+    size_t shown;  // the rank of its shown name
+    size_t file;   // its file and member, one number each
+    size_t line;
+    size_t column;
+    int rule;
+};
+
+// Each finding's key: a file's shown name is made and ranked once, not
+// compared again for every pair of findings.
+std::vector<SortKey> SortKeys(const std::vector<Finding>& findings)
+{
+    std::vector<SortKey> keys(findings.size());
+    std::unordered_map<std::string, size_t> files;  // file and member, by "file\0member"
+    std::vector<std::string> shown;                  // by file number
+    for (size_t i = 0; i < findings.size(); ++i) {
+        const Place& place = findings[i].place;
+        SortKey& key = keys[i];
+        key = {0, 0, place.line, place.column, static_cast<int>(findings[i].rule)};
+        const Place* last = i > 0 ? &findings[i - 1].place : nullptr;
+        if (last && last->file == place.file && last->member == place.member) {
+            key.file = keys[i - 1].file;
+            continue;  // most findings follow one of the same file
+        }
+        auto known = files.emplace(place.file + '\0' + place.member, shown.size());
+        if (known.second) {
+            shown.push_back(ShownFile(place));
+        }
+        key.file = known.first->second;
+    }
+    std::vector<size_t> byName(shown.size());
+    for (size_t i = 0; i < byName.size(); ++i) {
+        byName[i] = i;
+    }
+    std::sort(byName.begin(), byName.end(), [&](size_t a, size_t b) { return shown[a] < shown[b]; });
+    std::vector<size_t> rank(shown.size());
+    for (size_t i = 0; i < byName.size(); ++i) {
+        bool same = i > 0 && shown[byName[i]] == shown[byName[i - 1]];
+        rank[byName[i]] = same ? rank[byName[i - 1]] : i;
+    }
+    for (SortKey& key : keys) {
+        key.shown = rank[key.file];
+    }
+    return keys;
+}
+
+}  // namespace
+
 void SortFindings(std::vector<Finding>* findings)
 {
-    // Their order is found first, each file's shown name made once (only
-    // for a member: a file on disk is shown as its name), and the findings
-    // moved once: a help file may have tens of thousands.
-    std::vector<std::string> members(findings->size());
-    for (size_t i = 0; i < findings->size(); ++i) {
-        const Place& place = (*findings)[i].place;
-        if (!place.member.empty()) {
-            members[i] = ShownFile(place);
-        }
-    }
-    auto shown = [&](size_t i) -> const std::string& {
-        return members[i].empty() ? (*findings)[i].place.file : members[i];
-    };
+    // Their order is found first, from small keys, and the findings moved
+    // once: a help file may have tens of thousands.
+    std::vector<SortKey> keys = SortKeys(*findings);
     std::vector<size_t> order(findings->size());
     for (size_t i = 0; i < order.size(); ++i) {
         order[i] = i;
     }
     std::stable_sort(order.begin(), order.end(), [&](size_t i, size_t j) {
-        const Finding& a = (*findings)[i];
-        const Finding& b = (*findings)[j];
-        const Place& p = a.place;
-        const Place& q = b.place;
-        if (p.file != q.file || p.member != q.member) {
-            return shown(i) < shown(j);
+        const SortKey& a = keys[i];
+        const SortKey& b = keys[j];
+        if (a.file != b.file) {
+            return a.shown < b.shown;
         }
-        if (p.line != q.line) {
-            return p.line < q.line;
+        if (a.line != b.line) {
+            return a.line < b.line;
         }
-        if (p.column != q.column) {
-            return p.column < q.column;
+        if (a.column != b.column) {
+            return a.column < b.column;
         }
         return a.rule < b.rule;
     });
+    size_t moved = 0;
+    while (moved < order.size() && order[moved] == moved) {
+        ++moved;
+    }
+    if (moved == order.size()) {
+        return;  // already in order
+    }
     std::vector<Finding> sorted;
     sorted.reserve(findings->size());
     for (size_t i : order) {
@@ -201,44 +249,60 @@ bool InputFailed(const CheckResults& results)
 namespace {
 
 // A finding is one line, for the tools that read them: line ends that a
-// value or a name holds are written as \r and \n.
-std::string OneLine(const std::string& text)
+// value or a name holds are written as \r and \n. A field ends at a NUL, as
+// a C string does. Gives whether the text was written to its end.
+bool AppendOneLine(const std::string& text, std::string* line)
 {
-    if (text.find('\n') == std::string::npos && text.find('\r') == std::string::npos) {
-        return text;  // most are
-    }
-    std::string line;
-    line.reserve(text.size());
-    for (char c : text) {
-        if (c == '\r') {
-            line += "\\r";
-        } else if (c == '\n') {
-            line += "\\n";
-        } else {
-            line += c;
+    const char* run = text.data();
+    const char* end = run + text.size();
+    for (const char* at = run; at < end; ++at) {
+        char c = *at;
+        if (c != '\0' && c != '\r' && c != '\n') {
+            continue;
         }
+        line->append(run, static_cast<size_t>(at - run));
+        if (c == '\0') {
+            return false;
+        }
+        line->append(c == '\r' ? "\\r" : "\\n");
+        run = at + 1;
     }
-    return line;
+    line->append(run, static_cast<size_t>(end - run));
+    return true;
 }
 
 }  // namespace
 
 void WriteTextReport(FILE* out, const CheckResults& results)
 {
+    // Each line is put together in one buffer, written as it fills: a run
+    // may have tens of thousands.
+    std::string lines;
     for (const Finding& finding : results.findings) {
         if (!Counts(finding)) {
             continue;  // silenced, or in the baseline: SARIF keeps them
         }
         const Rule& rule = RuleOf(finding.rule);
-        std::string file = OneLine(ShownFile(finding.place));
-        std::string message = OneLine(finding.message);
+        if (AppendOneLine(finding.place.file, &lines) && !finding.place.member.empty()) {
+            lines += "::";
+            AppendOneLine(finding.place.member, &lines);
+        }
         if (finding.place.line) {
-            fprintf(out, "%s:%zu:%zu: %s: %s [%s]\n", file.c_str(), finding.place.line, finding.place.column,
-                    LevelName(rule.severity), message.c_str(), rule.id);
-        } else {
-            fprintf(out, "%s: %s: %s [%s]\n", file.c_str(), LevelName(rule.severity), message.c_str(), rule.id);
+            lines += ':' + std::to_string(finding.place.line) + ':' + std::to_string(finding.place.column);
+        }
+        lines += ": ";
+        lines += LevelName(rule.severity);
+        lines += ": ";
+        AppendOneLine(finding.message, &lines);
+        lines += " [";
+        lines += rule.id;
+        lines += "]\n";
+        if (lines.size() >= 65536) {
+            fwrite(lines.data(), 1, lines.size(), out);
+            lines.clear();
         }
     }
+    fwrite(lines.data(), 1, lines.size(), out);
 }
 
 void WriteSummary(FILE* out, const CheckResults& results, double seconds)

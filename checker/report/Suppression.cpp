@@ -355,11 +355,16 @@ void SettleFindings(const Settling& settling, CheckResults* results)
     // thousands.
     std::vector<Finding>& all = results->findings;
     size_t kept = 0;
+    std::string lastFile;  // most findings follow one of the same file
+    Configuration* configuration = nullptr;
     for (size_t at = 0; at < all.size(); ++at) {
         Finding& finding = all[at];
-        auto known = settling.configurationOf.find(finding.place.file);
-        int index = known != settling.configurationOf.end() ? known->second : settling.givenConfiguration;
-        Configuration* configuration = index >= 0 ? &settling.configurations[index] : nullptr;
+        if (at == 0 || lastFile != finding.place.file) {
+            auto known = settling.configurationOf.find(finding.place.file);
+            int index = known != settling.configurationOf.end() ? known->second : settling.givenConfiguration;
+            configuration = index >= 0 ? &settling.configurations[index] : nullptr;
+            lastFile = finding.place.file;
+        }
         if (Holds(settling.disabled, finding.rule) || (configuration && Holds(configuration->disabled, finding.rule))) {
             continue;
         }

@@ -51,12 +51,15 @@ TEST_F(ReportTest, ALineGivesThePlaceTheLevelTheMessageAndTheRule)
         {{"empty.chm", "", 0, 0}, RuleUnreadableInput, "is empty: not a compiled help file"},
         {{"tree/root", "", 0, 0}, RuleOutsideLink, "is a symbolic link to /"},
         {{"cr\r.htm", "", 1, 1}, RuleMissingPage, "\"a\rb.htm\" names a page"},
+        // A field ends at a NUL, as a C string does.
+        {{std::string("x\0y.chm", 7), "/m.htm", 1, 1}, RuleMissingPage, std::string("\"a\0b.htm\" names", 15)},
     };
     EXPECT_EQ(TextReport(results), "pages/100%.htm:3:44: warning: quotes %s [dropped-quotes]\n"
                                    "Help.chm::/pages/a b.htm:2:5: note: opens x [link-action]\n"
                                    "empty.chm: error: is empty: not a compiled help file [unreadable-input]\n"
                                    "tree/root: note: is a symbolic link to / [outside-link]\n"
-                                   "cr\\r.htm:1:1: warning: \"a\\rb.htm\" names a page [missing-page]\n");
+                                   "cr\\r.htm:1:1: warning: \"a\\rb.htm\" names a page [missing-page]\n"
+                                   "x:1:1: warning: \"a [missing-page]\n");
 }
 
 TEST_F(ReportTest, TheSummaryCountsErrorsAndWarningsButNotNotes)
