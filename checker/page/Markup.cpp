@@ -170,8 +170,11 @@ size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<At
         if (at >= size || bytes[at] == '>') {
             return at >= size ? size : at + 1;  // a page that ends in a tag ends there
         }
+        // A "=" where a name starts is the name's first character, as
+        // HTML5's tokenizer reads it ("<div =x>" has an attribute "=x"):
+        // every name has one, and the tag ends at its own ">".
         size_t nameStart = at;
-        size_t nameEnd = AttributeNameEnd(bytes, size, at);
+        size_t nameEnd = AttributeNameEnd(bytes, size, bytes[at] == '=' ? at + 1 : at);
         at = nameEnd;
         while (at < size && IsBlank(bytes[at])) {
             ++at;
@@ -196,10 +199,6 @@ size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<At
                 }
                 valueEnd = at;
             }
-        }
-        if (nameEnd == nameStart) {
-            ++at;  // a stray "=" or quote
-            continue;
         }
         attributes->push_back({nameStart, nameEnd, valueStart, valueEnd});
     }
@@ -455,8 +454,7 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, boo
     // A raw-text element's name ends where HTML5 ends a tag name, at a blank,
     // "/" or ">": "<style:x>" is another element, and the page after it is
     // read, not hidden as the style's text.
-    bool nameEnds = p >= size || bytes[p] == ' ' || bytes[p] == '\t' || bytes[p] == '\n' || bytes[p] == '\f' ||
-                    bytes[p] == '\r' || bytes[p] == '/' || bytes[p] == '>';
+    bool nameEnds = p >= size || (TagBytes.Is(bytes[p], ByteNameEnd) && bytes[p] != '=');
     if (!nameEnds && IsTextElement(*name)) {
         name->Mark();
     }

@@ -74,11 +74,12 @@ public:
     enum { Most = 16 };
     operator std::string_view() const { return std::string_view(text_, size_); }
     bool empty() const { return size_ == 0; }
-    // The name of bytes (letters and digits, at most Most), lowered.
+    // The name of bytes (ASCII letters and digits, at most Most), lowered:
+    // setting 0x20 lowers a letter and leaves a digit as it is.
     void Assign(const char* bytes, size_t size)
     {
         for (size_t i = 0; i < size; ++i) {
-            text_[i] = AsciiLower(bytes[i]);
+            text_[i] = static_cast<char>(bytes[i] | 0x20);
         }
         size_ = static_cast<unsigned char>(size);
     }
