@@ -51,6 +51,24 @@ void ReadAway(TextRead* text, const ScriptBudget& budget, TargetResolutions* res
     ReadAndFind(text, budget, &files, resolutions);
 }
 
+// A page read holds in its scan all that its check asks: its bytes go as
+// soon as it is read, not when the run takes it. One whose scripts asked
+// for files is read again, and a script's text is kept for the pages that
+// load it.
+void LetBytesGo(TextRead* text)
+{
+    if (!text->read || text->asksFiles || text->kind != TextPage) {
+        return;
+    }
+    std::string().swap(text->bytes);
+    std::string().swap(text->page.decoded);
+    std::string().swap(text->page.ownBytes);
+    std::string().swap(text->page.utf8Reading);
+    std::vector<size_t>().swap(text->page.undecodable);
+    text->page.text = nullptr;
+    text->page.size = 0;
+}
+
 }  // namespace
 
 struct TextsAhead::Entry {
@@ -152,6 +170,7 @@ void TextsAhead::ReadEntry(Entry* entry, TargetResolutions* resolutions)
     worker_->Unlock();
     TextRead* text = entry->text.get();
     ReadAway(text, budget_, resolutions);
+    LetBytesGo(text);
     size_t read = TextBytes(*text);
     worker_->Lock();
     entry->state = EntryRead;
@@ -247,6 +266,79 @@ void TextsAhead::RunWaiting()
         ReadEntry(next, &resolvedAway_);
     }
     worker_->Unlock();
+}
+
+MembersAside::~MembersAside()
+{
+    if (worker_) {
+        worker_->Join();
+    }
+}
+
+void MembersAside::Start(const std::string& path, const std::vector<std::string>& names, MakeText make)
+{
+    path_ = path;
+    names_ = names;
+    make_ = std::move(make);
+    started_ = true;
+    worker_.reset(new SystemWorker);
+    if (!worker_->Start(Work, this)) {
+        worker_.reset();
+        Work(this);  // no thread: read here, now
+    }
+}
+
+void MembersAside::Work(void* self)
+{
+    MembersAside* aside = static_cast<MembersAside*>(self);
+    ChmFailure failure;
+    ChmStatus status = ChmReadPages(aside->path_.c_str(), PageLimit, Visit, aside, &failure, &aside->names_);
+    aside->Hold([&]() {
+        aside->status_ = status;
+        aside->failure_ = std::move(failure);
+        aside->ended_ = true;
+    });
+}
+
+void MembersAside::Visit(void* self, const char* name, std::string* bytes, size_t)
+{
+    MembersAside* aside = static_cast<MembersAside*>(self);
+    if (!bytes) {
+        return;  // none is larger than a page can be: only those were left aside
+    }
+    std::unique_ptr<TextRead> text = aside->make_(std::string(name[0] == '/' ? "" : "/") + name, bytes);
+    ReadAway(text.get(), aside->budget_, &aside->resolutions_);
+    LetBytesGo(text.get());
+    aside->Hold([&]() { aside->read_.push_back(std::move(text)); });
+}
+
+// Runs change with the lock held, and wakes the run.
+void MembersAside::Hold(const std::function<void()>& change)
+{
+    if (!worker_) {
+        change();
+        return;
+    }
+    worker_->Lock();
+    change();
+    worker_->Signal();
+    worker_->Unlock();
+}
+
+std::vector<std::unique_ptr<TextRead>> MembersAside::Take(bool wait)
+{
+    std::vector<std::unique_ptr<TextRead>> taken;
+    if (!worker_) {
+        taken.swap(read_);
+        return taken;
+    }
+    worker_->Lock();
+    while (wait && !ended_) {
+        worker_->Wait();
+    }
+    taken.swap(read_);
+    worker_->Unlock();
+    return taken;
 }
 
 FilesAhead::FilesAhead(const ScriptBudget& budget, const std::string& working, FilesOnDisk* onDisk)

@@ -10,10 +10,12 @@
 #include <stddef.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "checker/input/chm/ChmStorage.h"
 #include "checker/page/LinkFinder.h"
 #include "checker/page/PageText.h"
 #include "checker/predict/MissingPages.h"
@@ -91,6 +93,47 @@ private:
     size_t givenBytes_ = 0;  // of the texts held, as they were handed over
     size_t readBytes_ = 0;   // of the texts read on the other core and not yet taken
     bool stopping_ = false;
+};
+
+// Members of a compiled help file read on a thread of their own, with a
+// reader of their own, beside the run's reading of the rest: its largest
+// pages, each the work of many small ones, which would otherwise be read
+// alone at the end. Each is made a text by make (on that thread: it may use
+// only what it holds), read and found in as TextsAhead reads.
+class MembersAside {
+public:
+    typedef std::function<std::unique_ptr<TextRead>(const std::string& member, std::string* bytes)> MakeText;
+    explicit MembersAside(const ScriptBudget& budget) : budget_(budget) {}
+    ~MembersAside();
+    MembersAside(const MembersAside&) = delete;
+    MembersAside& operator=(const MembersAside&) = delete;
+
+    // Starts reading names from the help file at path; when the system
+    // gives no thread, reads them here and now.
+    void Start(const std::string& path, const std::vector<std::string>& names, MakeText make);
+    bool Started() const { return started_; }
+    // The texts read so far, in the order read; with wait, every one, once
+    // the reading has ended.
+    std::vector<std::unique_ptr<TextRead>> Take(bool wait);
+    // How the reading ended, once Take(true) gave the last texts.
+    ChmStatus Status() const { return status_; }
+    const ChmFailure& Failure() const { return failure_; }
+
+private:
+    static void Work(void* self);
+    static void Visit(void* self, const char* name, std::string* bytes, size_t size);
+    void Hold(const std::function<void()>& change);
+    const ScriptBudget& budget_;
+    std::unique_ptr<SystemWorker> worker_;
+    std::string path_;
+    std::vector<std::string> names_;
+    MakeText make_;
+    TargetResolutions resolutions_;  // its thread's
+    std::vector<std::unique_ptr<TextRead>> read_;  // read, not yet taken
+    bool started_ = false;
+    bool ended_ = false;
+    ChmStatus status_ = ChmRead;
+    ChmFailure failure_;
 };
 
 // Files on disk read ahead, in the order a folder's walk hands them over:

@@ -68,6 +68,10 @@ PageHandling CheckRun::Handling()
 
 namespace {
 
+// A page larger than this is read beside the rest: most are a few KiB, and
+// the largest (a big index) takes as long as thousands of them.
+const unsigned long long AsideFrom = 1024 * 1024;
+
 void AddFinding(const std::string& file, RuleId rule, const std::string& message, CheckRun* run)
 {
     run->results.findings.push_back({{file, "", 0, 0}, rule, message});
@@ -191,6 +195,7 @@ struct HelpCheck {
     HelpMembers members;
     std::vector<PageTarget> kept;  // its pages' targets, until its members are all known
     TextsAhead ahead;  // members handed over, read on the other core before they are checked in order
+    MembersAside aside;  // its largest pages, read beside the rest
     unsigned holdsKey = NewHoldsKey();  // for what its members hold, once all are known
     // Pages whose scripts asked for files while script files may still
     // follow: checked once the pages are all read, with every script at hand
@@ -225,14 +230,69 @@ void CheckHelpMember(HelpCheck* help, TextRead* found)
     CheckText(text, found);
 }
 
-void CheckOldestMember(HelpCheck* help)
+// A member read, checked now, or once the pages are all read when its
+// scripts asked for files that may still follow.
+void CheckOrDefer(HelpCheck* help, std::unique_ptr<TextRead> text)
 {
-    std::unique_ptr<TextRead> text = help->ahead.TakeOldest();
     if (text->asksFiles && ScriptFilesMayFollow(help)) {
         help->later.push_back(std::move(text));
         return;
     }
     CheckHelpMember(help, text.get());
+}
+
+void CheckOldestMember(HelpCheck* help)
+{
+    CheckOrDefer(help, help->ahead.TakeOldest());
+}
+
+// What a member's targets are held against as they are found: the members,
+// when the reader listed them first.
+HoldsPage MembersHeld(HelpCheck* help)
+{
+    return help->failure.membersListed ? HoldsPage(MembersHolds(&help->members), help->holdsKey) : nullptr;
+}
+
+// A member's text as the reader hands it over, standing in its folder of
+// the help file shown.
+std::unique_ptr<TextRead> MemberText(const std::string& shown, const std::string& helpName, unsigned codePage,
+                                     const HoldsPage& holds, const std::string& member, std::string* bytes,
+                                     TextKind kind)
+{
+    std::unique_ptr<TextRead> text(new TextRead);
+    text->bytes.swap(*bytes);
+    text->kind = kind;
+    text->codePage = codePage;
+    text->place = {shown, member, 0, 0};
+    std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
+    text->in = {folder, helpName, ""};
+    text->holds = holds;
+    return text;
+}
+
+// The pages the reader left aside, read beside the rest from when the
+// members are listed.
+void StartAside(HelpCheck* help)
+{
+    if (help->aside.Started() || help->failure.aside.empty()) {
+        return;
+    }
+    HoldsPage holds = MembersHeld(help);  // made here: the aside's thread only asks it
+    std::string shown = help->input.shown;
+    std::string name = help->name;
+    unsigned codePage = help->input.codePage;
+    help->aside.Start(help->input.shown, help->failure.aside,
+                      [shown, name, codePage, holds](const std::string& member, std::string* bytes) {
+                          return MemberText(shown, name, codePage, holds, member, bytes, TextKindOfName(member));
+                      });
+}
+
+// The pages read aside so far, checked; with wait, all of them.
+void CheckMembersAside(HelpCheck* help, bool wait)
+{
+    for (std::unique_ptr<TextRead>& text : help->aside.Take(wait)) {
+        CheckOrDefer(help, std::move(text));
+    }
 }
 
 // Every member handed over is checked: before anything that needs them all.
@@ -247,23 +307,19 @@ void CheckMembersAhead(HelpCheck* help)
 // read): read ahead, and checked in its turn.
 void HandMember(HelpCheck* help, const std::string& member, std::string* bytes, TextKind kind)
 {
-    Place place = {help->input.shown, member, 0, 0};
+    StartAside(help);
+    CheckMembersAside(help, false);
     if (!bytes) {
         CheckMembersAhead(help);
-        help->run->results.findings.push_back(
-            {place, RuleUnreadableInput, TooLargeText() + ", more than any help page; not checked"});
+        help->run->results.findings.push_back({{help->input.shown, member, 0, 0},
+                                               RuleUnreadableInput,
+                                               TooLargeText() + ", more than any help page; not checked"});
         return;
     }
-    std::unique_ptr<TextRead> text(new TextRead);
-    text->bytes.swap(*bytes);
-    text->kind = kind;
-    text->codePage = help->input.codePage;
-    text->place = place;
-    std::string folder = member.substr(1, member.find_last_of('/') == 0 ? 0 : member.find_last_of('/') - 1);
-    text->in = {folder, help->name, ""};
     // The reader that lists the members before it hands them over lets
     // pages be held against them as they are read.
-    text->holds = help->failure.membersListed ? HoldsPage(MembersHolds(&help->members), help->holdsKey) : nullptr;
+    std::unique_ptr<TextRead> text =
+        MemberText(help->input.shown, help->name, help->input.codePage, MembersHeld(help), member, bytes, kind);
     if (help->ahead.Full()) {
         CheckOldestMember(help);
     }
@@ -277,13 +333,19 @@ void HandMember(HelpCheck* help, const std::string& member, std::string* bytes, 
 void CheckHelpFile(const Input& input, CheckRun* run)
 {
     HelpCheck help = {input, run, run->PackageFor(input.installFolder), input.path.filename().u8string(), {}, {}, {},
-                      TextsAhead(run->options.scripts)};
+                      TextsAhead(run->options.scripts), MembersAside(run->options.scripts)};
     help.members = {input.shown, &help.failure};
     MemberFound check = [&help](const std::string& member, std::string* bytes, TextKind kind) {
         HandMember(&help, member, bytes, kind);
     };
     PagesRead settle = [&help, run](ChmStatus status) {
         CheckMembersAhead(&help);
+        StartAside(&help);  // when no other member came
+        CheckMembersAside(&help, true);
+        if (help.aside.Started() && help.aside.Status() != ChmRead) {
+            AddFinding(help.input.shown, RuleUnreadableInput,
+                       ChmFailureText(help.aside.Status(), help.aside.Failure(), help.failure.aside.size()), run);
+        }
         help.pagesRead = true;
         for (std::unique_ptr<TextRead>& page : help.later) {
             CheckHelpMember(&help, page.get());
@@ -294,7 +356,10 @@ void CheckHelpFile(const Input& input, CheckRun* run)
             ReportMissingPages(help.kept, MembersHolds(&help.members), &run->results.findings);
         }
     };
-    std::string reason = WalkHelpFile(input.shown, check, settle, help.members.loadedScripts, &help.failure);
+    // Its pages of more than a megabyte are read beside the rest, when the
+    // machine has another core.
+    unsigned long long asideFrom = SystemCores() > 1 ? AsideFrom : ~0ULL;
+    std::string reason = WalkHelpFile(input.shown, check, settle, help.members.loadedScripts, &help.failure, asideFrom);
     CheckMembersAhead(&help);
     if (!reason.empty()) {
         AddFinding(input.shown, RuleUnreadableInput, reason, run);

@@ -185,11 +185,13 @@ void VisitHelpMember(void* context, const char* name, std::string* bytes, size_t
 }  // namespace
 
 std::string WalkHelpFile(const std::string& path, const MemberFound& found, const PagesRead& pagesRead,
-                         const std::map<std::string, ScriptLanguage>& loaded, ChmFailure* failure)
+                         const std::map<std::string, ScriptLanguage>& loaded, ChmFailure* failure,
+                         unsigned long long asideFrom)
 {
     size_t pages = 0;
     HelpWalk walk = {found, nullptr, &pages};
-    ChmStatus status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &walk, failure);
+    ChmStatus status = ChmReadPages(path.c_str(), PageLimit, VisitHelpMember, &walk, failure, nullptr, asideFrom);
+    pages += failure->aside.size();  // read beside, by pagesRead
     pagesRead(status);
     std::string reason = ChmFailureText(status, *failure, pages);
     if (!reason.empty() || loaded.empty()) {

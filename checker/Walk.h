@@ -45,7 +45,10 @@ typedef std::function<void(ChmStatus status)> PagesRead;
 // order. Then, when the pages were read to their end,
 // the members they load as scripts under names that say no script (loaded,
 // filled as the pages are checked: "/js/code.txt", lower case), a second
-// reading. failure receives the first reading's listing of the members.
-// Gives why the file could not be read to its end; empty when it was.
+// reading. failure receives the first reading's listing of the members,
+// and the pages larger than asideFrom that the reader left unread for
+// pagesRead to have read (failure->aside). Gives why the file could not be
+// read to its end; empty when it was.
 std::string WalkHelpFile(const std::string& path, const MemberFound& found, const PagesRead& pagesRead,
-                         const std::map<std::string, ScriptLanguage>& loaded, ChmFailure* failure);
+                         const std::map<std::string, ScriptLanguage>& loaded, ChmFailure* failure,
+                         unsigned long long asideFrom = ~0ULL);

@@ -314,6 +314,7 @@ same-report)
             "--list $here/fixtures/chm-duplicate-members/Dup.chm" \
             "--list $here/fixtures/chm-contents-named-by-system/Gather.chm" \
             "$here/fixtures/missing-page-project-and-chm/Help.chm" \
+            "$here/fixtures/chm-large-page-read-beside/Help.chm $here/fixtures/chm-large-page-read-beside/OnlyBig.chm" \
             "$here/fixtures/names-one-rule/pages/names.htm $here/fixtures/names-one-rule/pages/again.htm $here/fixtures/names-one-rule/project/Help.hhp" \
             "$here/fixtures/scripts-loaded-by-src/Help.chm" "$here/fixtures/scripts-loaded-by-src/site/Help.hhp" \
             "$here/fixtures/tokenizer-as-the-viewer" "$here/fixtures/control-every-form/control.htm" \

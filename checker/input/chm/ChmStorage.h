@@ -30,6 +30,9 @@ struct ChmFailure {
     std::string reason;
     std::vector<std::string> members;  // the files its directory lists ("/a.gif"), each once, whatever the status
     bool membersListed = false;        // members is whole before the first page is visited
+    // The pages larger than asideFrom, left for a reading of their own (with
+    // only): known with the members, before the first page is visited.
+    std::vector<std::string> aside;
 };
 
 // Calls visit for every page (.htm, .html, .hhc, .hhk) inside the file at
@@ -38,9 +41,11 @@ struct ChmFailure {
 // pageLimit are passed without their bytes. failure is filled in when the
 // status is not ChmRead. A member the directory lists twice is read once.
 // With only, just the members it names ("/js/code.txt", any case) are read:
-// files the pages load that their names do not tell.
+// files the pages load that their names do not tell. A reader that lists the
+// members first (libmspack) leaves the pages larger than asideFrom unread,
+// named in failure->aside; ITSS reads them all.
 ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure,
-                       const std::vector<std::string>* only = nullptr);
+                       const std::vector<std::string>* only = nullptr, unsigned long long asideFrom = ~0ULL);
 
 // The words for a compiled help file that could not be read, by the status
 // and failure ChmReadPages gave after visiting pages; empty when it was read.

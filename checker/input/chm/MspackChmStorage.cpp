@@ -213,7 +213,8 @@ struct PageEntry {
 };
 
 ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLimit, ChmPageVisitor visit,
-                   void* context, ChmFailure* failure, const std::vector<std::string>* only = nullptr)
+                   void* context, ChmFailure* failure, const std::vector<std::string>* only = nullptr,
+                   unsigned long long asideFrom = ~0ULL)
 {
     system->base = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
     mschm_decompressor* chm = mspack_create_chm_decompressor(&system->base);
@@ -249,7 +250,13 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
             continue;
         }
         failure->members.push_back(file->filename);
-        if (ChmIsReadMember(file->filename, navigation, only)) {
+        if (!ChmIsReadMember(file->filename, navigation, only)) {
+            continue;
+        }
+        unsigned long long length = static_cast<unsigned long long>(file->length);
+        if (length > asideFrom && length <= pageLimit && ChmIsPageName(file->filename)) {
+            failure->aside.push_back(file->filename);
+        } else {
             pages.push_back({file, static_cast<int>(file->section->id)});
         }
     }
@@ -292,7 +299,7 @@ ChmStatus ReadWith(ChmSystem* system, unsigned long long helpSize, size_t pageLi
 }  // namespace
 
 ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure,
-                       const std::vector<std::string>* only)
+                       const std::vector<std::string>* only, unsigned long long asideFrom)
 {
     FILE* help = fopen(path, "rb");
     if (!help) {
@@ -318,7 +325,7 @@ ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit,
     ChmSystem system = {};
     system.diskPath = path;
     system.mendCount = ChmFindMends(header, headerSize, system.mends);
-    return ReadWith(&system, size, pageLimit, visit, context, failure, only);
+    return ReadWith(&system, size, pageLimit, visit, context, failure, only, asideFrom);
 }
 
 ChmStatus ChmReadPagesFromMemory(const unsigned char* data, size_t size, size_t pageLimit, ChmPageVisitor visit,

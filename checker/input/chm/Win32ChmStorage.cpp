@@ -232,7 +232,7 @@ std::wstring MendedCopy(const std::wstring& path, const ChmMend* mends, unsigned
 }  // namespace
 
 ChmStatus ChmReadPages(const char* path, size_t pageLimit, ChmPageVisitor visit, void* context, ChmFailure* failure,
-                       const std::vector<std::string>* only)
+                       const std::vector<std::string>* only, unsigned long long)
 {
     std::wstring widePath = Wide(path);
     HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
