@@ -453,9 +453,10 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, boo
     name->Assign(bytes + start, p - start);
     // A raw-text element's name ends where HTML5 ends a tag name, at a blank,
     // "/" or ">": "<style:x>" is another element, and the page after it is
-    // read, not hidden as the style's text.
+    // read, not hidden as the style's text. So does an end tag's:
+    // "</object:x>" ends no object, and the PARAMs after it are still its.
     bool nameEnds = p >= size || (TagBytes.Is(bytes[p], ByteNameEnd) && bytes[p] != '=');
-    if (!nameEnds && IsTextElement(*name)) {
+    if (!nameEnds && (*closing || IsTextElement(*name))) {
         name->Mark();
     }
     return p;

@@ -91,7 +91,10 @@ private:
 };
 
 // The tag name at bytes[at] ("<"): its letters and digits, lower case;
-// empty when no letter follows. closing for "</". Gives the offset after it.
+// empty when no letter follows. closing for "</". A raw-text element's
+// start tag, or any end tag, whose name goes on past them (to a byte other
+// than a blank, "/" or ">") is marked with a "+": another element. Gives
+// the offset after it.
 size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, bool* closing);
 
 // A bogus comment at bytes[at], as HTML5's tokenizer reads one: "<!" not
