@@ -399,7 +399,7 @@ private:
             }
             return end;
         }
-        if (StartsWithNoCase(bytes_, size_, at, "<![if")) {
+        if (StartsRevealedCondition(bytes_, size_, at)) {
             return ReadRevealedCondition(bytes_, size_, at, mode_, &searches_);
         }
         return ReadBogusComment(bytes_, size_, at);

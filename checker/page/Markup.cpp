@@ -540,7 +540,8 @@ size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, 
     size_t end = FindCommentEndRemembered(bytes, size, std::min(at + 4, size), &searches->commentEnd);
     bool bang = end < size && bytes[end + 2] == '!';
     comment->textEnd = end;
-    if (documentMode < 10 && StartsWithNoCase(bytes, size, at, "<!--[if")) {
+    if (documentMode < 10 && StartsWithNoCase(bytes, size, at, "<!--[if") &&
+        !(at + 7 < size && IsAsciiAlphanumeric(bytes[at + 7]))) {
         size_t close = FindRemembered(bytes, size, at + 7, "]>", &searches->conditionEnd);
         if (close < end && ConditionTextHolds(bytes, at + 7, close, documentMode)) {
             comment->live = true;
@@ -559,16 +560,24 @@ size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, 
     return end >= size ? size : end + (bang ? 4 : 3);
 }
 
+bool StartsRevealedCondition(const char* bytes, size_t size, size_t at)
+{
+    return StartsWithNoCase(bytes, size, at, "<![if") && !(at + 5 < size && IsAsciiAlphanumeric(bytes[at + 5]));
+}
+
 size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode, MarkupSearches* searches)
 {
     MarkupSearches own;
     searches = searches ? searches : &own;
-    size_t close = FindRemembered(bytes, size, at + 5, "]>", &searches->conditionEnd);
-    if (documentMode >= 10 || close >= size || ConditionTextHolds(bytes, at + 5, close, documentMode)) {
-        const char* end = static_cast<const char*>(memchr(bytes + at, '>', size - at));
-        return end ? static_cast<size_t>(end - bytes) + 1 : size;
+    size_t end = FindRemembered(bytes, size, at + 5, ">", &searches->revealedEnd);
+    if (end >= size) {
+        return size;
     }
-    size_t endif = FindRemembered(bytes, size, close, "<![endif", &searches->revealedEndif);
+    bool condition = bytes[end - 1] == ']';
+    if (documentMode >= 10 || !condition || ConditionTextHolds(bytes, at + 5, end - 1, documentMode)) {
+        return end + 1;
+    }
+    size_t endif = FindRemembered(bytes, size, end, "<![endif", &searches->revealedEndif);
     const char* endifEnd = endif < size ? static_cast<const char*>(memchr(bytes + endif, '>', size - endif)) : nullptr;
     return endifEnd ? static_cast<size_t>(endifEnd - bytes) + 1 : size;
 }
@@ -724,7 +733,7 @@ std::string FindDeclaredCharset(const char* bytes, size_t size, int* documentMod
             at = ReadComment(bytes, size, at, mode, &comment, &searches);
             continue;
         }
-        if (StartsWithNoCase(bytes, size, at, "<![if")) {
+        if (StartsRevealedCondition(bytes, size, at)) {
             at = ReadRevealedCondition(bytes, size, at, mode, &searches);
             continue;
         }

@@ -134,6 +134,7 @@ struct MarkupSearches {
     SearchMemo commentEnd;     // "-->" or "--!>"
     SearchMemo plainEnd;       // "-->"
     SearchMemo conditionEnd;   // "]>"
+    SearchMemo revealedEnd;    // ">"
     SearchMemo endif;          // "<![endif]"
     SearchMemo revealedEndif;  // "<![endif"
 };
@@ -147,16 +148,22 @@ struct Comment {
 // The comment at bytes[at] ("<!--"); gives the offset after it. It ends as
 // HTML5 ends it: at "-->", "--!>", or at once in "<!-->" and "<!--->". In
 // the document modes below 10 a downlevel-hidden conditional comment
-// ("<!--[if IE]>") whose condition holds ends at its "]>": what follows is
-// markup, and "<![endif]-->" a stray tag.
+// ("<!--[if IE]>", "[if" as a word) whose condition holds ends at its "]>":
+// what follows is markup, and "<![endif]-->" a stray tag.
 // searches, when given, belongs to this text and is kept across calls.
 size_t ReadComment(const char* bytes, size_t size, size_t at, int documentMode, Comment* comment,
                    MarkupSearches* searches = nullptr);
 
+// Whether bytes[at] starts a downlevel-revealed conditional comment: "<![if"
+// as a word ("<![ifdef]>" is a bogus comment).
+bool StartsRevealedCondition(const char* bytes, size_t size, size_t at);
+
 // A downlevel-revealed conditional comment at bytes[at] ("<![if !IE]>");
-// gives the offset after it. In the document modes below 10 a condition that
-// fails hides all up to its "<![endif]>"; otherwise, as from mode 10 on,
-// what follows is markup (Microsoft, "About conditional comments").
+// gives the offset after it. Its condition ends at the first ">", which "]"
+// comes before (Microsoft writes it "<![if expression]>"); without one it is
+// a bogus comment that ends there. In the document modes below 10 a
+// condition that fails hides all up to its "<![endif]>"; otherwise, as from
+// mode 10 on, what follows is markup (Microsoft, "About conditional comments").
 size_t ReadRevealedCondition(const char* bytes, size_t size, size_t at, int documentMode,
                              MarkupSearches* searches = nullptr);
 

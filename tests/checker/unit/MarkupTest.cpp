@@ -124,8 +124,15 @@ TEST(MarkupTest, ATagNameStartsWithALetter)
     page = "<ABCDEFGHIJKLMNOP>";
     EXPECT_EQ(ReadTagName(page.data(), page.size(), 0, &name, &closing), 17u);
     EXPECT_EQ(std::string_view(name), "abcdefghijklmnop");
+    // An end tag whose name goes on past them ends no element of that name.
     page = "</abcdefghijklmnopq>";
     EXPECT_EQ(ReadTagName(page.data(), page.size(), 0, &name, &closing), 18u);
-    EXPECT_EQ(std::string_view(name), "abcdefghijklmnop");
+    EXPECT_EQ(std::string_view(name), "abcdefghijklmnop+");
     EXPECT_TRUE(closing);
+    page = "</object:x>";
+    EXPECT_EQ(ReadTagName(page.data(), page.size(), 0, &name, &closing), 8u);
+    EXPECT_EQ(std::string_view(name), "object+");
+    page = "</object >";
+    ReadTagName(page.data(), page.size(), 0, &name, &closing);
+    EXPECT_EQ(std::string_view(name), "object");
 }
