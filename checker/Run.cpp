@@ -197,29 +197,13 @@ struct HelpCheck {
     TextsAhead ahead;  // members handed over, read on the other core before they are checked in order
     MembersAside aside;  // its largest pages, read beside the rest
     unsigned holdsKey = NewHoldsKey();  // for what its members hold, once all are known
-    // Pages whose scripts asked for files while script files may still
-    // follow: checked once the pages are all read, with every script at hand
-    // whatever the reader's order.
+    // Pages whose scripts asked for files: checked once every member is
+    // read, the scripts its pages load under other names too, so that each
+    // script is at hand whatever the reader's order.
     std::vector<std::unique_ptr<TextRead>> later = {};
-    bool pagesRead = false;
-    int scriptFiles = -1;  // whether the members hold a .js or .vbs file (-1: not known yet)
+    bool allRead = false;
+    ChmStatus pagesStatus = ChmRead;  // of the reading of its pages
 };
-
-// Whether script files may be read later in the walk: until the pages are
-// all read, unless the reader listed the members first and none is a script file.
-bool ScriptFilesMayFollow(HelpCheck* help)
-{
-    if (help->pagesRead) {
-        return false;
-    }
-    if (help->scriptFiles < 0) {
-        const std::vector<std::string>& members = help->failure.members;
-        help->scriptFiles = !help->failure.membersListed ||
-                            std::any_of(members.begin(), members.end(),
-                                        [](const std::string& member) { return ChmIsScriptName(member.c_str()); });
-    }
-    return help->scriptFiles > 0;
-}
 
 // One of its members, read as its walk handed it over.
 void CheckHelpMember(HelpCheck* help, TextRead* found)
@@ -230,11 +214,13 @@ void CheckHelpMember(HelpCheck* help, TextRead* found)
     CheckText(text, found);
 }
 
-// A member read, checked now, or once the pages are all read when its
-// scripts asked for files that may still follow.
+// A member read, checked now, or once every member is read when its
+// scripts asked for files. The scripts such a page loads are noted at once,
+// so that those whose names say no script are read too.
 void CheckOrDefer(HelpCheck* help, std::unique_ptr<TextRead> text)
 {
-    if (text->asksFiles && ScriptFilesMayFollow(help)) {
+    if (text->asksFiles && !help->allRead) {
+        NoteHelpText(text->place.member, text->kind == TextPage, nullptr, 0, text->scan.references, &help->members);
         help->later.push_back(std::move(text));
         return;
     }
@@ -346,21 +332,22 @@ void CheckHelpFile(const Input& input, CheckRun* run)
             AddFinding(help.input.shown, RuleUnreadableInput,
                        ChmFailureText(help.aside.Status(), help.aside.Failure(), help.failure.aside.size()), run);
         }
-        help.pagesRead = true;
-        for (std::unique_ptr<TextRead>& page : help.later) {
-            CheckHelpMember(&help, page.get());
-        }
-        help.later.clear();
-        // A directory not read to its end lists too few members to hold links against.
-        if (!help.failure.membersListed && status == ChmRead) {
-            ReportMissingPages(help.kept, MembersHolds(&help.members), &run->results.findings);
-        }
+        help.pagesStatus = status;
     };
     // Its pages of more than a megabyte are read beside the rest, when the
     // machine has another core.
     unsigned long long asideFrom = SystemCores() > 1 ? AsideFrom : ~0ULL;
     std::string reason = WalkHelpFile(input.shown, check, settle, help.members.loadedScripts, &help.failure, asideFrom);
     CheckMembersAhead(&help);
+    help.allRead = true;
+    for (std::unique_ptr<TextRead>& page : help.later) {
+        CheckHelpMember(&help, page.get());
+    }
+    help.later.clear();
+    // A directory not read to its end lists too few members to hold links against.
+    if (!help.failure.membersListed && help.pagesStatus == ChmRead) {
+        ReportMissingPages(help.kept, MembersHolds(&help.members), &run->results.findings);
+    }
     if (!reason.empty()) {
         AddFinding(input.shown, RuleUnreadableInput, reason, run);
     }
