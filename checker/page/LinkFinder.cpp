@@ -448,7 +448,10 @@ private:
         if (text) {
             return end;
         }
-        if (IsName(name, "object")) {
+        // "<OBJECT:x ...>" is read as an object where it finds a link, but
+        // inside another it is the other element HTML5 names so, and the
+        // PARAMs after it stay the open object's.
+        if (IsName(name, "object") && (objects_.empty() || TagNameEnds(bytes_, size_, p))) {
             StartObject(at, element);
         } else if (IsName(name, "param") && !objects_.empty()) {
             Param();

@@ -432,6 +432,11 @@ bool ConditionHolds(const std::string& condition, int documentMode)
     return ReadCondition(condition, &at, documentMode);
 }
 
+bool TagNameEnds(const char* bytes, size_t size, size_t at)
+{
+    return at >= size || (TagBytes.Is(bytes[at], ByteNameEnd) && bytes[at] != '=');
+}
+
 size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, bool* closing)
 {
     size_t p = at + 1;
@@ -455,7 +460,7 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, boo
     // "/" or ">": "<style:x>" is another element, and the page after it is
     // read, not hidden as the style's text. So does an end tag's:
     // "</object:x>" ends no object, and the PARAMs after it are still its.
-    bool nameEnds = p >= size || (TagBytes.Is(bytes[p], ByteNameEnd) && bytes[p] != '=');
+    bool nameEnds = TagNameEnds(bytes, size, p);
     if (!nameEnds && (*closing || IsTextElement(*name))) {
         name->Mark();
     }

@@ -97,6 +97,10 @@ private:
 // the offset after it.
 size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, bool* closing);
 
+// Whether a tag name read up to bytes[at] ends there, as HTML5 ends one: at
+// a blank, "/", ">" or the page's end.
+bool TagNameEnds(const char* bytes, size_t size, size_t at);
+
 // A bogus comment at bytes[at], as HTML5's tokenizer reads one: "<!" not
 // starting a comment, doctype or conditional comment ("<![CDATA[", "<!x"),
 // "<?", and "</" not followed by a letter ("</>" is nothing). Gives the
