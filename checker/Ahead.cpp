@@ -90,6 +90,10 @@ void FindInText(TextRead* text, const ScriptBudget& budget, ScriptFiles* files, 
     const HoldsPage* holds = text->holds ? &text->holds : nullptr;
     text->targetsHeld = holds != nullptr;
     FindPageTargets(text->page, text->scan, text->in, text->place, holds, resolutions, &text->targets);
+    text->missing.clear();
+    if (text->targetsHeld) {
+        ReportPageTargets(text->targets, text->in, &text->missing);
+    }
 }
 
 void ReadAndFind(TextRead* text, const ScriptBudget& budget, ScriptFiles* files, TargetResolutions* resolutions)

@@ -44,6 +44,7 @@ struct TextRead {
     PageScan utf8;  // as the page would read in UTF-8, for one that looks like it
     std::vector<PageTarget> targets;  // the local pages a page names, those not held when held
     bool targetsHeld = false;         // they were held against its help file's pages
+    std::vector<Finding> missing;     // then the findings of those not held
     // Its scripts asked for a file it loads, which only the run can answer:
     // what it found is to be found again.
     bool asksFiles = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -124,7 +125,9 @@ void CheckText(const TextAt& text, TextRead* found)
         return;
     }
     if (found->targetsHeld) {
-        ReportPageTargets(found->targets, found->in, &run->results.findings);
+        std::vector<Finding>& findings = run->results.findings;
+        findings.insert(findings.end(), std::make_move_iterator(found->missing.begin()),
+                        std::make_move_iterator(found->missing.end()));
     } else {
         text.kept->insert(text.kept->end(), found->targets.begin(), found->targets.end());
     }
