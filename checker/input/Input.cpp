@@ -151,9 +151,8 @@ std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& optio
     std::vector<Input> inputs;
     for (size_t i = 0; i < files.size(); ++i) {
         bool listed = i > 0;
-        Input file = input;
+        Input file = listed ? Input() : input;
         if (listed) {
-            file = Input();
             file.path = files[i];
             file.shown = files[i].generic_u8string();
             auto loaded = project.loadedScripts.find(files[i].u8string());
@@ -170,7 +169,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& optio
                 if (named != project.missing.end()) {
                     file.listedMissing = named->second;
                 }
-                inputs.push_back(file);
+                inputs.push_back(std::move(file));
                 continue;
             }
         }
@@ -210,7 +209,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& optio
         }
         if (file.kind != InputProject || !file.problem.empty()) {
             file.textKind = TextKindOfInput(file);
-            inputs.push_back(file);
+            inputs.push_back(std::move(file));
         }
     }
     return inputs;
