@@ -307,7 +307,10 @@ void MembersAside::Work(void* self)
 void MembersAside::Visit(void* self, const char* name, std::string* bytes, size_t)
 {
     MembersAside* aside = static_cast<MembersAside*>(self);
-    if (!bytes) {
+    // The reader finds the names in any letter case: a member named as one
+    // of them in another case is the run's.
+    const std::vector<std::string>& names = aside->names_;
+    if (!bytes || std::find(names.begin(), names.end(), std::string(name)) == names.end()) {
         return;  // none is larger than a page can be: only those were left aside
     }
     std::unique_ptr<TextRead> text = aside->make_(std::string(name[0] == '/' ? "" : "/") + name, bytes);

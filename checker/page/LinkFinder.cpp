@@ -75,6 +75,7 @@ struct OpenObject {
     std::vector<Item1> items;
     std::vector<ReferenceRemark> remarks;  // kept only when the object is a link, at page offsets
     long element = -1;                     // its element in the page's script engine
+    bool namedOn = false;  // opened by a start tag whose name goes on ("<object:x>"): its own end tag ends it
 };
 
 // The directives of a link list waiting for a link are for the one just found.
@@ -425,7 +426,9 @@ private:
             if (BuildsElements()) {
                 engine_->CloseElement(std::string(name));
             }
-            if (IsName(name, "object") && !objects_.empty()) {
+            // "</object:x>" ends only an object "<object:x>" opened.
+            bool ends = IsName(name, "object") || (IsName(name, "object+") && !objects_.empty() && objects_.back().namedOn);
+            if (ends && !objects_.empty()) {
                 FinishObject();
             }
             return after;
@@ -448,11 +451,14 @@ private:
         if (text) {
             return end;
         }
-        // "<OBJECT:x ...>" is read as an object where it finds a link, but
-        // inside another it is the other element HTML5 names so, and the
-        // PARAMs after it stay the open object's.
-        if (IsName(name, "object") && (objects_.empty() || TagNameEnds(bytes_, size_, p))) {
+        // "<OBJECT:x ...>" is read as an object where it may find a link:
+        // alone, or with a class of its own. Inside another without one, it
+        // is the other element HTML5 names so, and the PARAMs after it stay
+        // the open object's.
+        bool namedOn = !TagNameEnds(bytes_, size_, p);
+        if (IsName(name, "object") && (!namedOn || objects_.empty() || FindAttribute(bytes_, attributes_, "classid"))) {
             StartObject(at, element);
+            objects_.back().namedOn = namedOn;
         } else if (IsName(name, "param") && !objects_.empty()) {
             Param();
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 
 #include "checker/core/Rules.h"
@@ -199,7 +200,14 @@ void SortFindings(std::vector<Finding>* findings)
         if (a.column != b.column) {
             return a.column < b.column;
         }
-        return a.rule < b.rule;
+        if (a.rule != b.rule) {
+            return a.rule < b.rule;
+        }
+        // Findings of one place and rule, from texts the cores checked in
+        // whatever order (two pages that run one script file): by what they say.
+        const Finding& x = (*findings)[i];
+        const Finding& y = (*findings)[j];
+        return std::tie(x.message, x.program, x.parameters) < std::tie(y.message, y.program, y.parameters);
     });
     size_t moved = 0;
     while (moved < order.size() && order[moved] == moved) {

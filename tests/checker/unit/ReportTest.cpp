@@ -96,6 +96,10 @@ TEST_F(ReportTest, FindingsSortByFileThenPlaceThenRule)
         {{"a.htm", "", 5, 5}, RuleDroppedQuotes, "m"},
         {{"a.chm", "", 0, 0}, RuleUnreadableInput, "m"},
         {{"b.htm", "", 0, 0}, RuleCharacterReference, "m"},
+        // Two pages ran one script: what it wrote for each, by what it says,
+        // whichever page was checked first.
+        {{"c.js", "", 1, 1}, RuleMissingDocument, "z"},
+        {{"c.js", "", 1, 1}, RuleMissingDocument, "y"},
     };
     SortFindings(&results.findings);
     EXPECT_EQ(TextReport(results), "a.chm: error: m [unreadable-input]\n"
@@ -106,7 +110,9 @@ TEST_F(ReportTest, FindingsSortByFileThenPlaceThenRule)
                                    "b.htm:1:10: warning: m [non-ascii-name]\n"
                                    "b.htm:2:1: error: m [missing-document]\n"
                                    "b.htm:2:1: note: first [link-action]\n"
-                                   "b.htm:2:1: note: second [link-action]\n");
+                                   "b.htm:2:1: note: second [link-action]\n"
+                                   "c.js:1:1: error: y [missing-document]\n"
+                                   "c.js:1:1: error: z [missing-document]\n");
 }
 
 TEST_F(ReportTest, SarifResultsNameTheirRuleLevelAndArtifact)
