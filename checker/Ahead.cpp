@@ -20,20 +20,25 @@ const size_t HeldBytes = 8 * 1024 * 1024;
 // answered there, and the asking is noted so that the run finds the text again.
 class FilesNotAtHand : public ScriptFiles {
 public:
-    explicit FilesNotAtHand(bool* asked) : asked_(asked) {}
-    bool Read(const std::string&, std::string*, Place*) override
+    explicit FilesNotAtHand(TextRead* text) : text_(text) {}
+    bool Read(const std::string& src, std::string*, Place*) override
     {
-        *asked_ = true;
+        Ask(src);
         return false;
     }
-    bool Holds(const std::string&) override
+    bool Holds(const std::string& src) override
     {
-        *asked_ = true;
+        Ask(src);
         return false;
     }
 
 private:
-    bool* asked_;
+    void Ask(const std::string& src)
+    {
+        text_->asksFiles = true;
+        text_->asked.push_back(src);
+    }
+    TextRead* text_;
 };
 
 enum EntryState { EntryWaiting, EntryReading, EntryRead };
@@ -47,7 +52,8 @@ size_t TextBytes(const TextRead& text)
 // A text read away from the run: its files' questions are not answered.
 void ReadAway(TextRead* text, const ScriptBudget& budget, TargetResolutions* resolutions)
 {
-    FilesNotAtHand files(&text->asksFiles);
+    text->asked.clear();
+    FilesNotAtHand files(text);
     ReadAndFind(text, budget, &files, resolutions);
 }
 

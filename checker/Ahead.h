@@ -48,6 +48,7 @@ struct TextRead {
     // Its scripts asked for a file it loads, which only the run can answer:
     // what it found is to be found again.
     bool asksFiles = false;
+    std::vector<std::string> asked;  // the files they asked for, as written
 };
 
 // Finds a text's links, with the files its scripts load, and a page's targets.

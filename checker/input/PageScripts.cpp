@@ -1,5 +1,7 @@
 #include "checker/input/PageScripts.h"
 
+#include <algorithm>
+
 #include <filesystem>
 #include <system_error>
 
@@ -129,6 +131,15 @@ bool HelpScriptFiles::Read(const std::string& src, std::string* text, Place* pla
     *text = script->second.text;
     *place = {members_->shown, "/" + script->second.member, 0, 0};
     return true;
+}
+
+bool HelpScriptFiles::MayHoldAny(const std::vector<std::string>& srcs)
+{
+    if (!members_->listing->membersListed) {
+        return true;  // not known yet
+    }
+    return std::any_of(srcs.begin(), srcs.end(),
+                       [this](const std::string& src) { return MembersHold(members_, MemberOf(page_, src)); });
 }
 
 bool HelpScriptFiles::Holds(const std::string& src)

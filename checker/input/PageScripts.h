@@ -72,6 +72,9 @@ public:
     HelpScriptFiles(HelpMembers* members, const std::string& page) : members_(members), page_(page) {}
     bool Read(const std::string& src, std::string* text, Place* place) override;
     bool Holds(const std::string& src) override;
+    // Whether any of the files named (as src) may be members: when none is,
+    // each answer is "not there", whenever it is asked.
+    bool MayHoldAny(const std::vector<std::string>& srcs);
 
 private:
     HelpMembers* members_;
