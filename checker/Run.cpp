@@ -222,16 +222,16 @@ void CheckHelpMember(HelpCheck* help, TextRead* found)
 // so that those whose names say no script are read too.
 void CheckOrDefer(HelpCheck* help, std::unique_ptr<TextRead> text)
 {
-    if (text->asksFiles && !help->allRead &&
-        !HelpScriptFiles(&help->members, text->place.member.substr(1)).MayHoldAny(text->asked)) {
+    if (text->asksFiles && !help->allRead) {
+        if (HelpScriptFiles(&help->members, text->place.member.substr(1)).MayHoldAny(text->asked)) {
+            NoteHelpText(text->place.member, text->kind == TextPage, nullptr, 0, text->scan.references,
+                         &help->members);
+            help->later.push_back(std::move(text));
+            return;
+        }
         // None of the files it asked for is a member: every answer was
         // "not there", as the run would give it, now or at the end.
         text->asksFiles = false;
-    }
-    if (text->asksFiles && !help->allRead) {
-        NoteHelpText(text->place.member, text->kind == TextPage, nullptr, 0, text->scan.references, &help->members);
-        help->later.push_back(std::move(text));
-        return;
     }
     CheckHelpMember(help, text.get());
 }
