@@ -6,7 +6,7 @@ set -eu
 
 packages="cmake ninja-build g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xauth python3 \
-clang libclang-rt-14-dev llvm libmspack-dev libtomlplusplus-dev fp-utils-3.2.2 \
+clang libclang-rt-14-dev llvm libmspack-dev libjemalloc-dev libtomlplusplus-dev fp-utils-3.2.2 \
 scdoc dpkg-dev lintian pre-commit man-db git duktape-dev p7zip-full time"
 # Node.js validates the checker's SARIF logs; any installed one will do.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then

@@ -8,7 +8,7 @@
 set -eu
 source_dir=$(realpath "$1")
 build_dir=$2
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIPSTART_JEMALLOC=OFF \
     -DCMAKE_C_FLAGS=-fsanitize=thread -DCMAKE_CXX_FLAGS=-fsanitize=thread \
     -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread > /dev/null
 cmake --build "$build_dir" --target tipstart-check > "$build_dir/race-build.log" 2>&1 ||
