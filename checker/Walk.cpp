@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "checker/core/TextTools.h"
@@ -22,6 +23,7 @@ struct TreeWalk {
     const FileFound& found;
     std::vector<Finding>* findings;
     const FilesComing& coming;
+    std::unordered_map<std::string, std::string> resolved;  // a path's canonical one, for the parts links lead through
 };
 
 void Report(const fs::path& path, RuleId rule, const std::string& message, TreeWalk* walk)
@@ -32,15 +34,83 @@ void Report(const fs::path& path, RuleId rule, const std::string& message, TreeW
 
 void WalkFolder(const fs::path& folder, const fs::path& absolute, TreeWalk* walk);
 
-// A folder or link met in the folder walked: a folder's canonical path is
-// the walked folder's with its name; a link's is resolved.
-fs::path CanonicalOf(const fs::path& path, const FolderEntry& entry, const TreeWalk& walk, std::error_code* error)
+enum { MostLinksFollowed = 40 };  // as the system's own resolution
+
+// The canonical path of the entry named so in a canonical folder, as
+// fs::canonical gives it: each link read once, the parts it leads through
+// remembered, so that a tree of many links costs a readlink or two a link
+// rather than one for every part of its path. folder's ".." is its parent:
+// it holds no link.
+std::string ResolveEntry(const std::string& folder, const std::string& name, bool remember, TreeWalk* walk,
+                         int* links, std::error_code* error);
+
+std::string ResolveParts(std::string at, const fs::path& relative, TreeWalk* walk, int* links, std::error_code* error)
 {
-    if (entry.symlink || walk.root.empty()) {
+    std::vector<std::string> parts;
+    for (const fs::path& part : relative.relative_path()) {
+        parts.push_back(part.u8string());
+    }
+    for (size_t i = 0; i < parts.size() && !*error; ++i) {
+        if (parts[i].empty() || parts[i] == ".") {
+            continue;
+        }
+        if (parts[i] == "..") {
+            size_t slash = at.rfind('/');
+            at = slash == 0 || slash == std::string::npos ? "/" : at.substr(0, slash);
+            continue;
+        }
+        // The last part's own answer is not kept: it is a link's target, one of many.
+        at = ResolveEntry(at, parts[i], i + 1 < parts.size(), walk, links, error);
+    }
+    return at;
+}
+
+std::string ResolveEntry(const std::string& folder, const std::string& name, bool remember, TreeWalk* walk,
+                         int* links, std::error_code* error)
+{
+    std::string path = folder == "/" ? "/" + name : folder + "/" + name;
+    auto known = walk->resolved.find(path);
+    if (known != walk->resolved.end()) {
+        return known->second;
+    }
+    std::error_code readError;
+    fs::path target = fs::read_symlink(fs::u8path(path), readError);
+    std::string canonical = path;
+    if (readError == std::errc::invalid_argument) {
+        // There, and no link.
+    } else if (readError) {
+        *error = readError;
+        return std::string();
+    } else if (++*links > MostLinksFollowed) {
+        *error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+        return std::string();
+    } else {
+        canonical = ResolveParts(target.is_absolute() ? std::string("/") : folder, target, walk, links, error);
+        if (*error) {
+            return std::string();
+        }
+    }
+    if (remember) {
+        walk->resolved.emplace(path, canonical);
+    }
+    return canonical;
+}
+
+// A folder or link met in the folder walked: a folder's canonical path is
+// the walked folder's with its name; a link's is resolved from there. A
+// system whose paths are not POSIX ones resolves it itself.
+fs::path CanonicalOf(const fs::path& path, const FolderEntry& entry, TreeWalk* walk, std::error_code* error)
+{
+    error->clear();
+    if (walk->root.empty() || (entry.symlink && fs::path::preferred_separator != '/')) {
         return fs::canonical(path, *error);
     }
-    error->clear();
-    return fs::u8path(walk.ancestors.back()) / fs::u8path(entry.name);
+    if (entry.symlink) {
+        int links = 0;
+        std::string canonical = ResolveEntry(walk->ancestors.back(), entry.name, false, walk, &links, error);
+        return *error ? fs::path() : fs::u8path(canonical);
+    }
+    return fs::u8path(walk->ancestors.back()) / fs::u8path(entry.name);
 }
 
 // Folders and links to them are walked into, once each, and never out of
@@ -50,7 +120,7 @@ void WalkInto(const fs::path& path, const fs::path& folderAbsolute, const Folder
 {
     if (entry.type == fs::file_type::directory || entry.symlink) {
         std::error_code error;
-        fs::path canonical = CanonicalOf(path, entry, *walk, &error);
+        fs::path canonical = CanonicalOf(path, entry, walk, &error);
         if (error) {
             Report(path, RuleUnreadableInput, "cannot be followed: " + error.message(), walk);
             return;
@@ -211,7 +281,7 @@ void WalkFolderTree(const fs::path& folder, const FileFound& found, std::vector<
                     const FilesComing& coming)
 {
     std::error_code error;
-    TreeWalk walk = {fs::canonical(folder, error), {}, {}, found, findings, coming};
+    TreeWalk walk = {fs::canonical(folder, error), {}, {}, found, findings, coming, {}};
     walk.ancestors.push_back(walk.root.u8string());
     walk.visited.insert(walk.root.u8string());
     fs::path absolute = fs::absolute(folder, error).lexically_normal();

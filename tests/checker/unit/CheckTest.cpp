@@ -200,6 +200,31 @@ TEST_F(Checking, EachInputThatCannotBeReadSaysWhy)
     EXPECT_EQ(Results().files, 3u);  // a page's NUL bytes are dropped, as the viewer drops them
 }
 
+TEST_F(Checking, ALinkLeadsWhereTheSystemResolvesIt)
+{
+    // ".." after a link is the parent of where the link leads, not of the
+    // link: t/trick.htm leads out of the tree, though its text reads "t/x.htm".
+    folder_.File("outside/sub/x.htm");
+    folder_.File("outside/x.htm");
+    folder_.File("t/page.htm", "<p>");
+    std::filesystem::create_directory_symlink("../outside/sub", folder_.Path("t/jump"));
+    std::filesystem::create_symlink("jump/../x.htm", folder_.Path("t/trick.htm"));
+    std::filesystem::create_symlink("c2.htm", folder_.Path("t/c1.htm"));  // a link to a link to a page
+    std::filesystem::create_symlink("page.htm", folder_.Path("t/c2.htm"));
+    std::filesystem::create_directory_symlink("jump/../../t", folder_.Path("t/back"));
+    std::filesystem::create_symlink("loop2.htm", folder_.Path("t/loop1.htm"));
+    std::filesystem::create_symlink("loop1.htm", folder_.Path("t/loop2.htm"));
+    EXPECT_EQ(Lines({"t"}),
+              "t/back: error: is a symbolic link loop back to \"t\"; not followed [unreadable-input]\n"
+              "t/jump: note: is a symbolic link to \"outside/sub\", outside the tree checked; not followed "
+              "[outside-link]\n"
+              "t/loop1.htm: error: cannot be read: a broken link, or not a file [unreadable-input]\n"
+              "t/loop2.htm: error: cannot be read: a broken link, or not a file [unreadable-input]\n"
+              "t/trick.htm: note: is a symbolic link to \"outside/x.htm\", outside the tree checked; not followed "
+              "[outside-link]\n");
+    EXPECT_EQ(Results().files, 3u);  // page.htm, and c1.htm and c2.htm as it
+}
+
 }  // namespace
 
 namespace {
