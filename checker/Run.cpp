@@ -421,10 +421,10 @@ std::vector<fs::path> CheckFound(const fs::path& path, const std::string& shownG
 // folder's walk finds them too, and a project gathers those its pages load.
 void CheckFile(const fs::path& path, const std::string& shownGiven, CheckRun* run)
 {
-    std::vector<fs::path> files = {path};
+    std::vector<fs::path> files = CheckFound(path, shownGiven, run);
     for (size_t i = 0; i < files.size(); ++i) {
-        bool loaded = i > 0;  // a script loaded by the file, shown as itself
-        std::vector<fs::path> scripts = CheckFound(files[i], loaded ? files[i].generic_u8string() : shownGiven, run);
+        // A script loaded by the file, shown as itself.
+        std::vector<fs::path> scripts = CheckFound(files[i], files[i].generic_u8string(), run);
         files.insert(files.end(), scripts.begin(), scripts.end());
     }
 }
@@ -444,7 +444,7 @@ void CheckPath(const std::string& given, CheckRun* run)
     }
     // A file given is shown as given; one a walk finds, by its path.
     FileFound check = [&](const fs::path& file) {
-        CheckFile(file, file == path ? given : file.generic_u8string(), run);
+        CheckFile(file, file.native() == path.native() ? given : file.generic_u8string(), run);
     };
     if (!fs::is_directory(status)) {
         check(path);

@@ -81,7 +81,10 @@ fs::path AbsolutePath(const fs::path& path, const FolderOptions& options)
     fs::path joined = path.is_absolute() ? path : options.workingFolder / path;
     // Most paths a walk gives are normal already: not made again. Read as
     // written (a generic form drops doubled separators).
-    return IsPlainAbsolutePath(joined.u8string()) ? joined : joined.lexically_normal();
+    if (!IsPlainAbsolutePath(joined.u8string())) {
+        joined = joined.lexically_normal();
+    }
+    return joined;
 }
 
 fs::path RepositoryRoot(const fs::path& file, const FolderOptions& options, FolderChoice* choice)

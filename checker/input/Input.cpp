@@ -132,40 +132,42 @@ std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& optio
     }
     // A project stands for the pages it lists, in its language; it is read
     // before it is known to be new to the run, which is rare.
-    std::vector<fs::path> files = {path};
     ProjectPages project;
-    if (input.kind == InputProject && ReadProject(path, &project, &input.problem)) {
-        files.insert(files.end(), project.pages.begin(), project.pages.end());
-    }
-    unsigned listingCodePage = project.codePage;
     if (input.kind == InputProject) {
+        if (!ReadProject(path, &project, &input.problem)) {
+            project = ProjectPages();  // it stands for nothing: its problem is said
+        }
         caches->compiledNames[path.u8string()] = project.compiledName;
         std::unordered_set<std::string>& pages = caches->projectPages[path.u8string()];
-        for (size_t i = 1; i < files.size(); ++i) {
+        for (const fs::path& page : project.pages) {
             std::error_code error;
-            if (fs::is_regular_file(files[i], error)) {
-                pages.insert(NameKey(files[i].lexically_relative(path.parent_path()).generic_u8string()));
+            if (fs::is_regular_file(page, error)) {
+                pages.insert(NameKey(page.lexically_relative(path.parent_path()).generic_u8string()));
             }
         }
     }
+    unsigned listingCodePage = project.codePage;
+    std::string projectShown = input.kind == InputProject ? input.shown : std::string();
     std::vector<Input> inputs;
-    for (size_t i = 0; i < files.size(); ++i) {
+    // The file itself, then the pages its project lists.
+    for (size_t i = 0; i <= project.pages.size(); ++i) {
         bool listed = i > 0;
-        Input file = listed ? Input() : input;
+        const fs::path& found = listed ? project.pages[i - 1] : path;
+        Input file = listed ? Input() : std::move(input);
         if (listed) {
-            file.path = files[i];
-            file.shown = files[i].generic_u8string();
-            auto loaded = project.loadedScripts.find(files[i].u8string());
-            bool script = KindOfName(files[i].filename().u8string()) == InputScript || loaded != project.loadedScripts.end();
+            file.path = found;
+            file.shown = found.generic_u8string();
+            auto loaded = project.loadedScripts.find(found.u8string());
+            bool script = KindOfName(found.filename().u8string()) == InputScript || loaded != project.loadedScripts.end();
             file.kind = script ? InputScript : InputPage;
             file.scriptLanguage = loaded != project.loadedScripts.end() ? loaded->second : ScriptJScript;
             file.project = path;
             file.codePage = listingCodePage;
             file.gathered = true;
             std::error_code error;
-            if (!fs::is_regular_file(files[i], error)) {
-                file.problem = "is listed in " + Quoted(input.shown) + " but is not a file";
-                auto named = project.missing.find(files[i].u8string());
+            if (!fs::is_regular_file(found, error)) {
+                file.problem = "is listed in " + Quoted(projectShown) + " but is not a file";
+                auto named = project.missing.find(found.u8string());
                 if (named != project.missing.end()) {
                     file.listedMissing = named->second;
                 }
@@ -173,7 +175,7 @@ std::vector<Input> DecideInputs(const fs::path& path, const FolderOptions& optio
                 continue;
             }
         }
-        HelpFolders folders = ChooseFolders(files[i], file.kind == InputHelp, options, &caches->folders);
+        HelpFolders folders = ChooseFolders(found, file.kind == InputHelp, options, &caches->folders);
         // The full path is compared as written: resolving links would cost a
         // system call per folder of every page.
         if (!caches->checked.insert(folders.absolute.u8string()).second) {

@@ -213,6 +213,9 @@ size_t DecodeUpTo(const char* bytes, const Attribute& attribute, size_t limit, s
                   std::vector<ReferenceRemark>* remarks)
 {
     value->clear();
+    // A value decodes to about as many bytes as it is written in: one
+    // allocation, not one for each time it grows.
+    value->reserve(std::min(limit, attribute.valueEnd - attribute.valueStart));
     size_t at = attribute.valueStart;
     while (at < attribute.valueEnd && value->size() < limit) {
         if (bytes[at] != '&') {

@@ -489,7 +489,9 @@ ScriptScanner ScannerOf(const ScriptSource& script)
 
 ScriptLanguage ScriptLanguageOf(const std::string& languageOrType)
 {
-    return AsciiLower(languageOrType).find("vbs") != std::string::npos ? ScriptVBScript : ScriptJScript;
+    // Asked of every tag with a handler: looked for in place, not in a lowered copy.
+    size_t size = languageOrType.size();
+    return FindNoCase(languageOrType.data(), size, 0, "vbs") < size ? ScriptVBScript : ScriptJScript;
 }
 
 void ReadScriptStrings(const char* text, size_t size, const std::vector<size_t>* origins, size_t base,
