@@ -20,6 +20,7 @@ deb=$(ls "$build"/package/tipstart-check_*.deb)
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 dpkg-deb -f "$deb" Depends
 dpkg-deb -f "$deb" Depends | grep -q 'libmspack0' || fail "no dependency on libmspack0"
+dpkg-deb -f "$deb" Depends | grep -q 'libjemalloc2' || fail "no dependency on libjemalloc2"
 
 lintian "$deb" > "$work/lintian.txt" 2>&1 || true
 cat "$work/lintian.txt"
