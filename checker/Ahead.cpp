@@ -142,6 +142,9 @@ TextsAhead::~TextsAhead()
     stopping_ = true;
     worker_->Signal();
     worker_->Unlock();
+    // Each thread lets its own answers go, both at once: a large help
+    // file's are many, and the run's end waits for them.
+    resolvedHere_.LetGo();
     worker_->Join();
 }
 
@@ -276,6 +279,7 @@ void TextsAhead::RunWaiting()
         ReadEntry(next, &resolvedAway_);
     }
     worker_->Unlock();
+    resolvedAway_.LetGo();
 }
 
 MembersAside::~MembersAside()
@@ -303,6 +307,7 @@ void MembersAside::Work(void* self)
     MembersAside* aside = static_cast<MembersAside*>(self);
     ChmFailure failure;
     ChmStatus status = ChmReadPages(aside->path_.c_str(), PageLimit, Visit, aside, &failure, &aside->names_);
+    aside->resolutions_.LetGo();  // let go here, not at the run's end
     aside->Hold([&]() {
         aside->status_ = status;
         aside->failure_ = std::move(failure);

@@ -175,6 +175,11 @@ TargetResolutions::TargetResolutions() : known(new Known) {}
 
 TargetResolutions::~TargetResolutions() = default;
 
+void TargetResolutions::LetGo()
+{
+    known.reset();
+}
+
 namespace {
 
 Resolutions& ResolutionsFor(const PageInHelp& in, const std::string& base, TargetResolutions::Known& known)

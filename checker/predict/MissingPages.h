@@ -66,6 +66,8 @@ class TargetResolutions {
 public:
     TargetResolutions();
     ~TargetResolutions();
+    // Lets every answer go now, on the calling thread; none is asked after.
+    void LetGo();
     struct Known;
     std::unique_ptr<Known> known;
 };
