@@ -31,11 +31,6 @@ bool IsAsciiAlphanumeric(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-bool IsAsciiLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 // A code point as HTML5 reads &#N;: 0x80 to 0x9F through windows-1252.
 char32_t NumericReferenceCharacter(unsigned long code)
 {
@@ -449,16 +444,16 @@ size_t ReadTagName(const char* bytes, size_t size, size_t at, TagName* name, boo
     // and digits: what the viewer's legacy parser makes of other bytes in a
     // name is not documented, and "<OBJECT:x" read as an object finds the
     // link rather than lose it.
+    name->Clear();
     if (p >= size || !IsAsciiLetter(bytes[p])) {
-        name->Assign(bytes, 0);
         return p;
     }
-    size_t start = p;
+    // Read and lowered in one pass: every tag of every page has a name.
     size_t end = std::min<size_t>(size, p + TagName::Most);
     while (p < end && TagBytes.Is(bytes[p], ByteNamePart)) {
+        name->Add(bytes[p]);
         ++p;
     }
-    name->Assign(bytes + start, p - start);
     // A raw-text element's name ends where HTML5 ends a tag name, at a blank,
     // "/" or ">": "<style:x>" is another element, and the page after it is
     // read, not hidden as the style's text. So does an end tag's:

@@ -74,15 +74,10 @@ public:
     enum { Most = 16 };
     operator std::string_view() const { return std::string_view(text_, size_); }
     bool empty() const { return size_ == 0; }
-    // The name of bytes (ASCII letters and digits, at most Most), lowered:
-    // setting 0x20 lowers a letter and leaves a digit as it is.
-    void Assign(const char* bytes, size_t size)
-    {
-        for (size_t i = 0; i < size; ++i) {
-            text_[i] = static_cast<char>(bytes[i] | 0x20);
-        }
-        size_ = static_cast<unsigned char>(size);
-    }
+    void Clear() { size_ = 0; }
+    // An ASCII letter or digit added, lowered: setting 0x20 lowers a letter
+    // and leaves a digit as it is. At most Most are added.
+    void Add(char c) { text_[size_++] = static_cast<char>(c | 0x20); }
     void Mark() { text_[size_++] = '+'; }
 
 private:
@@ -108,11 +103,21 @@ bool TagNameEnds(const char* bytes, size_t size, size_t at);
 // those others first.
 size_t ReadBogusComment(const char* bytes, size_t size, size_t at);
 
+inline bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // Whether bytes[at] ("<") may start a comment of any kind, bogus or not: the
-// byte after it is "!", "?" or "/". Most tags are told so without a call.
+// byte after it is "!", "?", or "/" without a letter after it (an end tag).
+// Most tags, end tags too, are told so without a call.
 inline bool MayStartComment(const char* bytes, size_t size, size_t at)
 {
-    return at + 1 < size && (bytes[at + 1] == '!' || bytes[at + 1] == '?' || bytes[at + 1] == '/');
+    if (at + 1 >= size) {
+        return false;
+    }
+    char next = bytes[at + 1];
+    return next == '!' || next == '?' || (next == '/' && !(at + 2 < size && IsAsciiLetter(bytes[at + 2])));
 }
 
 // The document mode the page asks for with X-UA-Compatible (IE=edge is 11);
