@@ -155,7 +155,7 @@ size_t AppendPlainRun(const char* bytes, size_t at, size_t end, size_t room, std
 
 }  // namespace
 
-size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes)
+size_t ParseEachAttribute(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes)
 {
     attributes->clear();
     while (at < size) {

@@ -22,7 +22,16 @@ struct Attribute {
 };
 
 // Reads the attributes from at up to the tag's ">"; gives the offset after it.
-size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes);
+size_t ParseEachAttribute(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes);
+inline size_t ParseAttributes(const char* bytes, size_t size, size_t at, std::vector<Attribute>* attributes)
+{
+    // Most tags end right after their names: told so without a call.
+    if (at < size && bytes[at] == '>') {
+        attributes->clear();
+        return at + 1;
+    }
+    return ParseEachAttribute(bytes, size, at, attributes);
+}
 
 // Whether the attribute's name is lowerWord, in any case.
 bool AttributeIs(const char* bytes, const Attribute& attribute, std::string_view lowerWord);
