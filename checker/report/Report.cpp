@@ -1,11 +1,14 @@
 #include "checker/report/Report.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <map>
 #include <string>
 #include <tuple>
 #include <unordered_map>
 
+#include "checker/core/ByteScan.h"
 #include "checker/core/Rules.h"
 #include "checker/core/TextTools.h"
 #include "checker/report/RulePages.h"
@@ -261,22 +264,19 @@ namespace {
 // a C string does. Gives whether the text was written to its end.
 bool AppendOneLine(const std::string& text, std::string* line)
 {
-    const char* run = text.data();
-    const char* end = run + text.size();
-    for (const char* at = run; at < end; ++at) {
-        char c = *at;
-        if (c != '\0' && c != '\r' && c != '\n') {
-            continue;
-        }
-        line->append(run, static_cast<size_t>(at - run));
-        if (c == '\0') {
-            return false;
-        }
-        line->append(c == '\r' ? "\\r" : "\\n");
+    // The NUL and the line ends are looked for sixteen bytes at a time: a
+    // run may write tens of thousands of lines, and its end waits for them.
+    const char* nul = static_cast<const char*>(memchr(text.data(), '\0', text.size()));
+    size_t size = nul ? static_cast<size_t>(nul - text.data()) : text.size();
+    size_t run = 0;
+    AnyOfTwo(text.data(), size, '\r', '\n', [&](size_t at) {
+        line->append(text, run, at - run);
+        line->append(text[at] == '\r' ? "\\r" : "\\n");
         run = at + 1;
-    }
-    line->append(run, static_cast<size_t>(end - run));
-    return true;
+        return false;
+    });
+    line->append(text, run, size - run);
+    return !nul;
 }
 
 }  // namespace
