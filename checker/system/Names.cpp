@@ -151,20 +151,27 @@ void PartsResolved::AddParts(std::string_view text, bool folder)
 
 bool IsPlainAbsolutePath(const std::string& path)
 {
-    if (path.empty() || path[0] != '/' || path.find('\\') != std::string::npos) {
+    if (path.empty() || path[0] != '/') {
         return false;
     }
-    size_t start = 1;
-    while (start < path.size()) {
-        size_t end = path.find('/', start);
-        end = end == std::string::npos ? path.size() : end;
-        std::string_view part(path.data() + start, end - start);
-        if (part.empty() || part == "." || part == "..") {
+    // One pass: asked of every file a walk finds and of every target.
+    size_t size = path.size();
+    size_t start = 1;  // of the part being read
+    for (size_t at = 1; at <= size; ++at) {
+        char c = at < size ? path[at] : '/';
+        if (c == '\\') {
             return false;
         }
-        start = end + 1;
+        if (c != '/' || size == 1) {
+            continue;
+        }
+        size_t length = at - start;
+        if (length == 0 || (path[start] == '.' && (length == 1 || (length == 2 && path[start + 1] == '.')))) {
+            return false;
+        }
+        start = at + 1;
     }
-    return path.size() == 1 || path.back() != '/';
+    return true;
 }
 
 std::vector<std::string> RelativeNameParts(const std::string& name)
