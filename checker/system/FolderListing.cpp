@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "checker/system/System.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -30,27 +32,21 @@ const std::vector<FolderEntry>* ListingHeld(const fs::path& folder)
     return nullptr;
 }
 
-// What an entry leads to, as the system says when asked (a stat): unknown
-// when it cannot say.
-fs::file_type StatusType(const fs::directory_entry& entry)
+// What the entry at path leads to, as the system says when asked (a stat):
+// unknown when it cannot say.
+fs::file_type StatusType(const fs::path& path)
 {
     std::error_code error;
-    fs::file_type type = entry.status(error).type();
+    fs::file_type type = fs::status(path, error).type();
     return error ? fs::file_type::unknown : type;
 }
 
-// What an entry that is no link leads to: itself, whose type the listing
-// gives where the system puts it there (d_type), else a stat.
-fs::file_type OwnType(const fs::directory_entry& entry)
+// Whether the path of an entry of folder is long: only built when its
+// UTF-8 length (never shorter than the system's) says it may be.
+bool IsLongPath(const fs::path& folder, const std::string& name)
 {
-    std::error_code error;
-    if (entry.is_regular_file(error)) {
-        return fs::file_type::regular;
-    }
-    if (!error && entry.is_directory(error)) {
-        return fs::file_type::directory;
-    }
-    return StatusType(entry);
+    return folder.native().size() + 1 + name.size() >= LongPath &&
+           (folder / fs::u8path(name)).native().size() >= LongPath;
 }
 
 }  // namespace
@@ -63,25 +59,28 @@ bool ListFolder(const fs::path& folder, std::vector<FolderEntry>* entries, std::
         return true;
     }
     entries->clear();
+    std::vector<SystemEntry> listed;
+    SystemListFolder(folder.u8string(), &listed, error);
     // A folder that can be listed but not searched gives no entry's type: the
     // first entry that is no link is asked the system, as links always are.
     bool searchable = false;
     bool probed = false;
-    fs::directory_iterator iterator(folder, *error);
-    for (; !*error && iterator != fs::directory_iterator(); iterator.increment(*error)) {
-        std::error_code linkError;
-        bool symlink = iterator->is_symlink(linkError);
+    for (SystemEntry& entry : listed) {
+        bool symlink = entry.kind == SystemEntryLink;
+        bool linkError = entry.kind == SystemEntryLinkError;
         fs::file_type type = fs::file_type::unknown;
-        if (symlink || linkError || !probed || !searchable || iterator->path().native().size() >= LongPath) {
-            type = StatusType(*iterator);
+        if (symlink || linkError || !probed || !searchable || IsLongPath(folder, entry.name)) {
+            type = StatusType(folder / fs::u8path(entry.name));
             if (!symlink && !linkError && !probed) {
                 probed = true;
                 searchable = type != fs::file_type::unknown;
             }
         } else {
-            type = OwnType(*iterator);
+            type = entry.kind == SystemEntryFile     ? fs::file_type::regular
+                   : entry.kind == SystemEntryFolder ? fs::file_type::directory
+                                                     : StatusType(folder / fs::u8path(entry.name));
         }
-        entries->push_back({iterator->path().filename().u8string(), type, symlink});
+        entries->push_back({std::move(entry.name), type, symlink});
     }
     std::sort(entries->begin(), entries->end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });

@@ -1,7 +1,11 @@
 // The checker's system on Linux: iconv.
+#include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <iconv.h>
 #include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
 
 #include <condition_variable>
 #include <mutex>
@@ -90,6 +94,55 @@ std::string SystemEntryName(const std::string& path)
 {
     size_t slash = path.find_last_of('/');
     return path.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+namespace {
+
+// What an entry is, from the listing's d_type; asked of the entry itself
+// (not followed) when the file system's listing does not say.
+SystemEntryKind KindOfEntry(DIR* folder, const struct dirent* entry)
+{
+    unsigned char type = entry->d_type;
+    if (type == DT_UNKNOWN) {
+        struct stat status;
+        if (fstatat(dirfd(folder), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            return SystemEntryLinkError;
+        }
+        return S_ISLNK(status.st_mode) ? SystemEntryLink
+               : S_ISREG(status.st_mode) ? SystemEntryFile
+               : S_ISDIR(status.st_mode) ? SystemEntryFolder
+                                         : SystemEntryOther;
+    }
+    return type == DT_LNK ? SystemEntryLink : type == DT_REG ? SystemEntryFile : type == DT_DIR ? SystemEntryFolder
+                                                                                                 : SystemEntryOther;
+}
+
+}  // namespace
+
+bool SystemListFolder(const std::string& folder, std::vector<SystemEntry>* entries, std::error_code* error)
+{
+    error->clear();
+    DIR* listing = opendir(folder.c_str());
+    if (!listing) {
+        *error = std::error_code(errno, std::generic_category());
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        const struct dirent* entry = readdir(listing);
+        if (!entry) {
+            if (errno != 0) {
+                *error = std::error_code(errno, std::generic_category());
+            }
+            break;
+        }
+        if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) {
+            continue;
+        }
+        entries->push_back({entry->d_name, KindOfEntry(listing, entry)});
+    }
+    closedir(listing);
+    return !*error;
 }
 
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,

@@ -9,12 +9,27 @@
 
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // The name, as the folder holds it, of the existing file or folder at path
 // (UTF-8): on Windows its own letter case, whatever the path's; elsewhere
 // the path's last part.
 std::string SystemEntryName(const std::string& path);
+
+// What a folder's listing tells of an entry without a look at the entry
+// itself: linkError when the system could not say whether it is a link.
+enum SystemEntryKind { SystemEntryFile, SystemEntryFolder, SystemEntryLink, SystemEntryOther, SystemEntryLinkError };
+
+struct SystemEntry {
+    std::string name;  // UTF-8
+    SystemEntryKind kind;
+};
+
+// The entries of folder (UTF-8) in the system's order, without "." and "..".
+// False, with error set, when the folder cannot be read to its end; the
+// entries read until then are kept.
+bool SystemListFolder(const std::string& folder, std::vector<SystemEntry>* entries, std::error_code* error);
 
 // Decodes bytes written in codePage (a Windows code page number) into UTF-8,
 // appended to out. Each byte that does not decode becomes U+FFFD, and that

@@ -5,6 +5,8 @@
 #include <mlang.h>
 #include <process.h>
 
+#include <filesystem>
+
 #include "checker/system/System.h"
 
 #include "checker/system/EncodingTables.h"
@@ -96,6 +98,26 @@ std::string SystemEntryName(const std::string& path)
     std::string name;
     AppendUtf8(found.cFileName, static_cast<int>(wcslen(found.cFileName)), &name);
     return name;
+}
+
+bool SystemListFolder(const std::string& folder, std::vector<SystemEntry>* entries, std::error_code* error)
+{
+    // The listing's own answers (FindNextFile's), through the library.
+    namespace fs = std::filesystem;
+    fs::directory_iterator iterator(fs::u8path(folder), *error);
+    for (; !*error && iterator != fs::directory_iterator(); iterator.increment(*error)) {
+        std::error_code kindError;
+        SystemEntryKind kind = iterator->is_symlink(kindError) ? SystemEntryLink : SystemEntryOther;
+        if (kindError) {
+            kind = SystemEntryLinkError;
+        } else if (kind != SystemEntryLink && iterator->is_regular_file(kindError)) {
+            kind = SystemEntryFile;
+        } else if (kind != SystemEntryLink && !kindError && iterator->is_directory(kindError)) {
+            kind = SystemEntryFolder;
+        }
+        entries->push_back({iterator->path().filename().u8string(), kind});
+    }
+    return !*error;
 }
 
 bool SystemDecode(unsigned codePage, const char* bytes, size_t size, std::string* out,
