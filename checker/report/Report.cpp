@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <string>
 #include <tuple>
@@ -279,6 +280,15 @@ bool AppendOneLine(const std::string& text, std::string* line)
     return !nul;
 }
 
+// A separator and a number appended in place, without a string of its own.
+void AppendNumber(char separator, size_t number, std::string* line)
+{
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    line->push_back(separator);
+    line->append(digits, static_cast<size_t>(end - digits));
+}
+
 }  // namespace
 
 void WriteTextReport(FILE* out, const CheckResults& results)
@@ -296,7 +306,8 @@ void WriteTextReport(FILE* out, const CheckResults& results)
             AppendOneLine(finding.place.member, &lines);
         }
         if (finding.place.line) {
-            lines += ':' + std::to_string(finding.place.line) + ':' + std::to_string(finding.place.column);
+            AppendNumber(':', finding.place.line, &lines);
+            AppendNumber(':', finding.place.column, &lines);
         }
         lines += ": ";
         lines += LevelName(rule.severity);
