@@ -1,4 +1,4 @@
-// The checker's system on Linux: iconv.
+// The checker's system on Linux: iconv, and readdir for folder listings.
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
